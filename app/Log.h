@@ -1,0 +1,14 @@
+#pragma once
+
+// Entries above this level are not written; nothing changes it.
+extern unsigned g_nLogLevel;
+
+// Appends "\nLevel <level> - <text>\n" to Clip.log beside the executable, then closes the file.
+// An entry that cannot be written is dropped.
+void WriteLog(const char* text, unsigned level);
+
+// Formats the text first (printf style), then writes it as WriteLog does.
+void WriteLogFormat(unsigned level, const char* format, ...);
+
+// Removes Clip.log, so that a normal start begins a new log.
+void DeleteLog();

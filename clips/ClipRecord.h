@@ -1,0 +1,38 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+constexpr std::size_t kClipBufferSize = 250000;  // a clip of this size or more is never stored
+constexpr std::size_t kCaptionSize = 50;
+constexpr std::size_t kCaptionLength = 20;  // bytes of text shown in a menu caption
+
+// One stored clip: the bytes of one clipboard format, the format id (0 = empty) and,
+// for rich text, the start of its plain text. About 250 KB: never put one on the stack.
+struct CLIP_STR {
+    // Text (type 1) is measured up to its NUL, cut and terminated within the buffer if it has none;
+    // other types take `length` bytes. The caption, if given, keeps its first 20 bytes, cleaned.
+    CLIP_STR(UINT clipType, const void* source, const char* captionText, std::size_t length);
+
+    char buf[kClipBufferSize];
+    DWORD size = 0;
+    DWORD type = 0;
+    char caption[kCaptionSize];
+};
+
+// In place: CR, LF and tab become spaces, then white space is trimmed from both ends.
+void CleanCaption(char* text);
+
+// Copies at most the first 20 bytes of a text into a caption buffer and cleans them.
+void TakeCaption(char (&caption)[kCaptionSize], const char* text, std::size_t available);
+
+bool IsPictureType(UINT type);
+
+// Where a caption is shown; the kinds differ in how text and unknown types read.
+enum class CaptionStyle { RecentItem, FavoriteSaved, FavoriteRebuilt };
+
+// The tray-menu text of the clip in a slot, e.g. "Ctl-1 'Hello ...'" or "Win-3 <PICTURE>".
+// `text` is the clip's bytes for text clips, `caption` the stored caption for rich text.
+std::string ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
+                            const char* caption, CaptionStyle style);

@@ -1,0 +1,55 @@
+#include "Menu.h"
+
+BOOL CMenu::LoadMenu(UINT resourceId) {
+    DestroyMenu();
+    m_hMenu = ::LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+    return m_hMenu != nullptr;
+}
+
+BOOL CMenu::CreatePopupMenu() {
+    DestroyMenu();
+    m_hMenu = ::CreatePopupMenu();
+    return m_hMenu != nullptr;
+}
+
+void CMenu::Attach(HMENU hMenu) {
+    DestroyMenu();
+    m_hMenu = hMenu;
+}
+
+HMENU CMenu::Detach() {
+    HMENU hMenu = m_hMenu;
+    m_hMenu = nullptr;
+    return hMenu;
+}
+
+BOOL CMenu::DestroyMenu() {
+    if (!m_hMenu) return FALSE;
+    BOOL ok = ::DestroyMenu(m_hMenu);
+    m_hMenu = nullptr;
+    return ok;
+}
+
+HMENU CMenu::GetSubMenu(int position) const { return m_hMenu ? ::GetSubMenu(m_hMenu, position) : nullptr; }
+
+BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text) {
+    return m_hMenu && ::ModifyMenuA(m_hMenu, id, flags, newId, text);
+}
+
+UINT CMenu::CheckMenuItem(UINT id, UINT check) {
+    return m_hMenu ? ::CheckMenuItem(m_hMenu, id, check) : static_cast<UINT>(-1);
+}
+
+UINT CMenu::EnableMenuItem(UINT id, UINT enable) {
+    return m_hMenu ? ::EnableMenuItem(m_hMenu, id, enable) : static_cast<UINT>(-1);
+}
+
+UINT CMenu::GetMenuState(UINT id) const {
+    return m_hMenu ? ::GetMenuState(m_hMenu, id, MF_BYCOMMAND) : static_cast<UINT>(-1);
+}
+
+std::string CMenu::GetMenuString(UINT id) const {
+    char text[256] = "";
+    if (m_hMenu) ::GetMenuStringA(m_hMenu, id, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}

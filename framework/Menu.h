@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Object.h"
+
+// A menu handle, owned (destroyed with the object) unless detached.
+// Items are addressed by command id, which also reaches items inside submenus.
+class CMenu : public CObject {
+public:
+    CMenu() = default;
+    ~CMenu() override { DestroyMenu(); }
+    CMenu(const CMenu&) = delete;
+    CMenu& operator=(const CMenu&) = delete;
+    const char* GetRuntimeClassName() const override { return "CMenu"; }
+
+    BOOL LoadMenu(UINT resourceId);
+    BOOL CreatePopupMenu();
+    void Attach(HMENU hMenu);
+    HMENU Detach();
+    BOOL DestroyMenu();
+    HMENU GetSafeHmenu() const { return m_hMenu; }
+
+    HMENU GetSubMenu(int position) const;
+    BOOL ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text);
+    UINT CheckMenuItem(UINT id, UINT check);
+    UINT EnableMenuItem(UINT id, UINT enable);
+    UINT GetMenuState(UINT id) const;
+    std::string GetMenuString(UINT id) const;
+
+private:
+    HMENU m_hMenu = nullptr;
+};

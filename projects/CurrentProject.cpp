@@ -1,0 +1,3 @@
+#include "CurrentProject.h"
+
+char CurrentPrj = 0;

@@ -1,0 +1,63 @@
+#include "clips/TypeIndex.h"
+
+#include "clips/Clipboard.h"
+#include "projects/CurrentProject.h"
+#include "support/ClipStoreFixture.h"
+
+using TypeIndexTest = ClipStoreTest;
+
+TEST_F(TypeIndexTest, TypesAreWrittenInHexAndAMissingCaptionDeletesItsKey) {
+    SetClipType(1, CF_TEXT, "", true);
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), "0x1");
+    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION1"), "");
+    EXPECT_NE(folder.Read("Save.ini").find("CAPTION1="), std::string::npos);
+
+    SetClipType(2, 0xC0A1, "Bold text", true);
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP2"), "0xC0A1");
+    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION2"), "Bold text");
+
+    SetClipType(2, 0, nullptr, true);
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP2"), "0x0");
+    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION2"), "<missing>");
+    EXPECT_FALSE(Logged("Error save INI!"));
+}
+
+TEST_F(TypeIndexTest, StoredTypesAreParsedAndForeignRichTextIdsMapToThisRuns) {
+    g_nRichTextFormat = 0xC0F3;
+    const struct {
+        const char* stored;
+        UINT expected;
+    } cases[] = {{"0xC0A1", 0xC0F3}, {"0xC000", 0xC000}, {"8", 8}, {"zz", 0}, {"0x1z", 1}, {"0XE", 14}};
+    for (const auto& c : cases) {
+        folder.SetIni("RECENTS", "RECCLIP1", c.stored);
+        EXPECT_EQ(GetClipType(1, nullptr, true), c.expected) << c.stored;
+    }
+    EXPECT_EQ(GetClipType(7, nullptr, true), 0u);  // no key at all
+}
+
+TEST_F(TypeIndexTest, CaptionsAreReadUpTo49Characters) {
+    std::string sixty(60, 'c');
+    folder.SetIni("RECENTS", "CAPTION3", sixty.c_str());
+    folder.SetIni("RECENTS", "RECCLIP3", "0x1");
+    char caption[50];
+    EXPECT_EQ(GetClipType(3, caption, true), 1u);
+    EXPECT_EQ(std::string(caption), std::string(49, 'c'));
+}
+
+TEST_F(TypeIndexTest, FavouritesUseTheSectionOfTheCurrentProject) {
+    CurrentPrj = 'K';
+    SetClipType(1, CF_DIB, "", false);
+    EXPECT_EQ(folder.Ini("K", "CLIP1"), "0x8");
+
+    CurrentPrj = 'M';
+    EXPECT_EQ(GetClipType(1, nullptr, false), 0u);
+    folder.SetIni("M", "CLIP1", "0x1");
+    EXPECT_EQ(GetClipType(1, nullptr, false), 1u);
+
+    // Without a current project nothing is stored under a name that no project owns.
+    CurrentPrj = 0;
+    std::string before = folder.Read("Save.ini");
+    SetClipType(1, CF_TEXT, "", false);
+    EXPECT_EQ(folder.Read("Save.ini"), before);
+    EXPECT_EQ(GetClipType(1, nullptr, false), 0u);
+}

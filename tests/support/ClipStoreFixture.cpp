@@ -1,0 +1,43 @@
+#include "support/ClipStoreFixture.h"
+
+#include <ole2.h>
+
+#include "clips/Clipboard.h"
+#include "clips/RecentClips.h"
+#include "projects/CurrentProject.h"
+
+namespace {
+// The OLE clipboard needs OLE on the test thread, as the program has it on its UI thread.
+class OleEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { OleInitialize(nullptr); }
+    void TearDown() override { OleUninitialize(); }
+};
+const auto* const g_oleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+}  // namespace
+
+void ClipStoreTest::SetUp() {
+    ClearClipboard();
+    g_bSkipClipChange = 0;
+    g_nRichTextFormat = RichTextId();
+    RecentClip.clear();
+    CurrentPrj = 0;
+}
+
+void ClipStoreTest::TearDown() { RecentClip.clear(); }
+
+bool ClipStoreTest::Logged(const std::string& line) const {
+    std::vector<std::string> lines = folder.LogLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool ClipStoreTest::LoggedInOrder(const std::vector<std::string>& expected) const {
+    std::vector<std::string> lines = folder.LogLines();
+    auto at = lines.begin();
+    for (const std::string& line : expected) {
+        at = std::find(at, lines.end(), line);
+        if (at == lines.end()) return false;
+        ++at;
+    }
+    return true;
+}
