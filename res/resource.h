@@ -1,6 +1,10 @@
 // Resource and command ids of Quorvex.exe. Shared by the resource script and the C++ code.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_NEW_PROJECT 102

@@ -1,0 +1,24 @@
+#pragma once
+#include "framework/Dialog.h"
+
+// How many about boxes are open; a second one closes itself at once.
+extern int g_nAboutBoxes;
+
+// The about box: name, version and banner, with the manual, the maker's site and the order page.
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+    const char* GetRuntimeClassName() const override { return "CAboutDlg"; }
+    BOOL OnInitDialog() override;
+
+    static const MessageTable<CAboutDlg>& Messages();
+
+protected:
+    MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnWeb(UINT);
+    void OnHelp(UINT);
+    MessageResult OnDestroy(WPARAM, LPARAM);
+    void OnBanner(UINT);
+};

@@ -1,0 +1,87 @@
+#include "TamblinApp.h"
+
+#include "app/Log.h"
+#include "clips/Clipboard.h"
+#include "framework/Prompts.h"
+#include "hotkeys/Hotkeys.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kExitRequest[] = "-exit";
+
+// The full image path of the process that owns a window, lower-cased; empty if it can't be read.
+std::string OwnerImagePath(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return "";
+    char path[MAX_PATH] = "";
+    DWORD length = MAX_PATH;
+    BOOL ok = QueryFullProcessImageNameA(process, 0, path, &length);
+    CloseHandle(process);
+    if (!ok) return "";
+    CharLowerA(path);
+    return path;
+}
+
+std::string OwnImagePath() {
+    char path[MAX_PATH] = "";
+    DWORD length = MAX_PATH;
+    if (!QueryFullProcessImageNameA(GetCurrentProcess(), 0, path, &length)) return "";
+    CharLowerA(path);
+    return path;
+}
+
+}  // namespace
+
+BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM) {
+    char title[260] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpA(title, kMainWindowTitle) != 0) return TRUE;
+    // The window's module can only be read for windows of this process, so compare the image
+    // of the process that owns the window with our own.
+    std::string owner = OwnerImagePath(window);
+    if (owner.empty() || owner != OwnImagePath()) return TRUE;
+    PostMessageA(window, WM_COMMAND, ID_APP_EXIT, 0);
+    return FALSE;
+}
+
+BOOL CTamblinApp::InitInstance() {
+    // Never closed: it marks this instance as running until the process ends.
+    CreateSemaphoreA(nullptr, 1, 1, AfxGetAppName().c_str());
+    const bool anotherRuns = GetLastError() == ERROR_ALREADY_EXISTS;
+
+    if (m_lpCmdLine == kExitRequest) {
+        if (anotherRuns) EnumWindows(ExitEnumWindowsProc, 0);
+        return FALSE;
+    }
+    if (anotherRuns) return FALSE;
+
+    if (!AfxOleInit()) {
+        AfxMessageBox("Error OLE!", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    DeleteLog();
+    WriteLog("BOOL CTamblinApp::InitInstance() started", 1);
+
+    m_pMainDlg = std::make_unique<CTamblinDlg>();
+    m_pMainWnd = m_pMainDlg.get();
+    m_pMainDlg->Create(nullptr);
+
+    g_bSkipClipChange = 0;
+    m_pMainDlg->JoinClipboardChain();
+    if (RegisterHotKeys() != 0) {
+        AfxMessageBox("Error initialize HOT Keys!", MB_OK | MB_ICONERROR);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CTamblinApp::ExitInstance() {
+    WriteLog("APP ExitInstance", 0);
+    m_pMainDlg.reset();
+    return CWinApp::ExitInstance();
+}
+
+int CTamblinApp::RegisterHotKeys() { return RegisterFixedHotKeys(m_pMainDlg->m_hWnd); }

@@ -1,0 +1,24 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "app/TamblinDlg.h"
+#include "framework/WinApp.h"
+
+// The application: one running instance with its hidden main window, until Exit.
+class CTamblinApp : public CWinApp {
+public:
+    const char* GetRuntimeClassName() const override { return "CTamblinApp"; }
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Registers the fixed hotkeys on the main window: 0, or 1 when one is taken.
+    int RegisterHotKeys();
+
+    std::unique_ptr<CTamblinDlg> m_pMainDlg;
+};
+
+// For each top-level window: posts Exit to the first "Clipboard Quorvex" window of this same
+// executable, then stops the enumeration.
+BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM);

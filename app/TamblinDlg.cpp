@@ -1,0 +1,153 @@
+#include "TamblinDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/Log.h"
+#include "clips/Clipboard.h"
+#include "clips/RecentClips.h"
+#include "hotkeys/Hotkeys.h"
+#include "hotkeys/KeyEmulation.h"
+#include "res/resource.h"
+
+const char kMainWindowTitle[] = "Clipboard Quorvex";
+
+namespace {
+const int kTrayIconAttempts = 100;  // the taskbar may not be up yet at logon
+const DWORD kTrayIconRetryMs = 1000;
+}  // namespace
+
+CTamblinDlg::CTamblinDlg()
+    : CDialog(IDD_NEW_PROJECT), m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
+    static const MessageTable<CTamblinDlg> table = {
+        OnMessage(WM_SYSCOMMAND, &CTamblinDlg::OnSysCommand),
+        OnMessage(WM_PAINT, &CTamblinDlg::OnPaint),
+        OnMessage(WM_QUERYDRAGICON, &CTamblinDlg::OnQueryDragIcon),
+        OnMessage(WM_TRAYNOTIFY, &CTamblinDlg::OnTrayNotify),
+        OnMessage(WM_DRAWCLIPBOARD, &CTamblinDlg::OnDrawClipboard),
+        OnMessage(WM_CHANGECBCHAIN, &CTamblinDlg::OnChangeCbChain),
+        OnMessage(WM_HOTKEY, &CTamblinDlg::OnHotKey),
+        OnCommand(ID_APP_EXIT, &CTamblinDlg::OnExit),
+        OnMessage(WM_DESTROY, &CTamblinDlg::OnDestroy),
+        OnCommand(ID_APP_ABOUT, &CTamblinDlg::OnAbout),
+        OnCommandRange(ID_RECENT_FIRST, ID_RECENT_LAST, &CTamblinDlg::OnPasteRecent),
+        OnCommand(ID_RECENT_CLEAR, &CTamblinDlg::OnRecentClear),
+    };
+    return table;
+}
+
+MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DispatchMessageTable(*this, Messages(), message, wParam, lParam);
+}
+
+BOOL CTamblinDlg::OnInitDialog() {
+    WriteLog("CTamblinDlg::OnInitDialog() started", 1);
+    CDialog::OnInitDialog();
+    SetWindowTextA(m_hWnd, kMainWindowTitle);
+    FindRichTextFormat();
+
+    HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
+    char aboutText[128] = "";
+    if (systemMenu && LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText) > 0) {
+        AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+    }
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    AddTrayIcon();
+    LoadRecentClips();
+    RedrawMenuRecent(TrayMenu());
+    return TRUE;
+}
+
+void CTamblinDlg::AddTrayIcon() {
+    for (int attempt = 1; attempt <= kTrayIconAttempts; ++attempt) {
+        if (m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hIcon, WM_TRAYNOTIFY, 0, FALSE)) return;
+        if (attempt < kTrayIconAttempts) Sleep(kTrayIconRetryMs);
+    }
+}
+
+void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = SetClipboardViewer(m_hWnd); }
+
+BOOL CTamblinDlg::DestroyWindow() {
+    WriteLog("DestroyWindow started", 1);
+    SaveRecentClips();
+    return CDialog::DestroyWindow();
+}
+
+MessageResult CTamblinDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+    if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return std::nullopt;
+    CAboutDlg about;
+    about.DoModal(m_hWnd);
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnPaint(WPARAM, LPARAM) {
+    if (!IsIconic(m_hWnd)) return std::nullopt;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+MessageResult CTamblinDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    m_TrayIcon.OnCallbackMessage(wParam, lParam);
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
+    if (g_bSkipClipChange == 0) GetRecentClip(TrayMenu());
+    g_bSkipClipChange = 0;  // a set flag swallows exactly one notification
+    if (m_hNextViewer) SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
+    HWND leaving = reinterpret_cast<HWND>(wParam);
+    if (leaving == m_hNextViewer)
+        m_hNextViewer = reinterpret_cast<HWND>(lParam);
+    else if (m_hNextViewer)
+        SendMessageA(m_hNextViewer, WM_CHANGECBCHAIN, wParam, lParam);
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
+    UINT id = static_cast<UINT>(wParam);
+    if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
+        WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
+        if (PutRecentClip(id) == 0) EmulCTRL_V1();
+    }
+    return 0;
+}
+
+void CTamblinDlg::OnExit(UINT) { DestroyWindow(); }
+
+MessageResult CTamblinDlg::OnDestroy(WPARAM, LPARAM) {
+    // Leave the viewer chain so the viewers after us keep getting notifications.
+    ChangeClipboardChain(m_hWnd, m_hNextViewer);
+    m_hNextViewer = nullptr;
+    m_TrayIcon.HideFromTray();
+    return std::nullopt;
+}
+
+void CTamblinDlg::OnAbout(UINT) {
+    CAboutDlg about;
+    about.DoModal(m_hWnd);
+}
+
+void CTamblinDlg::OnPasteRecent(UINT command) {
+    int slot = static_cast<int>(command - ID_RECENT_FIRST + 1);
+    WriteLogFormat(0, "Menu HOT_PASTE_R%d", slot);
+    if (PutRecentClip(HOTKEY_PASTE_RECENT + slot) != 0) WriteLog("Error returned from PutRecentClip()", 0);
+}
+
+void CTamblinDlg::OnRecentClear(UINT) { ClearRecentClips(TrayMenu()); }

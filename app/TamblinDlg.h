@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+
+#include "framework/Dialog.h"
+#include "framework/Menu.h"
+#include "shell/TrayNotifyIcon.h"
+
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
+extern const char kMainWindowTitle[];  // "Clipboard Quorvex": what a "-exit" run looks for
+
+// The hidden main window: it owns the tray icon and receives clipboard changes, hotkeys and
+// menu commands. Destroying it ends the program.
+class CTamblinDlg : public CDialog {
+public:
+    CTamblinDlg();
+    const char* GetRuntimeClassName() const override { return "CTamblinDlg"; }
+
+    BOOL DestroyWindow() override;
+    BOOL OnInitDialog() override;
+
+    // Starts receiving clipboard-change notifications (the first one arrives at once).
+    void JoinClipboardChain();
+    CMenu& TrayMenu() { return m_TrayIcon.TrayMenu(); }
+
+    static const MessageTable<CTamblinDlg>& Messages();
+
+    HICON m_hIcon;
+    CTrayNotifyIcon m_TrayIcon;
+    int m_bRunAtStartup = 0;
+    HWND m_hNextViewer = nullptr;
+
+protected:
+    MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void AddTrayIcon();
+
+    MessageResult OnSysCommand(WPARAM, LPARAM);
+    MessageResult OnPaint(WPARAM, LPARAM);
+    MessageResult OnQueryDragIcon(WPARAM, LPARAM);
+    MessageResult OnTrayNotify(WPARAM, LPARAM);
+    MessageResult OnDrawClipboard(WPARAM, LPARAM);
+    MessageResult OnChangeCbChain(WPARAM, LPARAM);
+    MessageResult OnHotKey(WPARAM, LPARAM);
+    void OnExit(UINT);
+    MessageResult OnDestroy(WPARAM, LPARAM);
+    void OnAbout(UINT);
+    void OnPasteRecent(UINT command);
+    void OnRecentClear(UINT);
+};

@@ -1,0 +1,18 @@
+#pragma once
+#include <windows.h>
+
+// Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
+constexpr UINT HOTKEY_SAVE_FAV = 0x100;      // Ctrl+Win+digit: store the selection as a favourite
+constexpr UINT HOTKEY_PASTE_FAV = 0x200;     // Win+digit: paste a favourite
+constexpr UINT HOTKEY_PASTE_RECENT = 0x300;  // Ctrl+digit: paste a recent clip
+constexpr UINT HOTKEY_PROJECT = 0x500;       // Ctrl+Win+letter: select a project
+constexpr UINT HOTKEY_WIN_INS = 0x600;       // Win+Insert: paste the append file
+constexpr UINT HOTKEY_WIN_DEL = 0x601;       // Win+Delete: delete the append file
+constexpr UINT kHotkeySlots = 10;
+
+// True when the id is one of the ten ids of a digit group.
+inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base + kHotkeySlots; }
+
+// Registers the 32 fixed hotkeys on the window, in their fixed order. Returns 0, or 1 at the
+// first one that another program holds (logged by its name; those before it stay registered).
+int RegisterFixedHotKeys(HWND window);

@@ -1,0 +1,420 @@
+#!/usr/bin/env python3
+"""Writes the binary assets of Quorvex.exe from code, reproducibly (standard library only).
+
+    res/quorvex.ico   application icon (resource 128): a clipboard, 16x16, 32x32 and 48x48, 32-bit
+    res/banner.bmp    about-box banner (resource 134): 260x135, uncompressed 24-bit
+
+The banner fills a 173x83 dialog-unit picture control in an "MS Sans Serif" 8 pt dialog
+(6x13 base units: 173*6/4 = 260, 83*13/8 = 135 pixels).
+
+Usage: scripts/make-assets.py [--out DIR] [--preview DIR]
+  --out      folder to write into (default: res/ beside this script's folder)
+  --preview  also write PNG copies there, for looking at (not part of the build)
+
+Everything is drawn with anti-aliased signed-distance shapes and a small built-in stroke font;
+the same script always writes the same bytes.
+"""
+
+import argparse
+import math
+import os
+import struct
+import zlib
+
+# ---------------------------------------------------------------------------------------------
+# A tiny RGBA canvas with analytic anti-aliasing.
+# ---------------------------------------------------------------------------------------------
+
+
+def clamp01(v):
+    return 0.0 if v < 0.0 else 1.0 if v > 1.0 else v
+
+
+def hex_rgb(s):
+    s = s.lstrip("#")
+    return tuple(int(s[i:i + 2], 16) / 255.0 for i in (0, 2, 4))
+
+
+def mix(a, b, t):
+    return tuple(a[i] + (b[i] - a[i]) * t for i in range(3))
+
+
+class Canvas:
+    """Premultiplied-free RGBA floats, (0,0) = top-left pixel; pixel centres at +0.5."""
+
+    def __init__(self, w, h, bg=None):
+        self.w, self.h = w, h
+        if bg is None:
+            self.px = [[(0.0, 0.0, 0.0, 0.0) for _ in range(w)] for _ in range(h)]
+        else:
+            self.px = [[(bg[0], bg[1], bg[2], 1.0) for _ in range(w)] for _ in range(h)]
+
+    def blend(self, x, y, rgb, a):
+        if a <= 0.0 or not (0 <= x < self.w and 0 <= y < self.h):
+            return
+        r0, g0, b0, a0 = self.px[y][x]
+        ao = a + a0 * (1.0 - a)
+        if ao <= 0.0:
+            return
+        k = a0 * (1.0 - a)
+        self.px[y][x] = ((rgb[0] * a + r0 * k) / ao,
+                         (rgb[1] * a + g0 * k) / ao,
+                         (rgb[2] * a + b0 * k) / ao, ao)
+
+    def fill_sdf(self, sdf, box, color, alpha=1.0):
+        """Fills where sdf(x, y) < 0; color is an rgb tuple or a function (x, y) -> rgb."""
+        x0, y0, x1, y1 = box
+        for y in range(max(0, int(math.floor(y0)) - 1), min(self.h, int(math.ceil(y1)) + 1)):
+            for x in range(max(0, int(math.floor(x0)) - 1), min(self.w, int(math.ceil(x1)) + 1)):
+                cx, cy = x + 0.5, y + 0.5
+                cov = clamp01(0.5 - sdf(cx, cy))
+                if cov > 0.0:
+                    rgb = color(cx, cy) if callable(color) else color
+                    self.blend(x, y, rgb, cov * alpha)
+
+
+def sdf_round_rect(x0, y0, x1, y1, r):
+    cx, cy = (x0 + x1) / 2.0, (y0 + y1) / 2.0
+    hx, hy = (x1 - x0) / 2.0 - r, (y1 - y0) / 2.0 - r
+
+    def f(x, y):
+        qx, qy = abs(x - cx) - hx, abs(y - cy) - hy
+        outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+        return outside + min(max(qx, qy), 0.0) - r
+    return f
+
+
+def round_rect(cv, x0, y0, x1, y1, r, color, alpha=1.0):
+    cv.fill_sdf(sdf_round_rect(x0, y0, x1, y1, r), (x0, y0, x1, y1), color, alpha)
+
+
+def seg_dist(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    ll = dx * dx + dy * dy
+    t = 0.0 if ll == 0.0 else clamp01(((px - ax) * dx + (py - ay) * dy) / ll)
+    return math.hypot(px - ax - t * dx, py - ay - t * dy)
+
+
+def strokes(cv, segments, width, color, alpha=1.0):
+    """Draws line segments [(ax, ay, bx, by), ...] with round caps, as one shape."""
+    if not segments:
+        return
+    r = width / 2.0
+    xs = [s[0] for s in segments] + [s[2] for s in segments]
+    ys = [s[1] for s in segments] + [s[3] for s in segments]
+    box = (min(xs) - r - 1, min(ys) - r - 1, max(xs) + r + 1, max(ys) + r + 1)
+
+    def f(x, y):
+        return min(seg_dist(x, y, *s) for s in segments) - r
+    cv.fill_sdf(f, box, color, alpha)
+
+
+# ---------------------------------------------------------------------------------------------
+# A small geometric stroke font. Units: cap height 10, x-height 7, baseline at y = 10, y down.
+# Each glyph is (advance, [paths]); a path is a polyline of points, or ("arc", cx, cy, rx, ry,
+# a0, a1) with angles in degrees, counter-clockwise as seen on screen (90 = top).
+# ---------------------------------------------------------------------------------------------
+
+XH = 3.0  # top of the x-height
+BL = 10.0  # baseline
+DS = 13.0  # descender
+
+
+def arc(cx, cy, rx, ry, a0, a1):
+    return ("arc", cx, cy, rx, ry, a0, a1)
+
+
+BOWL = (3.0, 6.5, 3.0, 3.5)  # the round part of a, b, d, o, p, q, e, c
+
+FONT = {
+    " ": (3.0, []),
+    ".": (1.2, [[(0.0, 9.9), (0.0, 10.0)]]),
+    ",": (1.2, [[(0.2, 9.8), (-0.4, 11.2)]]),
+    "-": (3.5, [[(0.0, 6.3), (3.0, 6.3)]]),
+    "0": (6.0, [arc(3.0, 5.0, 3.0, 5.0, 0, 360)]),
+    "1": (4.0, [[(0.4, 1.8), (2.4, 0.0), (2.4, 10.0)]]),
+    "a": (6.0, [arc(*BOWL, 0, 360), [(6.0, XH), (6.0, BL)]]),
+    "b": (6.0, [arc(*BOWL, 0, 360), [(0.0, 0.0), (0.0, BL)]]),
+    "c": (5.6, [arc(*BOWL, 50, 310)]),
+    "d": (6.0, [arc(*BOWL, 0, 360), [(6.0, 0.0), (6.0, BL)]]),
+    "e": (6.0, [[(0.0, 6.5), (6.0, 6.5)], arc(*BOWL, 0, 315)]),
+    "f": (3.6, [[(1.2, BL), (1.2, 2.2)], arc(3.4, 2.2, 2.2, 2.2, 180, 60), [(0.0, XH), (3.4, XH)]]),
+    "g": (6.0, [arc(*BOWL, 0, 360), [(6.0, XH), (6.0, 10.6)], arc(3.0, 10.6, 3.0, 2.4, 0, -150)]),
+    "h": (6.0, [[(0.0, 0.0), (0.0, BL)], arc(*BOWL, 180, 0), [(6.0, 6.5), (6.0, BL)]]),
+    "i": (0.0, [[(0.0, XH), (0.0, BL)], [(0.0, 0.8), (0.0, 0.9)]]),
+    "k": (5.0, [[(0.0, 0.0), (0.0, BL)], [(5.0, XH), (0.0, 7.4)], [(1.9, 5.9), (5.2, BL)]]),
+    "l": (0.0, [[(0.0, 0.0), (0.0, BL)]]),
+    "m": (9.0, [[(0.0, XH), (0.0, BL)], arc(2.25, 5.9, 2.25, 2.9, 180, 0), [(4.5, 5.9), (4.5, BL)],
+                arc(6.75, 5.9, 2.25, 2.9, 180, 0), [(9.0, 5.9), (9.0, BL)]]),
+    "n": (6.0, [[(0.0, XH), (0.0, BL)], arc(*BOWL, 180, 0), [(6.0, 6.5), (6.0, BL)]]),
+    "o": (6.0, [arc(*BOWL, 0, 360)]),
+    "p": (6.0, [arc(*BOWL, 0, 360), [(0.0, XH), (0.0, DS)]]),
+    "q": (6.0, [arc(*BOWL, 0, 360), [(6.0, XH), (6.0, DS)]]),
+    "r": (3.8, [[(0.0, XH), (0.0, BL)], arc(3.4, 6.5, 3.4, 3.5, 180, 75)]),
+    "s": (5.0, [arc(2.5, 4.75, 2.4, 1.75, 35, 270), arc(2.5, 8.25, 2.5, 1.75, 90, -145)]),
+    "t": (3.4, [[(1.2, 0.8), (1.2, 8.6)], arc(2.7, 8.6, 1.5, 1.4, 180, 300), [(0.0, XH), (3.2, XH)]]),
+    "u": (6.0, [[(0.0, XH), (0.0, 6.5)], arc(*BOWL, 180, 360), [(6.0, XH), (6.0, BL)]]),
+    "v": (6.0, [[(0.0, XH), (3.0, BL), (6.0, XH)]]),
+    "w": (9.0, [[(0.0, XH), (2.25, BL), (4.5, XH + 0.6), (6.75, BL), (9.0, XH)]]),
+    "x": (5.6, [[(0.0, XH), (5.6, BL)], [(5.6, XH), (0.0, BL)]]),
+    "y": (6.0, [[(0.0, XH), (3.1, 9.6)], [(6.0, XH), (2.6, 11.6), (1.8, 12.6), (0.6, 12.9)]]),
+    "C": (8.0, [arc(4.6, 5.0, 4.6, 5.0, 45, 315)]),
+    "Q": (9.6, [arc(4.8, 5.0, 4.8, 5.0, 0, 360), [(5.9, 7.6), (9.4, 11.0)]]),
+    "S": (6.4, [arc(3.2, 2.55, 3.0, 2.55, 30, 270), arc(3.2, 7.45, 3.2, 2.55, 90, -150)]),
+    "V": (8.4, [[(0.0, 0.0), (4.2, BL), (8.4, 0.0)]]),
+}
+
+
+def glyph_segments(ch, ox, oy, scale):
+    """Line segments of one glyph placed with its top-left at (ox, oy), and its advance."""
+    adv, paths = FONT[ch]
+    segs = []
+    for p in paths:
+        if isinstance(p, tuple) and p[0] == "arc":
+            _, cx, cy, rx, ry, a0, a1 = p
+            n = max(8, int(abs(a1 - a0) / 10))
+            pts = []
+            for i in range(n + 1):
+                t = math.radians(a0 + (a1 - a0) * i / n)
+                pts.append((cx + rx * math.cos(t), cy - ry * math.sin(t)))
+        else:
+            pts = p
+        for (ax, ay), (bx, by) in zip(pts, pts[1:]):
+            segs.append((ox + ax * scale, oy + ay * scale, ox + bx * scale, oy + by * scale))
+    return segs, adv * scale
+
+
+def text_width(s, scale, tracking):
+    return sum(FONT[c][0] * scale for c in s) + tracking * scale * (len(s) - 1)
+
+
+def draw_text(cv, s, x, y_cap_top, scale, width, color, tracking=2.2, alpha=1.0):
+    """Draws s with its cap top at y_cap_top; tracking is the gap between glyphs in font units."""
+    for ch in s:
+        segs, adv = glyph_segments(ch, x, y_cap_top, scale)
+        strokes(cv, segs, width, color, alpha)
+        x += adv + tracking * scale
+    return x
+
+
+# ---------------------------------------------------------------------------------------------
+# The clipboard glyph.
+# ---------------------------------------------------------------------------------------------
+
+BOARD_EDGE = hex_rgb("#4e2f14")
+BOARD_TOP = hex_rgb("#b07a43")
+BOARD_BOTTOM = hex_rgb("#8a5a2b")
+PAPER = hex_rgb("#ffffff")
+PAPER_SHADE = hex_rgb("#e6ebf2")
+PAPER_EDGE = hex_rgb("#9aa6b4")
+CLIP_EDGE = hex_rgb("#3b434c")
+CLIP_TOP = hex_rgb("#e3e8ee")
+CLIP_BOTTOM = hex_rgb("#98a3ae")
+LINE = hex_rgb("#2f6fc0")
+LINE_SOFT = hex_rgb("#7aa7dc")
+
+
+def vgrad(top, bottom, y0, y1):
+    return lambda x, y: mix(top, bottom, clamp01((y - y0) / max(1e-6, y1 - y0)))
+
+
+# Layouts per icon size, in pixels, so that the small sizes stay on the pixel grid.
+# board: outer rectangle and corner radius; paper: rectangle; clip: outer rectangle and radius;
+# lines: (y, x0, x1) of the written lines on the paper; edge: outline width.
+ICON_LAYOUTS = {
+    16: dict(board=(2, 1, 14, 16, 1.5), paper=(4, 4, 12, 15), paper_edge=False, clip=(4, 0, 12, 5, 1.0),
+             hole=None, lines=[(6.5, 5.5, 10.5), (8.5, 5.5, 10.5), (10.5, 5.5, 8.5), (12.5, 5.5, 10.5)],
+             line_w=1.0, edge=1.0),
+    32: dict(board=(4, 3, 28, 31, 3.0), paper=(7, 8, 25, 28.5), paper_edge=True, clip=(10, 1, 22, 8, 2.0),
+             hole=(14.5, 2.5, 17.5, 4.5), lines=[(12.5, 10, 22), (16.5, 10, 22), (20.5, 10, 19), (24.5, 10, 21)],
+             line_w=1.8, edge=1.0),
+    48: dict(board=(6, 4, 42, 47, 4.0), paper=(10, 11, 38, 43), paper_edge=True, clip=(15, 1, 33, 11, 3.0),
+             hole=(21.5, 3, 26.5, 6), lines=[(17.5, 14, 33), (23.5, 14, 33), (29.5, 14, 29), (35.5, 14, 31.5)],
+             line_w=1.8, edge=1.5),
+}
+
+
+def draw_clipboard(cv, L, dx=0.0, dy=0.0, scale=1.0):
+    def s(v):
+        return v * scale
+
+    bx0, by0, bx1, by1, br = L["board"]
+    bx0, by0, bx1, by1 = s(bx0) + dx, s(by0) + dy, s(bx1) + dx, s(by1) + dy
+    e = s(L["edge"])
+    round_rect(cv, bx0, by0, bx1, by1, s(br), BOARD_EDGE)
+    round_rect(cv, bx0 + e, by0 + e, bx1 - e, by1 - e, max(0.5, s(br) - e),
+               vgrad(BOARD_TOP, BOARD_BOTTOM, by0, by1))
+
+    px0, py0, px1, py1 = L["paper"]
+    px0, py0, px1, py1 = s(px0) + dx, s(py0) + dy, s(px1) + dx, s(py1) + dy
+    if L["paper_edge"]:
+        round_rect(cv, px0, py0, px1, py1, s(0.5), PAPER_EDGE)
+        px0, py0, px1, py1 = px0 + e * 0.6, py0 + e * 0.6, px1 - e * 0.6, py1 - e * 0.6
+    round_rect(cv, px0, py0, px1, py1, s(0.3), vgrad(PAPER, PAPER_SHADE, py0, py1))
+    for (y, x0, x1) in L["lines"]:
+        strokes(cv, [(s(x0) + dx, s(y) + dy, s(x1) + dx, s(y) + dy)], s(L["line_w"]),
+                LINE if y < L["lines"][-1][0] else LINE_SOFT)
+
+    cx0, cy0, cx1, cy1, cr = L["clip"]
+    cx0, cy0, cx1, cy1 = s(cx0) + dx, s(cy0) + dy, s(cx1) + dx, s(cy1) + dy
+    round_rect(cv, cx0, cy0, cx1, cy1, s(cr), CLIP_EDGE)
+    round_rect(cv, cx0 + e, cy0 + e, cx1 - e, cy1 - e, max(0.4, s(cr) - e),
+               vgrad(CLIP_TOP, CLIP_BOTTOM, cy0, cy1))
+    if L["hole"]:
+        hx0, hy0, hx1, hy1 = L["hole"]
+        round_rect(cv, s(hx0) + dx, s(hy0) + dy, s(hx1) + dx, s(hy1) + dy,
+                   s(min(hx1 - hx0, hy1 - hy0)) / 2.0, CLIP_EDGE)
+
+
+# ---------------------------------------------------------------------------------------------
+# File writers.
+# ---------------------------------------------------------------------------------------------
+
+
+def to_byte(v):
+    return int(round(clamp01(v) * 255.0))
+
+
+def ico_image(cv):
+    """BITMAPINFOHEADER + bottom-up BGRA + AND mask (1 = transparent), as an .ico entry holds."""
+    w, h = cv.w, cv.h
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    xor = bytearray()
+    for y in range(h - 1, -1, -1):
+        for x in range(w):
+            r, g, b, a = cv.px[y][x]
+            ab = to_byte(a)
+            if ab == 0:
+                xor += b"\0\0\0\0"
+            else:
+                xor += bytes((to_byte(b), to_byte(g), to_byte(r), ab))
+    row_bytes = ((w + 31) // 32) * 4
+    mask = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray(row_bytes)
+        for x in range(w):
+            if to_byte(cv.px[y][x][3]) == 0:
+                row[x // 8] |= 0x80 >> (x % 8)
+        mask += row
+    return header + bytes(xor) + bytes(mask)
+
+
+def write_ico(path, canvases):
+    images = [ico_image(cv) for cv in canvases]
+    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+    offset = 6 + 16 * len(images)
+    for cv, img in zip(canvases, images):
+        out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, 0, 0, 1, 32, len(img), offset)
+        offset += len(img)
+    for img in images:
+        out += img
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def write_bmp24(path, cv):
+    w, h = cv.w, cv.h
+    row_bytes = (w * 3 + 3) & ~3
+    pixels = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray()
+        for x in range(w):
+            r, g, b, _ = cv.px[y][x]
+            row += bytes((to_byte(b), to_byte(g), to_byte(r)))
+        row += bytes(row_bytes - len(row))
+        pixels += row
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, "wb") as f:
+        f.write(head + info + bytes(pixels))
+
+
+def write_png(path, cv, scale=1, bg=(1.0, 1.0, 1.0)):
+    """A preview: RGB, transparent parts put on bg, enlarged by whole pixels."""
+    raw = bytearray()
+    for y in range(cv.h * scale):
+        raw.append(0)
+        for x in range(cv.w * scale):
+            r, g, b, a = cv.px[y // scale][x // scale]
+            raw += bytes(to_byte(c * a + bc * (1.0 - a)) for c, bc in zip((r, g, b), bg))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    ihdr = struct.pack(">IIBBBBB", cv.w * scale, cv.h * scale, 8, 2, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr)
+                + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+# ---------------------------------------------------------------------------------------------
+# The two assets.
+# ---------------------------------------------------------------------------------------------
+
+
+def make_icon(size):
+    cv = Canvas(size, size)
+    draw_clipboard(cv, ICON_LAYOUTS[size])
+    return cv
+
+
+BANNER_W, BANNER_H = 260, 135
+SKY_TOP = hex_rgb("#16324f")
+SKY_BOTTOM = hex_rgb("#2b6a9c")
+ACCENT = hex_rgb("#f2b84b")
+WHITE = hex_rgb("#ffffff")
+MUTED = hex_rgb("#bcd3e8")
+
+
+def make_banner():
+    cv = Canvas(BANNER_W, BANNER_H, SKY_TOP)
+
+    # Background: a diagonal gradient with two soft translucent bands.
+    for y in range(BANNER_H):
+        for x in range(BANNER_W):
+            t = clamp01((y / BANNER_H) * 0.75 + (x / BANNER_W) * 0.25)
+            c = mix(SKY_TOP, SKY_BOTTOM, t)
+            cv.px[y][x] = (c[0], c[1], c[2], 1.0)
+    band = lambda k, w: (lambda x, y: abs((x - 0.9 * y) - k) - w)  # noqa: E731
+    cv.fill_sdf(band(150, 26), (0, 0, BANNER_W, BANNER_H), WHITE, 0.05)
+    cv.fill_sdf(band(215, 12), (0, 0, BANNER_W, BANNER_H), WHITE, 0.04)
+
+    # A soft shadow, then the clipboard glyph at 48-pixel design drawn 1.5 times larger.
+    gx, gy, gs = 16.0, 27.0, 1.5
+    round_rect(cv, gx + 6 * gs + 3, gy + 4 * gs + 4, gx + 42 * gs + 3, gy + 47 * gs + 4, 6.0,
+               hex_rgb("#000000"), 0.22)
+    draw_clipboard(cv, ICON_LAYOUTS[48], dx=gx, dy=gy, scale=gs)
+
+    # The product name on two lines, a rule in the accent colour, the maker and the version.
+    tx = 104.0
+    draw_text(cv, "Clipboard", tx, 26.0, 2.05, 2.3, WHITE, tracking=2.0)
+    draw_text(cv, "Quorvex", tx, 55.0, 2.05, 2.3, WHITE, tracking=2.0)
+    strokes(cv, [(tx + 1, 88.0, tx + 44, 88.0)], 2.0, ACCENT)
+    draw_text(cv, "Corvellan Software", tx, 97.0, 0.82, 1.05, MUTED, tracking=2.4)
+    draw_text(cv, "version 1.00", tx, 111.0, 0.82, 1.05, MUTED, tracking=2.4)
+    return cv
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    ap = argparse.ArgumentParser(description="Writes res/quorvex.ico and res/banner.bmp.")
+    ap.add_argument("--out", default=os.path.join(here, "..", "res"))
+    ap.add_argument("--preview", default=None)
+    args = ap.parse_args()
+
+    icons = [make_icon(s) for s in (16, 32, 48)]
+    banner = make_banner()
+    os.makedirs(args.out, exist_ok=True)
+    write_ico(os.path.join(args.out, "quorvex.ico"), icons)
+    write_bmp24(os.path.join(args.out, "banner.bmp"), banner)
+    if args.preview:
+        os.makedirs(args.preview, exist_ok=True)
+        for cv in icons:
+            write_png(os.path.join(args.preview, "icon-%d.png" % cv.w), cv, scale=max(1, 192 // cv.w))
+        write_png(os.path.join(args.preview, "banner.png"), banner, scale=2)
+    print("wrote", os.path.normpath(os.path.join(args.out, "quorvex.ico")), "and",
+          os.path.normpath(os.path.join(args.out, "banner.bmp")))
+
+
+if __name__ == "__main__":
+    main()

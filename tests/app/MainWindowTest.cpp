@@ -1,0 +1,238 @@
+#include "app/TamblinDlg.h"
+
+#include <memory>
+#include <set>
+
+#include "app/AboutDlg.h"
+#include "clips/Clipboard.h"
+#include "clips/RecentClips.h"
+#include "res/resource.h"
+#include "support/ClipStoreFixture.h"
+#include "support/Pump.h"
+
+namespace {
+
+const char kAboutTitle[] = "About Clipboard Quorvex v.1.00";
+
+// The hidden main window, created and joined to the clipboard chain as at start-up.
+class MainWindowTest : public ClipStoreTest {
+protected:
+    void SetUp() override {
+        ClipStoreTest::SetUp();
+        g_nRichTextFormat = 0;
+        g_nAboutBoxes = 0;
+    }
+    void TearDown() override {
+        if (dialog && dialog->m_hWnd) dialog->DestroyWindow();
+        dialog.reset();
+        PumpFor(50);
+        ClipStoreTest::TearDown();
+    }
+    void Start() {
+        dialog = std::make_unique<CTamblinDlg>();
+        ASSERT_TRUE(dialog->Create(nullptr));
+        g_bSkipClipChange = 0;
+        dialog->JoinClipboardChain();
+        PumpFor(100);
+    }
+    void CopyText(const std::string& text) {
+        size_t before = RecentClip.size();
+        ASSERT_TRUE(FillClipboard({{CF_TEXT, text + '\0'}}));
+        ASSERT_TRUE(PumpUntil([&] { return RecentClip.size() != before || RecentClip.size() == 10; }, 3000));
+    }
+    std::string RecentItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_RECENT_FIRST + slot - 1); }
+    void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
+
+    std::unique_ptr<CTamblinDlg> dialog;
+};
+
+// Counts the about boxes of this thread while a modal loop runs, then closes them.
+class AboutBoxWatcher {
+public:
+    AboutBoxWatcher() {
+        s_watcher = this;
+        m_timer = SetTimer(nullptr, 0, 50, Tick);
+    }
+    ~AboutBoxWatcher() {
+        KillTimer(nullptr, m_timer);
+        s_watcher = nullptr;
+    }
+    int MostOpenAtOnce() const { return m_most; }
+    int Seen() const { return m_seen; }
+
+private:
+    static BOOL CALLBACK Count(HWND window, LPARAM found) {
+        char title[128] = "";
+        GetWindowTextA(window, title, sizeof title);
+        if (lstrcmpA(title, kAboutTitle) == 0 && IsWindowVisible(window))
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        std::vector<HWND> open;
+        EnumThreadWindows(GetCurrentThreadId(), Count, reinterpret_cast<LPARAM>(&open));
+        AboutBoxWatcher& self = *s_watcher;
+        self.m_most = std::max(self.m_most, static_cast<int>(open.size()));
+        if (!open.empty() && ++self.m_seen >= 4) {
+            for (HWND box : open) PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+
+    static inline AboutBoxWatcher* s_watcher = nullptr;
+    UINT_PTR m_timer;
+    int m_most = 0;
+    int m_seen = 0;
+};
+
+// A clipboard viewer of another program, counting its notifications.
+struct Viewer {
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_DRAWCLIPBOARD) ++count;
+        if (message == WM_CHANGECBCHAIN) {
+            if (reinterpret_cast<HWND>(wParam) == next)
+                next = reinterpret_cast<HWND>(lParam);
+            else if (next)
+                SendMessageA(next, message, wParam, lParam);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    static inline int count = 0;
+    static inline HWND next = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRecentClips) {
+    folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
+    folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
+    folder.SetIni("RECENTS", "RECCLIP1", "0x1");
+    folder.SetIni("RECENTS", "RECCLIP2", "0x1");
+    Start();
+
+    char title[64] = "";
+    GetWindowTextA(dialog->m_hWnd, title, sizeof title);
+    EXPECT_STREQ(title, "Clipboard Quorvex");
+    EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
+    EXPECT_EQ(g_nRichTextFormat, RichTextId());
+    EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'newer ...'");
+    EXPECT_EQ(RecentItem(2), "Ctl-2 'older ...'");
+    EXPECT_EQ(RecentItem(3), "Ctl-3 <EMPTY>");
+    // Entry lines of level 1 stay out of the log.
+    EXPECT_FALSE(Logged("CTamblinDlg::OnInitDialog() started"));
+    EXPECT_TRUE(LoggedInOrder({"LoadRecentClips started", "RedrawMenuRecent started"}));
+}
+
+TEST_F(MainWindowTest, CopiesAreCapturedButThePutOfARecentClipIsNot) {
+    Start();
+    CopyText("first");
+    CopyText("second");
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'second ...'");
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("second\0", 7));
+
+    Command(ID_RECENT_FIRST + 1);  // Recents item 2
+    PumpFor(200);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT).c_str(), std::string("first"));
+    EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_EQ(g_bSkipClipChange, 0);
+    EXPECT_TRUE(Logged("Menu HOT_PASTE_R2"));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // the menu never pastes
+
+    CopyText("third");  // the flag swallowed exactly one notification
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'third ...'");
+}
+
+TEST_F(MainWindowTest, ARecentHotkeyBeyondTheListPastesNothing) {
+    Start();
+    CopyText("a");
+    CopyText("b");
+    CopyText("c");
+    SendMessageA(dialog->m_hWnd, WM_HOTKEY, 0x304, 0);
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "PutRecentClip start", "Try to get unavailable clipboard"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_EQ(ClipboardBytes(CF_TEXT).c_str(), std::string("c"));
+
+    Command(ID_RECENT_LAST);
+    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",
+                               "Error returned from PutRecentClip()"}));
+}
+
+TEST_F(MainWindowTest, ClearAllEmptiesTheListAndTheMenu) {
+    Start();
+    CopyText("gone soon");
+    Command(ID_RECENT_CLEAR);
+    EXPECT_TRUE(RecentClip.empty());
+    EXPECT_EQ(RecentItem(1), "Ctl-1 <EMPTY>");
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), "0x0");
+}
+
+TEST_F(MainWindowTest, OtherViewersKeepTheirNotificationsWhileWeRunAndAfterWeLeave) {
+    // A viewer that joined before us: we are ahead of it in the chain and must pass changes on.
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = Viewer::Proc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuorvexTestViewer";
+    RegisterClassA(&windowClass);
+    HWND viewer = CreateWindowA("QuorvexTestViewer", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    Viewer::next = SetClipboardViewer(viewer);
+    PumpFor(100);
+
+    Start();
+    EXPECT_EQ(dialog->m_hNextViewer, viewer);
+    Viewer::count = 0;
+    CopyText("seen by both");
+    EXPECT_TRUE(PumpUntil([] { return Viewer::count >= 1; }, 2000));
+
+    Command(ID_APP_EXIT);
+    EXPECT_EQ(dialog->m_hWnd, nullptr);
+    Viewer::count = 0;
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("after we left\0", 14)}}));
+    EXPECT_TRUE(PumpUntil([] { return Viewer::count >= 1; }, 2000));
+
+    ChangeClipboardChain(viewer, Viewer::next);
+    DestroyWindow(viewer);
+}
+
+TEST_F(MainWindowTest, ExitSavesTheRecentClipsAndDestroysTheWindow) {
+    Start();
+    CopyText("keep me");
+    folder.Remove("RECENT\\RECCLIP1.DAT");
+    Command(ID_APP_EXIT);
+    EXPECT_EQ(dialog->m_hWnd, nullptr);
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
+    EXPECT_TRUE(Logged("SaveRecentClips started"));
+    EXPECT_FALSE(Logged("DestroyWindow started"));
+}
+
+TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {
+    Start();
+    {
+        AboutBoxWatcher watcher;
+        PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_APP_ABOUT, 0);
+        PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_APP_ABOUT, 0);
+        EXPECT_TRUE(PumpUntil([&] { return watcher.Seen() >= 4 && g_nAboutBoxes == 0; }, 5000));
+        EXPECT_EQ(watcher.MostOpenAtOnce(), 1);
+    }
+    for (WPARAM command : {WPARAM{0x0010}, WPARAM{0x001F}}) {
+        AboutBoxWatcher watcher;
+        PostMessageA(dialog->m_hWnd, WM_SYSCOMMAND, command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return watcher.Seen() >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
+    }
+    EXPECT_EQ(g_nAboutBoxes, 0);
+}
+
+TEST_F(MainWindowTest, TheMessageTableHandlesEachMessageAndCommandOnce) {
+    std::set<UINT> messages;
+    std::set<UINT> commands;
+    for (const auto& entry : CTamblinDlg::Messages()) {
+        if (entry.kind == MessageEntry<CTamblinDlg>::Kind::Message) {
+            EXPECT_TRUE(messages.insert(entry.first).second) << entry.first;
+        } else {
+            for (UINT id = entry.first; id <= entry.last; ++id) EXPECT_TRUE(commands.insert(id).second) << id;
+        }
+    }
+    for (UINT id : {ID_APP_ABOUT, ID_APP_EXIT, ID_RECENT_CLEAR}) EXPECT_EQ(commands.count(id), 1u) << id;
+    for (UINT id = ID_RECENT_FIRST; id <= ID_RECENT_LAST; ++id) EXPECT_EQ(commands.count(id), 1u) << id;
+}
