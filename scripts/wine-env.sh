@@ -22,3 +22,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
 fi
 wineserver -p
+
+# Every program runs inside one Wine virtual desktop with its own taskbar and tray: focus and
+# window states are then Wine's own, with no wait for an X window manager that Xvfb lacks.
+if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.quorvex-desktop"
+fi

@@ -1,0 +1,175 @@
+#!/bin/bash
+# Renders the notification-area icon of Quorvex.exe and its open popup menu, in Wine's virtual
+# desktop, to a PNG a person can look at.
+#
+#   scripts/screenshot.sh [out.png]      default: $QUORVEX_BUILD/screenshots/tray-menu.png
+#
+# QUORVEX_BUILD is the build folder (default build/): its dist/ is the program that is shown and
+# its wineprefix/ the Wine that shows it. Beside out.png the script also writes
+# <out>-before.png, the desktop just before the right click: the open menu covers the icon
+# (Wine keeps a menu that would leave the screen inside it), so that picture shows the icon.
+#
+# Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
+# for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
+# desktop window with ImageMagick's import, close the menu, end the program with "-exit" and clean
+# up. Needs xdotool, ImageMagick and Xvfb (where there is no display).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${QUORVEX_BUILD:=$root/build}"
+export QUORVEX_BUILD
+out=${1:-$QUORVEX_BUILD/screenshots/tray-menu.png}
+mkdir -p "$(dirname "$out")"
+out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
+before="${out%.png}-before.png"
+
+desktop_name=Quorvex
+desktop_size=1024x700
+desktop_title="$desktop_name - Wine desktop"
+
+say() { echo "screenshot: $*" >&2; }
+die() { say "$*"; exit 1; }
+
+for tool in xdotool import xwininfo; do
+    command -v "$tool" >/dev/null || die "$tool is missing (apt-get install xdotool imagemagick x11-utils)"
+done
+[ -f "$QUORVEX_BUILD/dist/Quorvex.exe" ] || die "no $QUORVEX_BUILD/dist/Quorvex.exe: build the Quorvex target first"
+
+# wine-env.sh starts an Xvfb when there is no usable display; that one is ours to stop.
+had_display=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
+# shellcheck source=SCRIPTDIR/wine-env.sh
+source "$root/scripts/wine-env.sh" || true  # its last step, "wineserver -p", fails when one already runs
+xvfb_pid=
+if [ "$had_display" = 0 ] && [ -n "${!:-}" ] && [ "$(ps -o comm= -p "$!" 2>/dev/null)" = Xvfb ]; then
+    xvfb_pid=$!
+fi
+
+work=$(mktemp -d /tmp/quorvex-shot.XXXXXX)
+cp -r "$QUORVEX_BUILD/dist/." "$work/"
+exe_win="Z:${work//\//\\}\\Quorvex.exe"
+
+desktop_pid=
+program_pid=
+
+# Polls until the command succeeds or the seconds run out; returns its status.
+poll() {
+    local seconds=$1; shift
+    local deadline=$((SECONDS + seconds))
+    while ! "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
+gone() { ! alive "$1"; }
+
+# "-exit" must run in the same Wine desktop as the running copy: that is where it looks for the
+# copy's window.
+request_exit() {
+    wine explorer "/desktop=$desktop_name,$desktop_size" "$exe_win" -exit >/dev/null 2>&1 || true
+}
+
+cleanup() {
+    local status=$?
+    if alive "$program_pid"; then
+        request_exit
+        poll 10 gone "$program_pid" || kill "$program_pid" 2>/dev/null || true
+    fi
+    if alive "$desktop_pid"; then
+        poll 10 gone "$desktop_pid" || kill "$desktop_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# --- start the program in a virtual desktop -------------------------------------------------------
+wine explorer "/desktop=$desktop_name,$desktop_size" "$exe_win" >/dev/null 2>&1 &
+desktop_pid=$!
+
+find_desktop() { desk=$(xdotool search --name "^$desktop_title\$" 2>/dev/null | head -n 1); [ -n "$desk" ]; }
+poll 60 find_desktop || die "the window \"$desktop_title\" did not appear"
+
+# The copy started from $work, found by its own folder (nothing else runs from there).
+find_program() { program_pid=$(pgrep -f -- "^Z:.*${work##*/}.Quorvex\.exe" | head -n 1); [ -n "$program_pid" ]; }
+poll 30 find_program || die "Quorvex.exe did not start"
+
+read -r W H < <(xwininfo -id "$desk" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
+
+# --- find the icon: the rightmost picture in the bottom strip (the taskbar's tray) ----------------
+# The strip's commonest colour is the taskbar's face; rows or columns that are almost all another
+# colour are the desktop above the taskbar or an edge line and are skipped. What remains at the
+# right end is the last tray icon; its centre is printed, in desktop coordinates.
+strip_w=320 strip_h=32
+find_icon() {
+    local ox=$((W - strip_w)) oy=$((H - strip_h))
+    icon=$(import -window "$desk" -crop "${strip_w}x${strip_h}+${ox}+${oy}" +repage txt:- 2>/dev/null |
+        awk -v ox="$ox" -v oy="$oy" -v sw="$strip_w" -v sh="$strip_h" '
+            /^[0-9]+,[0-9]+:/ {
+                split($1, p, /[,:]/); x = p[1] + 0; y = p[2] + 0
+                c[x, y] = $3; n[$3]++
+            }
+            END {
+                for (k in n) if (n[k] > best) { best = n[k]; bg = k }
+                for (y = 0; y < sh; y++) for (x = 0; x < sw; x++)
+                    if (c[x, y] != bg) { row[y]++; col[x]++ }
+                maxx = -1
+                for (y = 0; y < sh; y++) for (x = 0; x < sw; x++)
+                    if (c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * sh && x > maxx) maxx = x
+                if (maxx < 0) exit 1
+                x0 = sw; x1 = -1; y0 = sh; y1 = -1
+                for (y = 0; y < sh; y++) for (x = maxx - 23; x <= maxx; x++)
+                    if (x >= 0 && c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * sh) {
+                        if (x < x0) x0 = x; if (x > x1) x1 = x; if (y < y0) y0 = y; if (y > y1) y1 = y
+                    }
+                if (x1 - x0 < 7 || y1 - y0 < 7) exit 1
+                printf "%d %d\n", ox + int((x0 + x1) / 2), oy + int((y0 + y1) / 2)
+            }') && [ -n "$icon" ]
+}
+if ! poll 30 find_icon; then
+    # Wine's tray draws 16-pixel icons in 20-pixel cells at the right end of a 20-pixel taskbar.
+    icon="$((W - 10)) $((H - 10))"
+    say "no icon found in the tray; clicking its usual place ($icon)"
+fi
+read -r ix iy <<<"$icon"
+# Captures the desktop window once two looks 0.2 s apart agree (nothing is being drawn).
+stable_capture() {
+    local file=$1 a b
+    a=$(import -window "$desk" rgb:- | md5sum)
+    for _ in $(seq 50); do
+        sleep 0.2
+        b=$(import -window "$desk" rgb:- | md5sum)
+        [ "$a" = "$b" ] && break
+        a=$b
+    done
+    import -window "$desk" "$file"
+}
+stable_capture "$before"
+
+# --- right-click it and wait for the popup menu ----------------------------------------------------
+# The menu is a new mapped child window of the desktop, larger than any icon.
+visible_children() {
+    xwininfo -children -id "$desk" | awk '/^ +0x[0-9a-f]+ / {print $1}' | while read -r id; do
+        xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
+            /Width:/ {w=$2} /Height:/ {h=$2} /Map State:/ {m=$3}
+            END {if (m == "IsViewable" && w > 40 && h > 40) print id}'
+    done | sort
+}
+shown_before=$(visible_children)
+menu_appeared() { [ -n "$(comm -13 <(echo "$shown_before") <(visible_children))" ]; }
+
+xdotool mousemove --window "$desk" "$ix" "$iy" click 3
+poll 20 menu_appeared || die "no popup menu appeared after a right click at ($ix, $iy)"
+stable_capture "$out"
+say "wrote $out (menu) and $before (tray before the click)"
+
+# --- close the menu, end the program -------------------------------------------------------------
+xdotool mousemove --window "$desk" $((W / 2)) $((H / 3)) click 1
+menu_closed() { ! menu_appeared; }
+poll 10 menu_closed || say "the menu did not close"
+request_exit
+poll 20 gone "$program_pid" || say "Quorvex.exe did not end after -exit; stopping it"
