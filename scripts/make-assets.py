@@ -7,9 +7,11 @@
 The banner fills a 173x83 dialog-unit picture control in an "MS Sans Serif" 8 pt dialog
 (6x13 base units: 173*6/4 = 260, 83*13/8 = 135 pixels).
 
-Usage: scripts/make-assets.py [--out DIR] [--preview DIR]
-  --out      folder to write into (default: res/ beside this script's folder)
-  --preview  also write PNG copies there, for looking at (not part of the build)
+Usage: scripts/make-assets.py [--out DIR] [--preview DIR] [--banner-size WxH]
+  --out          folder to write into (default: res/ beside this script's folder)
+  --preview      also write PNG copies there, for looking at (not part of the build)
+  --banner-size  another banner size; the design stays centred (Wine's stand-in for
+                 "MS Sans Serif" has 6x12 base units, for which 258x125 fits the control)
 
 Everything is drawn with anti-aliased signed-distance shapes and a small built-in stroke font;
 the same script always writes the same bytes.
@@ -366,32 +368,34 @@ WHITE = hex_rgb("#ffffff")
 MUTED = hex_rgb("#bcd3e8")
 
 
-def make_banner():
-    cv = Canvas(BANNER_W, BANNER_H, SKY_TOP)
+def make_banner(w=BANNER_W, h=BANNER_H):
+    cv = Canvas(w, h, SKY_TOP)
+    # The design is laid out for 260x135 and stays centred in another size.
+    ox, oy = (w - BANNER_W) / 2.0, (h - BANNER_H) / 2.0
 
     # Background: a diagonal gradient with two soft translucent bands.
-    for y in range(BANNER_H):
-        for x in range(BANNER_W):
-            t = clamp01((y / BANNER_H) * 0.75 + (x / BANNER_W) * 0.25)
+    for y in range(h):
+        for x in range(w):
+            t = clamp01((y / h) * 0.75 + (x / w) * 0.25)
             c = mix(SKY_TOP, SKY_BOTTOM, t)
             cv.px[y][x] = (c[0], c[1], c[2], 1.0)
-    band = lambda k, w: (lambda x, y: abs((x - 0.9 * y) - k) - w)  # noqa: E731
-    cv.fill_sdf(band(150, 26), (0, 0, BANNER_W, BANNER_H), WHITE, 0.05)
-    cv.fill_sdf(band(215, 12), (0, 0, BANNER_W, BANNER_H), WHITE, 0.04)
+    band = lambda k, bw: (lambda x, y: abs((x - ox - 0.9 * (y - oy)) - k) - bw)  # noqa: E731
+    cv.fill_sdf(band(150, 26), (0, 0, w, h), WHITE, 0.05)
+    cv.fill_sdf(band(215, 12), (0, 0, w, h), WHITE, 0.04)
 
     # A soft shadow, then the clipboard glyph at 48-pixel design drawn 1.5 times larger.
-    gx, gy, gs = 16.0, 27.0, 1.5
+    gx, gy, gs = 16.0 + ox, 27.0 + oy, 1.5
     round_rect(cv, gx + 6 * gs + 3, gy + 4 * gs + 4, gx + 42 * gs + 3, gy + 47 * gs + 4, 6.0,
                hex_rgb("#000000"), 0.22)
     draw_clipboard(cv, ICON_LAYOUTS[48], dx=gx, dy=gy, scale=gs)
 
     # The product name on two lines, a rule in the accent colour, the maker and the version.
-    tx = 104.0
-    draw_text(cv, "Clipboard", tx, 26.0, 2.05, 2.3, WHITE, tracking=2.0)
-    draw_text(cv, "Quorvex", tx, 55.0, 2.05, 2.3, WHITE, tracking=2.0)
-    strokes(cv, [(tx + 1, 88.0, tx + 44, 88.0)], 2.0, ACCENT)
-    draw_text(cv, "Corvellan Software", tx, 97.0, 0.82, 1.05, MUTED, tracking=2.4)
-    draw_text(cv, "version 1.00", tx, 111.0, 0.82, 1.05, MUTED, tracking=2.4)
+    tx = 104.0 + ox
+    draw_text(cv, "Clipboard", tx, 26.0 + oy, 2.05, 2.3, WHITE, tracking=2.0)
+    draw_text(cv, "Quorvex", tx, 55.0 + oy, 2.05, 2.3, WHITE, tracking=2.0)
+    strokes(cv, [(tx + 1, 88.0 + oy, tx + 44, 88.0 + oy)], 2.0, ACCENT)
+    draw_text(cv, "Corvellan Software", tx, 97.0 + oy, 0.82, 1.05, MUTED, tracking=2.4)
+    draw_text(cv, "version 1.00", tx, 111.0 + oy, 0.82, 1.05, MUTED, tracking=2.4)
     return cv
 
 
@@ -400,10 +404,12 @@ def main():
     ap = argparse.ArgumentParser(description="Writes res/quorvex.ico and res/banner.bmp.")
     ap.add_argument("--out", default=os.path.join(here, "..", "res"))
     ap.add_argument("--preview", default=None)
+    ap.add_argument("--banner-size", default="%dx%d" % (BANNER_W, BANNER_H))
     args = ap.parse_args()
+    bw, bh = (int(v) for v in args.banner_size.lower().split("x"))
 
     icons = [make_icon(s) for s in (16, 32, 48)]
-    banner = make_banner()
+    banner = make_banner(bw, bh)
     os.makedirs(args.out, exist_ok=True)
     write_ico(os.path.join(args.out, "quorvex.ico"), icons)
     write_bmp24(os.path.join(args.out, "banner.bmp"), banner)

@@ -1,7 +1,7 @@
 #!/bin/bash
-# Builds Quorvex and starts it in a Wine desktop window with a taskbar, so the tray icon can be
-# seen and used. Without a display it runs headless under Xvfb. End it from its menu (Exit) or
-# with: scripts/run.sh -exit
+# Builds Quorvex and starts it in the Wine desktop window of the build's prefix, whose taskbar
+# shows the tray icon. Without a display it runs headless under Xvfb. End it from its menu (Exit)
+# or with: scripts/run.sh -exit
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,4 +12,4 @@ if [ "${1:-}" = "-exit" ]; then
     exec wine build/dist/Quorvex.exe -exit
 fi
 echo "Clipboard Quorvex runs on display $DISPLAY; right-click its tray icon (bottom right) for the menu."
-exec wine explorer /desktop=Quorvex,1024x700 build/dist/Quorvex.exe
+exec wine build/dist/Quorvex.exe

@@ -45,6 +45,14 @@ if [ "$had_display" = 0 ] && [ -n "${!:-}" ] && [ "$(ps -o comm= -p "$!" 2>/dev/
     xvfb_pid=$!
 fi
 
+# Only one copy runs per Wine prefix: a copy already running there (a test, say) would make ours
+# end at once, and our "-exit" would end that one.
+for pid in $(pgrep -i -f '^[a-z]:[^ ]*quorvex\.exe' || true); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        die "Quorvex.exe already runs in $WINEPREFIX (process $pid); end it or set QUORVEX_BUILD to another build folder"
+    fi
+done
+
 work=$(mktemp -d /tmp/quorvex-shot.XXXXXX)
 cp -r "$QUORVEX_BUILD/dist/." "$work/"
 exe_win="Z:${work//\//\\}\\Quorvex.exe"
@@ -93,6 +101,7 @@ desktop_pid=$!
 
 find_desktop() { desk=$(xdotool search --name "^$desktop_title\$" 2>/dev/null | head -n 1); [ -n "$desk" ]; }
 poll 60 find_desktop || die "the window \"$desktop_title\" did not appear"
+xdotool windowraise "$desk" 2>/dev/null || true  # above any other Wine desktop on the display
 
 # The copy started from $work, found by its own folder (nothing else runs from there).
 find_program() { program_pid=$(pgrep -f -- "^Z:.*${work##*/}.Quorvex\.exe" | head -n 1); [ -n "$program_pid" ]; }
@@ -115,15 +124,16 @@ find_icon() {
             }
             END {
                 for (k in n) if (n[k] > best) { best = n[k]; bg = k }
-                for (y = 0; y < sh; y++) for (x = 0; x < sw; x++)
-                    if (c[x, y] != bg) { row[y]++; col[x]++ }
+                for (y = 0; y < sh; y++) for (x = 0; x < sw; x++) if (c[x, y] != bg) row[y]++
+                rows = 0
+                for (y = 0; y < sh; y++) if (row[y] < 0.8 * sw) { rows++; for (x = 0; x < sw; x++) if (c[x, y] != bg) col[x]++ }
                 maxx = -1
                 for (y = 0; y < sh; y++) for (x = 0; x < sw; x++)
-                    if (c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * sh && x > maxx) maxx = x
+                    if (c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * rows && x > maxx) maxx = x
                 if (maxx < 0) exit 1
                 x0 = sw; x1 = -1; y0 = sh; y1 = -1
                 for (y = 0; y < sh; y++) for (x = maxx - 23; x <= maxx; x++)
-                    if (x >= 0 && c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * sh) {
+                    if (x >= 0 && c[x, y] != bg && row[y] < 0.8 * sw && col[x] < 0.8 * rows) {
                         if (x < x0) x0 = x; if (x > x1) x1 = x; if (y < y0) y0 = y; if (y > y1) y1 = y
                     }
                 if (x1 - x0 < 7 || y1 - y0 < 7) exit 1

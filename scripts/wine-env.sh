@@ -5,23 +5,32 @@ export WINEPREFIX="$QUORVEX_BUILD/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+mkdir -p "$QUORVEX_BUILD"
 
+# Without a usable display, one Xvfb per build folder, reused by later calls.
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    for n in $(seq 90 120); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-            export DISPLAY=":$n"
-            for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-            break
-        fi
-    done
+    xvfb_file="$QUORVEX_BUILD/.xvfb-display"
+    if [ -f "$xvfb_file" ] && DISPLAY="$(cat "$xvfb_file")" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY="$(cat "$xvfb_file")"
+    else
+        for n in $(seq 90 140); do
+            if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+                Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+                export DISPLAY=":$n"
+                for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+                echo "$DISPLAY" > "$xvfb_file"
+                break
+            fi
+        done
+    fi
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
 fi
-wineserver -p
+# Keeps the server alive between programs; it answers 2 when one already runs.
+wineserver -p || true
 
 # Every program runs inside one Wine virtual desktop with its own taskbar and tray: focus and
 # window states are then Wine's own, with no wait for an X window manager that Xvfb lacks.
