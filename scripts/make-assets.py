@@ -2,10 +2,10 @@
 """Writes the binary assets of Quorvex.exe from code, reproducibly (standard library only).
 
     res/quorvex.ico   application icon (resource 128): a clipboard, 16x16, 32x32 and 48x48, 32-bit
-    res/banner.bmp    about-box banner (resource 134): 260x135, uncompressed 24-bit
+    res/banner.bmp    about-box banner (resource 134): 258x124, uncompressed 24-bit
 
-The banner fills a 173x83 dialog-unit picture control in an "MS Sans Serif" 8 pt dialog
-(6x13 base units: 173*6/4 = 260, 83*13/8 = 135 pixels).
+The banner fits the 173x83 dialog-unit picture control of the about box whether "MS Sans Serif"
+8 pt gives 6x13 base units (Windows: 260x135 pixels) or 6x12 (Wine's stand-in font: 260x124).
 
 Usage: scripts/make-assets.py [--out DIR] [--preview DIR] [--banner-size WxH]
   --out          folder to write into (default: res/ beside this script's folder)
@@ -360,7 +360,7 @@ def make_icon(size):
     return cv
 
 
-BANNER_W, BANNER_H = 260, 135
+BANNER_W, BANNER_H = 258, 124
 SKY_TOP = hex_rgb("#16324f")
 SKY_BOTTOM = hex_rgb("#2b6a9c")
 ACCENT = hex_rgb("#f2b84b")
