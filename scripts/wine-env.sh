@@ -16,6 +16,7 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
         for n in $(seq 90 140); do
             if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
                 Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+                export QUORVEX_XVFB_PID=$!
                 export DISPLAY=":$n"
                 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
                 echo "$DISPLAY" > "$xvfb_file"
@@ -29,8 +30,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
 fi
-# Keeps the server alive between programs; it answers 2 when one already runs.
-wineserver -p || true
+# Keeps the server alive between programs; it answers 2 when one already runs. Its output goes
+# nowhere, so it never holds a caller's pipe open.
+wineserver -p >/dev/null 2>&1 </dev/null || true
 
 # Every program runs inside one Wine virtual desktop with its own taskbar and tray: focus and
 # window states are then Wine's own, with no wait for an X window manager that Xvfb lacks.
