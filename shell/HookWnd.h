@@ -17,7 +17,7 @@ public:
     CHookWnd& operator=(const CHookWnd&) = delete;
     const char* GetRuntimeClassName() const override { return "CHookWnd"; }
 
-    // Puts this hook at the head of the window's chain.
+    // Puts this hook at the head of the window's chain; a hook already on that window stays where it is.
     void HookWindow(CWnd* window);
     // Takes this hook out of its window's chain; a detached hook is left as it is.
     void UnhookWindow();

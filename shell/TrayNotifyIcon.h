@@ -45,7 +45,6 @@ public:
 
     // What the shell is given for this icon.
     const NOTIFYICONDATAA& NotifyData() const { return m_nid; }
-    BOOL IsHidden() const { return m_bHidden; }
 
 private:
     friend class CTrayWindowHook;
