@@ -2,8 +2,10 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "ProgramFolder.h"
+#include "framework/Handles.h"
 
 unsigned g_nLogLevel = 0;
 
@@ -15,11 +17,14 @@ void WriteLog(const char* text, unsigned level) {
     if (level > g_nLogLevel) return;
     char path[MAX_PATH];
     if (!ProgramPath(path, kLogName)) return;
-    // Text mode: the line ends become CR LF, as a Notepad reader expects.
-    FILE* file = std::fopen(path, "at");
-    if (!file) return;
-    std::fprintf(file, "\nLevel %u - %s\n", level, text);
-    std::fclose(file);
+    // A second instance (a refused start, a "-exit" run) may append at the same moment: an
+    // append-only handle and one write per entry keep both entries whole. Line ends are CR LF.
+    std::string entry = "\r\nLevel " + std::to_string(level) + " - " + text + "\r\n";
+    FileHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return;
+    DWORD written = 0;
+    WriteFile(file.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
 }
 
 void WriteLogFormat(unsigned level, const char* format, ...) {

@@ -3,7 +3,7 @@
 // Entries above this level are not written; nothing changes it.
 extern unsigned g_nLogLevel;
 
-// Appends "\nLevel <level> - <text>\n" to Clip.log beside the executable, then closes the file.
+// Appends "\r\nLevel <level> - <text>\r\n" to Clip.log beside the executable, then closes the file.
 // An entry that cannot be written is dropped.
 void WriteLog(const char* text, unsigned level);
 

@@ -33,6 +33,9 @@ fi
 # Keeps the server alive between programs; it answers 2 when one already runs. Its output goes
 # nowhere, so it never holds a caller's pipe open.
 wineserver -p >/dev/null 2>&1 </dev/null || true
+# Wine's background services start with the first program and inherit its output; start them
+# here, with their output going nowhere, so they never hold a test runner's pipe open.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 # Every program runs inside one Wine virtual desktop with its own taskbar and tray: focus and
 # window states are then Wine's own, with no wait for an X window manager that Xvfb lacks.

@@ -1,0 +1,38 @@
+// The about box, opened by a double click on the notification-area icon: the shell reports the
+// click to the main window through the icon's callback message.
+#include "E2eFixture.h"
+
+namespace {
+
+using AboutBoxE2e = E2eTest;
+
+TEST_F(AboutBoxE2e, TrayDoubleClickOpensOneAboutBoxAtATime) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+
+    HWND about = OpenAboutBoxFromTray(*program);
+    ASSERT_NE(about, nullptr) << "no about box titled \"" << kAboutTitle << "\"";
+
+    // A second double click while it is open: the call comes back once the program has dealt
+    // with it, which it could not while a second modal box stood open.
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(program->MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK, SMTO_NORMAL,
+                                  kStepTimeoutMs, &result),
+              0)
+        << "the second double click opened a box that stays";
+    EXPECT_EQ(TopLevelWindows(program->Id(), kAboutTitle).size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(about));
+
+    ASSERT_TRUE(CloseAboutBox(about));
+    EXPECT_TRUE(TopLevelWindows(program->Id(), kAboutTitle).empty());
+
+    // Once it is closed, the next double click opens it again.
+    HWND again = OpenAboutBoxFromTray(*program);
+    ASSERT_NE(again, nullptr) << "the about box did not open a second time";
+    EXPECT_TRUE(CloseAboutBox(again));
+
+    EXPECT_TRUE(program->Running());
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+}  // namespace

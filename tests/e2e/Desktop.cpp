@@ -1,0 +1,230 @@
+#include "Desktop.h"
+
+#include <cstring>
+#include <map>
+
+#include "support/Pump.h"
+
+namespace {
+
+const char kWindowClass[] = "QuorvexE2eWindow";
+
+struct WindowSearch {
+    DWORD processId;
+    const char* title;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    if (search->title && WindowText(window) != search->title) return TRUE;
+    if (search->className && WindowClass(window) != search->className) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+
+struct ChildSearch {
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (WindowText(window) == *search->text) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Counts per window and command id; the windows live on the test's one thread.
+std::map<HWND, std::map<UINT, int>>& CommandCounts() {
+    static std::map<HWND, std::map<UINT, int>> counts;
+    return counts;
+}
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        ++CommandCounts()[window][LOWORD(wParam)];
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterWindowClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kWindowClass;
+    registered = RegisterClassA(&windowClass) != 0;
+}
+
+// Opens the clipboard, waiting (with messages pumped) while another program has it open.
+bool OpenTheClipboard() { return PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5000); }
+
+}  // namespace
+
+std::string WindowText(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string WindowClass(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* title, const char* className) {
+    WindowSearch search{processId, title, className, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindTopLevel(DWORD processId, const char* title, const char* className) {
+    std::vector<HWND> found = TopLevelWindows(processId, title, className);
+    return found.empty() ? nullptr : found.front();
+}
+
+HWND FindChildWithText(HWND parent, const std::string& text) {
+    ChildSearch search{&text, nullptr};
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ClickButton(HWND dialog, int buttonId) {
+    HWND button = GetDlgItem(dialog, buttonId);
+    if (!button) return false;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+    return true;
+}
+
+bool PressKeys(std::initializer_list<WORD> virtualKeys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : virtualKeys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        inputs.push_back(input);
+    }
+    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) {
+        WORD key = *--it;
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size();
+}
+
+bool PutTextOnClipboard(const std::string& text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!block) return false;
+    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    if (!OpenTheClipboard()) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    bool ok = SetClipboardData(CF_TEXT, block) != nullptr;
+    if (!ok) GlobalFree(block);
+    CloseClipboard();
+    return ok;
+}
+
+bool EmptyTheClipboard() {
+    if (!OpenTheClipboard()) return false;
+    bool ok = EmptyClipboard() != FALSE;
+    CloseClipboard();
+    return ok;
+}
+
+std::string ClipboardText() {
+    if (!OpenTheClipboard()) return "<none>";
+    std::string text = "<none>";
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (block) {
+        const char* data = static_cast<const char*>(GlobalLock(block));
+        if (data) text.assign(data, strnlen(data, GlobalSize(block)));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TypingTarget::TypingTarget() {
+    RegisterWindowClass();
+    m_frame = CreateWindowExA(0, kWindowClass, "Quorvex e2e editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                              120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 360, 24,
+                             m_frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PumpFor(0);
+}
+
+TypingTarget::~TypingTarget() {
+    if (m_frame) DestroyWindow(m_frame);
+    PumpFor(0);
+}
+
+bool TypingTarget::TakeFocus() {
+    if (!m_edit) return false;
+    return PumpUntil(
+        [this] {
+            if (GetForegroundWindow() != m_frame) SetForegroundWindow(m_frame);
+            if (GetFocus() != m_edit) SetFocus(m_edit);
+            return GetForegroundWindow() == m_frame && GetFocus() == m_edit;
+        },
+        5000);
+}
+
+std::string TypingTarget::Text() const { return WindowText(m_edit); }
+
+CountingWindow::CountingWindow(const char* title) {
+    RegisterWindowClass();
+    m_window = CreateWindowExA(0, kWindowClass, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+}
+
+CountingWindow::~CountingWindow() {
+    if (m_window) {
+        DestroyWindow(m_window);
+        CommandCounts().erase(m_window);
+    }
+}
+
+int CountingWindow::Commands(UINT id) const {
+    auto window = CommandCounts().find(m_window);
+    if (window == CommandCounts().end()) return 0;
+    auto command = window->second.find(id);
+    return command == window->second.end() ? 0 : command->second;
+}
+
+HeldHotkey::HeldHotkey(UINT modifiers, UINT key) : m_owner("Quorvex e2e hotkey holder") {
+    m_held = RegisterHotKey(m_owner.Handle(), 1, modifiers, key) != FALSE;
+}
+
+HeldHotkey::~HeldHotkey() {
+    if (m_held) UnregisterHotKey(m_owner.Handle(), 1);
+}
+
+bool HotkeyTaken(UINT modifiers, UINT key) {
+    CountingWindow probe("Quorvex e2e hotkey probe");
+    if (!RegisterHotKey(probe.Handle(), 2, modifiers, key)) return true;
+    UnregisterHotKey(probe.Handle(), 2);
+    return false;
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Desktop.h"
+#include "Installation.h"
+#include "support/Pump.h"
+
+// Every test gets a fresh copy of the installation and an empty clipboard, and starts with no
+// Quorvex running anywhere in the session (a leftover would refuse every start).
+class E2eTest : public testing::Test {
+protected:
+    void SetUp() override;
+
+    // Starts the installation's program and waits until it is ready; the test fails otherwise.
+    std::unique_ptr<Program> StartReady(const Installation& install, const std::string& arguments = "");
+    std::unique_ptr<Program> StartReady() { return StartReady(m_install); }
+
+    // Copies text (CF_TEXT) as another program would, and waits until the program has stored it
+    // as the recent clip at the given position (1 = oldest) in its data file and Save.ini.
+    testing::AssertionResult CopyAndWaitForCapture(const std::string& text, int position);
+
+    // Opens the about box the way the tray does on a double click of the icon and waits for it.
+    HWND OpenAboutBoxFromTray(const Program& program);
+    // Presses the about box's Close button and waits until the box is gone.
+    testing::AssertionResult CloseAboutBox(HWND aboutBox);
+
+    // Proves that the program has handled every message posted to it so far and still runs:
+    // posted messages are handled in order, so an about box opened by a message posted now can
+    // only appear if nothing posted earlier (an Exit command, say) ended the program.
+    testing::AssertionResult HandledAllPostedAndRuns(const Program& program);
+
+    Installation m_install;
+};
+
+// A recent clip's data file and its type key in Save.ini, by position (1 = oldest).
+std::string RecentFile(int position);
+std::string RecentKey(int position);
+// The bytes a CF_TEXT block of the text holds: the text and its terminating NUL.
+std::string TextBlock(const std::string& text);

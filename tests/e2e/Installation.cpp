@@ -1,0 +1,196 @@
+#include "Installation.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "Desktop.h"
+#include "support/Pump.h"
+
+namespace {
+
+std::string& DistFolderValue() {
+    static std::string folder;
+    return folder;
+}
+
+int g_installations = 0;
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string source = from + "\\" + name;
+        std::string target = to + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = CopyTree(source, target) && ok;
+        else
+            ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return ok;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+void SetDistFolder(const std::string& path) { DistFolderValue() = WindowsPath(path); }
+
+const std::string& DistFolder() { return DistFolderValue(); }
+
+std::string WindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string converted = "Z:" + path;
+    for (char& c : converted)
+        if (c == '/') c = '\\';
+    return converted;
+}
+
+Installation::Installation() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    m_folder = std::string(temp) + "quorvex-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++g_installations);
+    RemoveTree(m_folder);
+    m_ready = !DistFolder().empty() && CopyTree(DistFolder(), m_folder) && Exists("Quorvex.exe");
+}
+
+Installation::~Installation() {
+    // A program that was just terminated may still hold its executable open for a moment.
+    PumpUntil(
+        [this] {
+            RemoveTree(m_folder);
+            return GetFileAttributesA(m_folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+        },
+        3000);
+}
+
+bool Installation::Exists(const std::string& name) const {
+    return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Installation::Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Installation::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+void Installation::Remove(const std::string& name) const { DeleteFileA(File(name).c_str()); }
+
+std::string Installation::Ini(const char* section, const char* key) const {
+    char value[512];
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, File("Save.ini").c_str());
+    return value;
+}
+
+void Installation::SetIni(const char* section, const char* key, const char* value) const {
+    WritePrivateProfileStringA(section, key, value, File("Save.ini").c_str());
+}
+
+std::vector<std::string> Installation::LogLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(Read("Clip.log"));
+    std::string line;
+    const std::string marker = " - ";
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("Level ", 0) != 0) continue;
+        std::string::size_type dash = line.find(marker);
+        if (dash != std::string::npos) lines.push_back(line.substr(dash + marker.size()));
+    }
+    return lines;
+}
+
+int Installation::LogCount(const std::string& line) const {
+    int count = 0;
+    for (const std::string& entry : LogLines())
+        if (entry == line) ++count;
+    return count;
+}
+
+Program::Program(const Installation& installation, const std::string& arguments) {
+    std::string commandLine = "\"" + installation.Exe() + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    m_process = info.hProcess;
+    m_id = info.dwProcessId;
+}
+
+Program::~Program() {
+    if (!m_process) return;
+    if (Running()) {
+        HWND window = m_mainWindow ? m_mainWindow : FindTopLevel(m_id, kMainTitle);
+        bool asked = window && PostMessageA(window, WM_COMMAND, kExitCommand, 0);
+        if (!asked || !WaitForEnd(kStepTimeoutMs)) {
+            ADD_FAILURE() << "Quorvex.exe (process " << m_id << ") did not end on the Exit command; terminated";
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, 5000);
+        }
+    }
+    CloseHandle(m_process);
+}
+
+bool Program::Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+
+bool Program::WaitForEnd(DWORD timeoutMs) const {
+    if (!m_process) return false;
+    return PumpUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
+HWND Program::WaitUntilReady(DWORD timeoutMs) {
+    if (!m_process) return nullptr;
+    DWORD start = GetTickCount();
+    PumpUntil(
+        [this] {
+            m_mainWindow = FindTopLevel(m_id, kMainTitle);
+            return m_mainWindow != nullptr || !Running();
+        },
+        timeoutMs);
+    if (!m_mainWindow) return nullptr;
+    // The window exists from the middle of start-up on; the program is ready for the clipboard
+    // and the hotkeys once its message loop waits for input.
+    DWORD elapsed = GetTickCount() - start;
+    DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+    if (WaitForInputIdle(m_process, left) != 0 || !Running()) return nullptr;
+    return m_mainWindow;
+}
+
+bool Program::Exit(DWORD timeoutMs) {
+    HWND window = m_mainWindow ? m_mainWindow : FindTopLevel(m_id, kMainTitle);
+    if (!window || !PostMessageA(window, WM_COMMAND, kExitCommand, 0)) return false;
+    return WaitForEnd(timeoutMs);
+}

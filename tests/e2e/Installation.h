@@ -1,0 +1,82 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The folder that the build leaves as the installation (Quorvex.exe, RECENT\, FAVORITE\, EXPORT\,
+// Manual.doc). Set once by main from the command line or found beside the test executable.
+void SetDistFolder(const std::string& path);
+const std::string& DistFolder();
+
+// A Linux path as Wine's drive Z: shows it ("/work/x" -> "Z:\work\x"); Windows paths pass unchanged.
+std::string WindowsPath(const std::string& path);
+
+// A fresh, real copy of the installation folder in a temporary folder of its own, removed with
+// everything in it afterwards. The program writes Save.ini, Clip.log and its data files here.
+class Installation {
+public:
+    Installation();
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    bool Ready() const { return m_ready; }
+    const std::string& Folder() const { return m_folder; }
+    std::string Exe() const { return File("Quorvex.exe"); }
+    std::string File(const std::string& name) const { return m_folder + "\\" + name; }
+
+    bool Exists(const std::string& name) const;
+    std::string Read(const std::string& name) const;
+    void Write(const std::string& name, const std::string& bytes) const;
+    void Remove(const std::string& name) const;
+
+    // A Save.ini value read the way Windows reads it; "<missing>" when the key is absent.
+    std::string Ini(const char* section, const char* key) const;
+    void SetIni(const char* section, const char* key, const char* value) const;
+
+    // Clip.log's entries, text only, oldest first.
+    std::vector<std::string> LogLines() const;
+    int LogCount(const std::string& line) const;
+
+private:
+    std::string m_folder;
+    bool m_ready = false;
+};
+
+// One run of the installation's Quorvex.exe, started with CreateProcess as a shell would.
+// Whatever happens in a test, the process has ended when this object is gone: it is asked to exit
+// with the Exit command first and only terminated when it does not end (a reported failure).
+class Program {
+public:
+    Program(const Installation& installation, const std::string& arguments = "");
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_process != nullptr; }
+    DWORD Id() const { return m_id; }
+    bool Running() const;
+
+    // Waits (pumping this thread's messages) until the process has ended.
+    bool WaitForEnd(DWORD timeoutMs) const;
+
+    // Waits until the hidden main window exists and start-up has reached the message loop.
+    // Returns the window, or nullptr when it did not come up in time.
+    HWND WaitUntilReady(DWORD timeoutMs);
+    HWND MainWindow() const { return m_mainWindow; }
+    bool Ready() const { return m_mainWindow != nullptr; }
+
+    // Asks the program to end with the Exit command of its main window and waits for the end.
+    bool Exit(DWORD timeoutMs);
+
+private:
+    HANDLE m_process = nullptr;
+    DWORD m_id = 0;
+    HWND m_mainWindow = nullptr;
+};
+
+// How long the e2e tests give each step: generous, because a cold Wine is slow, but each wait
+// ends as soon as its condition holds.
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kStepTimeoutMs = 10000;
