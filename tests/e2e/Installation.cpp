@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
 #include "Desktop.h"
 #include "support/Pump.h"
 
@@ -38,24 +34,6 @@ bool CopyTree(const std::string& from, const std::string& to) {
     return ok;
 }
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 }  // namespace
 
 void SetDistFolder(const std::string& path) { DistFolderValue() = WindowsPath(path); }
@@ -73,67 +51,20 @@ std::string WindowsPath(const std::string& path) {
 Installation::Installation() {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quorvex-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+    m_path = std::string(temp) + "quorvex-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(++g_installations);
-    RemoveTree(m_folder);
-    m_ready = !DistFolder().empty() && CopyTree(DistFolder(), m_folder) && Exists("Quorvex.exe");
+    RemoveTree(m_path);
+    m_ready = !DistFolder().empty() && CopyTree(DistFolder(), m_path) && Exists("Quorvex.exe");
 }
 
 Installation::~Installation() {
     // A program that was just terminated may still hold its executable open for a moment.
     PumpUntil(
         [this] {
-            RemoveTree(m_folder);
-            return GetFileAttributesA(m_folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+            RemoveTree(m_path);
+            return GetFileAttributesA(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
         },
         3000);
-}
-
-bool Installation::Exists(const std::string& name) const {
-    return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Installation::Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Installation::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-void Installation::Remove(const std::string& name) const { DeleteFileA(File(name).c_str()); }
-
-std::string Installation::Ini(const char* section, const char* key) const {
-    char value[512];
-    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, File("Save.ini").c_str());
-    return value;
-}
-
-void Installation::SetIni(const char* section, const char* key, const char* value) const {
-    WritePrivateProfileStringA(section, key, value, File("Save.ini").c_str());
-}
-
-std::vector<std::string> Installation::LogLines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(Read("Clip.log"));
-    std::string line;
-    const std::string marker = " - ";
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("Level ", 0) != 0) continue;
-        std::string::size_type dash = line.find(marker);
-        if (dash != std::string::npos) lines.push_back(line.substr(dash + marker.size()));
-    }
-    return lines;
-}
-
-int Installation::LogCount(const std::string& line) const {
-    int count = 0;
-    for (const std::string& entry : LogLines())
-        if (entry == line) ++count;
-    return count;
 }
 
 Program::Program(const Installation& installation, const std::string& arguments) {

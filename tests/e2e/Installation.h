@@ -2,7 +2,8 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "support/ProgramFiles.h"
 
 // The folder that the build leaves as the installation (Quorvex.exe, RECENT\, FAVORITE\, EXPORT\,
 // Manual.doc). Set once by main from the command line or found beside the test executable.
@@ -14,7 +15,7 @@ std::string WindowsPath(const std::string& path);
 
 // A fresh, real copy of the installation folder in a temporary folder of its own, removed with
 // everything in it afterwards. The program writes Save.ini, Clip.log and its data files here.
-class Installation {
+class Installation : public ProgramFiles {
 public:
     Installation();
     ~Installation();
@@ -22,25 +23,10 @@ public:
     Installation& operator=(const Installation&) = delete;
 
     bool Ready() const { return m_ready; }
-    const std::string& Folder() const { return m_folder; }
+    const std::string& Folder() const { return m_path; }
     std::string Exe() const { return File("Quorvex.exe"); }
-    std::string File(const std::string& name) const { return m_folder + "\\" + name; }
-
-    bool Exists(const std::string& name) const;
-    std::string Read(const std::string& name) const;
-    void Write(const std::string& name, const std::string& bytes) const;
-    void Remove(const std::string& name) const;
-
-    // A Save.ini value read the way Windows reads it; "<missing>" when the key is absent.
-    std::string Ini(const char* section, const char* key) const;
-    void SetIni(const char* section, const char* key, const char* value) const;
-
-    // Clip.log's entries, text only, oldest first.
-    std::vector<std::string> LogLines() const;
-    int LogCount(const std::string& line) const;
 
 private:
-    std::string m_folder;
     bool m_ready = false;
 };
 
