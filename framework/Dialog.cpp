@@ -111,7 +111,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
             app->m_pMainWnd = nullptr;
             PostQuitMessage(0);
         }
-        dialog->PostNcDestroy();
         return FALSE;
     }
     try {

@@ -19,15 +19,12 @@ public:
     BOOL DestroyWindow() override;
 
     virtual BOOL OnInitDialog() { return TRUE; }
-    bool IsModal() const { return m_modal; }
 
     static CDialog* FromHandle(HWND hWnd);
 
 protected:
     // Derived dialogs dispatch their message tables here; std::nullopt means default processing.
     virtual MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Called once the window is gone and the object is unbound.
-    virtual void PostNcDestroy() {}
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -29,15 +29,9 @@ public:
         if (m_h) GlobalFree(m_h);
     }
     GlobalBlock(GlobalBlock&& other) noexcept : m_h(other.Release()) {}
-    GlobalBlock& operator=(GlobalBlock&& other) noexcept {
-        if (this != &other) {
-            if (m_h) GlobalFree(m_h);
-            m_h = other.Release();
-        }
-        return *this;
-    }
     GlobalBlock(const GlobalBlock&) = delete;
     GlobalBlock& operator=(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(GlobalBlock&&) = delete;
 
     explicit operator bool() const { return m_h != nullptr; }
     HGLOBAL Get() const { return m_h; }

@@ -12,17 +12,6 @@ BOOL CMenu::CreatePopupMenu() {
     return m_hMenu != nullptr;
 }
 
-void CMenu::Attach(HMENU hMenu) {
-    DestroyMenu();
-    m_hMenu = hMenu;
-}
-
-HMENU CMenu::Detach() {
-    HMENU hMenu = m_hMenu;
-    m_hMenu = nullptr;
-    return hMenu;
-}
-
 BOOL CMenu::DestroyMenu() {
     if (!m_hMenu) return FALSE;
     BOOL ok = ::DestroyMenu(m_hMenu);
@@ -34,18 +23,6 @@ HMENU CMenu::GetSubMenu(int position) const { return m_hMenu ? ::GetSubMenu(m_hM
 
 BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text) {
     return m_hMenu && ::ModifyMenuA(m_hMenu, id, flags, newId, text);
-}
-
-UINT CMenu::CheckMenuItem(UINT id, UINT check) {
-    return m_hMenu ? ::CheckMenuItem(m_hMenu, id, check) : static_cast<UINT>(-1);
-}
-
-UINT CMenu::EnableMenuItem(UINT id, UINT enable) {
-    return m_hMenu ? ::EnableMenuItem(m_hMenu, id, enable) : static_cast<UINT>(-1);
-}
-
-UINT CMenu::GetMenuState(UINT id) const {
-    return m_hMenu ? ::GetMenuState(m_hMenu, id, MF_BYCOMMAND) : static_cast<UINT>(-1);
 }
 
 std::string CMenu::GetMenuString(UINT id) const {

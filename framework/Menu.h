@@ -5,7 +5,7 @@
 
 #include "Object.h"
 
-// A menu handle, owned (destroyed with the object) unless detached.
+// A menu handle, owned: destroyed with the object.
 // Items are addressed by command id, which also reaches items inside submenus.
 class CMenu : public CObject {
 public:
@@ -17,16 +17,11 @@ public:
 
     BOOL LoadMenu(UINT resourceId);
     BOOL CreatePopupMenu();
-    void Attach(HMENU hMenu);
-    HMENU Detach();
     BOOL DestroyMenu();
     HMENU GetSafeHmenu() const { return m_hMenu; }
 
     HMENU GetSubMenu(int position) const;
     BOOL ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text);
-    UINT CheckMenuItem(UINT id, UINT check);
-    UINT EnableMenuItem(UINT id, UINT enable);
-    UINT GetMenuState(UINT id) const;
     std::string GetMenuString(UINT id) const;
 
 private:

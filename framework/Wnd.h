@@ -24,10 +24,8 @@ private:
 class CWnd : public CObject {
 public:
     CWnd() = default;
-    explicit CWnd(HWND hWnd) : m_hWnd(hWnd) {}
     const char* GetRuntimeClassName() const override { return "CWnd"; }
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     virtual BOOL DestroyWindow();
 
     HWND m_hWnd = nullptr;
