@@ -8,8 +8,12 @@ scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target Quorvex
 source scripts/wine-env.sh
+# The program writes its clips and log beside itself: run a copy of the installation in
+# build/run, which keeps them from one run to the next and leaves build/dist as built.
+mkdir -p build/run
+cp -r build/dist/. build/run/
 if [ "${1:-}" = "-exit" ]; then
-    exec wine build/dist/Quorvex.exe -exit
+    exec wine build/run/Quorvex.exe -exit
 fi
 echo "Clipboard Quorvex runs on display $DISPLAY; right-click its tray icon (bottom right) for the menu."
-exec wine build/dist/Quorvex.exe
+exec wine build/run/Quorvex.exe

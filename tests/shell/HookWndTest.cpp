@@ -1,0 +1,125 @@
+#include "shell/HookWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+const char kChainProperty[] = "HookWnd_P";
+using Log = std::vector<std::string>;
+Log g_log;
+// What the window's own procedure could see of the hooks when WM_NCDESTROY reached it.
+HANDLE g_propertyAtNcDestroy;
+LONG_PTR g_procedureAtNcDestroy;
+
+LRESULT CALLBACK OwnProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_USER && message < WM_USER + 100) {
+        g_log.push_back("own " + std::to_string(message - WM_USER) + ":" + std::to_string(wParam) + ":" +
+                        std::to_string(lParam));
+        return 1000 + static_cast<LRESULT>(wParam);
+    }
+    if (message == WM_NCDESTROY) {
+        g_log.push_back("own ncdestroy");
+        g_propertyAtNcDestroy = GetPropA(hWnd, kChainProperty);
+        g_procedureAtNcDestroy = GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+const LONG_PTR kOwnProc = reinterpret_cast<LONG_PTR>(&OwnProc);
+
+// Logs its name for what it sees, keeps one message to itself and can send a second message to
+// its window while it handles a first.
+class RecordingHook : public CHookWnd {
+public:
+    explicit RecordingHook(const char* hookName) : name(hookName) {}
+
+    LRESULT HandleMessage(UINT message, WPARAM, LPARAM) override {
+        if (message >= WM_USER && message < WM_USER + 100) g_log.push_back(name);
+        if (message == WM_DESTROY) g_log.push_back(name + " destroy");
+        if (message == WM_NCDESTROY) g_log.push_back(name + " ncdestroy");
+        if (message == swallowed) return 55;
+        if (message == nestOn) SendMessageA(HookedHandle(), WM_USER + 2, 22, 222);
+        return PassOn();
+    }
+    const std::string name;
+    UINT swallowed = 0;
+    UINT nestOn = 0;
+};
+
+class HookWndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static const WNDCLASSA wc{0, OwnProc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr,
+                                  "QuorvexHookTestWnd"};
+        static const ATOM atom = RegisterClassA(&wc);
+        window.m_hWnd = CreateWindowA(MAKEINTATOM(atom), "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(window.m_hWnd, nullptr);
+        first.HookWindow(&window);
+        second.HookWindow(&window);
+    }
+    // Destroying the window detaches the hooks before they go.
+    void TearDown() override { DestroyWindow(window.m_hWnd); }
+
+    // Sends a message and returns who saw it, in order, and the result.
+    Log Deliver(UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
+        g_log.clear();
+        const LRESULT result = SendMessageA(window.m_hWnd, message, wParam, lParam);
+        g_log.push_back("=" + std::to_string(result));
+        return g_log;
+    }
+    HANDLE Head() const { return GetPropA(window.m_hWnd, kChainProperty); }
+    LONG_PTR Procedure() const { return GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC); }
+
+    CWnd window;
+    RecordingHook first{"first"}, second{"second"}, third{"third"};
+};
+
+TEST_F(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheWindowsOwnProcedureLast) {
+    EXPECT_EQ(Head(), &second);
+    EXPECT_EQ(Procedure(), reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
+    EXPECT_EQ(Deliver(WM_USER + 1, 7, 8), (Log{"second", "first", "own 1:7:8", "=1007"}));
+    // Hooked again on the same window, a hook stays where it is rather than joining twice.
+    first.HookWindow(&window);
+    EXPECT_EQ(Deliver(WM_USER + 1, 7, 8), (Log{"second", "first", "own 1:7:8", "=1007"}));
+}
+
+TEST_F(HookWndTest, UnhookingTheMiddleTheHeadAndTheLastRelinksTheChainAndFinallyRestoresTheWindow) {
+    third.HookWindow(&window);
+    second.UnhookWindow();
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"third", "first", "own 1:1:2", "=1001"}));
+    third.UnhookWindow();
+    EXPECT_EQ(Head(), &first);
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"first", "own 1:1:2", "=1001"}));
+    first.UnhookWindow();
+    EXPECT_EQ(Head(), nullptr);
+    EXPECT_EQ(Procedure(), kOwnProc);
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"own 1:1:2", "=1001"}));
+    // A hook that has left can join a chain again from scratch.
+    second.HookWindow(&window);
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"second", "own 1:1:2", "=1001"}));
+}
+
+TEST_F(HookWndTest, DestroyingTheWindowDetachesEveryHookBeforeItsOwnProcedureSeesNcDestroy) {
+    g_log.clear();
+    ASSERT_TRUE(DestroyWindow(window.m_hWnd));
+    EXPECT_EQ(g_log, (Log{"second destroy", "first destroy", "own ncdestroy"}));
+    EXPECT_EQ(g_propertyAtNcDestroy, nullptr);
+    EXPECT_EQ(g_procedureAtNcDestroy, kOwnProc);
+    EXPECT_TRUE(first.HookedHandle() == nullptr && second.HookedHandle() == nullptr);
+}
+
+TEST_F(HookWndTest, AHookThatDoesNotPassOnKeepsTheMessageFromTheRestOfTheChain) {
+    second.swallowed = WM_USER + 5;
+    first.swallowed = WM_USER + 6;
+    EXPECT_EQ(Deliver(WM_USER + 5), (Log{"second", "=55"}));
+    EXPECT_EQ(Deliver(WM_USER + 6), (Log{"second", "first", "=55"}));
+}
+
+TEST_F(HookWndTest, AMessageSentWhileAHookHandlesAnotherLeavesTheOuterOneForPassOn) {
+    second.nestOn = WM_USER + 1;
+    EXPECT_EQ(Deliver(WM_USER + 1, 11, 111),
+              (Log{"second", "second", "first", "own 2:22:222", "first", "own 1:11:111", "=1011"}));
+}
+
+}  // namespace
