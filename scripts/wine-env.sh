@@ -26,9 +26,17 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     fi
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A new prefix runs every program inside one Wine virtual desktop with its own taskbar and tray:
+# focus and window states are then Wine's own, with no wait for an X window manager that Xvfb
+# lacks. The server is restarted once so that no program of the old setting stays behind.
+if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    wineboot -i >/dev/null 2>&1 </dev/null || true
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1 </dev/null
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.quorvex-desktop"
 fi
 # Keeps the server alive between programs; it answers 2 when one already runs. Its output goes
 # nowhere, so it never holds a caller's pipe open.
@@ -36,11 +44,3 @@ wineserver -p >/dev/null 2>&1 </dev/null || true
 # Wine's background services start with the first program and inherit its output; start them
 # here, with their output going nowhere, so they never hold a test runner's pipe open.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-
-# Every program runs inside one Wine virtual desktop with its own taskbar and tray: focus and
-# window states are then Wine's own, with no wait for an X window manager that Xvfb lacks.
-if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
-    touch "$WINEPREFIX/.quorvex-desktop"
-fi

@@ -162,7 +162,7 @@ TEST_F(TrayNotifyIconTest, TaskbarCreatedBringsBackTheSameIconButNotAfterHideFro
 
     // Back on the taskbar with its tooltip, cut to the 63 characters the short record carries,
     // and a double click there reaches this icon.
-    ASSERT_TRUE(PointAtIcon());
+    ASSERT_TRUE(PointAtIcon()) << "the icon is not on the taskbar of a Wine virtual desktop";
     std::string tip;
     EXPECT_TRUE(PumpUntil([&] { return !(tip = VisibleTooltip()).empty(); }, 4000));
     EXPECT_EQ(tip, longTip.substr(0, 63));
@@ -185,7 +185,7 @@ TEST_F(TrayNotifyIconTest, ARefusedIconComesAtTheNextTaskbarCreatedAndARetryKeep
     ASSERT_TRUE(IsMenu(firstMenu));
     // The pending icon takes the place of the stale one: a double click there now reaches it.
     TaskbarCreated();
-    ASSERT_TRUE(PointAtIcon());
+    ASSERT_TRUE(PointAtIcon()) << "the icon is not on the taskbar of a Wine virtual desktop";
     PostMessageA(taskbar, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(spot.x, spot.y));
     EXPECT_TRUE(PumpUntil([] { return g_state.command == ID_APP_ABOUT; }, 3000));
 
