@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, CopiesAreCapturedButThePutOfARecentClipIsNot) {
 
     Command(ID_RECENT_FIRST + 1);  // Recents item 2
     PumpFor(200);
-    EXPECT_EQ(ClipboardBytes(CF_TEXT).c_str(), std::string("first"));
+    EXPECT_EQ(ClipboardText(), "first");
     EXPECT_EQ(RecentClip.size(), 2u);
     EXPECT_EQ(g_bSkipClipChange, 0);
     EXPECT_TRUE(Logged("Menu HOT_PASTE_R2"));
@@ -152,7 +152,7 @@ TEST_F(MainWindowTest, ARecentHotkeyBeyondTheListPastesNothing) {
     SendMessageA(dialog->m_hWnd, WM_HOTKEY, 0x304, 0);
     EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "PutRecentClip start", "Try to get unavailable clipboard"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
-    EXPECT_EQ(ClipboardBytes(CF_TEXT).c_str(), std::string("c"));
+    EXPECT_EQ(ClipboardText(), "c");
 
     Command(ID_RECENT_LAST);
     EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",

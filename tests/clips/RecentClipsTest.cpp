@@ -168,7 +168,7 @@ TEST_F(RecentClipsTest, PuttingASlotPutsThatClipWithoutReorderingTheList) {
     Capture("middle");
     Capture("newest");
     EXPECT_EQ(PutRecentClip(0x302), 0);
-    EXPECT_EQ(ClipboardBytes(CF_TEXT).c_str(), std::string("middle"));
+    EXPECT_EQ(ClipboardText(), "middle");
     EXPECT_EQ(g_bSkipClipChange, 1);
     EXPECT_STREQ(RecentClip.back()->buf, "newest");
     EXPECT_TRUE(LoggedInOrder({"PutRecentClip start", "PutRecentClip OK"}));

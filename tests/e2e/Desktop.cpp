@@ -68,7 +68,6 @@ void RegisterWindowClass() {
 }
 
 // Opens the clipboard, waiting (with messages pumped) while another program has it open.
-bool OpenTheClipboard() { return PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5000); }
 
 }  // namespace
 
@@ -129,42 +128,6 @@ bool PressKeys(std::initializer_list<WORD> virtualKeys) {
     }
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return sent == inputs.size();
-}
-
-bool PutTextOnClipboard(const std::string& text) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!block) return false;
-    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    if (!OpenTheClipboard()) {
-        GlobalFree(block);
-        return false;
-    }
-    EmptyClipboard();
-    bool ok = SetClipboardData(CF_TEXT, block) != nullptr;
-    if (!ok) GlobalFree(block);
-    CloseClipboard();
-    return ok;
-}
-
-bool EmptyTheClipboard() {
-    if (!OpenTheClipboard()) return false;
-    bool ok = EmptyClipboard() != FALSE;
-    CloseClipboard();
-    return ok;
-}
-
-std::string ClipboardText() {
-    if (!OpenTheClipboard()) return "<none>";
-    std::string text = "<none>";
-    HANDLE block = GetClipboardData(CF_TEXT);
-    if (block) {
-        const char* data = static_cast<const char*>(GlobalLock(block));
-        if (data) text.assign(data, strnlen(data, GlobalSize(block)));
-        GlobalUnlock(block);
-    }
-    CloseClipboard();
-    return text;
 }
 
 TypingTarget::TypingTarget() {

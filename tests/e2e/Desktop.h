@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ClipboardFixture.h"
+
 // What a person or another program sees and does on the desktop: windows, buttons, keys and the
 // clipboard. Everything here works on the real session (Wine's, under the tests).
 
@@ -31,11 +33,6 @@ bool ClickButton(HWND dialog, int buttonId);
 
 // Presses the keys in order and releases them in reverse order, through SendInput.
 bool PressKeys(std::initializer_list<WORD> virtualKeys);
-
-// Clipboard access as another program does it.
-bool PutTextOnClipboard(const std::string& text);  // CF_TEXT, with its terminating NUL
-bool EmptyTheClipboard();
-std::string ClipboardText();  // CF_TEXT up to its NUL, or "<none>"
 
 // A visible top-level window with one edit control: where the user types and pastes.
 class TypingTarget {

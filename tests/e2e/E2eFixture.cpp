@@ -5,7 +5,7 @@ void E2eTest::SetUp() {
     HANDLE leftover = OpenSemaphoreA(SYNCHRONIZE, FALSE, "Quorvex");
     if (leftover) CloseHandle(leftover);
     ASSERT_EQ(leftover, nullptr) << "a Quorvex instance is already running in this session";
-    ASSERT_TRUE(EmptyTheClipboard());
+    ASSERT_TRUE(ClearClipboard());
 }
 
 std::unique_ptr<Program> E2eTest::StartReady(const Installation& install, const std::string& arguments) {

@@ -34,7 +34,7 @@ TEST_F(RecentClipsE2e, CtrlDigitPastesTheRecentClipIntoTheFocusedWindow) {
     ASSERT_TRUE(CopyAndWaitForCapture("newer clip", 2));
     // Whatever arrives in the editor now can only come from the program.
     const int emptied = m_install.LogCount("Clipboard is empty");
-    ASSERT_TRUE(EmptyTheClipboard());
+    ASSERT_TRUE(ClearClipboard());
     ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("Clipboard is empty") > emptied; }, kStepTimeoutMs));
 
     TypingTarget editor;
@@ -98,7 +98,7 @@ TEST_F(RecentClipsE2e, RecentClipsSurviveARestart) {
         ASSERT_TRUE(program->Exit(kStepTimeoutMs));
     }
     // Nothing runs now, so emptying the clipboard is not captured by anyone.
-    ASSERT_TRUE(EmptyTheClipboard());
+    ASSERT_TRUE(ClearClipboard());
 
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());

@@ -3,15 +3,11 @@
 #include <cstring>
 
 #include "framework/Handles.h"
+#include "support/Pump.h"
 
 namespace {
-bool OpenWithRetry() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(nullptr)) return true;
-        Sleep(20);
-    }
-    return false;
-}
+// Another program may hold the clipboard for a moment.
+bool OpenWithRetry() { return PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5000); }
 }  // namespace
 
 bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
@@ -48,10 +44,18 @@ std::string ClipboardBytes(UINT format) {
     return bytes;
 }
 
-void ClearClipboard() {
-    if (!OpenWithRetry()) return;
-    EmptyClipboard();
+bool PutTextOnClipboard(const std::string& text) { return FillClipboard({{CF_TEXT, text + '\0'}}); }
+
+std::string ClipboardText() {
+    std::string bytes = ClipboardBytes(CF_TEXT);
+    return bytes == "<none>" ? bytes : bytes.c_str();
+}
+
+bool ClearClipboard() {
+    if (!OpenWithRetry()) return false;
+    bool ok = EmptyClipboard() != FALSE;
     CloseClipboard();
+    return ok;
 }
 
 std::string MenuText(HMENU menu, UINT id) {

@@ -12,8 +12,14 @@ bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats);
 // The bytes the clipboard holds for a format (whole block), or "<none>".
 std::string ClipboardBytes(UINT format);
 
+// Puts a text with its terminating NUL on the clipboard as CF_TEXT alone.
+bool PutTextOnClipboard(const std::string& text);
+
+// The clipboard's CF_TEXT up to its NUL, or "<none>".
+std::string ClipboardText();
+
 // Empties the clipboard.
-void ClearClipboard();
+bool ClearClipboard();
 
 // The text of a menu item by command id.
 std::string MenuText(HMENU menu, UINT id);
