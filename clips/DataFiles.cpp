@@ -40,14 +40,15 @@ std::string FavoriteClipFileName(char project, int slot) {
 
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {
     char path[MAX_PATH];
-    char temporary[MAX_PATH];
-    if (!ProgramPath(path, name.c_str()) || !ProgramPath(temporary, (name + ".tmp").c_str())) {
+    const bool fits = ProgramPath(path, name.c_str());
+    const std::string temporary = std::string(path) + ".tmp";
+    if (!fits || temporary.size() >= MAX_PATH) {
         LogOpenFailure(failureMessage, path, name);
         return false;
     }
-    if (!WriteWholeFile(temporary, bytes, count) ||
-        !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary);
+    if (!WriteWholeFile(temporary.c_str(), bytes, count) ||
+        !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary.c_str());
         LogOpenFailure(failureMessage, path, name);
         return false;
     }

@@ -1,6 +1,5 @@
 #include "Desktop.h"
 
-#include <cstring>
 #include <map>
 
 #include "support/Pump.h"
@@ -67,8 +66,6 @@ void RegisterWindowClass() {
     registered = RegisterClassA(&windowClass) != 0;
 }
 
-// Opens the clipboard, waiting (with messages pumped) while another program has it open.
-
 }  // namespace
 
 std::string WindowText(HWND window) {
@@ -110,22 +107,16 @@ bool ClickButton(HWND dialog, int buttonId) {
 
 bool PressKeys(std::initializer_list<WORD> virtualKeys) {
     std::vector<INPUT> inputs;
-    for (WORD key : virtualKeys) {
+    auto add = [&inputs](WORD key, DWORD flags) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = key;
         input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = flags;
         inputs.push_back(input);
-    }
-    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) {
-        WORD key = *--it;
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
+    };
+    for (WORD key : virtualKeys) add(key, 0);
+    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) add(*--it, KEYEVENTF_KEYUP);
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return sent == inputs.size();
 }

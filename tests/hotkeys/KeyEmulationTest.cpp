@@ -80,28 +80,28 @@ void ExpectControlChord(const std::vector<KeyEvent>& events, DWORD letter, DWORD
 
 }  // namespace
 
-TEST_F(KeyEmulationTest, PasteSendsCtrlVAfterItsLeadPauseAndWaitsForTheProgram) {
-    KeyboardRecorder recorder;
-    DWORD calledAt = GetTickCount();
-    EmulCTRL_V1();
-    DWORD returnedAt = GetTickCount();
-    PumpUntil([&] { return recorder.Events().size() >= 4; }, 2000);
-    std::vector<KeyEvent> events = recorder.Events();
-    ExpectControlChord(events, 'V', calledAt, 300);
-    EXPECT_GE(returnedAt - calledAt + 20, 450u);
-    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{"EmulCTRL_V1 started"});
-}
-
-TEST_F(KeyEmulationTest, CopySendsCtrlCAfterItsLeadPauseAndWaitsForTheProgram) {
-    KeyboardRecorder recorder;
-    DWORD calledAt = GetTickCount();
-    EmulCTRL_C();
-    DWORD returnedAt = GetTickCount();
-    PumpUntil([&] { return recorder.Events().size() >= 4; }, 2000);
-    std::vector<KeyEvent> events = recorder.Events();
-    ExpectControlChord(events, 'C', calledAt, 450);
-    // The caller reads the clipboard no earlier than 200 ms after the last key.
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_GE(returnedAt - events[3].tick + 20, 200u);
-    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{"EmulCTRL_C started"});
+TEST_F(KeyEmulationTest, PasteAndCopySendTheirChordAfterTheLeadPauseAndWaitForTheProgram) {
+    const struct {
+        void (*emulate)();
+        DWORD letter;
+        DWORD leadMs;
+        DWORD trailMs;
+        const char* logLine;
+    } operations[] = {{EmulCTRL_V1, 'V', 300, 150, "EmulCTRL_V1 started"},
+                      {EmulCTRL_C, 'C', 450, 200, "EmulCTRL_C started"}};
+    for (const auto& operation : operations) {
+        SCOPED_TRACE(operation.logLine);
+        folder.Remove("Clip.log");
+        KeyboardRecorder recorder;
+        DWORD calledAt = GetTickCount();
+        operation.emulate();
+        DWORD returnedAt = GetTickCount();
+        PumpUntil([&] { return recorder.Events().size() >= 4; }, 2000);
+        std::vector<KeyEvent> events = recorder.Events();
+        ExpectControlChord(events, operation.letter, calledAt, operation.leadMs);
+        // The caller goes on (for a copy: reads the clipboard) no earlier than the trail after the last key.
+        ASSERT_EQ(events.size(), 4u);
+        EXPECT_GE(returnedAt - events[3].tick + 20, operation.trailMs);
+        EXPECT_EQ(folder.LogLines(), std::vector<std::string>{operation.logLine});
+    }
 }
