@@ -1,6 +1,6 @@
 #include "AboutDlg.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "framework/Prompts.h"
 #include "res/resource.h"
 

@@ -1,6 +1,6 @@
 #include "TamblinApp.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"

@@ -1,7 +1,7 @@
 #include "TamblinDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
 #include "framework/Menu.h"

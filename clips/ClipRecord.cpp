@@ -5,7 +5,7 @@
 #include <mbctype.h>
 #include <mbstring.h>
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "clips/Clipboard.h"
 
 namespace {

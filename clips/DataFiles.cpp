@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/Log.h"
-#include "app/ProgramFolder.h"
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "framework/Handles.h"
 
 namespace {

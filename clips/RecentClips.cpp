@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/TypeIndex.h"

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "app/Log.h"
-#include "app/ProgramFolder.h"
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/ClipRecord.h"
 #include "clips/Clipboard.h"
-#include "projects/CurrentProject.h"
+#include "base/CurrentProject.h"
 
 namespace {
 

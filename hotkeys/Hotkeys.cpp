@@ -1,6 +1,6 @@
 #include "Hotkeys.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 namespace {
 

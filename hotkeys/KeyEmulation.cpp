@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "support/ClipStoreFixture.h"
 
 using DataFilesTest = ClipStoreTest;

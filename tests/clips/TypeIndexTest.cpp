@@ -1,7 +1,7 @@
 #include "clips/TypeIndex.h"
 
 #include "clips/Clipboard.h"
-#include "projects/CurrentProject.h"
+#include "base/CurrentProject.h"
 #include "support/ClipStoreFixture.h"
 
 using TypeIndexTest = ClipStoreTest;

@@ -4,7 +4,7 @@
 
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
-#include "projects/CurrentProject.h"
+#include "base/CurrentProject.h"
 
 namespace {
 // The OLE clipboard needs OLE on the test thread, as the program has it on its UI thread.

@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 namespace {
 int g_folderCounter = 0;
@@ -18,6 +18,6 @@ TestFolder::TestFolder() {
 }
 
 TestFolder::~TestFolder() {
-    SetProgramFolderForTests(nullptr);
+    SetProgramFolderForTests(L"");
     RemoveTree(m_path);
 }

@@ -15,12 +15,12 @@ const char kLogName[] = "Clip.log";
 
 void WriteLog(const char* text, unsigned level) {
     if (level > g_nLogLevel) return;
-    char path[MAX_PATH];
-    if (!ProgramPath(path, kLogName)) return;
+    wchar_t path[MAX_PATH];
+    if (!ProgramPathW(path, kLogName)) return;
     // A second instance (a refused start, a "-exit" run) may append at the same moment: an
     // append-only handle and one write per entry keep both entries whole. Line ends are CR LF.
     std::string entry = "\r\nLevel " + std::to_string(level) + " - " + text + "\r\n";
-    FileHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    FileHandle file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return;
     DWORD written = 0;
@@ -38,6 +38,6 @@ void WriteLogFormat(unsigned level, const char* format, ...) {
 }
 
 void DeleteLog() {
-    char path[MAX_PATH];
-    if (ProgramPath(path, kLogName)) DeleteFileA(path);
+    wchar_t path[MAX_PATH];
+    if (ProgramPathW(path, kLogName)) DeleteFileW(path);
 }

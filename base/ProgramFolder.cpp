@@ -1,0 +1,92 @@
+#include "ProgramFolder.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+std::wstring& FolderOverride() {
+    static std::wstring folder;
+    return folder;
+}
+
+// The executable's full path cut at its last backslash.
+bool ProgramFolder(wchar_t (&folder)[MAX_PATH]) {
+    if (!FolderOverride().empty()) {
+        if (FolderOverride().size() >= MAX_PATH) return false;
+        std::wcscpy(folder, FolderOverride().c_str());
+        return true;
+    }
+    DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    wchar_t* slash = std::wcsrchr(folder, L'\\');
+    if (slash) *slash = L'\0';
+    return true;
+}
+
+bool FormatName(char (&name)[MAX_PATH], const char* format, va_list args) {
+    int written = std::vsnprintf(name, sizeof name, format, args);
+    return written >= 0 && written < MAX_PATH;
+}
+
+}  // namespace
+
+bool ProgramPathW(wchar_t (&out)[MAX_PATH], const char* name) {
+    wchar_t folder[MAX_PATH];
+    out[0] = L'\0';
+    if (!ProgramFolder(folder)) return false;
+    // The names are the program's own ASCII names, so each byte is one UTF-16 unit.
+    std::size_t length = std::wcslen(folder);
+    std::size_t nameLength = std::strlen(name);
+    if (length + 1 + nameLength >= MAX_PATH) return false;
+    std::wcscpy(out, folder);
+    out[length] = L'\\';
+    for (std::size_t i = 0; i <= nameLength; ++i) out[length + 1 + i] = static_cast<unsigned char>(name[i]);
+    return true;
+}
+
+bool ProgramPathFormatW(wchar_t (&out)[MAX_PATH], const char* format, ...) {
+    char name[MAX_PATH];
+    va_list args;
+    va_start(args, format);
+    bool fits = FormatName(name, format, args);
+    va_end(args);
+    out[0] = L'\0';
+    return fits && ProgramPathW(out, name);
+}
+
+bool ProgramPath(char (&out)[MAX_PATH], const char* name) {
+    wchar_t wide[MAX_PATH];
+    out[0] = '\0';
+    if (!ProgramPathW(wide, name)) return false;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, out, MAX_PATH, nullptr, nullptr) == 0) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool ProgramPathFormat(char (&out)[MAX_PATH], const char* format, ...) {
+    char name[MAX_PATH];
+    va_list args;
+    va_start(args, format);
+    bool fits = FormatName(name, format, args);
+    va_end(args);
+    out[0] = '\0';
+    return fits && ProgramPath(out, name);
+}
+
+void SetProgramFolderForTests(const wchar_t* folder) { FolderOverride() = folder ? folder : L""; }
+
+void SetProgramFolderForTests(const char* folder) {
+    std::wstring wide;
+    if (folder && *folder) {
+        int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, nullptr, 0);
+        wide.resize(length > 0 ? length - 1 : 0);
+        if (length > 1) MultiByteToWideChar(CP_ACP, 0, folder, -1, &wide[0], length);
+    }
+    SetProgramFolderForTests(wide.c_str());
+}
