@@ -1,11 +1,13 @@
 #include "TamblinDlg.h"
 
 #include "app/AboutDlg.h"
+#include "append/AppendFile.h"
 #include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyEmulation.h"
+#include "projects/Settings.h"
 #include "res/resource.h"
 
 const char kMainWindowTitle[] = "Clipboard Quorvex";
@@ -32,6 +34,9 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnCommand(ID_APP_ABOUT, &CTamblinDlg::OnAbout),
         OnCommandRange(ID_RECENT_FIRST, ID_RECENT_LAST, &CTamblinDlg::OnPasteRecent),
         OnCommand(ID_RECENT_CLEAR, &CTamblinDlg::OnRecentClear),
+        OnCommand(ID_APPEND_DELETE, &CTamblinDlg::OnAppendDelete),
+        OnCommand(ID_APPEND_MODE, &CTamblinDlg::OnAppendMode),
+        OnCommand(ID_RUN_AT_STARTUP, &CTamblinDlg::OnRunAtStartup),
     };
     return table;
 }
@@ -56,6 +61,10 @@ BOOL CTamblinDlg::OnInitDialog() {
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     AddTrayIcon();
+    m_bRunAtStartup = 0;
+    RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
+    g_pAcceptedClipHook = AppendClipboardText;
+    UpdateMenuState();
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
     return TRUE;
@@ -66,6 +75,14 @@ void CTamblinDlg::AddTrayIcon() {
         if (m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hIcon, WM_TRAYNOTIFY, 0, FALSE)) return;
         if (attempt < kTrayIconAttempts) Sleep(kTrayIconRetryMs);
     }
+}
+
+void CTamblinDlg::UpdateMenuState() {
+    CMenu& menu = TrayMenu();
+    menu.CheckMenuItem(ID_RUN_AT_STARTUP, MF_BYCOMMAND | (m_bRunAtStartup == 1 ? MF_CHECKED : MF_UNCHECKED));
+    const bool appendOn = AppendMode == 1;
+    menu.ModifyMenu(ID_APPEND_MODE, MF_BYCOMMAND | MF_STRING, ID_APPEND_MODE, appendOn ? "Append On" : "Append Off");
+    menu.CheckMenuItem(ID_APPEND_MODE, MF_BYCOMMAND | (appendOn ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = SetClipboardViewer(m_hWnd); }
@@ -125,6 +142,15 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
         WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
         if (PutRecentClip(id) == 0) EmulCTRL_V1();
+    } else if (id == HOTKEY_WIN_INS) {
+        WriteLog("Called hotkey select Win-Ins", 0);
+        if (PutAppendClip() == 0)
+            EmulCTRL_V1();
+        else
+            WriteLog("Error returned from PutAppendClip()", 0);
+    } else if (id == HOTKEY_WIN_DEL) {
+        WriteLog("Called hotkey select Win-Del", 0);
+        DeleteAppendFile();
     }
     return 0;
 }
@@ -151,3 +177,24 @@ void CTamblinDlg::OnPasteRecent(UINT command) {
 }
 
 void CTamblinDlg::OnRecentClear(UINT) { ClearRecentClips(TrayMenu()); }
+
+void CTamblinDlg::OnAppendDelete(UINT) { DeleteAppendFile(); }
+
+void CTamblinDlg::OnAppendMode(UINT) {
+    LONG status = SetAppendMode(AppendMode, AppendMode == 1 ? 0 : 1);
+    WriteLogFormat(0, "Error 0x%X set Append Mode", static_cast<unsigned>(status));
+    UpdateMenuState();
+}
+
+// The item shows the setting as the registry operation left it, so a registration that failed
+// is not shown as done.
+void CTamblinDlg::OnRunAtStartup(UINT) {
+    if (m_bRunAtStartup == 1) {
+        m_bRunAtStartup = 0;
+        UnregisterAppStartup();
+    } else {
+        m_bRunAtStartup = 1;
+        RegisterAppStartup(&m_bRunAtStartup, 1, AppendMode);
+    }
+    UpdateMenuState();
+}

@@ -21,6 +21,8 @@ public:
     // Starts receiving clipboard-change notifications (the first one arrives at once).
     void JoinClipboardChain();
     CMenu& TrayMenu() { return m_TrayIcon.TrayMenu(); }
+    // Shows the start-with-Windows and append-mode settings on their tray menu items.
+    void UpdateMenuState();
 
     static const MessageTable<CTamblinDlg>& Messages();
 
@@ -47,4 +49,7 @@ private:
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);
     void OnRecentClear(UINT);
+    void OnAppendDelete(UINT);
+    void OnAppendMode(UINT);
+    void OnRunAtStartup(UINT);
 };

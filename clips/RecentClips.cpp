@@ -9,6 +9,7 @@
 #include "res/resource.h"
 
 std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
+void (*g_pAcceptedClipHook)() = nullptr;
 
 namespace {
 
@@ -48,6 +49,7 @@ int GetRecentClip(CMenu& menu) {
             if (size == 0 || size >= kClipBufferSize) {
                 WriteLog("Buf Size too large", 0);
             } else {
+                if (g_pAcceptedClipHook) g_pAcceptedClipHook();
                 char caption[kCaptionSize] = "";
                 if (format == g_nRichTextFormat) ReadRichTextCaption(caption);
                 auto clip = std::make_unique<CLIP_STR>(format, lock.Data(), caption, size);

@@ -13,6 +13,9 @@ extern std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
 
 constexpr std::size_t kRecentClipCount = 10;
 
+// Runs for every clip the capture accepts, just before it is stored; the program sets it.
+extern void (*g_pAcceptedClipHook)();
+
 // Captures the clipboard as the newest recent clip, then redraws the Recents items and saves the
 // list. Returns 1 when the clipboard holds no accepted format, else 0.
 int GetRecentClip(CMenu& menu);

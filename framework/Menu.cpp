@@ -25,6 +25,10 @@ BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text) {
     return m_hMenu && ::ModifyMenuA(m_hMenu, id, flags, newId, text);
 }
 
+DWORD CMenu::CheckMenuItem(UINT id, UINT flags) {
+    return m_hMenu ? ::CheckMenuItem(m_hMenu, id, flags) : static_cast<DWORD>(-1);
+}
+
 std::string CMenu::GetMenuString(UINT id) const {
     char text[256] = "";
     if (m_hMenu) ::GetMenuStringA(m_hMenu, id, text, sizeof text, MF_BYCOMMAND);

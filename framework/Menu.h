@@ -22,6 +22,8 @@ public:
 
     HMENU GetSubMenu(int position) const;
     BOOL ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text);
+    // The item's previous state (MF_CHECKED or MF_UNCHECKED), or -1 when there is no such item.
+    DWORD CheckMenuItem(UINT id, UINT flags);
     std::string GetMenuString(UINT id) const;
 
 private:

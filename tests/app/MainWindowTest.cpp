@@ -4,10 +4,14 @@
 #include <set>
 
 #include "app/AboutDlg.h"
+#include "append/AppendFile.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
+#include "hotkeys/Hotkeys.h"
+#include "projects/Settings.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
+#include "support/ProgramSettings.h"
 #include "support/Pump.h"
 
 namespace {
@@ -21,12 +25,17 @@ protected:
         ClipStoreTest::SetUp();
         g_nRichTextFormat = 0;
         g_nAboutBoxes = 0;
+        SetSettingsRootForTests(nullptr);
     }
     void TearDown() override {
+        Stop();
+        SetSettingsRootForTests(nullptr);
+        ClipStoreTest::TearDown();
+    }
+    void Stop() {
         if (dialog && dialog->m_hWnd) dialog->DestroyWindow();
         dialog.reset();
         PumpFor(50);
-        ClipStoreTest::TearDown();
     }
     void Start() {
         dialog = std::make_unique<CTamblinDlg>();
@@ -42,7 +51,10 @@ protected:
     }
     std::string RecentItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_RECENT_FIRST + slot - 1); }
     void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
+    void HotKey(UINT id) { SendMessageA(dialog->m_hWnd, WM_HOTKEY, id, 0); }
+    bool Checked(UINT id) { return GetMenuState(dialog->TrayMenu().GetSafeHmenu(), id, MF_BYCOMMAND) & MF_CHECKED; }
 
+    CleanProgramSettings cleanSettings;
     std::unique_ptr<CTamblinDlg> dialog;
 };
 
@@ -247,10 +259,8 @@ TEST_F(MainWindowTest, TheMessageTableHandlesEachMessageOnceAndEveryMenuCommandO
             for (UINT id = entry.first; id <= entry.last; ++id) EXPECT_TRUE(commands.insert(id).second) << id;
         }
     }
-    // Grayed labels have no handler; the favourites, projects, append and start-up commands
-    // come with those features.
-    std::set<UINT> notHandled = {ID_CURRENT_PROJECT, ID_APPEND_PASTE, ID_PROJECTS, ID_APPEND_DELETE,
-                                 ID_APPEND_MODE, ID_RUN_AT_STARTUP};
+    // Grayed labels have no handler; the favourites and projects commands come with those features.
+    std::set<UINT> notHandled = {ID_CURRENT_PROJECT, ID_APPEND_PASTE, ID_PROJECTS};
     for (UINT id = ID_FAVORITE_FIRST; id <= ID_FAVORITE_LAST; ++id) notHandled.insert(id);
 
     CMenu menu;
@@ -260,4 +270,67 @@ TEST_F(MainWindowTest, TheMessageTableHandlesEachMessageOnceAndEveryMenuCommandO
     EXPECT_EQ(menuCommands.size(), 29u);
     for (UINT id : menuCommands) EXPECT_NE(commands.count(id) + notHandled.count(id), 0u) << id;
     for (UINT id : commands) EXPECT_EQ(notHandled.count(id), 0u) << id;
+}
+
+TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTheNextStartToo) {
+    Start();  // the first run turns both on
+    EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+    EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), "Append On");
+    EXPECT_TRUE(Checked(ID_APPEND_MODE));
+
+    for (const char* expected : {"Append Off", "Append On", "Append Off"}) {
+        Command(ID_APPEND_MODE);
+        EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), expected);
+        EXPECT_EQ(Checked(ID_APPEND_MODE), AppendMode == 1);
+        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), AppendMode);
+    }
+    EXPECT_EQ(folder.LogCount("Error 0x0 set Append Mode"), 3);
+    CopyText("not appended");
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+
+    Command(ID_RUN_AT_STARTUP);
+    EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+    // A registration that fails is shown as it stands: off.
+    {
+        UnwritableRegistryRoot unwritable;
+        SetSettingsRootForTests(unwritable.Get());
+        Command(ID_RUN_AT_STARTUP);
+        EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
+        EXPECT_EQ(dialog->m_bRunAtStartup, 0);
+        SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
+    }
+
+    Stop();
+    Start();
+    EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
+    EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), "Append Off");
+    EXPECT_FALSE(Checked(ID_APPEND_MODE));
+    Command(ID_RUN_AT_STARTUP);
+    EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+    EXPECT_NE(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+}
+
+TEST_F(MainWindowTest, CopiesAreAppendedAndWinInsertOrWinDeleteWorkOnTheFile) {
+    Start();
+    CopyText("abc");
+    CopyText("xyz");
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "abc\r\nxyz\r\n");
+    // What Win+Insert puts on the clipboard is neither captured nor appended again.
+    ASSERT_EQ(PutAppendClip(), 0);
+    EXPECT_TRUE(PumpUntil([] { return g_bSkipClipChange == 0; }, 2000));
+    EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "abc\r\nxyz\r\n");
+
+    HotKey(HOTKEY_WIN_DEL);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+    HotKey(HOTKEY_WIN_INS);
+    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey select Win-Del", "Called hotkey select Win-Ins", "PutAppendClip started",
+                               "Clipboard CLIP_APPEND_FILE clip empty", "Error returned from PutAppendClip()"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_EQ(ClipboardText(), "abc\r\nxyz\r\n");
+    Command(ID_APPEND_DELETE);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
 }

@@ -125,7 +125,8 @@ TypingTarget::TypingTarget() {
     RegisterWindowClass();
     m_frame = CreateWindowExA(0, kWindowClass, "Quorvex e2e editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
                               120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 360, 24,
+    // Multi-line, so a pasted text keeps its line ends.
+    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL, 10, 10, 360, 24,
                              m_frame, nullptr, GetModuleHandleA(nullptr), nullptr);
     PumpFor(0);
 }

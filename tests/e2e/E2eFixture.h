@@ -6,6 +6,7 @@
 
 #include "Desktop.h"
 #include "Installation.h"
+#include "support/ProgramSettings.h"
 #include "support/Pump.h"
 
 // Every test gets a fresh copy of the installation and an empty clipboard, and starts with no
@@ -32,6 +33,9 @@ protected:
     // only appear if nothing posted earlier (an Exit command, say) ended the program.
     testing::AssertionResult HandledAllPostedAndRuns(const Program& program);
 
+    // A started program writes its settings and its Run value: each test starts without them and
+    // leaves none behind.
+    CleanProgramSettings m_cleanSettings;
     Installation m_install;
 };
 

@@ -21,6 +21,7 @@ void ClipStoreTest::SetUp() {
     g_bSkipClipChange = 0;
     g_nRichTextFormat = RichTextId();
     RecentClip.clear();
+    g_pAcceptedClipHook = nullptr;
     CurrentPrj = 0;
 }
 

@@ -1,0 +1,83 @@
+#include "AppendFile.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
+#include "clips/ClipRecord.h"
+#include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
+#include "framework/Handles.h"
+
+int AppendMode = 1;
+
+namespace {
+const char kAppendFileName[] = "ClipAppends.txt";
+}
+
+void SaveAppendClip(const char* text, std::size_t size) {
+    const void* nul = std::memchr(text, '\0', size);
+    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : size;
+    // Every line end becomes CR LF exactly once, so a pasted file holds the text as it was copied.
+    std::string entry;
+    entry.reserve(length + length / 8 + 2);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) entry += '\r';
+        entry += text[i];
+    }
+    entry += "\r\n";
+
+    // Another instance may append at the same moment: an append-only handle and one write per
+    // entry keep every entry whole.
+    wchar_t path[MAX_PATH];
+    FileHandle file(ProgramPathW(path, kAppendFileName)
+                        ? CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE);
+    if (!file.IsValid()) {
+        WriteLog("Error open Appends file!", 0);
+        return;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) ||
+        written != entry.size())
+        WriteLog("Error close Appends file!", 0);
+}
+
+void AppendClipboardText() {
+    if (AppendMode != 1) return;
+    GlobalBlock text = GetClipBlock(CF_TEXT);
+    GlobalLockGuard lock(text.Get());
+    if (!lock.Data()) return;
+    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(lock.Size()));
+    SaveAppendClip(static_cast<const char*>(lock.Data()), lock.Size());
+}
+
+int PutAppendClip() {
+    WriteLog("PutAppendClip started", 0);
+    // Zero-filled and one byte longer than the most that is read, so the text always ends in a NUL.
+    auto bytes = std::make_unique<char[]>(kClipBufferSize);
+    long count = ReadClipFile(kAppendFileName, bytes.get(), OpenMode::CreateIfMissing);
+    if (count <= 0) {
+        WriteLog("Clipboard CLIP_APPEND_FILE clip empty", 0);
+        return 1;
+    }
+    switch (SetClipboardClip(CF_TEXT, bytes.get(), static_cast<std::size_t>(count) + 1)) {
+    case ClipboardWrite::NotOpened:
+        WriteLog("OpenClipboard error", 0);
+        return 1;
+    case ClipboardWrite::NoMemory:
+        WriteLog("GlobalAlloc error", 0);
+        return 1;
+    case ClipboardWrite::Done:
+        break;
+    }
+    return 0;
+}
+
+BOOL DeleteAppendFile() {
+    wchar_t path[MAX_PATH];
+    return ProgramPathW(path, kAppendFileName) && DeleteFileW(path);
+}

@@ -1,0 +1,185 @@
+#include "Settings.h"
+
+#include <string>
+
+#include "base/Log.h"
+
+namespace {
+
+const wchar_t kProgramKey[] = L"Software\\CORVELLAN";
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kRunValue[] = L"CORVELLAN";
+const wchar_t kRunAtStartupValue[] = L"RunAtStartup";
+const wchar_t kAppendModeValue[] = L"AppendMode";
+const REGSAM kAccess = KEY_READ | KEY_WRITE;
+
+HKEY g_root = nullptr;  // decided on first use
+
+void LogStatus(const char* format, LONG status) { WriteLogFormat(0, format, static_cast<unsigned>(status)); }
+
+// A key opened or created with read and write access. A key that could not be opened is not used:
+// every read, write or delete through it fails with the status of that open.
+class RegistryKey {
+public:
+    static RegistryKey Create(const wchar_t* path) {
+        RegistryKey key;
+        DWORD disposition = 0;
+        key.m_status = RegCreateKeyExW(SettingsRoot(), path, 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr,
+                                       &key.m_key, &disposition);
+        key.m_existed = key.m_status == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY;
+        return key;
+    }
+    static RegistryKey Open(const wchar_t* path) {
+        RegistryKey key;
+        key.m_status = RegOpenKeyExW(SettingsRoot(), path, 0, kAccess, &key.m_key);
+        return key;
+    }
+    RegistryKey(RegistryKey&& other) noexcept
+        : m_key(other.m_key), m_status(other.m_status), m_existed(other.m_existed) {
+        other.m_key = nullptr;
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    RegistryKey& operator=(RegistryKey&&) = delete;
+    ~RegistryKey() {
+        if (m_status == ERROR_SUCCESS) RegCloseKey(m_key);
+    }
+
+    LONG Status() const { return m_status; }
+    bool Existed() const { return m_existed; }
+
+    // Values are read as 4 bytes whatever their stored type; value changes only on success.
+    LONG ReadDword(const wchar_t* name, int& value) const {
+        if (m_status != ERROR_SUCCESS) return m_status;
+        int read = 0;
+        DWORD size = sizeof read;
+        LONG status = RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size);
+        if (status == ERROR_SUCCESS) value = read;
+        return status;
+    }
+    LONG WriteDword(const wchar_t* name, int value) const {
+        if (m_status != ERROR_SUCCESS) return m_status;
+        DWORD data = static_cast<DWORD>(value);
+        return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    }
+    LONG WriteString(const wchar_t* name, const std::wstring& text) const {
+        if (m_status != ERROR_SUCCESS) return m_status;
+        DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
+    }
+    LONG DeleteValue(const wchar_t* name) const {
+        return m_status != ERROR_SUCCESS ? m_status : RegDeleteValueW(m_key, name);
+    }
+
+private:
+    RegistryKey() = default;
+    HKEY m_key = nullptr;
+    LONG m_status = ERROR_INVALID_HANDLE;
+    bool m_existed = false;
+};
+
+// Whether the key can be opened for writing under the root, or created there when missing.
+bool Writable(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(root, path.c_str(), 0, kAccess, &key);
+    if (status == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return true;
+    }
+    std::wstring::size_type slash = path.rfind(L'\\');
+    return status == ERROR_FILE_NOT_FOUND && slash != std::wstring::npos && Writable(root, path.substr(0, slash));
+}
+
+// The program starts with Windows once the Run value names it; quoted, so a path with spaces
+// cannot be taken for a shorter program's path.
+LONG SetStartupRunValue(const RegistryKey& runKey) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    LONG status = length == 0 || length >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE
+                                                     : runKey.WriteString(kRunValue, L"\"" + std::wstring(path) + L"\"");
+    if (status != ERROR_SUCCESS) LogStatus("Registry Error 0x%X set value for application startup", status);
+    return status;
+}
+
+}  // namespace
+
+HKEY SettingsRoot() {
+    if (!g_root) {
+        // A normal user cannot write under HKEY_LOCAL_MACHINE; an installation whose keys are
+        // writable there keeps them there.
+        if (Writable(HKEY_LOCAL_MACHINE, kProgramKey) && Writable(HKEY_LOCAL_MACHINE, kRunKey)) {
+            g_root = HKEY_LOCAL_MACHINE;
+            WriteLog("Settings kept under HKEY_LOCAL_MACHINE", 0);
+        } else {
+            g_root = HKEY_CURRENT_USER;
+            WriteLog("Settings kept under HKEY_CURRENT_USER: HKEY_LOCAL_MACHINE can't be written", 0);
+        }
+    }
+    return g_root;
+}
+
+void SetSettingsRootForTests(HKEY root) { g_root = root; }
+
+LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
+    *runAtStartup = 0;
+    RegistryKey program = RegistryKey::Create(kProgramKey);
+    if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", program.Status());
+    if (program.Existed()) {
+        LONG status = program.ReadDword(kRunAtStartupValue, *runAtStartup);
+        if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", status);
+        LONG appendStatus = GetAppendMode(appendMode);
+        if (appendStatus != ERROR_SUCCESS) LogStatus("Error GetAppendMode return 0x%X", appendStatus);
+        if (!enable) return appendStatus;
+    } else {
+        LogStatus("Error 0x%X registering application Append Mode", SetAppendMode(appendMode, 1));
+    }
+
+    *runAtStartup = 1;
+    LONG status = program.WriteDword(kRunAtStartupValue, 1);
+    if (status != ERROR_SUCCESS) {
+        *runAtStartup = 0;
+        LogStatus("Registry Error 0x%X set value for application startup", status);
+    }
+    RegistryKey run = RegistryKey::Create(kRunKey);
+    if (run.Status() != ERROR_SUCCESS) {
+        *runAtStartup = 0;
+        LogStatus("Error 0x%X registering application startup", run.Status());
+    }
+    // Without its Run value the program does not start with Windows, whatever RunAtStartup says.
+    if (SetStartupRunValue(run) != ERROR_SUCCESS) *runAtStartup = 0;
+    return run.Status();
+}
+
+LONG UnregisterAppStartup() {
+    RegistryKey run = RegistryKey::Open(kRunKey);
+    if (run.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", run.Status());
+    LONG status = run.DeleteValue(kRunValue);
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X delete registry value", status);
+    RegistryKey program = RegistryKey::Open(kProgramKey);
+    if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", program.Status());
+    status = program.WriteDword(kRunAtStartupValue, 0);
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X set registry value", status);
+    return status;
+}
+
+LONG GetAppendMode(int& appendMode) {
+    int mode = 1;
+    RegistryKey program = RegistryKey::Create(kProgramKey);
+    LONG status = program.Status();
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", status);
+    if (program.Existed()) {
+        status = program.ReadDword(kAppendModeValue, mode);
+        if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application Append Mode", status);
+    }
+    appendMode = mode;
+    return status;
+}
+
+LONG SetAppendMode(int& appendMode, int mode) {
+    RegistryKey program = RegistryKey::Create(kProgramKey);
+    if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", program.Status());
+    LONG status = program.WriteDword(kAppendModeValue, mode);
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X set registry value", status);
+    appendMode = mode;
+    return status;
+}

@@ -1,0 +1,61 @@
+#include "ProgramSettings.h"
+
+namespace {
+const char kSettingsKey[] = "Software\\CORVELLAN";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunValue[] = "CORVELLAN";
+const char kVolatileKey[] = "Software\\QuorvexVolatileTestRoot";
+}  // namespace
+
+int SettingValue(HKEY root, const char* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueA(root, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return -1;
+    return static_cast<int>(value);
+}
+
+void SetSettingValue(HKEY root, const char* name, DWORD value) {
+    RegSetKeyValueA(root, kSettingsKey, name, REG_DWORD, &value, sizeof value);
+}
+
+bool SettingsKeyExists(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string RunValue(HKEY root) {
+    char text[2 * MAX_PATH] = "";
+    DWORD size = sizeof text;
+    if (RegGetValueA(root, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return text;
+}
+
+void SetRunValue(HKEY root, const std::string& command) {
+    RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
+}
+
+void CleanProgramSettings::Remove() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegDeleteTreeA(root, kSettingsKey);
+        RegDeleteKeyA(root, kSettingsKey);
+        HKEY run = nullptr;
+        if (RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+            RegDeleteValueA(run, kRunValue);
+            RegCloseKey(run);
+        }
+    }
+}
+
+UnwritableRegistryRoot::UnwritableRegistryRoot() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, kVolatileKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &m_key,
+                    nullptr);
+}
+
+UnwritableRegistryRoot::~UnwritableRegistryRoot() {
+    if (m_key) RegCloseKey(m_key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kVolatileKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kVolatileKey);
+}
