@@ -125,9 +125,10 @@ TypingTarget::TypingTarget() {
     RegisterWindowClass();
     m_frame = CreateWindowExA(0, kWindowClass, "Quorvex e2e editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
                               120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    // Multi-line, so a pasted text keeps its line ends.
-    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL, 10, 10, 360, 24,
-                             m_frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    // Multi-line and scrolling, so a pasted text keeps its line ends whatever its length.
+    const DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, 10, 10, 360, 24, m_frame, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
     PumpFor(0);
 }
 
