@@ -31,26 +31,43 @@ std::string QuotedExePath() {
 
 }  // namespace
 
-TEST_F(SettingsTest, TheFirstRunStoresBothDefaultsAndRegistersTheQuotedPathLaterRunsOnlyRead) {
-    EXPECT_EQ(Register(0), 0);
-    EXPECT_EQ(runAtStartup, 1);
-    EXPECT_EQ(appendMode, 1);
-    EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 1);
-    EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), 1);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), QuotedExePath());
-    EXPECT_FALSE(SettingsKeyExists(HKEY_CURRENT_USER));
-    EXPECT_TRUE(Logged("Error 0x0 registering application Append Mode"));
+TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStoredUnderEitherRoot) {
+    // The program's own choice under Wine, and the fallback for a user who can't write HKLM.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        CleanProgramSettings fresh;
+        const HKEY other = root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        SetSettingsRootForTests(root == HKEY_LOCAL_MACHINE ? nullptr : root);
+        EXPECT_EQ(Register(0), 0);
+        EXPECT_EQ(runAtStartup, 1);
+        EXPECT_EQ(appendMode, 1);
+        EXPECT_EQ(SettingValue(root, "RunAtStartup"), 1);
+        EXPECT_EQ(SettingValue(root, "AppendMode"), 1);
+        EXPECT_EQ(RunValue(root), QuotedExePath());
 
-    SetRunValue(HKEY_LOCAL_MACHINE, "left alone");
-    runAtStartup = appendMode = -1;
-    EXPECT_EQ(Register(0), 0);
-    EXPECT_EQ(runAtStartup, 1);
-    EXPECT_EQ(appendMode, 1);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "left alone");
+        // Switched off twice (the second time the Run value is already gone), append mode off.
+        EXPECT_EQ(UnregisterAppStartup(), 0);
+        EXPECT_EQ(UnregisterAppStartup(), 0);
+        EXPECT_EQ(SetAppendMode(appendMode, 0), 0);
+        EXPECT_EQ(Register(0), 0);
+        EXPECT_EQ(runAtStartup, 0);
+        EXPECT_EQ(appendMode, 0);
+        EXPECT_EQ(RunValue(root), "<missing>") << "a later run leaves the Run key alone";
+
+        // Switched on again: a moved executable is registered under its new path.
+        SetRunValue(root, "C:\\old place\\Quorvex.exe");
+        EXPECT_EQ(Register(1), 0);
+        EXPECT_EQ(runAtStartup, 1);
+        EXPECT_EQ(RunValue(root), QuotedExePath());
+        EXPECT_EQ(SettingValue(root, "RunAtStartup"), 1);
+        EXPECT_EQ(SettingValue(other, "AppendMode"), -1);
+        EXPECT_EQ(RunValue(other), "<missing>");
+    }
+    EXPECT_EQ(folder.LogCount("Error 0x0 registering application Append Mode"), 2);
+    EXPECT_EQ(folder.LogCount("Error 0x2 delete registry value"), 2);
     EXPECT_EQ(folder.LogCount("Settings kept under HKEY_LOCAL_MACHINE"), 1) << "the root is chosen once";
 }
 
-TEST_F(SettingsTest, AnExistingKeyIsOnlyReadAndMissingValuesTakeTheirDefaults) {
+TEST_F(SettingsTest, AMissingValueOfAnExistingKeyTakesItsDefault) {
     struct Case {
         int storedRun, storedAppend;  // -1: value missing
         int runAtStartup, appendMode;
@@ -58,8 +75,7 @@ TEST_F(SettingsTest, AnExistingKeyIsOnlyReadAndMissingValuesTakeTheirDefaults) {
     };
     const Case cases[] = {
         {1, -1, 1, 1, {"Error 0x2 registering application Append Mode", "Error GetAppendMode return 0x2"}},
-        {0, 0, 0, 0, {}},
-        {-1, 1, 0, 1, {"Error 0x2 registering application startup"}},
+        {-1, 0, 0, 0, {"Error 0x2 registering application startup"}},
     };
     for (const Case& c : cases) {
         CleanProgramSettings fresh;
@@ -69,51 +85,10 @@ TEST_F(SettingsTest, AnExistingKeyIsOnlyReadAndMissingValuesTakeTheirDefaults) {
         Register(0);
         EXPECT_EQ(runAtStartup, c.runAtStartup) << c.storedRun;
         EXPECT_EQ(appendMode, c.appendMode) << c.storedAppend;
-        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>") << "the Run key is not touched";
+        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
         EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), c.storedAppend);
         EXPECT_TRUE(LoggedInOrder(c.logged)) << c.storedRun << c.storedAppend;
     }
-}
-
-TEST_F(SettingsTest, SwitchingStartWithWindowsOffTwiceAndOnAgainRegistersTheCurrentPath) {
-    Register(0);
-    EXPECT_EQ(UnregisterAppStartup(), 0);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
-    EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 0);
-    SetSettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup", 1);
-    EXPECT_EQ(UnregisterAppStartup(), 0);
-    EXPECT_TRUE(Logged("Error 0x2 delete registry value"));
-    EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 0);
-
-    // A moved executable is registered under its new path; append mode is read again on the way.
-    SetRunValue(HKEY_LOCAL_MACHINE, "C:\\old place\\Quorvex.exe");
-    SetSettingValue(HKEY_LOCAL_MACHINE, "AppendMode", 0);
-    EXPECT_EQ(Register(1), 0);
-    EXPECT_EQ(runAtStartup, 1);
-    EXPECT_EQ(appendMode, 0);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), QuotedExePath());
-    EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 1);
-}
-
-TEST_F(SettingsTest, UnderTheCurrentUserBothSettingsPersistAndStartWithWindowsWorks) {
-    SetSettingsRootForTests(HKEY_CURRENT_USER);
-    Register(0);
-    EXPECT_EQ(runAtStartup, 1);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), QuotedExePath());
-    EXPECT_EQ(SetAppendMode(appendMode, 0), 0);
-    EXPECT_EQ(UnregisterAppStartup(), 0);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
-
-    // The next run reads both back, and switching on registers again under the same root.
-    Register(0);
-    EXPECT_EQ(runAtStartup, 0);
-    EXPECT_EQ(appendMode, 0);
-    Register(1);
-    EXPECT_EQ(runAtStartup, 1);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), QuotedExePath());
-    EXPECT_EQ(SettingValue(HKEY_CURRENT_USER, "AppendMode"), 0);
-    EXPECT_FALSE(SettingsKeyExists(HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
 }
 
 TEST_F(SettingsTest, ARootThatCannotBeWrittenLeavesStartWithWindowsOffAndAppendModeInMemory) {

@@ -18,13 +18,6 @@ void SetSettingValue(HKEY root, const char* name, DWORD value) {
     RegSetKeyValueA(root, kSettingsKey, name, REG_DWORD, &value, sizeof value);
 }
 
-bool SettingsKeyExists(HKEY root) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::string RunValue(HKEY root) {
     char text[2 * MAX_PATH] = "";
     DWORD size = sizeof text;
