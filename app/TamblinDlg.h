@@ -3,6 +3,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
+#include "hotkeys/FavoriteKeyHook.h"
 #include "shell/TrayNotifyIcon.h"
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
@@ -30,6 +31,7 @@ public:
     CTrayNotifyIcon m_TrayIcon;
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
+    FavoriteKeyHook m_FavoriteKeyHook;  // favourite hotkeys that another program holds
 
 protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

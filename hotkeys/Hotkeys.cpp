@@ -1,5 +1,7 @@
 #include "Hotkeys.h"
 
+#include <string>
+
 #include "base/Log.h"
 
 namespace {
@@ -7,28 +9,52 @@ namespace {
 // The key of slot 1 to 9 is its digit; slot 10 is the key 0.
 UINT DigitKey(UINT slot) { return slot == kHotkeySlots ? '0' : '0' + slot; }
 
-bool RegisterDigitGroup(HWND window, UINT base, UINT modifiers, const char* name) {
+// A held key fires its hotkey once, not again with every auto-repeat.
+bool Register(HWND window, UINT id, UINT modifiers, UINT key) {
+    return RegisterHotKey(window, static_cast<int>(id), modifiers | MOD_NOREPEAT, key) != FALSE;
+}
+
+// The favourite groups: a combination that another program (the shell, as a rule) holds is
+// left to the keyboard hook instead of ending start-up.
+void RegisterFavoriteGroup(HWND window, UINT base, UINT modifiers, std::vector<HookedHotkey>& refused) {
     for (UINT slot = 1; slot <= kHotkeySlots; ++slot) {
-        if (!RegisterHotKey(window, static_cast<int>(base + slot), modifiers, DigitKey(slot))) {
-            WriteLogFormat(0, "Can't register %s-%d !", name, static_cast<int>(slot));
-            return false;
-        }
+        if (!Register(window, base + slot, modifiers, DigitKey(slot)))
+            refused.push_back({base + slot, modifiers, DigitKey(slot)});
     }
-    return true;
+}
+
+std::string CombinationName(const HookedHotkey& hotkey) {
+    std::string name = hotkey.modifiers & MOD_CONTROL ? "Ctl-Win-" : "Win-";
+    return name + static_cast<char>(hotkey.key);
 }
 
 }  // namespace
 
-int RegisterFixedHotKeys(HWND window) {
-    if (!RegisterDigitGroup(window, HOTKEY_SAVE_FAV, MOD_CONTROL | MOD_WIN, "Win")) return 1;
-    if (!RegisterDigitGroup(window, HOTKEY_PASTE_FAV, MOD_WIN, "Win")) return 1;
-    if (!RegisterDigitGroup(window, HOTKEY_PASTE_RECENT, MOD_CONTROL, "Ctl")) return 1;
-    if (!RegisterHotKey(window, HOTKEY_WIN_INS, MOD_WIN, VK_INSERT)) {
+int RegisterFixedHotKeys(HWND window, FavoriteKeyHook& fallback) {
+    std::vector<HookedHotkey> refused;
+    RegisterFavoriteGroup(window, HOTKEY_SAVE_FAV, MOD_CONTROL | MOD_WIN, refused);
+    RegisterFavoriteGroup(window, HOTKEY_PASTE_FAV, MOD_WIN, refused);
+    for (UINT slot = 1; slot <= kHotkeySlots; ++slot) {
+        if (!Register(window, HOTKEY_PASTE_RECENT + slot, MOD_CONTROL, DigitKey(slot))) {
+            WriteLogFormat(0, "Can't register Ctl-%d !", static_cast<int>(slot));
+            return 1;
+        }
+    }
+    if (!Register(window, HOTKEY_WIN_INS, MOD_WIN, VK_INSERT)) {
         WriteLog("Can't register Win-Ins!", 0);
         return 1;
     }
-    if (!RegisterHotKey(window, HOTKEY_WIN_DEL, MOD_WIN, VK_DELETE)) {
+    if (!Register(window, HOTKEY_WIN_DEL, MOD_WIN, VK_DELETE)) {
         WriteLog("Can't register Win-Del!", 0);
+        return 1;
+    }
+    if (refused.empty()) return 0;
+
+    std::string names;
+    for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
+    WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
+    if (!fallback.Start(window, std::move(refused))) {
+        WriteLog("Can't install the keyboard hook!", 0);
         return 1;
     }
     return 0;

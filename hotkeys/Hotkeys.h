@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "hotkeys/FavoriteKeyHook.h"
+
 // Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
 constexpr UINT HOTKEY_SAVE_FAV = 0x100;      // Ctrl+Win+digit: store the selection as a favourite
 constexpr UINT HOTKEY_PASTE_FAV = 0x200;     // Win+digit: paste a favourite
@@ -13,6 +15,9 @@ constexpr UINT kHotkeySlots = 10;
 // True when the id is one of the ten ids of a digit group.
 inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base + kHotkeySlots; }
 
-// Registers the 32 fixed hotkeys on the window, in their fixed order. Returns 0, or 1 at the
-// first one that another program holds (logged by its name; those before it stay registered).
-int RegisterFixedHotKeys(HWND window);
+// Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held.
+// A favourite combination (Ctrl+Win+digit, Win+digit) that another program holds is served by
+// `fallback` instead, logged in one line. Returns 0, or 1 at the first other combination that
+// another program holds (logged by its name; those before it stay registered) or when the
+// fallback cannot start.
+int RegisterFixedHotKeys(HWND window, FavoriteKeyHook& fallback);

@@ -40,15 +40,17 @@ BOOL CALLBACK FindChild(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Counts per window and command id; the windows live on the test's one thread.
+// Counts per window and command id (hotkeys under kHotkeyKey + id); the windows live on the
+// test's one thread.
+const UINT kHotkeyKey = 0x10000;
 std::map<HWND, std::map<UINT, int>>& CommandCounts() {
     static std::map<HWND, std::map<UINT, int>> counts;
     return counts;
 }
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND) {
-        ++CommandCounts()[window][LOWORD(wParam)];
+    if (message == WM_COMMAND || message == WM_HOTKEY) {
+        ++CommandCounts()[window][message == WM_COMMAND ? LOWORD(wParam) : kHotkeyKey + static_cast<UINT>(wParam)];
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -163,12 +165,16 @@ CountingWindow::~CountingWindow() {
     }
 }
 
-int CountingWindow::Commands(UINT id) const {
+int CountingWindow::Count(UINT key) const {
     auto window = CommandCounts().find(m_window);
     if (window == CommandCounts().end()) return 0;
-    auto command = window->second.find(id);
-    return command == window->second.end() ? 0 : command->second;
+    auto count = window->second.find(key);
+    return count == window->second.end() ? 0 : count->second;
 }
+
+int CountingWindow::Commands(UINT id) const { return Count(id); }
+
+int CountingWindow::Hotkeys(UINT id) const { return Count(kHotkeyKey + id); }
 
 HeldHotkey::HeldHotkey(UINT modifiers, UINT key) : m_owner("Quorvex e2e hotkey holder") {
     m_held = RegisterHotKey(m_owner.Handle(), 1, modifiers, key) != FALSE;

@@ -54,7 +54,7 @@ private:
 };
 
 // A top-level window of the test process, hidden unless asked otherwise, that counts the
-// WM_COMMAND messages it receives by command id.
+// WM_COMMAND messages it receives by command id and the WM_HOTKEY messages by hotkey id.
 class CountingWindow {
 public:
     explicit CountingWindow(const char* title);
@@ -64,8 +64,11 @@ public:
 
     HWND Handle() const { return m_window; }
     int Commands(UINT id) const;
+    int Hotkeys(UINT id) const;
 
 private:
+    int Count(UINT key) const;
+
     HWND m_window = nullptr;
 };
 
@@ -78,6 +81,8 @@ public:
     HeldHotkey& operator=(const HeldHotkey&) = delete;
 
     bool Held() const { return m_held; }
+    // How often the combination reached the test process.
+    int Fired() const { return m_owner.Hotkeys(1); }
 
 private:
     CountingWindow m_owner;

@@ -13,8 +13,8 @@ TEST_F(StartupFailureE2e, HotkeyHeldByAnotherProgramEndsStartUpWithAnError) {
     m_install.SetIni("RECENTS", "RECCLIP2", "0x1");
     m_install.SetIni("RECENTS", "CAPTION2", "");
 
-    HeldHotkey held(MOD_CONTROL | MOD_WIN, '5');
-    ASSERT_TRUE(held.Held()) << "the test could not take Ctrl+Win+5 itself";
+    HeldHotkey held(MOD_CONTROL, '5');
+    ASSERT_TRUE(held.Held()) << "the test could not take Ctrl+5 itself";
 
     Program program(m_install);
     ASSERT_TRUE(program.Started());
@@ -30,21 +30,21 @@ TEST_F(StartupFailureE2e, HotkeyHeldByAnotherProgramEndsStartUpWithAnError) {
     // While the message is shown: the main window exists, the hotkeys before the held one are
     // registered, none after it.
     EXPECT_NE(FindTopLevel(program.Id(), kMainTitle), nullptr);
-    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL | MOD_WIN, '4'));
-    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL | MOD_WIN, '6'));
-    EXPECT_FALSE(HotkeyTaken(MOD_WIN, '1'));
-    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '1'));
+    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL | MOD_WIN, '0'));
+    EXPECT_TRUE(HotkeyTaken(MOD_WIN, '1'));
+    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '4'));
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '6'));
     EXPECT_FALSE(HotkeyTaken(MOD_WIN, VK_DELETE));
 
     ASSERT_TRUE(ClickButton(box, IDOK)) << "the message box has no OK button";
     EXPECT_TRUE(program.WaitForEnd(kStepTimeoutMs)) << "the program did not end after OK";
 
-    EXPECT_EQ(m_install.LogCount("Can't register Win-5 !"), 1);
+    EXPECT_EQ(m_install.LogCount("Can't register Ctl-5 !"), 1);
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 1);
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("clip of an earlier run"));
     EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "0x1");
     // The hotkeys it did register went with its window.
-    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL | MOD_WIN, '4'));
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '4'));
 }
 
 }  // namespace

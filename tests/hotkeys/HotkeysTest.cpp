@@ -1,17 +1,37 @@
 #include "hotkeys/Hotkeys.h"
 
+#include <map>
+
 #include "support/ClipStoreFixture.h"
+#include "support/KeyboardRecorder.h"
+#include "support/Pump.h"
 
 namespace {
+
+// WM_HOTKEY ids received, per window; the windows live on the test's thread.
+std::map<HWND, std::vector<UINT>> g_hotkeysReceived;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HOTKEY) g_hotkeysReceived[window].push_back(static_cast<UINT>(wParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateRecordingWindow(const char* title) {
+    HWND window = CreateWindowA("STATIC", title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc));
+    return window;
+}
 
 class HotkeysTest : public ClipStoreTest {
 protected:
     void SetUp() override {
         ClipStoreTest::SetUp();
-        program = CreateWindowA("STATIC", "program", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        other = CreateWindowA("STATIC", "other program", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        program = CreateRecordingWindow("program");
+        other = CreateRecordingWindow("other program");
+        g_hotkeysReceived.clear();
     }
     void TearDown() override {
+        hook.Stop();
         DestroyWindow(program);  // releases every hotkey registered on it
         DestroyWindow(other);
         ClipStoreTest::TearDown();
@@ -22,15 +42,23 @@ protected:
         UnregisterHotKey(other, 0x7000);
         return true;
     }
+    // The favourite combinations, taken by the other window as the Windows shell takes them.
+    void HoldFavoriteCombinations() {
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            ASSERT_TRUE(RegisterHotKey(other, digit, MOD_WIN, digit));
+            ASSERT_TRUE(RegisterHotKey(other, 0x100 + digit, MOD_CONTROL | MOD_WIN, digit));
+        }
+    }
 
     HWND program = nullptr;
     HWND other = nullptr;
+    FavoriteKeyHook hook;
 };
 
 }  // namespace
 
 TEST_F(HotkeysTest, AllFixedCombinationsAreTakenOnTheProgramWindow) {
-    ASSERT_EQ(RegisterFixedHotKeys(program), 0);
+    ASSERT_EQ(RegisterFixedHotKeys(program, hook), 0);
     for (char digit = '0'; digit <= '9'; ++digit) {
         EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_WIN, digit)) << digit;
         EXPECT_FALSE(IsFree(MOD_WIN, digit)) << digit;
@@ -42,37 +70,112 @@ TEST_F(HotkeysTest, AllFixedCombinationsAreTakenOnTheProgramWindow) {
     // Key 0 is slot 10 of its group.
     ASSERT_TRUE(UnregisterHotKey(program, HOTKEY_PASTE_RECENT + 10));
     EXPECT_TRUE(IsFree(MOD_CONTROL, '0'));
+    EXPECT_FALSE(hook.Running());  // nothing refused, nothing hooked
     EXPECT_FALSE(folder.Exists("Clip.log"));
 }
 
-TEST_F(HotkeysTest, RegistrationStopsAtTheFirstTakenKeyAndNamesIt) {
-    ASSERT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_WIN, '5'));
-    EXPECT_EQ(RegisterFixedHotKeys(program), 1);
-    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{"Can't register Win-5 !"});
-    EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_WIN, '4'));  // registered before the failure, kept
-    EXPECT_TRUE(IsFree(MOD_CONTROL | MOD_WIN, '6'));
-    EXPECT_TRUE(IsFree(MOD_WIN, '1'));
-    EXPECT_TRUE(IsFree(MOD_CONTROL, '1'));
-    EXPECT_TRUE(IsFree(MOD_WIN, VK_INSERT));
-    UnregisterHotKey(other, 1);
-}
-
-TEST_F(HotkeysTest, EachGroupsFailureLineNamesItsModifierAndSlot) {
+TEST_F(HotkeysTest, AnyOtherTakenCombinationEndsRegistrationAndIsNamed) {
     const struct {
         UINT modifiers;
         UINT key;
         const char* line;
-    } cases[] = {{MOD_CONTROL, '0', "Can't register Ctl-10 !"},
-                 {MOD_WIN, '3', "Can't register Win-3 !"},
+    } cases[] = {{MOD_CONTROL, '5', "Can't register Ctl-5 !"},
+                 {MOD_CONTROL, '0', "Can't register Ctl-10 !"},
                  {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"},
                  {MOD_WIN, VK_DELETE, "Can't register Win-Del!"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
         folder.Remove("Clip.log");
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(RegisterHotKey(other, 1, c.modifiers, c.key));
-        EXPECT_EQ(RegisterFixedHotKeys(window), 1);
+        EXPECT_EQ(RegisterFixedHotKeys(window, hook), 1);
         EXPECT_EQ(folder.LogLines(), std::vector<std::string>{c.line});
+        if (c.key == '5') {
+            // The favourites come first and stay registered; nothing after the failure is.
+            EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_WIN, '9'));
+            EXPECT_FALSE(IsFree(MOD_CONTROL, '4'));
+            EXPECT_TRUE(IsFree(MOD_CONTROL, '6'));
+            EXPECT_TRUE(IsFree(MOD_WIN, VK_INSERT));
+        }
         UnregisterHotKey(other, 1);
         DestroyWindow(window);
     }
+}
+
+TEST_F(HotkeysTest, MatcherTakesExactlyTheHookedCombinations) {
+    FavoriteKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
+    const KeyVerdict pass = KeyVerdict::PassOn, swallow = KeyVerdict::Swallow, post = KeyVerdict::SwallowAndPost;
+    const struct {
+        DWORD vk;
+        bool up;
+        KeyVerdict verdict;
+        UINT id;
+    } steps[] = {
+        {'2', false, pass, 0},  {'2', true, pass, 0},                 // no Win: a plain digit
+        {VK_LWIN, false, pass, 0},                                      // Win held from here on
+        {'2', false, post, 0x202}, {'2', false, swallow, 0},          // auto-repeat posts nothing more
+        {'2', true, swallow, 0},                                        // its key-up is swallowed too
+        {'0', false, post, 0x20A}, {'0', true, swallow, 0},
+        {'3', false, pass, 0},  {'3', true, pass, 0},                 // not hooked
+        {'A', false, pass, 0},  {'A', true, pass, 0},
+        {VK_RCONTROL, false, pass, 0},
+        {'2', false, post, 0x102}, {'2', true, swallow, 0},           // Ctrl+Win+2
+        {'0', false, pass, 0},  {'0', true, pass, 0},                 // Ctrl+Win+0 is not hooked
+        {VK_LSHIFT, false, pass, 0},
+        {'2', false, pass, 0},  {'2', true, pass, 0},                 // Shift: no favourite
+        {VK_LSHIFT, true, pass, 0}, {VK_RCONTROL, true, pass, 0},
+        {VK_LMENU, false, pass, 0},
+        {'2', false, pass, 0},  {'2', true, pass, 0},                 // Alt: no favourite
+        {VK_LMENU, true, pass, 0},  {VK_LWIN, true, pass, 0},
+        {'2', false, pass, 0},  {'2', true, pass, 0},                 // Win released
+    };
+    int index = 0;
+    for (const auto& step : steps) {
+        HookedHotkey served{};
+        EXPECT_EQ(matcher.OnKey(step.vk, step.up, served), step.verdict) << "step " << index;
+        if (step.verdict == post) {
+            EXPECT_EQ(served.id, step.id) << "step " << index;
+        }
+        ++index;
+    }
+}
+
+// As on Windows 10 and 11, where the shell holds Win+digit and Ctrl+Win+digit.
+TEST_F(HotkeysTest, FavoriteCombinationsHeldElsewhereAreServedByTheKeyboardHook) {
+    HoldFavoriteCombinations();
+    ASSERT_EQ(RegisterFixedHotKeys(program, hook), 0);
+    EXPECT_TRUE(hook.Running());
+    ASSERT_EQ(folder.LogLines().size(), 1u);
+    const std::string line = folder.LogLines()[0];
+    EXPECT_EQ(line.rfind("Hotkeys served by the keyboard hook: Ctl-Win-1 Ctl-Win-2", 0), 0u) << line;
+    EXPECT_NE(line.find("Ctl-Win-0 Win-1"), std::string::npos) << line;
+    EXPECT_NE(line.find(" Win-0"), std::string::npos) << line;
+    EXPECT_FALSE(IsFree(MOD_CONTROL, '1'));  // the rest registered as ever
+
+    KeyboardRecorder recorder;
+    const struct {
+        bool control;
+        WORD digit;
+        UINT id;
+    } presses[] = {{false, '2', HOTKEY_PASTE_FAV + 2}, {true, '0', HOTKEY_SAVE_FAV + 10}};
+    for (const auto& press : presses) {
+        SendKey(VK_LWIN, false);
+        if (press.control) SendKey(VK_CONTROL, false);
+        SendKey(press.digit, false);
+        SendKey(press.digit, true);
+        if (press.control) SendKey(VK_CONTROL, true);
+        SendKey(VK_LWIN, true);
+        ASSERT_TRUE(PumpUntil([&] { return !g_hotkeysReceived[program].empty(); }, 2000));
+        PumpFor(100);
+        EXPECT_EQ(g_hotkeysReceived[program], std::vector<UINT>{press.id});
+        EXPECT_TRUE(g_hotkeysReceived[other].empty());  // the shell's own hotkey never fires
+        g_hotkeysReceived.clear();
+    }
+    // The program's key never reached the system's hotkeys; the mask key went between Win down and up.
+    int masks = 0;
+    for (const KeyEvent& event : recorder.Events()) masks += event.vk == 0xE8 && !(event.flags & LLKHF_UP);
+    EXPECT_EQ(masks, 2);
+
+    hook.Stop();
+    EXPECT_FALSE(hook.Running());
 }

@@ -1,81 +1,26 @@
 #include "hotkeys/KeyEmulation.h"
 
-#include <atomic>
-#include <mutex>
+#include <string>
 #include <thread>
 
 #include "support/ClipStoreFixture.h"
+#include "support/KeyboardRecorder.h"
 #include "support/Pump.h"
 
 namespace {
 
-struct KeyEvent {
-    DWORD vk;
-    DWORD scan;
-    DWORD flags;
-    DWORD tick;
-};
-
-// Records every keyboard event the system sees, through a low-level hook on its own thread.
-class KeyboardRecorder {
-public:
-    KeyboardRecorder() {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, ready] {
-            s_recorder = this;
-            HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, Hook, GetModuleHandleA(nullptr), 0);
-            m_threadId = GetCurrentThreadId();
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-            UnhookWindowsHookEx(hook);
-        });
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
-    }
-    ~KeyboardRecorder() {
-        PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-        s_recorder = nullptr;
-    }
-    std::vector<KeyEvent> Events() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_events;
-    }
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HC_ACTION && s_recorder) {
-            const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-            std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
-            s_recorder->m_events.push_back({key->vkCode, key->scanCode, key->flags, GetTickCount()});
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static inline KeyboardRecorder* s_recorder = nullptr;
-    std::thread m_thread;
-    DWORD m_threadId = 0;
-    std::mutex m_mutex;
-    std::vector<KeyEvent> m_events;
-};
-
 using KeyEmulationTest = ClipStoreTest;
 
-void ExpectControlChord(const std::vector<KeyEvent>& events, DWORD letter, DWORD calledAt, DWORD leadMs) {
-    ASSERT_EQ(events.size(), 4u);
-    const DWORD vks[] = {VK_CONTROL, letter, letter, VK_CONTROL};
-    const bool ups[] = {false, false, true, true};
-    for (int i = 0; i < 4; ++i) {
-        // The hook reports the generic Ctrl as the left one; no event is an extended key.
-        EXPECT_TRUE(events[i].vk == vks[i] || (vks[i] == VK_CONTROL && events[i].vk == VK_LCONTROL)) << i;
-        EXPECT_EQ((events[i].flags & LLKHF_UP) != 0, ups[i]) << i;
-        EXPECT_EQ(events[i].flags & LLKHF_EXTENDED, 0u) << i;
-        EXPECT_EQ(events[i].scan, MapVirtualKeyA(vks[i], 0)) << i;
-        EXPECT_NE(events[i].flags & LLKHF_INJECTED, 0u) << i;
+// "Ctrl+ V+ V- Ctrl-": the keys seen, each with + for down and - for up.
+std::string Describe(const std::vector<KeyEvent>& events) {
+    std::string text;
+    for (const KeyEvent& event : events) {
+        std::string name = event.vk == VK_CONTROL || event.vk == VK_LCONTROL ? "Ctrl"
+                           : event.vk == VK_LWIN                            ? "Win"
+                                                                            : std::string(1, static_cast<char>(event.vk));
+        text += (text.empty() ? "" : " ") + name + ((event.flags & LLKHF_UP) ? "-" : "+");
     }
-    // The lead pause comes before the first key; GetTickCount has a coarse step.
-    EXPECT_GE(events[0].tick - calledAt + 20, leadMs);
+    return text;
 }
 
 }  // namespace
@@ -98,10 +43,46 @@ TEST_F(KeyEmulationTest, PasteAndCopySendTheirChordAfterTheLeadPauseAndWaitForTh
         DWORD returnedAt = GetTickCount();
         PumpUntil([&] { return recorder.Events().size() >= 4; }, 2000);
         std::vector<KeyEvent> events = recorder.Events();
-        ExpectControlChord(events, operation.letter, calledAt, operation.leadMs);
-        // The caller goes on (for a copy: reads the clipboard) no earlier than the trail after the last key.
-        ASSERT_EQ(events.size(), 4u);
+        const std::string letter(1, static_cast<char>(operation.letter));
+        ASSERT_EQ(Describe(events), "Ctrl+ " + letter + "+ " + letter + "- Ctrl-");
+        for (const KeyEvent& event : events) {
+            // The generic Ctrl (reported as the left one), scan codes mapped, never extended.
+            EXPECT_EQ(event.scan, MapVirtualKeyA(event.vk == VK_LCONTROL ? VK_CONTROL : event.vk, 0));
+            EXPECT_EQ(event.flags & LLKHF_EXTENDED, 0u);
+            EXPECT_NE(event.flags & LLKHF_INJECTED, 0u);
+        }
+        // The lead pause comes before the first key, the trail after the last; GetTickCount is coarse.
+        EXPECT_GE(events[0].tick - calledAt + 20, operation.leadMs);
         EXPECT_GE(returnedAt - events[3].tick + 20, operation.trailMs);
         EXPECT_EQ(folder.LogLines(), std::vector<std::string>{operation.logLine});
+    }
+}
+
+// People hold the hotkey's keys while the paste is injected: a held Ctrl must stay down (the
+// next Ctrl+digit still pastes), a held Win must be let go first (Win+Ctrl+V is the shell's).
+TEST_F(KeyEmulationTest, KeysTheUserHoldsAreRespected) {
+    const struct {
+        WORD held;
+        DWORD releaseAfterMs;  // 0: the test releases it after the paste
+        const char* expected;
+    } cases[] = {{VK_CONTROL, 0, "Ctrl+ V+ V-"},
+                 {VK_LWIN, 600, "Win+ Win- Ctrl+ V+ V- Ctrl-"},
+                 {VK_LWIN, 0, "Win+ Ctrl+ V+ V- Ctrl-"}};  // held for good: injected after a second
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        KeyboardRecorder recorder;
+        SendKey(c.held, false);
+        std::thread releaser;
+        if (c.releaseAfterMs) releaser = std::thread([&] {
+            Sleep(c.releaseAfterMs);
+            SendKey(c.held, true);
+        });
+        EmulCTRL_V1();
+        if (releaser.joinable()) releaser.join();
+        std::string expected = c.expected;
+        PumpUntil([&] { return Describe(recorder.Events()) == expected; }, 2000);
+        EXPECT_EQ(Describe(recorder.Events()), expected);
+        if (!c.releaseAfterMs) SendKey(c.held, true);
+        EXPECT_EQ(GetAsyncKeyState(c.held) & 0x8000, 0);
     }
 }

@@ -1,0 +1,119 @@
+#include "FavoriteKeyHook.h"
+
+namespace {
+
+// An unassigned key: its press between Win down and Win up keeps the shell from opening Start.
+const WORD kMaskKey = 0xE8;
+// Posted to the hook thread: send the mask key once the hook has returned.
+const UINT WM_SEND_MASK_KEY = WM_APP + 1;
+
+FavoriteKeyHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
+FavoriteKeyMatcher* g_activeMatcher = nullptr;
+
+bool IsModifier(DWORD vk) {
+    switch (vk) {
+    case VK_LWIN: case VK_RWIN:
+    case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL:
+    case VK_MENU: case VK_LMENU: case VK_RMENU:
+    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SendMaskKey() {
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = kMaskKey;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+KeyVerdict FavoriteKeyMatcher::OnKey(DWORD vk, bool up, HookedHotkey& served) {
+    vk &= 0xFF;
+    if (IsModifier(vk)) {
+        m_down[vk] = !up;
+        return KeyVerdict::PassOn;
+    }
+    if (up) {
+        if (!m_swallowed[vk]) return KeyVerdict::PassOn;
+        m_swallowed[vk] = false;
+        return KeyVerdict::Swallow;
+    }
+    if (m_swallowed[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
+    const bool win = Down(VK_LWIN) || Down(VK_RWIN);
+    const bool control = Down(VK_CONTROL) || Down(VK_LCONTROL) || Down(VK_RCONTROL);
+    const bool alt = Down(VK_MENU) || Down(VK_LMENU) || Down(VK_RMENU);
+    const bool shift = Down(VK_SHIFT) || Down(VK_LSHIFT) || Down(VK_RSHIFT);
+    if (!win || alt || shift) return KeyVerdict::PassOn;
+    const UINT modifiers = MOD_WIN | (control ? MOD_CONTROL : 0);
+    for (const HookedHotkey& hotkey : m_hotkeys) {
+        if (hotkey.key == vk && hotkey.modifiers == modifiers) {
+            m_swallowed[vk] = true;
+            served = hotkey;
+            return KeyVerdict::SwallowAndPost;
+        }
+    }
+    return KeyVerdict::PassOn;
+}
+
+bool FavoriteKeyHook::Start(HWND target, std::vector<HookedHotkey> hotkeys) {
+    Stop();
+    m_target = target;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool installed = false;
+    m_thread = std::thread(&FavoriteKeyHook::Run, this, std::move(hotkeys), ready, &installed);
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    if (!installed) m_thread.join();
+    return installed;
+}
+
+void FavoriteKeyHook::Stop() {
+    if (!m_thread.joinable()) return;
+    PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+    m_thread.join();
+}
+
+void FavoriteKeyHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed) {
+    FavoriteKeyMatcher matcher(std::move(hotkeys));
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
+    m_threadId = GetCurrentThreadId();
+    g_activeHook = this;
+    g_activeMatcher = &matcher;
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, HookProc, GetModuleHandleA(nullptr), 0);
+    *installed = hook != nullptr;
+    SetEvent(ready);
+    if (hook) {
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (msg.hwnd == nullptr && msg.message == WM_SEND_MASK_KEY) SendMaskKey();
+        }
+        UnhookWindowsHookEx(hook);
+    }
+    g_activeMatcher = nullptr;
+    g_activeHook = nullptr;
+}
+
+LRESULT CALLBACK FavoriteKeyHook::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code != HC_ACTION || !g_activeMatcher) return CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+    HookedHotkey served{};
+    switch (g_activeMatcher->OnKey(key->vkCode, up, served)) {
+    case KeyVerdict::PassOn:
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    case KeyVerdict::SwallowAndPost:
+        PostThreadMessageA(g_activeHook->m_threadId, WM_SEND_MASK_KEY, 0, 0);
+        PostMessageA(g_activeHook->m_target, WM_HOTKEY, served.id, MAKELPARAM(served.modifiers, served.key));
+        return 1;
+    case KeyVerdict::Swallow:
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -1,0 +1,42 @@
+// Windows 10 and 11: the shell holds Win+digit and Ctrl+Win+digit. The program still starts and
+// takes those keys itself, before the shell sees them.
+#include <memory>
+#include <vector>
+
+#include "E2eFixture.h"
+
+namespace {
+
+using ShellHeldHotkeysE2e = E2eTest;
+
+TEST_F(ShellHeldHotkeysE2e, FavoriteKeysHeldByTheShellAreServedByTheProgram) {
+    std::vector<std::unique_ptr<HeldHotkey>> shell;
+    std::string served;
+    for (UINT modifiers : {UINT{MOD_CONTROL | MOD_WIN}, UINT{MOD_WIN}}) {
+        for (char digit : std::string("1234567890")) {
+            shell.push_back(std::make_unique<HeldHotkey>(modifiers, digit));
+            ASSERT_TRUE(shell.back()->Held());
+            served += std::string(served.empty() ? "" : " ") + (modifiers & MOD_CONTROL ? "Ctl-Win-" : "Win-") + digit;
+        }
+    }
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready()) << "start-up failed with the favourite keys held elsewhere";
+    EXPECT_EQ(m_install.LogCount("Hotkeys served by the keyboard hook: " + served), 1);
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
+    ASSERT_TRUE(PressKeys({VK_LWIN, '2'}));
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, '7'}));
+    ASSERT_TRUE(PressKeys({'Z'}));
+    ASSERT_TRUE(PumpUntil([&] { return editor.Text().find('z') != std::string::npos; }, kStepTimeoutMs));
+    PumpFor(200);
+    EXPECT_EQ(editor.Text(), "z") << "a favourite key reached the editor";
+    for (const auto& held : shell) EXPECT_EQ(held->Fired(), 0) << "the shell's hotkey fired";
+    // Other keys pass untouched while the hook runs.
+    ASSERT_TRUE(PressKeys({VK_SHIFT, VK_LWIN, '2'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text().size() > 1; }, kStepTimeoutMs)) << editor.Text();
+
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+#include "KeyboardRecorder.h"
+
+KeyboardRecorder::KeyboardRecorder() {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, ready] {
+        s_recorder = this;
+        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, Hook, GetModuleHandleA(nullptr), 0);
+        m_threadId = GetCurrentThreadId();
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        UnhookWindowsHookEx(hook);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+}
+
+KeyboardRecorder::~KeyboardRecorder() {
+    PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+    m_thread.join();
+    s_recorder = nullptr;
+}
+
+std::vector<KeyEvent> KeyboardRecorder::Events() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_events;
+}
+
+LRESULT CALLBACK KeyboardRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && s_recorder) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
+        s_recorder->m_events.push_back({key->vkCode, key->scanCode, key->flags, GetTickCount()});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}

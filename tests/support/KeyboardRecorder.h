@@ -1,0 +1,36 @@
+#pragma once
+#include <windows.h>
+
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct KeyEvent {
+    DWORD vk;
+    DWORD scan;
+    DWORD flags;
+    DWORD tick;
+};
+
+// Records every keyboard event the system sees, through a low-level hook on its own thread.
+class KeyboardRecorder {
+public:
+    KeyboardRecorder();
+    ~KeyboardRecorder();
+    KeyboardRecorder(const KeyboardRecorder&) = delete;
+    KeyboardRecorder& operator=(const KeyboardRecorder&) = delete;
+
+    std::vector<KeyEvent> Events();
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+
+    static inline KeyboardRecorder* s_recorder = nullptr;
+    std::thread m_thread;
+    DWORD m_threadId = 0;
+    std::mutex m_mutex;
+    std::vector<KeyEvent> m_events;
+};
+
+// Sends one key event through the system's input, as a keyboard would.
+void SendKey(WORD vk, bool up);
