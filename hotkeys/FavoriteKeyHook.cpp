@@ -10,16 +10,12 @@ const UINT WM_SEND_MASK_KEY = WM_APP + 1;
 FavoriteKeyHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
 FavoriteKeyMatcher* g_activeMatcher = nullptr;
 
-bool IsModifier(DWORD vk) {
-    switch (vk) {
-    case VK_LWIN: case VK_RWIN:
-    case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL:
-    case VK_MENU: case VK_LMENU: case VK_RMENU:
-    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT:
-        return true;
-    default:
-        return false;
-    }
+bool IsHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+// The system's own key state rather than one followed from the events seen: an event the hook
+// missed (Windows skips a hook that answers late) must never leave a modifier stuck down here.
+HeldModifiers HeldNow() {
+    return {IsHeld(VK_LWIN) || IsHeld(VK_RWIN), IsHeld(VK_CONTROL), IsHeld(VK_MENU), IsHeld(VK_SHIFT)};
 }
 
 void SendMaskKey() {
@@ -34,24 +30,16 @@ void SendMaskKey() {
 
 }  // namespace
 
-KeyVerdict FavoriteKeyMatcher::OnKey(DWORD vk, bool up, HookedHotkey& served) {
+KeyVerdict FavoriteKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served) {
     vk &= 0xFF;
-    if (IsModifier(vk)) {
-        m_down[vk] = !up;
-        return KeyVerdict::PassOn;
-    }
     if (up) {
         if (!m_swallowed[vk]) return KeyVerdict::PassOn;
         m_swallowed[vk] = false;
         return KeyVerdict::Swallow;
     }
     if (m_swallowed[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
-    const bool win = Down(VK_LWIN) || Down(VK_RWIN);
-    const bool control = Down(VK_CONTROL) || Down(VK_LCONTROL) || Down(VK_RCONTROL);
-    const bool alt = Down(VK_MENU) || Down(VK_LMENU) || Down(VK_RMENU);
-    const bool shift = Down(VK_SHIFT) || Down(VK_LSHIFT) || Down(VK_RSHIFT);
-    if (!win || alt || shift) return KeyVerdict::PassOn;
-    const UINT modifiers = MOD_WIN | (control ? MOD_CONTROL : 0);
+    if (!held.win || held.alt || held.shift) return KeyVerdict::PassOn;
+    const UINT modifiers = MOD_WIN | (held.control ? MOD_CONTROL : 0);
     for (const HookedHotkey& hotkey : m_hotkeys) {
         if (hotkey.key == vk && hotkey.modifiers == modifiers) {
             m_swallowed[vk] = true;
@@ -105,7 +93,7 @@ LRESULT CALLBACK FavoriteKeyHook::HookProc(int code, WPARAM wParam, LPARAM lPara
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
     HookedHotkey served{};
-    switch (g_activeMatcher->OnKey(key->vkCode, up, served)) {
+    switch (g_activeMatcher->OnKey(key->vkCode, up, HeldNow(), served)) {
     case KeyVerdict::PassOn:
         return CallNextHookEx(nullptr, code, wParam, lParam);
     case KeyVerdict::SwallowAndPost:

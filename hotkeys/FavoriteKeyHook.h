@@ -15,22 +15,23 @@ struct HookedHotkey {
 
 enum class KeyVerdict { PassOn, Swallow, SwallowAndPost };
 
+// The modifier keys held when a key event arrives.
+struct HeldModifiers {
+    bool win, control, alt, shift;
+};
+
 // Decides, one key event at a time, which events belong to a hooked combination: the digit's
 // key-down with Win held, Ctrl held exactly as the combination says, no Alt, no Shift. Its key-up
-// and auto-repeats are swallowed too; every other event passes on. Modifier state comes from the
-// events themselves, so the decision never waits on anything.
+// and auto-repeats are swallowed too; every other event passes on.
 class FavoriteKeyMatcher {
 public:
     explicit FavoriteKeyMatcher(std::vector<HookedHotkey> hotkeys) : m_hotkeys(std::move(hotkeys)) {}
 
     // `served` is set when the verdict is SwallowAndPost.
-    KeyVerdict OnKey(DWORD vk, bool up, HookedHotkey& served);
+    KeyVerdict OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served);
 
 private:
-    bool Down(DWORD vk) const { return m_down[vk & 0xFF]; }
-
     std::vector<HookedHotkey> m_hotkeys;
-    std::bitset<256> m_down;       // modifiers held, by their left/right codes
     std::bitset<256> m_swallowed;  // digits whose key-down went to a favourite
 };
 
