@@ -42,8 +42,7 @@ TEST_F(RecentClipsE2e, CtrlDigitPastesTheRecentClipIntoTheFocusedWindow) {
     ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
 
     // Ctrl held down while 1 and then 2 are pressed, as people do: both paste, no digit is typed.
-    SendKey(VK_CONTROL, false);
-    ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, kStepTimeoutMs));
+    ASSERT_TRUE(HoldKey(VK_CONTROL));
     SendKey('1', false);
     SendKey('1', true);
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "newer clip"; }, kStepTimeoutMs))

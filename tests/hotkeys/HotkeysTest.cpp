@@ -157,9 +157,10 @@ TEST_F(HotkeysTest, FavoriteCombinationsHeldElsewhereAreServedByTheKeyboardHook)
         UINT id;
     } presses[] = {{false, '2', HOTKEY_PASTE_FAV + 2}, {true, '0', HOTKEY_SAVE_FAV + 10}};
     for (const auto& press : presses) {
-        SendKey(VK_LWIN, false);
-        if (press.control) SendKey(VK_CONTROL, false);
-        ASSERT_TRUE(PumpUntil([&] { return (GetAsyncKeyState(press.control ? VK_CONTROL : VK_LWIN) & 0x8000) != 0; }, 2000));
+        ASSERT_TRUE(HoldKey(VK_LWIN));
+        if (press.control) {
+            ASSERT_TRUE(HoldKey(VK_CONTROL));
+        }
         SendKey(press.digit, false);
         SendKey(press.digit, true);
         if (press.control) SendKey(VK_CONTROL, true);

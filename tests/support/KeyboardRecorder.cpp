@@ -1,5 +1,7 @@
 #include "KeyboardRecorder.h"
 
+#include "support/Pump.h"
+
 KeyboardRecorder::KeyboardRecorder() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, ready] {
@@ -42,4 +44,12 @@ void SendKey(WORD vk, bool up) {
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof input);
+}
+
+bool HoldKey(WORD vk) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SendKey(vk, false);
+        if (PumpUntil([vk] { return (GetAsyncKeyState(vk) & 0x8000) != 0; }, 1000)) return true;
+    }
+    return false;
 }
