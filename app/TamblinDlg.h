@@ -29,11 +29,18 @@ public:
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
 
+private:
+    bool m_bCapturing = false;
+    bool m_bChangedWhileCapturing = false;
+
 protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void AddTrayIcon();
+    // The window itself, a null handle or a window that no longer exists never serves as the next viewer.
+    HWND UsableNextViewer(HWND window) const;
+    void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
 
     MessageResult OnSysCommand(WPARAM, LPARAM);
     MessageResult OnPaint(WPARAM, LPARAM);

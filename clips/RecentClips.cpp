@@ -1,6 +1,7 @@
 #include "RecentClips.h"
 
 #include <cstring>
+#include <optional>
 
 #include "base/Log.h"
 #include "clips/Clipboard.h"
@@ -20,40 +21,54 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
     return RecentClip[RecentClip.size() - slot].get();
 }
 
-// The plain-text part of a rich-text clip, cleaned for its caption; empty when there is none.
-void ReadRichTextCaption(char (&caption)[kCaptionSize]) {
-    GlobalBlock text = GetClipBlock(CF_TEXT);
-    GlobalLockGuard lock(text.Get());
-    if (!lock.Data()) return;
-    TakeCaption(caption, static_cast<const char*>(lock.Data()), lock.Size());
-    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(lock.Size()));
-}
+// The clipboard state the last capture dealt with. The notifications of a burst of copies arrive
+// long after the copies; one for a state already read is not captured again.
+std::optional<DWORD> s_capturedSequence;
 
 }  // namespace
 
 int GetRecentClip(CMenu& menu) {
     WriteLog("GetRecentClip started", 0);
-    UINT format = ChooseClipFormat();
-    if (format == 0) {
-        WriteLog("Clipboard is empty", 0);
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (s_capturedSequence == sequence) {
+        WriteLog("Clipboard already captured", 0);
         return 1;
     }
-    GlobalBlock block = GetClipBlock(format);
-    if (block) {
-        GlobalLockGuard lock(block.Get());
-        // A block that cannot be locked has no bytes to read: nothing is stored.
-        if (lock.Data()) {
-            SIZE_T size = lock.Size();
-            WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(size), static_cast<int>(format));
-            if (size == 0 || size >= kClipBufferSize) {
-                WriteLog("Buf Size too large", 0);
-            } else {
-                char caption[kCaptionSize] = "";
-                if (format == g_nRichTextFormat) ReadRichTextCaption(caption);
-                auto clip = std::make_unique<CLIP_STR>(format, lock.Data(), caption, size);
-                if (RecentClip.size() >= kRecentClipCount) RecentClip.erase(RecentClip.begin());
-                RecentClip.push_back(std::move(clip));
+    ClipboardClip read;
+    const ClipboardRead result = ReadClipboardClip(read);
+    switch (result) {
+    case ClipboardRead::Empty:
+        WriteLog("Clipboard is empty", 0);
+        return 1;
+    case ClipboardRead::NotOpened:
+        WriteLog("Clipboard held by another program: copy not captured", 0);
+        return 1;
+    case ClipboardRead::TimedOut:
+        s_capturedSequence = sequence;
+        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
+        return 1;
+    case ClipboardRead::NotDelivered:
+    case ClipboardRead::Done:
+        break;
+    }
+    if (s_capturedSequence == read.sequence) {
+        WriteLog("Clipboard already captured", 0);
+        return 1;
+    }
+    s_capturedSequence = read.sequence;
+    if (result == ClipboardRead::Done) {
+        WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(read.blockSize), static_cast<int>(read.format));
+        if (read.bytes.empty()) {
+            WriteLog("Buf Size too large", 0);
+        } else {
+            char caption[kCaptionSize] = "";
+            if (read.format == g_nRichTextFormat && read.hasText) {
+                TakeCaption(caption, read.text.c_str(), read.text.size());
+                WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
             }
+            auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size());
+            if (RecentClip.size() >= kRecentClipCount) RecentClip.erase(RecentClip.begin());
+            RecentClip.push_back(std::move(clip));
         }
     }
     WriteLog("PutRecentClip OK", 0);
@@ -84,6 +99,16 @@ int PutRecentClip(UINT id) {
         return 1;
     case ClipboardWrite::NoMemory:
         WriteLog("GlobalAlloc error", 0);
+        return 1;
+    case ClipboardWrite::UnknownType:
+        WriteLogFormat(0, "Clip type 0x%X is not one this program stores: slot counts as empty",
+                       static_cast<unsigned>(clip->type));
+        return 1;
+    case ClipboardWrite::Damaged:
+        WriteLogFormat(0, "Clip bytes are not of type 0x%X: slot counts as empty", static_cast<unsigned>(clip->type));
+        return 1;
+    case ClipboardWrite::Refused:
+        WriteLog("SetClipboardData error", 0);
         return 1;
     case ClipboardWrite::Done:
         break;

@@ -195,6 +195,28 @@ TEST_F(MainWindowTest, OtherViewersKeepTheirNotificationsWhileWeRunAndAfterWeLea
     DestroyWindow(viewer);
 }
 
+// The clipboard's previous owner closes it while the program empties it: the put is refused.
+static LRESULT CALLBACK ClosesTheClipboardWhenDispossessed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROYCLIPBOARD) CloseClipboard();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, ARefusedPutIsReportedAndNotPasted) {
+    Start();
+    CopyText("never pasted");
+    HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesTheClipboardWhenDispossessed));
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    CloseClipboard();
+    PumpFor(100);
+
+    SendMessageA(dialog->m_hWnd, WM_HOTKEY, 0x301, 0);
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-1", "PutRecentClip start", "SetClipboardData error"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    DestroyWindow(owner);
+}
+
 TEST_F(MainWindowTest, ExitSavesTheRecentClipsAndDestroysTheWindow) {
     Start();
     CopyText("keep me");
