@@ -75,7 +75,13 @@ bool CopyMetafileBits(HENHMETAFILE metafile, std::size_t& blockSize, std::vector
 
 // On the worker thread: one read of the clipboard, which it opens and closes itself.
 ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
-    if (!OpenClipboardWithRetry(nullptr)) return ClipboardRead::NotOpened;
+    // Opened with a window of this thread: under Wine, threads that open it without one share it.
+    HWND reader = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    struct WindowDestroyer {
+        HWND window;
+        ~WindowDestroyer() { DestroyWindow(window); }
+    } destroyer{reader};
+    if (!reader || !OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
     ClipboardCloser closer;
     clip.sequence = GetClipboardSequenceNumber();
 
