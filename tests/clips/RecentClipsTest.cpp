@@ -123,14 +123,6 @@ TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcr
     EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), std::string("{\\rtf1 Bold}\0", 13));
 }
 
-TEST_F(RecentClipsTest, TextOfferedBeforeRichTextIsStoredAsText) {
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("plain\0", 6)}, {g_nRichTextFormat, "{\\rtf1 plain}"}}));
-    EXPECT_EQ(GetRecentClip(menu), 0);
-    ASSERT_EQ(RecentClip.size(), 1u);
-    EXPECT_EQ(RecentClip.back()->type, static_cast<DWORD>(CF_TEXT));
-    EXPECT_STREQ(RecentClip.back()->caption, "");
-}
-
 TEST_F(RecentClipsTest, AReloadSkipsMissingFilesAndClosesUp) {
     for (int i = 1; i <= 4; ++i) Capture("clip " + std::to_string(i));
     folder.Remove("RECENT\\RECCLIP2.DAT");

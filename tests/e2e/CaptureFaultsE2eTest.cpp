@@ -147,9 +147,13 @@ TEST_F(CaptureFaultsE2e, AHungViewerAfterUsAndAChainChangeNamingUsHoldNothingUp)
     EXPECT_TRUE(HandledAllPostedAndRuns(*program));
     EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"while a viewer hangs", "still hanging", "captured once"}));
 
-    // The viewer, answering again, was passed every change.
+    // The viewer, answering again, was passed every change, and still is once we have left.
     viewer.Release();
     EXPECT_TRUE(PumpUntil([] { return WindowOnItsOwnThread::Notifications() >= 3; }, kStepTimeoutMs));
+    ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    const int seen = WindowOnItsOwnThread::Notifications();
+    ASSERT_TRUE(PutTextOnClipboard("after we left"));
+    EXPECT_TRUE(PumpUntil([&] { return WindowOnItsOwnThread::Notifications() > seen; }, kStepTimeoutMs));
 }
 
 TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeconds) {
