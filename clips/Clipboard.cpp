@@ -279,6 +279,11 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
     return data;
 }
 
+// The types a capture stores; a stored clip of any other type is never put on the clipboard.
+bool IsPuttableClipType(UINT type) {
+    return type == CF_TEXT || type == CF_DIB || type == CF_ENHMETAFILE || (type != 0 && type == g_nRichTextFormat);
+}
+
 }  // namespace
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
@@ -298,10 +303,6 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
     if (!WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
-}
-
-bool IsPuttableClipType(UINT type) {
-    return type == CF_TEXT || type == CF_DIB || type == CF_ENHMETAFILE || (type != 0 && type == g_nRichTextFormat);
 }
 
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count) {

@@ -40,9 +40,6 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // waits, and gives up after kClipboardReadTimeoutMs, the worker's late result being dropped.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip);
 
-// Whether a stored clip of this type can be put back on the clipboard.
-bool IsPuttableClipType(UINT type);
-
 enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused };
 
 // Replaces the clipboard's content by a stored clip. Rich text comes with its plain text as
