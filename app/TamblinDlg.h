@@ -29,10 +29,6 @@ public:
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
 
-private:
-    bool m_bCapturing = false;
-    bool m_bChangedWhileCapturing = false;
-
 protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -54,4 +50,7 @@ private:
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);
     void OnRecentClear(UINT);
+
+    bool m_bCapturing = false;
+    bool m_bChangedWhileCapturing = false;
 };
