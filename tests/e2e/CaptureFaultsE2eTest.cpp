@@ -160,15 +160,21 @@ TEST_F(CaptureFaultsE2e, AHungViewerAfterUsAndAChainChangeNamingUsHoldNothingUp)
 TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeconds) {
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(CopyAndWaitForCapture("before", 1));
     {
         WindowOnItsOwnThread owner(WindowOnItsOwnThread::PromiseText);
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount(kTimedOut) == 1; }, kStepTimeoutMs));
         EXPECT_TRUE(HandledAllPostedAndRuns(*program)) << "menus must answer while the owner still hangs";
+        // The clipboard stays open while its owner is asked to render: a put fails and says so.
+        PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
+        EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Error returned from PutRecentClip()") == 1; },
+                              kStepTimeoutMs));
+        EXPECT_EQ(m_install.LogCount("OpenClipboard error"), 1);
         owner.Release();  // it renders now, too late: that text is not stored
-        ASSERT_TRUE(CopyAndWaitForCapture("after the hang", 1));
+        ASSERT_TRUE(CopyAndWaitForCapture("after the hang", 2));
     }
     EXPECT_TRUE(HandledAllPostedAndRuns(*program));
-    EXPECT_EQ(StoredTexts(), std::vector<std::string>{"after the hang"});
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang"}));
 }
 
 // --- A clipboard held for a moment -------------------------------------------------------------
