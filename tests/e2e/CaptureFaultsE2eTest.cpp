@@ -263,6 +263,7 @@ TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
 
     PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
     ASSERT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, kStepTimeoutMs));
+    EXPECT_EQ(GetClipboardOwner(), program->MainWindow()) << "the program puts clips as the clipboard's owner";
     ASSERT_TRUE(OpenClipboard(nullptr));
     HBITMAP pasted = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     HDC screen = GetDC(nullptr);
