@@ -2,6 +2,7 @@
 // viewers and clipboard owners that stop answering, a clipboard held for a moment, bursts of
 // copies, pictures, rich text and stored clips of types the program never stores.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <iterator>
@@ -92,7 +93,7 @@ private:
     }
 
     static inline HANDLE s_release = nullptr;
-    static inline int s_notifications = 0;
+    static inline std::atomic<int> s_notifications{0};
     static inline HWND s_next = nullptr;
     std::thread m_thread;
     HWND m_window = nullptr;
