@@ -50,6 +50,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowTextA(m_hWnd, kMainWindowTitle);
     FindRichTextFormat();
+    SetClipboardOwnerWindow(m_hWnd);
 
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     char aboutText[128] = "";
@@ -85,7 +86,17 @@ void CTamblinDlg::UpdateMenuState() {
     menu.CheckMenuItem(ID_APPEND_MODE, MF_BYCOMMAND | (appendOn ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = SetClipboardViewer(m_hWnd); }
+void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = UsableNextViewer(SetClipboardViewer(m_hWnd)); }
+
+HWND CTamblinDlg::UsableNextViewer(HWND window) const {
+    return window && window != m_hWnd && IsWindow(window) ? window : nullptr;
+}
+
+void CTamblinDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
+    m_hNextViewer = UsableNextViewer(m_hNextViewer);
+    // Posted to the viewer's thread: a viewer that stopped answering never holds us up.
+    if (m_hNextViewer) SendNotifyMessageA(m_hNextViewer, message, wParam, lParam);
+}
 
 BOOL CTamblinDlg::DestroyWindow() {
     WriteLog("DestroyWindow started", 1);
@@ -122,18 +133,35 @@ MessageResult CTamblinDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
 }
 
 MessageResult CTamblinDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
-    if (g_bSkipClipChange == 0) GetRecentClip(TrayMenu());
+    ForwardToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
+    // A change announced while a capture waits for the clipboard is taken by that capture's next round.
+    if (m_bCapturing) {
+        m_bChangedWhileCapturing = true;
+        return 0;
+    }
+    if (g_bSkipClipChange == 0) {
+        m_bCapturing = true;
+        do {
+            m_bChangedWhileCapturing = false;
+            GetRecentClip(TrayMenu());
+        } while (m_bChangedWhileCapturing);
+        m_bCapturing = false;
+    }
     g_bSkipClipChange = 0;  // a set flag swallows exactly one notification
-    if (m_hNextViewer) SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
     return 0;
 }
 
 MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
     HWND leaving = reinterpret_cast<HWND>(wParam);
-    if (leaving == m_hNextViewer)
-        m_hNextViewer = reinterpret_cast<HWND>(lParam);
-    else if (m_hNextViewer)
-        SendMessageA(m_hNextViewer, WM_CHANGECBCHAIN, wParam, lParam);
+    HWND successor = reinterpret_cast<HWND>(lParam);
+    if (leaving != m_hNextViewer) {
+        ForwardToNextViewer(WM_CHANGECBCHAIN, wParam, lParam);
+    } else if (successor == m_hWnd) {
+        // Nothing after us can lead back to us: taking it would make every change loop through us.
+        WriteLog("Clipboard chain change naming this window ignored", 0);
+    } else {
+        m_hNextViewer = UsableNextViewer(successor);
+    }
     return 0;
 }
 
@@ -162,6 +190,7 @@ MessageResult CTamblinDlg::OnDestroy(WPARAM, LPARAM) {
     ChangeClipboardChain(m_hWnd, m_hNextViewer);
     m_hNextViewer = nullptr;
     m_FavoriteKeyHook.Stop();
+    SetClipboardOwnerWindow(nullptr);
     m_TrayIcon.HideFromTray();
     return std::nullopt;
 }

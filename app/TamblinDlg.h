@@ -38,6 +38,9 @@ protected:
 
 private:
     void AddTrayIcon();
+    // The window itself, a null handle or a window that no longer exists never serves as the next viewer.
+    HWND UsableNextViewer(HWND window) const;
+    void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
 
     MessageResult OnSysCommand(WPARAM, LPARAM);
     MessageResult OnPaint(WPARAM, LPARAM);
@@ -54,4 +57,7 @@ private:
     void OnAppendDelete(UINT);
     void OnAppendMode(UINT);
     void OnRunAtStartup(UINT);
+
+    bool m_bCapturing = false;
+    bool m_bChangedWhileCapturing = false;
 };

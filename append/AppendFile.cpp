@@ -46,13 +46,16 @@ void SaveAppendClip(const char* text, std::size_t size) {
         WriteLog("Error close Appends file!", 0);
 }
 
-void AppendClipboardText() {
+void AppendClipboardText(const ClipboardClip& read) {
     if (AppendMode != 1) return;
-    GlobalBlock text = GetClipBlock(CF_TEXT);
-    GlobalLockGuard lock(text.Get());
-    if (!lock.Data()) return;
-    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(lock.Size()));
-    SaveAppendClip(static_cast<const char*>(lock.Data()), lock.Size());
+    // A text clip is its own plain text; any other clip brings the clipboard's CF_TEXT with it.
+    if (read.format == CF_TEXT) {
+        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.blockSize));
+        SaveAppendClip(read.bytes.data(), read.bytes.size());
+    } else if (read.hasText) {
+        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
+        SaveAppendClip(read.text.data(), read.text.size());
+    }
 }
 
 int PutAppendClip() {
@@ -64,16 +67,7 @@ int PutAppendClip() {
         WriteLog("Clipboard CLIP_APPEND_FILE clip empty", 0);
         return 1;
     }
-    switch (SetClipboardClip(CF_TEXT, bytes.get(), static_cast<std::size_t>(count) + 1)) {
-    case ClipboardWrite::NotOpened:
-        WriteLog("OpenClipboard error", 0);
-        return 1;
-    case ClipboardWrite::NoMemory:
-        WriteLog("GlobalAlloc error", 0);
-        return 1;
-    case ClipboardWrite::Done:
-        break;
-    }
+    if (!PutClipAndLog(CF_TEXT, bytes.get(), static_cast<std::size_t>(count) + 1)) return 1;
     return 0;
 }
 

@@ -1,10 +1,17 @@
 #include "Clipboard.h"
 
-#include <ole2.h>
+#include <richedit.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #include "base/Log.h"
+#include "clips/ClipRecord.h"
+#include "framework/Handles.h"
 #include "framework/Prompts.h"
 
 UINT g_nRichTextFormat = 0;
@@ -12,7 +19,26 @@ int g_bSkipClipChange = 0;
 
 namespace {
 
-bool IsAcceptedFormat(UINT format) {
+HWND s_ownerWindow = nullptr;
+
+// The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
+const int kOpenAttempts = 10;
+const DWORD kOpenRetryMs = 10;
+
+bool OpenClipboardWithRetry(HWND owner) {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        if (attempt == kOpenAttempts) return false;
+        Sleep(kOpenRetryMs);
+    }
+}
+
+// Closes the clipboard this thread opened, at the end of the scope.
+struct ClipboardCloser {
+    ~ClipboardCloser() { CloseClipboard(); }
+};
+
+bool IsAcceptedFormat(UINT format, UINT richText) {
     switch (format) {
     case CF_TEXT:
     case CF_BITMAP:
@@ -20,97 +46,309 @@ bool IsAcceptedFormat(UINT format) {
     case CF_ENHMETAFILE:
         return true;
     default:
-        return g_nRichTextFormat != 0 && format == g_nRichTextFormat;
+        return richText != 0 && format == richText;
     }
 }
 
-FORMATETC FormatRequest(UINT format, DWORD media) {
-    return FORMATETC{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, media};
+// The bytes of a global block, kept only when a clip could hold them; false when none was delivered.
+bool CopyGlobalBlock(HANDLE handle, std::size_t& blockSize, std::vector<char>& bytes) {
+    GlobalLockGuard lock(handle);
+    if (!lock.Data()) return false;
+    blockSize = lock.Size();
+    if (blockSize > 0 && blockSize < kClipBufferSize) {
+        const char* data = static_cast<const char*>(lock.Data());
+        bytes.assign(data, data + blockSize);
+    }
+    return true;
 }
 
-const DWORD kAnyMedium = TYMED_HGLOBAL | TYMED_FILE | TYMED_ISTREAM | TYMED_ISTORAGE | TYMED_GDI | TYMED_MFPICT |
-                         TYMED_ENHMF;
+bool CopyMetafileBits(HENHMETAFILE metafile, std::size_t& blockSize, std::vector<char>& bytes) {
+    UINT size = metafile ? GetEnhMetaFileBits(metafile, 0, nullptr) : 0;
+    if (size == 0) return false;
+    blockSize = size;
+    if (blockSize < kClipBufferSize) {
+        bytes.resize(size);
+        if (GetEnhMetaFileBits(metafile, size, reinterpret_cast<BYTE*>(bytes.data())) != size) return false;
+    }
+    return true;
+}
 
-// A copy of a block we may not keep; empty when the source cannot be read.
-GlobalBlock CopyBlock(HGLOBAL source) {
-    GlobalLockGuard from(source);
-    if (!from.Data()) return GlobalBlock();
-    SIZE_T size = from.Size();
-    GlobalBlock copy(GlobalAlloc(GMEM_MOVEABLE, size));
-    GlobalLockGuard to(copy.Get());
-    if (!to.Data()) return GlobalBlock();
-    std::memcpy(to.Data(), from.Data(), size);
-    return copy;
+// On the worker thread: one read of the clipboard, which it opens and closes itself.
+ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
+    // Opened with a window of this thread: under Wine, threads that open it without one share it.
+    HWND reader = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    struct WindowDestroyer {
+        HWND window;
+        ~WindowDestroyer() { DestroyWindow(window); }
+    } destroyer{reader};
+    if (!reader || !OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
+    ClipboardCloser closer;
+    clip.sequence = GetClipboardSequenceNumber();
+
+    UINT offered = 0;
+    while ((offered = EnumClipboardFormats(offered)) != 0 && !IsAcceptedFormat(offered, richText)) {
+    }
+    if (offered == 0) return ClipboardRead::Empty;
+
+    bool delivered;
+    if (offered == CF_ENHMETAFILE) {
+        clip.format = CF_ENHMETAFILE;
+        delivered = CopyMetafileBits(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), clip.blockSize,
+                                     clip.bytes);
+    } else {
+        // A bitmap is a handle of this session only; the clipboard converts it to CF_DIB bytes.
+        clip.format = offered == CF_BITMAP ? CF_DIB : offered;
+        delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
+    }
+    if (!delivered) return ClipboardRead::NotDelivered;
+
+    if (clip.format != CF_TEXT && IsClipboardFormatAvailable(CF_TEXT)) {
+        std::vector<char> text;
+        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
+        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
+    }
+    return ClipboardRead::Done;
+}
+
+// Shared by the reading thread and the waiting one; whichever lets go last frees it, so a
+// result that arrives after the wait was given up lands here and is dropped.
+struct ReadJob {
+    ReadJob() : done(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~ReadJob() {
+        if (done) CloseHandle(done);
+    }
+    ReadJob(const ReadJob&) = delete;
+    ReadJob& operator=(const ReadJob&) = delete;
+
+    UINT richText = 0;
+    ClipboardClip clip;
+    ClipboardRead result = ClipboardRead::TimedOut;
+    HANDLE done;
+};
+
+// Waits for the event, meanwhile answering messages other threads send to this one (the owner of
+// a clipboard format asked to render it may be a window of this thread). Posted messages wait.
+bool WaitAnsweringSentMessages(HANDLE event, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// A handle made ready for the clipboard, freed unless the clipboard took it.
+class ClipboardData {
+public:
+    ClipboardData(UINT format, HANDLE handle) : m_format(format), m_handle(handle) {}
+    ~ClipboardData() {
+        if (!m_handle) return;
+        if (m_format == CF_ENHMETAFILE)
+            DeleteEnhMetaFile(static_cast<HENHMETAFILE>(m_handle));
+        else
+            GlobalFree(m_handle);
+    }
+    ClipboardData(ClipboardData&& other) noexcept : m_format(other.m_format), m_handle(other.m_handle) {
+        other.m_handle = nullptr;
+    }
+    ClipboardData(const ClipboardData&) = delete;
+    ClipboardData& operator=(const ClipboardData&) = delete;
+    ClipboardData& operator=(ClipboardData&&) = delete;
+
+    bool IsReady() const { return m_handle != nullptr; }
+    bool HandOver() {
+        if (!SetClipboardData(m_format, m_handle)) return false;
+        m_handle = nullptr;
+        return true;
+    }
+
+private:
+    UINT m_format;
+    HANDLE m_handle;
+};
+
+ClipboardData GlobalData(UINT format, const void* bytes, std::size_t count, std::size_t terminator = 0) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, count + terminator);
+    GlobalLockGuard lock(block);
+    if (lock.Data()) {
+        std::memcpy(lock.Data(), bytes, count);
+        std::memset(static_cast<char*>(lock.Data()) + count, 0, terminator);
+    }
+    return ClipboardData(format, lock.Data() ? block : nullptr);
+}
+
+// A header and pixel array that a reader of CF_DIB can draw without reading past the bytes.
+bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
+    BITMAPINFOHEADER header;
+    if (count < sizeof header) return false;
+    std::memcpy(&header, bytes, sizeof header);
+    if (header.biSize < sizeof header || header.biSize > count || header.biPlanes != 1 || header.biWidth <= 0 ||
+        header.biHeight == 0)
+        return false;
+    switch (header.biBitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: return false;
+    }
+    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
+    std::uint64_t colours = header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+    std::uint64_t masks = header.biCompression == BI_BITFIELDS && header.biSize == sizeof header ? 12 : 0;
+    std::uint64_t stride = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    std::uint64_t rows = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
+    return header.biSize + masks + colours * 4 + stride * rows <= count;
+}
+
+// Feeds rich-text bytes to a rich-edit control.
+struct RichTextSource {
+    const char* next;
+    std::size_t left;
+};
+
+DWORD CALLBACK StreamRichText(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto& source = *reinterpret_cast<RichTextSource*>(cookie);
+    std::size_t count = std::min(source.left, static_cast<std::size_t>(wanted));
+    std::memcpy(buffer, source.next, count);
+    source.next += count;
+    source.left -= count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+
+// The class name of the newest rich-edit control this system has; null when there is none.
+const wchar_t* RichEditClass() {
+    static const wchar_t* const loaded = [] () -> const wchar_t* {
+        if (LoadLibraryW(L"Msftedit.dll")) return L"RICHEDIT50W";
+        if (LoadLibraryW(L"Riched20.dll")) return L"RichEdit20W";
+        return nullptr;
+    }();
+    return loaded;
+}
+
+// The plain text of rich text, lines ending in CR LF, as a hidden rich-edit control reads it;
+// empty when no such control is available.
+std::wstring RichTextToPlainText(const void* bytes, std::size_t count) {
+    const wchar_t* editClass = RichEditClass();
+    if (!editClass) return L"";
+    HWND edit = CreateWindowExW(0, editClass, L"", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!edit) return L"";
+    RichTextSource source{static_cast<const char*>(bytes), count};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, StreamRichText};
+    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    GETTEXTLENGTHEX measure{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
+    LRESULT length = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0);
+    std::wstring text;
+    if (length > 0) {
+        text.resize(static_cast<std::size_t>(length) + 1);
+        GETTEXTEX request{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_USECRLF, 1200, nullptr, nullptr};
+        LRESULT copied = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                      reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    }
+    DestroyWindow(edit);
+    return text;
+}
+
+bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
+    const char header[] = "{\\rtf";
+    return count >= sizeof header - 1 && std::memcmp(bytes, header, sizeof header - 1) == 0;
+}
+
+// The clipboard handles that put a stored clip back; empty when its bytes are not of its type.
+std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size_t count) {
+    std::vector<ClipboardData> data;
+    if (format == CF_TEXT) {
+        // A text block always ends in a NUL, whatever the stored bytes hold.
+        bool terminated = std::memchr(bytes, 0, count) != nullptr;
+        data.push_back(GlobalData(CF_TEXT, bytes, count, terminated ? 0 : 1));
+    } else if (format == CF_DIB) {
+        if (IsDeviceIndependentBitmap(bytes, count)) data.push_back(GlobalData(CF_DIB, bytes, count));
+    } else if (format == CF_ENHMETAFILE) {
+        HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(count), static_cast<const BYTE*>(bytes));
+        if (metafile) data.emplace_back(CF_ENHMETAFILE, metafile);
+    } else if (format == g_nRichTextFormat && StartsWithRichTextHeader(bytes, count)) {
+        data.push_back(GlobalData(format, bytes, count));
+        // Beside the rich text its plain text, for the many programs that paste only that.
+        std::wstring text = RichTextToPlainText(bytes, count);
+        if (!text.empty())
+            data.push_back(GlobalData(CF_UNICODETEXT, text.c_str(), text.size() * sizeof(wchar_t), sizeof(wchar_t)));
+    }
+    return data;
+}
+
+// The types a capture stores; a stored clip of any other type is never put on the clipboard.
+bool IsPuttableClipType(UINT type) {
+    return type == CF_TEXT || type == CF_DIB || type == CF_ENHMETAFILE || (type != 0 && type == g_nRichTextFormat);
 }
 
 }  // namespace
 
-UINT ChooseClipFormat() {
-    ComPtr<IDataObject> data;
-    if (FAILED(OleGetClipboard(data.Put())) || !data) return 0;
-    ComPtr<IEnumFORMATETC> formats;
-    if (FAILED(data->EnumFormatEtc(DATADIR_GET, formats.Put())) || !formats) return 0;
+void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
-    FORMATETC offered;
-    while (formats->Next(1, &offered, nullptr) == S_OK) {
-        if (offered.ptd) CoTaskMemFree(offered.ptd);
-        UINT format = offered.cfFormat;
-        if (!IsAcceptedFormat(format)) continue;
-        FORMATETC request = FormatRequest(format, kAnyMedium);
-        if (data->QueryGetData(&request) == S_OK) return format;
+ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
+    auto job = std::make_shared<ReadJob>();
+    if (!job->done) return ClipboardRead::NotOpened;
+    job->richText = g_nRichTextFormat;
+    try {
+        std::thread([job] {
+            job->result = ReadOpenClipboard(job->richText, job->clip);
+            SetEvent(job->done);
+        }).detach();
+    } catch (const std::system_error&) {
+        return ClipboardRead::NotOpened;
     }
-    return 0;
-}
-
-GlobalBlock GetClipBlock(UINT format) {
-    ComPtr<IDataObject> data;
-    if (FAILED(OleGetClipboard(data.Put())) || !data) return GlobalBlock();
-    FORMATETC request = FormatRequest(format, TYMED_HGLOBAL | TYMED_MFPICT);
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&request, &medium))) return GlobalBlock();
-
-    if ((medium.tymed == TYMED_HGLOBAL || medium.tymed == TYMED_MFPICT) && medium.hGlobal) {
-        // Without a release interface the block is ours; with one it belongs to the source.
-        if (!medium.pUnkForRelease) return GlobalBlock(medium.hGlobal);
-        GlobalBlock copy = CopyBlock(medium.hGlobal);
-        ReleaseStgMedium(&medium);
-        return copy;
-    }
-    ReleaseStgMedium(&medium);
-    return GlobalBlock();
-}
-
-ClipboardWrite ReplaceOpenClipboard(UINT format, const void* bytes, std::size_t count) {
-    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, count));
-    {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.Data()) return ClipboardWrite::NoMemory;
-        std::memcpy(lock.Data(), bytes, count);
-    }
-    g_bSkipClipChange = 1;
-    EmptyClipboard();
-    // On success the clipboard owns the block; otherwise it is still ours to free.
-    if (SetClipboardData(format, block.Get())) block.Release();
-    return ClipboardWrite::Done;
+    if (!WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs)) return ClipboardRead::TimedOut;
+    clip = std::move(job->clip);
+    return job->result;
 }
 
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count) {
-    ClipboardSession clipboard;
-    if (!clipboard.IsOpen()) return ClipboardWrite::NotOpened;
-    return ReplaceOpenClipboard(format, bytes, count);
+    if (!IsPuttableClipType(format)) return ClipboardWrite::UnknownType;
+    std::vector<ClipboardData> data = PrepareClip(format, bytes, count);
+    if (data.empty()) return ClipboardWrite::Damaged;
+    for (const ClipboardData& one : data)
+        if (!one.IsReady()) return ClipboardWrite::NoMemory;
+
+    if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
+    ClipboardCloser closer;
+    g_bSkipClipChange = 1;
+    EmptyClipboard();
+    for (ClipboardData& one : data)
+        if (!one.HandOver()) return ClipboardWrite::Refused;
+    return ClipboardWrite::Done;
+}
+
+bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
+    switch (SetClipboardClip(format, bytes, count)) {
+    case ClipboardWrite::NotOpened:
+        WriteLog("OpenClipboard error", 0);
+        return false;
+    case ClipboardWrite::NoMemory:
+        WriteLog("GlobalAlloc error", 0);
+        return false;
+    case ClipboardWrite::UnknownType:
+        WriteLogFormat(0, "Clip type 0x%X is not one this program stores: slot counts as empty", format);
+        return false;
+    case ClipboardWrite::Damaged:
+        WriteLogFormat(0, "Clip bytes are not of type 0x%X: slot counts as empty", format);
+        return false;
+    case ClipboardWrite::Refused:
+        WriteLog("SetClipboardData error", 0);
+        return false;
+    case ClipboardWrite::Done:
+        break;
+    }
+    return true;
 }
 
 void FindRichTextFormat() {
-    const char kRichText[] = "Rich Text Format";
-    char name[256];
-    for (UINT format = 0xC000; format <= 0xFFFE; ++format) {
-        if (GetClipboardFormatNameA(format, name, sizeof name) <= 0) continue;
-        WriteLogFormat(0, "Enum Format: '%s' = 0x%X", name, format);
-        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, -1, kRichText, -1) == CSTR_EQUAL) {
-            g_nRichTextFormat = format;
-            WriteLogFormat(0, "Found format '%s' = 0x%X", name, format);
-            return;
-        }
-    }
-    AfxMessageBox("Rich Text Format ID not found", MB_OK | MB_ICONEXCLAMATION);
+    // Registering returns the id every program shares, and creates it when no program has yet.
+    g_nRichTextFormat = RegisterClipboardFormatA("Rich Text Format");
+    if (g_nRichTextFormat != 0)
+        WriteLogFormat(0, "Found format 'Rich Text Format' = 0x%X", g_nRichTextFormat);
+    else
+        AfxMessageBox("Rich Text Format ID not found", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -2,33 +2,54 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
-#include "framework/Handles.h"
-
-// Clipboard format id of rich text in this run; 0 until FindRichTextFormat has found it.
+// Clipboard format id of rich text in this run; 0 until FindRichTextFormat has set it.
 extern UINT g_nRichTextFormat;
 
 // Set when the program itself changes the clipboard (or is about to copy into it), so the
 // change notification that follows is not captured as a new recent clip. Cleared by that notification.
 extern int g_bSkipClipChange;
 
-// The first format the clipboard offers, in its own order, that is text, rich text, bitmap,
-// device-independent bitmap or enhanced metafile; 0 when there is none.
-UINT ChooseClipFormat();
+// The main window: the clipboard is opened with it as owner, so that what the program puts there
+// stays there. Set once at start-up.
+void SetClipboardOwnerWindow(HWND window);
 
-// The bytes of one clipboard format as a global block the caller owns; empty when the clipboard
-// does not deliver that format as global memory.
-GlobalBlock GetClipBlock(UINT format);
+// What one read of the clipboard found.
+struct ClipboardClip {
+    UINT format = 0;              // text, rich text, CF_DIB or CF_ENHMETAFILE; 0 when none was offered
+    std::size_t blockSize = 0;    // the size of the clipboard's block for that format
+    std::vector<char> bytes;      // the block's bytes; left empty when blockSize is 0 or too large to store
+    bool hasText = false;         // the clipboard also offered CF_TEXT (for a text clip: the bytes themselves)
+    std::size_t textBlockSize = 0;
+    std::string text;             // that CF_TEXT up to its NUL, for captions and the append file
+    DWORD sequence = 0;           // the clipboard's sequence number while it was read
+};
 
-enum class ClipboardWrite { Done, NotOpened, NoMemory };
+// Empty: no stored format offered; NotDelivered: its owner did not hand over the data.
+enum class ClipboardRead { Done, Empty, NotDelivered, NotOpened, TimedOut };
 
-// With the clipboard already open: replaces its whole content by one format holding the bytes.
-// Sets g_bSkipClipChange just before the clipboard changes.
-ClipboardWrite ReplaceOpenClipboard(UINT format, const void* bytes, std::size_t count);
+// How long a read waits for the clipboard's data before it gives up: an owner that promised the
+// data (delayed rendering) and then hung must not hold up the program.
+constexpr DWORD kClipboardReadTimeoutMs = 2000;
 
-// Opens the clipboard, replaces its content by one format holding the bytes, closes it.
+// Reads the first format the clipboard offers, in its own order, that the program stores: text, rich
+// text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
+// bits). The read runs on a worker thread; this thread handles only messages sent to it while it
+// waits, and gives up after kClipboardReadTimeoutMs, the worker's late result being dropped.
+ClipboardRead ReadClipboardClip(ClipboardClip& clip);
+
+enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused };
+
+// Replaces the clipboard's content by a stored clip. Rich text comes with its plain text as
+// CF_UNICODETEXT; a picture goes back as a picture. Everything is prepared before the clipboard is
+// emptied, so a put that cannot succeed (unknown type, damaged bytes, clipboard held by another
+// program) leaves it as it was. Sets g_bSkipClipChange just before the clipboard changes.
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count);
 
-// Looks up the id under which the clipboard knows "Rich Text Format"; logs every named format
-// met on the way. Shows a message box when there is none.
+// SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
+bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
+
+// Sets g_nRichTextFormat to the id every program shares for "Rich Text Format".
 void FindRichTextFormat();

@@ -1,6 +1,7 @@
 #include "RecentClips.h"
 
 #include <cstring>
+#include <optional>
 
 #include "base/Log.h"
 #include "clips/Clipboard.h"
@@ -9,7 +10,7 @@
 #include "res/resource.h"
 
 std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
-void (*g_pAcceptedClipHook)() = nullptr;
+void (*g_pAcceptedClipHook)(const ClipboardClip&) = nullptr;
 
 namespace {
 
@@ -21,41 +22,55 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
     return RecentClip[RecentClip.size() - slot].get();
 }
 
-// The plain-text part of a rich-text clip, cleaned for its caption; empty when there is none.
-void ReadRichTextCaption(char (&caption)[kCaptionSize]) {
-    GlobalBlock text = GetClipBlock(CF_TEXT);
-    GlobalLockGuard lock(text.Get());
-    if (!lock.Data()) return;
-    TakeCaption(caption, static_cast<const char*>(lock.Data()), lock.Size());
-    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(lock.Size()));
-}
+// The clipboard state the last capture dealt with. The notifications of a burst of copies arrive
+// long after the copies; one for a state already read is not captured again.
+std::optional<DWORD> s_capturedSequence;
 
 }  // namespace
 
 int GetRecentClip(CMenu& menu) {
     WriteLog("GetRecentClip started", 0);
-    UINT format = ChooseClipFormat();
-    if (format == 0) {
-        WriteLog("Clipboard is empty", 0);
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (s_capturedSequence == sequence) {
+        WriteLog("Clipboard already captured", 0);
         return 1;
     }
-    GlobalBlock block = GetClipBlock(format);
-    if (block) {
-        GlobalLockGuard lock(block.Get());
-        // A block that cannot be locked has no bytes to read: nothing is stored.
-        if (lock.Data()) {
-            SIZE_T size = lock.Size();
-            WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(size), static_cast<int>(format));
-            if (size == 0 || size >= kClipBufferSize) {
-                WriteLog("Buf Size too large", 0);
-            } else {
-                if (g_pAcceptedClipHook) g_pAcceptedClipHook();
-                char caption[kCaptionSize] = "";
-                if (format == g_nRichTextFormat) ReadRichTextCaption(caption);
-                auto clip = std::make_unique<CLIP_STR>(format, lock.Data(), caption, size);
-                if (RecentClip.size() >= kRecentClipCount) RecentClip.erase(RecentClip.begin());
-                RecentClip.push_back(std::move(clip));
+    ClipboardClip read;
+    const ClipboardRead result = ReadClipboardClip(read);
+    switch (result) {
+    case ClipboardRead::Empty:
+        WriteLog("Clipboard is empty", 0);
+        return 1;
+    case ClipboardRead::NotOpened:
+        WriteLog("Clipboard held by another program: copy not captured", 0);
+        return 1;
+    case ClipboardRead::TimedOut:
+        s_capturedSequence = sequence;
+        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
+        return 1;
+    case ClipboardRead::NotDelivered:
+    case ClipboardRead::Done:
+        break;
+    }
+    if (s_capturedSequence == read.sequence) {
+        WriteLog("Clipboard already captured", 0);
+        return 1;
+    }
+    s_capturedSequence = read.sequence;
+    if (result == ClipboardRead::Done) {
+        WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(read.blockSize), static_cast<int>(read.format));
+        if (read.bytes.empty()) {
+            WriteLog("Buf Size too large", 0);
+        } else {
+            if (g_pAcceptedClipHook) g_pAcceptedClipHook(read);
+            char caption[kCaptionSize] = "";
+            if (read.format == g_nRichTextFormat && read.hasText) {
+                TakeCaption(caption, read.text.c_str(), read.text.size());
+                WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
             }
+            auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size());
+            if (RecentClip.size() >= kRecentClipCount) RecentClip.erase(RecentClip.begin());
+            RecentClip.push_back(std::move(clip));
         }
     }
     WriteLog("PutRecentClip OK", 0);
@@ -80,16 +95,7 @@ int PutRecentClip(UINT id) {
         WriteLog("Clipboard favorite clip empty", 0);
         return 1;
     }
-    switch (SetClipboardClip(clip->type, clip->buf, clip->size)) {
-    case ClipboardWrite::NotOpened:
-        WriteLog("OpenClipboard error", 0);
-        return 1;
-    case ClipboardWrite::NoMemory:
-        WriteLog("GlobalAlloc error", 0);
-        return 1;
-    case ClipboardWrite::Done:
-        break;
-    }
+    if (!PutClipAndLog(clip->type, clip->buf, clip->size)) return 1;
     WriteLog("PutRecentClip OK", 0);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "clips/ClipRecord.h"
+#include "clips/Clipboard.h"
 #include "framework/Menu.h"
 
 // The ten newest clipboard contents, oldest first. Position p (1 = oldest) names the file and the
@@ -13,8 +14,9 @@ extern std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
 
 constexpr std::size_t kRecentClipCount = 10;
 
-// Runs for every clip the capture accepts, just before it is stored; the program sets it.
-extern void (*g_pAcceptedClipHook)();
+// Runs for every clip the capture accepts, just before it is stored, with what was read from the
+// clipboard (its plain text too); the program sets it.
+extern void (*g_pAcceptedClipHook)(const ClipboardClip& read);
 
 // Captures the clipboard as the newest recent clip, then redraws the Recents items and saves the
 // list. Returns 1 when the clipboard holds no accepted format, else 0.

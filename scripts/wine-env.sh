@@ -7,22 +7,23 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 mkdir -p "$QUORVEX_BUILD"
 
-# Without a usable display, one Xvfb per build folder, reused by later calls.
+# Without a usable display, one Xvfb per build folder, reused by later calls. The file keeps the
+# display and the Xvfb's process id: a display is reused only while that same Xvfb still runs, never
+# one that another build folder started since (the two would share a clipboard).
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     xvfb_file="$QUORVEX_BUILD/.xvfb-display"
-    if [ -f "$xvfb_file" ] && DISPLAY="$(cat "$xvfb_file")" xdpyinfo >/dev/null 2>&1; then
-        export DISPLAY="$(cat "$xvfb_file")"
+    read -r xvfb_display xvfb_pid < "$xvfb_file" 2>/dev/null || true
+    if [ -n "${xvfb_pid:-}" ] && { tr '\0' ' ' < "/proc/$xvfb_pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd"; then
+        export DISPLAY="$xvfb_display"
     else
-        for n in $(seq 90 140); do
-            if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-                Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-                export QUORVEX_XVFB_PID=$!
-                export DISPLAY=":$n"
-                for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-                echo "$DISPLAY" > "$xvfb_file"
-                break
-            fi
-        done
+        # Xvfb picks a free display number itself and reports it once it is ready.
+        fd_file="$(mktemp)"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+        export QUORVEX_XVFB_PID=$!
+        for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.1; done
+        export DISPLAY=":$(tr -d '[:space:]' < "$fd_file")"
+        rm -f "$fd_file"
+        echo "$DISPLAY $QUORVEX_XVFB_PID" > "$xvfb_file"
     fi
 fi
 

@@ -2,6 +2,7 @@
 
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
+#include "framework/Handles.h"
 #include "support/ClipStoreFixture.h"
 
 namespace {

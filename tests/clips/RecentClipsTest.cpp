@@ -1,7 +1,5 @@
 #include "clips/RecentClips.h"
 
-#include <thread>
-
 #include "clips/Clipboard.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
@@ -23,34 +21,6 @@ protected:
     std::string Item(int slot) const { return menu.GetMenuString(ID_RECENT_FIRST + slot - 1); }
 
     CMenu menu;
-};
-
-// Holds the clipboard open for another window, on another thread, for the life of the object.
-class ClipboardHeldElsewhere {
-public:
-    ClipboardHeldElsewhere() {
-        HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, opened] {
-            HWND owner = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-            OpenClipboard(owner);
-            SetEvent(opened);
-            WaitForSingleObject(m_release, INFINITE);
-            CloseClipboard();
-            DestroyWindow(owner);
-        });
-        WaitForSingleObject(opened, INFINITE);
-        CloseHandle(opened);
-    }
-    ~ClipboardHeldElsewhere() {
-        SetEvent(m_release);
-        m_thread.join();
-        CloseHandle(m_release);
-    }
-
-private:
-    HANDLE m_release;
-    std::thread m_thread;
 };
 
 }  // namespace
@@ -123,14 +93,6 @@ TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcr
     EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), std::string("{\\rtf1 Bold}\0", 13));
 }
 
-TEST_F(RecentClipsTest, TextOfferedBeforeRichTextIsStoredAsText) {
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("plain\0", 6)}, {g_nRichTextFormat, "{\\rtf1 plain}"}}));
-    EXPECT_EQ(GetRecentClip(menu), 0);
-    ASSERT_EQ(RecentClip.size(), 1u);
-    EXPECT_EQ(RecentClip.back()->type, static_cast<DWORD>(CF_TEXT));
-    EXPECT_STREQ(RecentClip.back()->caption, "");
-}
-
 TEST_F(RecentClipsTest, AReloadSkipsMissingFilesAndClosesUp) {
     for (int i = 1; i <= 4; ++i) Capture("clip " + std::to_string(i));
     folder.Remove("RECENT\\RECCLIP2.DAT");
@@ -186,10 +148,4 @@ TEST_F(RecentClipsTest, APutThatFailsLeavesTheNextCopyToBeCaptured) {
     EXPECT_TRUE(Logged("Try to get unavailable clipboard"));
     EXPECT_EQ(g_bSkipClipChange, 0);
 
-    {
-        ClipboardHeldElsewhere held;
-        EXPECT_EQ(PutRecentClip(0x301), 1);
-    }
-    EXPECT_TRUE(Logged("OpenClipboard error"));
-    EXPECT_EQ(g_bSkipClipChange, 0);
 }

@@ -1,11 +1,18 @@
 #include "E2eFixture.h"
 
+#include <cstdio>
+
 void E2eTest::SetUp() {
     ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder " << DistFolder();
     HANDLE leftover = OpenSemaphoreA(SYNCHRONIZE, FALSE, "Quorvex");
     if (leftover) CloseHandle(leftover);
     ASSERT_EQ(leftover, nullptr) << "a Quorvex instance is already running in this session";
     ASSERT_TRUE(ClearClipboard());
+}
+
+void E2eTest::TearDown() {
+    if (!HasFailure()) return;
+    for (const std::string& line : m_install.LogLines()) std::printf("Clip.log: %s\n", line.c_str());
 }
 
 std::unique_ptr<Program> E2eTest::StartReady(const Installation& install, const std::string& arguments) {

@@ -14,6 +14,8 @@
 class E2eTest : public testing::Test {
 protected:
     void SetUp() override;
+    // A failed test shows what the program logged.
+    void TearDown() override;
 
     // Starts the installation's program and waits until it is ready; the test fails otherwise.
     std::unique_ptr<Program> StartReady(const Installation& install, const std::string& arguments = "");

@@ -21,7 +21,8 @@ TEST_F(ShellHeldHotkeysE2e, FavoriteKeysHeldByTheShellAreServedByTheProgram) {
     }
     auto program = StartReady();
     ASSERT_TRUE(program->Ready()) << "start-up failed with the favourite keys held elsewhere";
-    EXPECT_EQ(m_install.LogCount("Hotkeys served by the keyboard hook: " + served), 1);
+    EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Hotkeys served by the keyboard hook: " + served) == 1; },
+                          kStepTimeoutMs));
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";

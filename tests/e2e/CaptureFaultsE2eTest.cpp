@@ -1,0 +1,340 @@
+// What other programs do to the clipboard and the viewer chain, and what the program must survive:
+// viewers and clipboard owners that stop answering, a clipboard held for a moment, bursts of
+// copies, pictures, rich text and stored clips of types the program never stores.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include "E2eFixture.h"
+
+namespace {
+
+const char kTimedOut[] = "Clipboard data did not arrive within 2 s: copy not captured";
+const UINT kHang = WM_APP + 1;
+const UINT kLeave = WM_APP + 2;
+
+// A window of the test process with a thread of its own, so that it can stop answering while the
+// test goes on: a clipboard viewer, or an owner that promised its data and hangs when asked for it.
+class WindowOnItsOwnThread {
+public:
+    explicit WindowOnItsOwnThread(std::function<void(HWND)> setUp) {
+        s_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        s_notifications = 0;
+        s_next = nullptr;
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, setUp, ready] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = Proc;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "QuorvexE2eOtherProgram";
+            RegisterClassA(&windowClass);
+            m_window = CreateWindowA(windowClass.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+            setUp(m_window);
+            SetEvent(ready);
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        });
+        WaitForSingleObject(ready, INFINITE);
+        CloseHandle(ready);
+    }
+    ~WindowOnItsOwnThread() {
+        Release();
+        PostMessageA(m_window, kLeave, 0, 0);
+        m_thread.join();
+        CloseHandle(s_release);
+    }
+    HWND Handle() const { return m_window; }
+    void Hang() const { PostMessageA(m_window, kHang, 0, 0); }
+    void Release() const { SetEvent(s_release); }
+    static int Notifications() { return s_notifications; }
+    static void JoinChain(HWND window) { s_next = SetClipboardViewer(window); }
+    // Promises text without rendering it; the text only comes when asked for and released.
+    static void PromiseText(HWND window) {
+        OpenClipboard(window);
+        EmptyClipboard();
+        SetClipboardData(CF_TEXT, nullptr);
+        CloseClipboard();
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case kHang:
+            WaitForSingleObject(s_release, INFINITE);
+            return 0;
+        case WM_RENDERFORMAT:
+            WaitForSingleObject(s_release, INFINITE);
+            if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 10)) {
+                lstrcpyA(static_cast<char*>(GlobalLock(block)), "late text");
+                GlobalUnlock(block);
+                SetClipboardData(CF_TEXT, block);
+            }
+            return 0;
+        case WM_DRAWCLIPBOARD:
+            ++s_notifications;
+            if (s_next) SendMessageA(s_next, message, wParam, lParam);
+            return 0;
+        case WM_CHANGECBCHAIN:
+            if (reinterpret_cast<HWND>(wParam) == s_next)
+                s_next = reinterpret_cast<HWND>(lParam);
+            else if (s_next)
+                SendMessageA(s_next, message, wParam, lParam);
+            return 0;
+        case kLeave:
+            ChangeClipboardChain(window, s_next);
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    static inline HANDLE s_release = nullptr;
+    static inline std::atomic<int> s_notifications{0};
+    static inline HWND s_next = nullptr;
+    std::thread m_thread;
+    HWND m_window = nullptr;
+};
+
+class CaptureFaultsE2e : public E2eTest {
+protected:
+    // The texts of the recent clips on disk, oldest first, up to the first empty position.
+    std::vector<std::string> StoredTexts() const {
+        std::vector<std::string> texts;
+        for (int position = 1; position <= 10; ++position) {
+            if (m_install.Ini("RECENTS", RecentKey(position).c_str()) != "0x1") break;
+            texts.push_back(m_install.Read(RecentFile(position)).c_str());
+        }
+        return texts;
+    }
+    bool Stored(int position, const std::string& type) const {
+        return m_install.Ini("RECENTS", RecentKey(position).c_str()) == type;
+    }
+};
+
+HBITMAP ColouredBitmap(COLORREF colour(int x, int y)) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 6, 4);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 4; ++y) SetPixel(dc, x, y, colour(x, y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+COLORREF Stripes(int x, int) { return x % 2 ? RGB(250, 200, 0) : RGB(0, 90, 160); }
+
+// --- Hangs -------------------------------------------------------------------------------------
+
+TEST_F(CaptureFaultsE2e, AHungViewerAfterUsAndAChainChangeNamingUsHoldNothingUp) {
+    WindowOnItsOwnThread viewer(WindowOnItsOwnThread::JoinChain);
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    viewer.Hang();
+    ASSERT_TRUE(CopyAndWaitForCapture("while a viewer hangs", 1));
+    ASSERT_TRUE(CopyAndWaitForCapture("still hanging", 2));
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+
+    // Another program claims that the viewer after us leaves and that we ourselves come next.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(program->MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(viewer.Handle()),
+                        reinterpret_cast<LPARAM>(program->MainWindow()), SMTO_NORMAL, kStepTimeoutMs, &answer);
+    ASSERT_TRUE(CopyAndWaitForCapture("captured once", 3));
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"while a viewer hangs", "still hanging", "captured once"}));
+
+    // The viewer, answering again, was passed every change, and still is once we have left.
+    viewer.Release();
+    EXPECT_TRUE(PumpUntil([] { return WindowOnItsOwnThread::Notifications() >= 3; }, kStepTimeoutMs));
+    ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    const int seen = WindowOnItsOwnThread::Notifications();
+    ASSERT_TRUE(PutTextOnClipboard("after we left"));
+    EXPECT_TRUE(PumpUntil([&] { return WindowOnItsOwnThread::Notifications() > seen; }, kStepTimeoutMs));
+}
+
+TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeconds) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(CopyAndWaitForCapture("before", 1));
+    {
+        WindowOnItsOwnThread owner(WindowOnItsOwnThread::PromiseText);
+        ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount(kTimedOut) == 1; }, kStepTimeoutMs));
+        EXPECT_TRUE(HandledAllPostedAndRuns(*program)) << "menus must answer while the owner still hangs";
+        // The clipboard stays open while its owner is asked to render: a put fails and says so.
+        PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
+        EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Error returned from PutRecentClip()") == 1; },
+                              kStepTimeoutMs));
+        EXPECT_EQ(m_install.LogCount("OpenClipboard error"), 1);
+        owner.Release();  // it renders now, too late: that text is not stored
+        ASSERT_TRUE(CopyAndWaitForCapture("after the hang", 2));
+    }
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang"}));
+}
+
+// --- A clipboard held for a moment -------------------------------------------------------------
+
+TEST_F(CaptureFaultsE2e, AClipboardHeldForAMomentDelaysACaptureAndAPutButLosesNeither) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(CopyAndWaitForCapture("older", 1));
+    const int emptyBefore = m_install.LogCount("Clipboard is empty");
+
+    // The copying program keeps the clipboard open a moment after its copy was announced. (Under
+    // Wine a clipboard opened without a window does not keep other threads out.)
+    CountingWindow holder("holder");
+    const int captures = m_install.LogCount("GetRecentClip started");
+    ASSERT_TRUE(OpenClipboard(holder.Handle()));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 14);
+    lstrcpyA(static_cast<char*>(GlobalLock(block)), "held a moment");
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    PostMessageA(program->MainWindow(), WM_DRAWCLIPBOARD, 0, 0);
+    PumpUntil([&] { return m_install.LogCount("GetRecentClip started") > captures; }, kStepTimeoutMs);
+    Sleep(30);
+    CloseClipboard();
+    EXPECT_TRUE(PumpUntil([&] { return Stored(2, "0x1"); }, kStepTimeoutMs));
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"older", "held a moment"}));
+    EXPECT_EQ(m_install.LogCount("Clipboard is empty"), emptyBefore);
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
+    ASSERT_TRUE(OpenClipboard(holder.Handle()));
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '2'}));
+    PumpUntil([&] { return m_install.LogCount("PutRecentClip start") == 1; }, kStepTimeoutMs);
+    Sleep(30);
+    CloseClipboard();
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "older"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_EQ(m_install.LogCount("OpenClipboard error"), 0);
+}
+
+// --- Bursts of copies --------------------------------------------------------------------------
+
+// Copies numbered from 1 were stored each at most once, in the order they were made, the last one newest.
+void ExpectEachCopyOnceInOrder(const std::vector<std::string>& stored, const std::string& prefix, int last) {
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(stored.back(), prefix + std::to_string(last));
+    for (std::size_t i = 1; i < stored.size(); ++i)
+        EXPECT_LT(std::stoi(stored[i - 1].substr(prefix.size())), std::stoi(stored[i].substr(prefix.size())))
+            << stored[i];
+}
+
+TEST_F(CaptureFaultsE2e, BurstsOfCopiesNeverStoreOneCopyTwice) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    // The files are read only once the program is done: a reader could keep a write out.
+    for (int i = 1; i <= 500; ++i) ASSERT_TRUE(PutTextOnClipboard("burst " + std::to_string(i)));
+    ASSERT_TRUE(HandledAllPostedAndRuns(*program));  // every change was announced before this
+    ExpectEachCopyOnceInOrder(StoredTexts(), "burst ", 500);
+
+    // At 25 copies a second every copy is kept while a capture takes less than 40 ms; how many
+    // were is a figure of this machine's speed, printed rather than asserted.
+    for (int i = 1; i <= 10; ++i) {
+        ASSERT_TRUE(PutTextOnClipboard("paced " + std::to_string(i)));
+        PumpFor(40);
+    }
+    ASSERT_TRUE(HandledAllPostedAndRuns(*program));
+    std::vector<std::string> paced = StoredTexts();
+    paced.erase(std::remove_if(paced.begin(), paced.end(), [](const std::string& t) { return t[0] != 'p'; }),
+                paced.end());
+    ExpectEachCopyOnceInOrder(paced, "paced ", 10);
+    std::printf("25 copies a second: %d of 10 kept\n", static_cast<int>(paced.size()));
+}
+
+// --- Pictures, rich text and stored types ------------------------------------------------------
+
+TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_BITMAP, ColouredBitmap(Stripes));
+    CloseClipboard();
+    ASSERT_TRUE(PumpUntil([&] { return Stored(1, "0x8"); }, kStepTimeoutMs)) << "the picture was not stored";
+    ASSERT_TRUE(ClearClipboard());
+
+    PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
+    ASSERT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, kStepTimeoutMs));
+    EXPECT_EQ(GetClipboardOwner(), program->MainWindow()) << "the program puts clips as the clipboard's owner";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HBITMAP pasted = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = pasted ? SelectObject(dc, pasted) : nullptr;
+    for (int x = 0; x < 6 && pasted; ++x)
+        for (int y = 0; y < 4; ++y) EXPECT_EQ(GetPixel(dc, x, y), GetNearestColor(screen, Stripes(x, y))) << x;
+    if (old) SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    CloseClipboard();
+    EXPECT_NE(pasted, nullptr);
+}
+
+TEST_F(CaptureFaultsE2e, RichTextFromAnotherProgramPastesAsPlainTextIntoAPlainEdit) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(FillClipboard({{RegisterClipboardFormatA("Rich Text Format"),
+                                std::string("{\\rtf1\\ansi Rich {\\b words} end}\0", 31)},
+                               {CF_TEXT, std::string("Rich words end\0", 15)}}));
+    char richType[16];
+    snprintf(richType, sizeof richType, "0x%X", RegisterClipboardFormatA("Rich Text Format"));
+    ASSERT_TRUE(PumpUntil([&] { return Stored(1, richType); }, kStepTimeoutMs));
+    ASSERT_TRUE(ClearClipboard());
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "Rich words end"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+}
+
+TEST_F(CaptureFaultsE2e, StoredClipsOfTypesTheProgramNeverStoresLeaveTheClipboardAlone) {
+    struct Hostile {
+        const char* type;
+        std::string bytes;
+    } hostile[] = {
+        {"0xF", std::string("C:\\windows\\win.ini\0\0", 20)},  // a file list for a shell paste
+        {"0x2", "text as a bitmap handle"},
+        {"0x11", "text as a version 5 bitmap"},
+        {"0xC0DE", "text where rich text belongs"},
+        {"0x8", "text where a bitmap belongs"},
+        {"0xE", "text where a metafile belongs"},
+    };
+    const int count = static_cast<int>(std::size(hostile));
+    for (int i = 0; i < count; ++i) {
+        m_install.Write(RecentFile(i + 1), hostile[i].bytes);
+        m_install.SetIni("RECENTS", RecentKey(i + 1).c_str(), hostile[i].type);
+    }
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(CopyAndWaitForCapture("untouched", count + 1));
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
+    const DWORD untouched = GetClipboardSequenceNumber();
+
+    for (int i = 0; i < count; ++i) {
+        const int slot = count - i + 1;
+        const int refusals = m_install.LogCount("PutRecentClip start");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, static_cast<WORD>('0' + slot)}));
+        ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("PutRecentClip start") > refusals; }, kStepTimeoutMs));
+        EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+        EXPECT_EQ(GetClipboardSequenceNumber(), untouched) << hostile[i].type;
+    }
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({'Z'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "z"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_EQ(ClipboardText(), "untouched");
+    EXPECT_EQ(m_install.LogCount("PutRecentClip OK"), 1) << "only the capture logs it";
+}
+
+}  // namespace
