@@ -34,6 +34,7 @@ protected:
 
 private:
     void AddTrayIcon();
+    void RemoveControls();
 
     MessageResult OnSysCommand(WPARAM, LPARAM);
     MessageResult OnPaint(WPARAM, LPARAM);

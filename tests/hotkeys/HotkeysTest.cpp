@@ -1,5 +1,6 @@
 #include "hotkeys/Hotkeys.h"
 
+#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 
 namespace {
@@ -67,7 +68,7 @@ TEST_F(HotkeysTest, EachGroupsFailureLineNamesItsModifierAndSlot) {
                  {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"},
                  {MOD_WIN, VK_DELETE, "Can't register Win-Del!"}};
     for (const auto& c : cases) {
-        folder.Remove("Clip.log");
+        DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(RegisterHotKey(other, 1, c.modifiers, c.key));
         EXPECT_EQ(RegisterFixedHotKeys(window), 1);
