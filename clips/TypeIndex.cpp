@@ -125,7 +125,9 @@ bool WriteRecentIndex(const RecentIndexEntry (&entries)[kRecentPositions], int s
         return false;
     }
     std::wstring wanted = RecentSectionText(entries, shiftingFrom);
-    if (wanted == CurrentRecentSection(path)) return true;
+    std::wstring current = CurrentRecentSection(path);
+    // A missing section already reads as an empty list.
+    if (wanted == current || (current.empty() && wanted == RecentSectionText({}, 0))) return true;
     wanted.push_back(L'\0');  // the list ends with an empty string
     if (!WritePrivateProfileSectionW(kRecentSection, wanted.c_str(), path)) {
         WriteLog("Error save INI!", 0);
