@@ -174,8 +174,11 @@ TEST_F(RecentClipsE2e, KillsDuringBurstsOfCopiesNeverPairAClipWithAnotherOrTearA
 
         const int burst = std::uniform_int_distribution<int>(1, 12)(random);
         for (int i = 0; i < burst; ++i) {
+            // Each copy is read before the next replaces it; the kill then falls anywhere in storing.
+            const int read = m_install.LogCount("PutRecentClip OK");
             ASSERT_TRUE(BurstClip(++copied).Copy());
-            PumpFor(std::uniform_int_distribution<int>(0, 15)(random));
+            ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("PutRecentClip OK") > read; }, kStepTimeoutMs));
+            PumpFor(std::uniform_int_distribution<int>(0, 6)(random));
         }
         program->Kill();
         ASSERT_TRUE(ClearClipboard());
