@@ -107,22 +107,30 @@ bool StoreAt(int position, const CLIP_STR& clip) {
 
 // Moves the files of positions from+1..10 down one position and the incoming clip into position
 // 10; the file of `from` waits under the outgoing name and is deleted at the end. At every moment
-// exactly one of positions from..10 lacks its file, so a run resumes where an interrupted one
-// stopped. On failure names the file that could not be moved.
-bool CompleteShift(int from, std::string& failed) {
-    bool started = false;
-    for (int p = from; p <= kLast; ++p) started = started || !ClipFileExists(FileAt(p));
-    if (!started && ClipFileExists(kIncomingName) && !MoveClipFile(FileAt(from), kOutgoingName)) {
-        failed = FileAt(from);
-        return false;
+// exactly one of positions from..10 lacks its file, so a start that finds a shift under way
+// (`resuming`) goes on from that position. On failure names the file that could not be moved.
+bool CompleteShift(int from, bool resuming, std::string& failed) {
+    int missing = 0;
+    for (int p = from; resuming && p <= kLast && !missing; ++p)
+        if (!ClipFileExists(FileAt(p))) missing = p;
+    if (!missing) {
+        if (resuming && !ClipFileExists(kIncomingName)) {  // all moved; only the outgoing file is left
+            DeleteClipFile(kOutgoingName);
+            return true;
+        }
+        if (ClipFileExists(FileAt(from)) && !MoveClipFile(FileAt(from), kOutgoingName)) {
+            failed = FileAt(from);
+            return false;
+        }
+        missing = from;
     }
-    for (int p = from; p < kLast; ++p) {
-        if (!ClipFileExists(FileAt(p)) && !MoveClipFile(FileAt(p + 1), FileAt(p))) {
+    for (int p = missing; p < kLast; ++p) {
+        if (!MoveClipFile(FileAt(p + 1), FileAt(p))) {
             failed = FileAt(p + 1);
             return false;
         }
     }
-    if (!ClipFileExists(FileAt(kLast)) && !MoveClipFile(kIncomingName, FileAt(kLast))) {
+    if (!MoveClipFile(kIncomingName, FileAt(kLast))) {
         failed = FileAt(kLast);
         return false;
     }
@@ -163,7 +171,7 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
         return false;
     }
     std::string failed;
-    if (!CompleteShift(from, failed)) {
+    if (!CompleteShift(from, false, failed)) {
         LogWriteFailure(kWriteFailure, failed);
         UndoShift(from);
         if (entriesChange) WriteRecentIndex(g_disk.index, 0);
@@ -186,7 +194,7 @@ void Forget(const CLIP_STR* clip) {
 void FinishInterruptedCapture() {
     int from = RecentShiftInProgress();
     std::string failed;
-    if (from >= 1 && from <= kLast && !CompleteShift(from, failed)) {
+    if (from >= 1 && from <= kLast && !CompleteShift(from, true, failed)) {
         LogWriteFailure(kWriteFailure, failed);
         bool stuck = false;
         for (int p = from; p <= kLast; ++p) {
