@@ -183,6 +183,16 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
     return true;
 }
 
+// With nothing new to store (the save at exit), puts back what was taken away behind the
+// program's back: a stored clip's missing file, then any entry that no longer reads right.
+void RestoreStoredClips() {
+    for (int p = 1; p <= kLast; ++p) {
+        const CLIP_STR* clip = g_disk.clip[p - 1];
+        if (clip && !ClipFileExists(FileAt(p))) WriteClipFile(FileAt(p), clip->buf, clip->size, kWriteFailure);
+    }
+    WriteRecentIndex(g_disk.index, 0);
+}
+
 void Forget(const CLIP_STR* clip) {
     auto found = std::find_if(RecentClip.begin(), RecentClip.end(), [&](const auto& c) { return c.get() == clip; });
     if (found != RecentClip.end()) RecentClip.erase(found);
@@ -304,6 +314,10 @@ void SaveRecentClips() {
         g_disk = DiskList{};
         WriteRecentIndex(g_disk.index, 0);
         stored = 0;
+    }
+    if (static_cast<std::size_t>(stored) == RecentClip.size()) {
+        RestoreStoredClips();
+        return;
     }
     for (std::size_t i = static_cast<std::size_t>(stored); i < RecentClip.size();) {
         const CLIP_STR& clip = *RecentClip[i];

@@ -206,6 +206,7 @@ TEST_F(MainWindowTest, OtherViewersKeepTheirNotificationsWhileWeRunAndAfterWeLea
 TEST_F(MainWindowTest, ExitSavesTheRecentClipsAndDestroysTheWindow) {
     Start();
     CopyText("keep me");
+    folder.Remove("RECENT\\RECCLIP1.DAT");
     Command(ID_APP_EXIT);
     EXPECT_EQ(dialog->m_hWnd, nullptr);
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
