@@ -145,7 +145,6 @@ void UndoShift(int from) {
         if (!ClipFileExists(FileAt(p))) missing = p;
     for (int p = missing - 1; missing && p >= from; --p) MoveClipFile(FileAt(p), FileAt(p + 1));
     if (ClipFileExists(kOutgoingName)) MoveClipFile(kOutgoingName, FileAt(from));
-    DeleteClipFile(kIncomingName);
 }
 
 // A full list takes the new clip at position 10 by moving the files down (renames, no rewrites):
@@ -174,7 +173,9 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
     if (!CompleteShift(from, false, failed)) {
         LogWriteFailure(kWriteFailure, failed);
         UndoShift(from);
-        if (entriesChange) WriteRecentIndex(g_disk.index, 0);
+        // The incoming file goes once the entries describe the files again; should they not, the
+        // next start completes the shift they describe.
+        if (!entriesChange || WriteRecentIndex(g_disk.index, 0)) DeleteClipFile(kIncomingName);
         return false;
     }
     dropped = from == 1 ? g_disk.clip[0] : nullptr;
