@@ -1,4 +1,4 @@
-// Prints what a capture, a start and an idle hour cost, each as a ratio against a minimal program
+// Prints what a capture, a start and an idle period cost, each as a ratio against a minimal program
 // measured in the same run on the same machine:
 //   capture of a clip with a full list of ten against writing just that clip (temporary file,
 //   flush, move with write-through) and one Save.ini key;
