@@ -48,6 +48,7 @@ MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM l
 BOOL CTamblinDlg::OnInitDialog() {
     WriteLog("CTamblinDlg::OnInitDialog() started", 1);
     CDialog::OnInitDialog();
+    RemoveControls();
     SetWindowTextA(m_hWnd, kMainWindowTitle);
     FindRichTextFormat();
     SetClipboardOwnerWindow(m_hWnd);
@@ -68,7 +69,13 @@ BOOL CTamblinDlg::OnInitDialog() {
     UpdateMenuState();
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
-    return TRUE;
+    return FALSE;  // no control to give the focus to
+}
+
+void CTamblinDlg::RemoveControls() {
+    // The template's edit box would take the focus whenever the window is activated (the tray
+    // menu activates it) and blink its caret, waking the program twice a second for ever.
+    while (HWND control = GetWindow(m_hWnd, GW_CHILD)) ::DestroyWindow(control);
 }
 
 void CTamblinDlg::AddTrayIcon() {

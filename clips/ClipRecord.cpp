@@ -31,8 +31,10 @@ CLIP_STR::CLIP_STR(UINT clipType, const void* source, const char* captionText, s
     const char* bytes = static_cast<const char*>(source);
     if (clipType == CF_TEXT) {
         WriteLog("Call CLIP_STR::CLIP_STR - TEXT", 0);
-        // Measured up to the NUL; a text without one inside its block is cut and terminated here.
-        std::size_t limit = length < kClipBufferSize ? length : kClipBufferSize - 1;
+        // Measured up to the NUL; a text without one inside its block is cut and terminated here,
+        // within the 249999 bytes a data file holds.
+        const std::size_t longestText = kClipBufferSize - 2;
+        std::size_t limit = length < longestText ? length : longestText;
         std::size_t textLength = strnlen(bytes, limit);
         std::memcpy(buf, bytes, textLength);
         buf[textLength] = '\0';

@@ -10,18 +10,14 @@
 
 namespace {
 
-// Logs a failed open as two lines: the message, then the path (or the name when no path fits).
-void LogOpenFailure(const char* message, const char* path, const std::string& name) {
+const char kReadFailure[] = "Open File error CreateFile() (READ)";
+
+// The same name with .TMP for its last four characters: never longer than the file's own path.
+std::string TemporaryName(const std::string& name) { return name.substr(0, name.size() - 4) + ".TMP"; }
+
+void LogFailure(const char* message, const char* path, const std::string& name) {
     WriteLog(message, 0);
     WriteLog(path[0] ? path : name.c_str(), 0);
-}
-
-bool WriteWholeFile(const char* path, const void* bytes, std::size_t count) {
-    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return false;
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &written, nullptr) || written != count) return false;
-    return FlushFileBuffers(file.Get()) != FALSE;
 }
 
 }  // namespace
@@ -38,36 +34,73 @@ std::string FavoriteClipFileName(char project, int slot) {
     return name;
 }
 
-bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {
+bool WriteFreshFile(const std::string& name, const void* bytes, std::size_t count) {
+    wchar_t path[MAX_PATH];
+    if (!ProgramPathW(path, name.c_str())) return false;
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &written, nullptr) || written != count) return false;
+    return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+bool MoveClipFile(const std::string& from, const std::string& to) {
+    wchar_t source[MAX_PATH], target[MAX_PATH];
+    return ProgramPathW(source, from.c_str()) && ProgramPathW(target, to.c_str()) &&
+           MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool ClipFileExists(const std::string& name) {
+    wchar_t path[MAX_PATH];
+    return ProgramPathW(path, name.c_str()) && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteClipFile(const std::string& name) {
+    wchar_t path[MAX_PATH];
+    if (ProgramPathW(path, name.c_str())) DeleteFileW(path);
+}
+
+void LogWriteFailure(const char* message, const std::string& name) {
     char path[MAX_PATH];
-    const bool fits = ProgramPath(path, name.c_str());
-    const std::string temporary = std::string(path) + ".tmp";
-    if (!fits || temporary.size() >= MAX_PATH) {
-        LogOpenFailure(failureMessage, path, name);
-        return false;
-    }
-    if (!WriteWholeFile(temporary.c_str(), bytes, count) ||
-        !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary.c_str());
-        LogOpenFailure(failureMessage, path, name);
+    ProgramPath(path, name.c_str());
+    LogFailure(message, path, name);
+}
+
+bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {
+    const std::string temporary = TemporaryName(name);
+    if (!WriteFreshFile(temporary, bytes, count) || !MoveClipFile(temporary, name)) {
+        DeleteClipFile(temporary);
+        LogWriteFailure(failureMessage, name);
         return false;
     }
     return true;
 }
 
+bool DataFilePathsFit() {
+    wchar_t path[MAX_PATH];
+    // The longest names the program gives its files.
+    return ProgramPathW(path, "RECENT\\RECCLIP10.DAT") && ProgramPathW(path, "FAVORITE\\ACLIPB10.DAT");
+}
+
 long ReadClipFile(const std::string& name, char* buffer, OpenMode mode) {
     char path[MAX_PATH];
+    wchar_t widePath[MAX_PATH];
+    ProgramPath(path, name.c_str());
     HANDLE handle = INVALID_HANDLE_VALUE;
-    if (ProgramPath(path, name.c_str())) {
+    if (ProgramPathW(widePath, name.c_str())) {
         DWORD disposition = mode == OpenMode::ExistingOnly ? OPEN_EXISTING : OPEN_ALWAYS;
-        handle = CreateFileA(path, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle = CreateFileW(widePath, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     FileHandle file(handle);
     if (!file.IsValid()) {
-        LogOpenFailure("Open File error CreateFile() (READ)", path, name);
-        return -1;
+        DWORD error = GetLastError();
+        LogFailure(kReadFailure, path, name);
+        return error == ERROR_FILE_NOT_FOUND ? kClipFileMissing : kClipFileUnreadable;
     }
     DWORD read = 0;
-    if (!ReadFile(file.Get(), buffer, static_cast<DWORD>(kMaxClipFileRead), &read, nullptr)) return 0;
+    if (!ReadFile(file.Get(), buffer, static_cast<DWORD>(kMaxClipFileRead), &read, nullptr)) {
+        LogFailure(kReadFailure, path, name);
+        return kClipFileUnreadable;
+    }
     return static_cast<long>(read);
 }

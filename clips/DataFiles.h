@@ -6,15 +6,34 @@
 std::string RecentClipFileName(int position);             // "RECENT\RECCLIP<position>.DAT"
 std::string FavoriteClipFileName(char project, int slot);  // "FAVORITE\<project>CLIPB<slot>.DAT"
 
-// Replaces the file's content with the bytes. The new content is written beside it first and then
-// moved over it, so a failure never destroys the last good copy. On failure logs
-// `failureMessage` and the file's path, and returns false.
+// Replaces the file's content with the bytes. The new content is written beside it first, under
+// the same name ending in .TMP, and then moved over it, so a failure never destroys the last good
+// copy. On failure logs `failureMessage` and the file's path, and returns false.
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage);
+
+// Creates (or replaces) the file with the bytes and flushes them to the disk; false on failure.
+bool WriteFreshFile(const std::string& name, const void* bytes, std::size_t count);
+
+// Renames a file, replacing the one it is renamed to, and waits until the rename is on the disk.
+bool MoveClipFile(const std::string& from, const std::string& to);
+bool ClipFileExists(const std::string& name);
+void DeleteClipFile(const std::string& name);
+
+// Logs a data file that could not be created: the message, then the path (or the name when no
+// path fits).
+void LogWriteFailure(const char* message, const std::string& name);
+
+// False when the program folder is so long that the paths of the data files do not fit MAX_PATH.
+bool DataFilePathsFit();
 
 enum class OpenMode { ExistingOnly, CreateIfMissing };
 
 constexpr std::size_t kMaxClipFileRead = 249999;
 
+// Read results below zero: the file does not exist, or it exists but could not be read.
+constexpr long kClipFileMissing = -1;
+constexpr long kClipFileUnreadable = -2;
+
 // Reads at most 249999 bytes into `buffer` (which the caller zero-fills, so text ends in a NUL).
-// Returns the count read, or -1 when the file cannot be opened (logged with its path).
+// Returns the count read, or a failure above; each failure is logged with the file's path.
 long ReadClipFile(const std::string& name, char* buffer, OpenMode mode);

@@ -1,5 +1,6 @@
 #include "RecentClips.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -15,6 +16,48 @@ void (*g_pAcceptedClipHook)(const ClipboardClip&) = nullptr;
 namespace {
 
 const UINT kRecentHotkeyBase = 0x300;
+const char kWriteFailure[] = "Couldn't create the file (WRITE)!";
+// While a capture moves the list down, the new clip waits under one name and the file leaving
+// position `from` under the other; both are shorter than any data file's own name.
+const char kIncomingName[] = "RECENT\\RECCLIP.TMP";
+const char kOutgoingName[] = "RECENT\\RECCLIP.OLD";
+const int kLast = kRecentPositions;
+
+// What each position on disk holds as far as this run knows: its Save.ini entry and the clip of
+// the list whose bytes its file holds. An entry without a clip is one whose file could not be read
+// at start-up; it stays on disk untouched for a later start to read.
+struct DiskList {
+    RecentIndexEntry index[kRecentPositions];
+    const CLIP_STR* clip[kRecentPositions] = {};
+
+    bool Used(int p) const { return index[p - 1].type != 0; }
+    int Top() const {
+        for (int p = kLast; p >= 1; --p)
+            if (Used(p)) return p;
+        return 0;
+    }
+    void Set(int p, const RecentIndexEntry& entry, const CLIP_STR* stored) {
+        index[p - 1] = entry;
+        clip[p - 1] = stored;
+    }
+    void Copy(int to, const DiskList& from, int p) { Set(to, from.index[p - 1], from.clip[p - 1]); }
+    bool SameIndex(const DiskList& other) const {
+        for (int i = 0; i < kRecentPositions; ++i)
+            if (index[i].type != other.index[i].type || std::strcmp(index[i].caption, other.index[i].caption) != 0)
+                return false;
+        return true;
+    }
+};
+DiskList g_disk;
+
+std::string FileAt(int position) { return RecentClipFileName(position); }
+
+RecentIndexEntry EntryOf(const CLIP_STR& clip) {
+    RecentIndexEntry entry;
+    entry.type = clip.type;
+    std::strcpy(entry.caption, clip.caption);
+    return entry;
+}
 
 // The clip shown in slot n (1 = newest), or null beyond the list.
 const CLIP_STR* ClipInSlot(std::size_t slot) {
@@ -25,6 +68,178 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
 // The clipboard state the last capture dealt with. The notifications of a burst of copies arrive
 // long after the copies; one for a state already read is not captured again.
 std::optional<DWORD> s_capturedSequence;
+
+bool SameAsNewest(const CLIP_STR& clip) {
+    if (RecentClip.empty()) return false;
+    const CLIP_STR& newest = *RecentClip.back();
+    return newest.type == clip.type && newest.size == clip.size && std::memcmp(newest.buf, clip.buf, clip.size) == 0;
+}
+
+// How many clips at the start of the list are stored on disk (the rest are new), or -1 when the
+// list no longer matches what was stored.
+int StoredClipCount() {
+    std::size_t count = 0;
+    for (const CLIP_STR* stored : g_disk.clip) {
+        if (!stored) continue;
+        if (count >= RecentClip.size() || RecentClip[count].get() != stored) return -1;
+        ++count;
+    }
+    return static_cast<int>(count);
+}
+
+// A list with room after its last position takes the new clip there: file first, then its entry,
+// so the entry never names bytes that are not there.
+bool StoreAt(int position, const CLIP_STR& clip) {
+    if (!WriteFreshFile(kIncomingName, clip.buf, clip.size) || !MoveClipFile(kIncomingName, FileAt(position))) {
+        DeleteClipFile(kIncomingName);
+        LogWriteFailure(kWriteFailure, FileAt(position));
+        return false;
+    }
+    DiskList next = g_disk;
+    next.Set(position, EntryOf(clip), &clip);
+    if (!WriteRecentIndex(next.index, 0)) return false;
+    g_disk = next;
+    return true;
+}
+
+// Moves the files of positions from+1..10 down one position and the incoming clip into position
+// 10; the file of `from` waits under the outgoing name and is deleted at the end. At every moment
+// exactly one of positions from..10 lacks its file, so a start that finds a shift under way
+// (`resuming`) goes on from that position. On failure names the file that could not be moved.
+bool CompleteShift(int from, bool resuming, std::string& failed) {
+    int missing = 0;
+    for (int p = from; resuming && p <= kLast && !missing; ++p)
+        if (!ClipFileExists(FileAt(p))) missing = p;
+    if (!missing) {
+        if (resuming && !ClipFileExists(kIncomingName)) {  // all moved; only the outgoing file is left
+            DeleteClipFile(kOutgoingName);
+            return true;
+        }
+        if (ClipFileExists(FileAt(from)) && !MoveClipFile(FileAt(from), kOutgoingName)) {
+            failed = FileAt(from);
+            return false;
+        }
+        missing = from;
+    }
+    for (int p = missing; p < kLast; ++p) {
+        if (!MoveClipFile(FileAt(p + 1), FileAt(p))) {
+            failed = FileAt(p + 1);
+            return false;
+        }
+    }
+    if (!MoveClipFile(kIncomingName, FileAt(kLast))) {
+        failed = FileAt(kLast);
+        return false;
+    }
+    DeleteClipFile(kOutgoingName);
+    return true;
+}
+
+// Puts the files back where they were before a shift that could not complete.
+void UndoShift(int from) {
+    int missing = 0;
+    for (int p = from; p <= kLast && !missing; ++p)
+        if (!ClipFileExists(FileAt(p))) missing = p;
+    for (int p = missing - 1; missing && p >= from; --p) MoveClipFile(FileAt(p), FileAt(p + 1));
+    if (ClipFileExists(kOutgoingName)) MoveClipFile(kOutgoingName, FileAt(from));
+}
+
+// A full list takes the new clip at position 10 by moving the files down (renames, no rewrites):
+// from the highest empty position, or from position 1, whose clip then leaves the list (`dropped`).
+bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
+    int from = 1;
+    for (int p = kLast - 1; p >= 1 && from == 1; --p)
+        if (!g_disk.Used(p)) from = p;
+    DiskList next = g_disk;
+    for (int p = from; p < kLast; ++p) next.Copy(p, g_disk, p + 1);
+    next.Set(kLast, EntryOf(clip), &clip);
+
+    if (!WriteFreshFile(kIncomingName, clip.buf, clip.size)) {
+        DeleteClipFile(kIncomingName);
+        LogWriteFailure(kWriteFailure, FileAt(kLast));
+        return false;
+    }
+    // When no entry changes, every moment of the shift pairs each file with its right entry. Else
+    // the new entries go first, marked as a shift under way, and a start after a crash completes it.
+    const bool entriesChange = !next.SameIndex(g_disk);
+    if (entriesChange && !WriteRecentIndex(next.index, from)) {
+        DeleteClipFile(kIncomingName);
+        return false;
+    }
+    std::string failed;
+    if (!CompleteShift(from, false, failed)) {
+        LogWriteFailure(kWriteFailure, failed);
+        UndoShift(from);
+        // The incoming file goes once the entries describe the files again; should they not, the
+        // next start completes the shift they describe.
+        if (!entriesChange || WriteRecentIndex(g_disk.index, 0)) DeleteClipFile(kIncomingName);
+        return false;
+    }
+    dropped = from == 1 ? g_disk.clip[0] : nullptr;
+    g_disk = next;
+    if (entriesChange) WriteRecentIndex(g_disk.index, 0);
+    return true;
+}
+
+// With nothing new to store (the save at exit), puts back what was taken away behind the
+// program's back: a stored clip's missing file, then any entry that no longer reads right.
+void RestoreStoredClips() {
+    for (int p = 1; p <= kLast; ++p) {
+        const CLIP_STR* clip = g_disk.clip[p - 1];
+        if (clip && !ClipFileExists(FileAt(p))) WriteClipFile(FileAt(p), clip->buf, clip->size, kWriteFailure);
+    }
+    WriteRecentIndex(g_disk.index, 0);
+}
+
+void Forget(const CLIP_STR* clip) {
+    auto found = std::find_if(RecentClip.begin(), RecentClip.end(), [&](const auto& c) { return c.get() == clip; });
+    if (found != RecentClip.end()) RecentClip.erase(found);
+}
+
+// Finishes what a crash interrupted. With the shift mark in Save.ini the entries already describe
+// the shifted list, so the files follow them; entries whose files could not follow are emptied.
+// Without it the entries still describe the files, and the clip that was coming in is dropped.
+void FinishInterruptedCapture() {
+    int from = RecentShiftInProgress();
+    std::string failed;
+    if (from >= 1 && from <= kLast && !CompleteShift(from, true, failed)) {
+        LogWriteFailure(kWriteFailure, failed);
+        bool stuck = false;
+        for (int p = from; p <= kLast; ++p) {
+            stuck = stuck || !ClipFileExists(FileAt(p));
+            if (stuck) SetClipType(p, 0, nullptr, true);
+        }
+    }
+    DeleteClipFile(kIncomingName);
+    DeleteClipFile(kOutgoingName);
+}
+
+// Moves one clip's file down into an empty position. Each step leaves every entry naming either
+// its own bytes or a missing file, which a load skips.
+bool MoveDown(int from, int to) {
+    DeleteClipFile(FileAt(to));
+    DiskList next = g_disk;
+    next.Copy(to, g_disk, from);
+    if (!WriteRecentIndex(next.index, 0)) return false;
+    if (!MoveClipFile(FileAt(from), FileAt(to))) {
+        LogWriteFailure(kWriteFailure, FileAt(from));
+        WriteRecentIndex(g_disk.index, 0);
+        return false;
+    }
+    next.Set(from, RecentIndexEntry{}, nullptr);
+    g_disk = next;
+    return WriteRecentIndex(g_disk.index, 0);
+}
+
+// Closes up the positions a load found empty, so the list lies in positions 1 upwards.
+void CloseUpGaps() {
+    int target = 1;
+    for (int p = 1; p <= kLast; ++p) {
+        if (!g_disk.Used(p)) continue;
+        if (p != target && !MoveDown(p, target)) return;
+        ++target;
+    }
+}
 
 }  // namespace
 
@@ -69,13 +284,13 @@ int GetRecentClip(CMenu& menu) {
                 WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
             }
             auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size());
-            if (RecentClip.size() >= kRecentClipCount) RecentClip.erase(RecentClip.begin());
-            RecentClip.push_back(std::move(clip));
+            // The same content again (a copy repeated, a restart) is already the newest clip.
+            if (!SameAsNewest(*clip)) RecentClip.push_back(std::move(clip));
         }
     }
     WriteLog("PutRecentClip OK", 0);
-    RedrawMenuRecent(menu);
     SaveRecentClips();
+    RedrawMenuRecent(menu);
     return 0;
 }
 
@@ -102,28 +317,60 @@ int PutRecentClip(UINT id) {
 
 void SaveRecentClips() {
     WriteLog("SaveRecentClips started", 0);
-    for (std::size_t i = 0; i < RecentClip.size(); ++i) {
+    int stored = StoredClipCount();
+    if (stored < 0) {
+        // The list was replaced as a whole: store it afresh.
+        g_disk = DiskList{};
+        WriteRecentIndex(g_disk.index, 0);
+        stored = 0;
+    }
+    if (static_cast<std::size_t>(stored) == RecentClip.size()) {
+        RestoreStoredClips();
+        return;
+    }
+    for (std::size_t i = static_cast<std::size_t>(stored); i < RecentClip.size();) {
         const CLIP_STR& clip = *RecentClip[i];
-        int position = static_cast<int>(i + 1);
-        if (clip.type != 0)
-            WriteClipFile(RecentClipFileName(position), clip.buf, clip.size, "Couldn't create the file (WRITE)!");
-        SetClipType(position, clip.type, clip.caption, true);
+        const CLIP_STR* dropped = nullptr;
+        bool kept = DataFilePathsFit() &&
+                    (g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped));
+        // What could not be stored leaves the list too, so the list is always what is on disk.
+        if (!kept) {
+            RecentClip.erase(RecentClip.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        if (dropped) {
+            Forget(dropped);
+            continue;  // the list moved up by one under i
+        }
+        ++i;
     }
 }
 
 void LoadRecentClips() {
     WriteLog("LoadRecentClips started", 0);
     RecentClip.clear();
+    g_disk = DiskList{};
+    if (!DataFilePathsFit()) WriteLog("Installation path too long: clips can't be saved", 0);
+    FinishInterruptedCapture();
     // One zero-filled buffer for all ten files; the 249999-byte cap keeps a NUL after any text.
     auto bytes = std::make_unique<char[]>(kClipBufferSize);
-    for (int position = 1; position <= static_cast<int>(kRecentClipCount); ++position) {
-        char caption[kCaptionSize] = "";
-        UINT type = GetClipType(position, caption, true);
-        if (type == 0) continue;
-        long count = ReadClipFile(RecentClipFileName(position), bytes.get(), OpenMode::ExistingOnly);
-        if (count < 0) continue;
-        RecentClip.push_back(std::make_unique<CLIP_STR>(type, bytes.get(), caption, static_cast<std::size_t>(count)));
+    for (int position = 1; position <= kLast; ++position) {
+        RecentIndexEntry entry;
+        entry.type = GetClipType(position, entry.caption, true);
+        if (entry.type == 0) continue;
+        long count = ReadClipFile(FileAt(position), bytes.get(), OpenMode::ExistingOnly);
+        if (count == kClipFileMissing) continue;
+        if (count == kClipFileUnreadable) {
+            g_disk.Set(position, entry, nullptr);  // kept on disk, out of the list
+            continue;
+        }
+        RecentClip.push_back(
+            std::make_unique<CLIP_STR>(entry.type, bytes.get(), entry.caption, static_cast<std::size_t>(count)));
+        g_disk.Set(position, EntryOf(*RecentClip.back()), RecentClip.back().get());
     }
+    CloseUpGaps();
+    // Entries of missing files and past the list become 0x0; nothing is written when all is right.
+    WriteRecentIndex(g_disk.index, 0);
 }
 
 void RedrawMenuRecent(CMenu& menu) {
@@ -140,9 +387,11 @@ void RedrawMenuRecent(CMenu& menu) {
 
 void ClearRecentClips(CMenu& menu) {
     WriteLog("OnRecentClear started", 0);
-    RecentClip.clear();
-    RecentClip.shrink_to_fit();
-    for (int position = 1; position <= static_cast<int>(kRecentClipCount); ++position)
-        SetClipType(position, 0, nullptr, true);
+    // The data files stay; the list is only emptied once its entries are.
+    if (WriteRecentIndex(DiskList{}.index, 0)) {
+        RecentClip.clear();
+        RecentClip.shrink_to_fit();
+        g_disk = DiskList{};
+    }
     RedrawMenuRecent(menu);
 }

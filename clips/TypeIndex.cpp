@@ -1,6 +1,8 @@
 #include "TypeIndex.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -77,4 +79,65 @@ UINT GetClipType(int number, char* caption, bool recent) {
     GetPrivateProfileStringA(keys.section, keys.typeKey, "0x0", value, sizeof value, path);
     UINT type = ParseHex(value);
     return type > 0xC000 ? g_nRichTextFormat : type;
+}
+
+namespace {
+
+const wchar_t kRecentSection[] = L"RECENTS";
+const wchar_t kShiftKey[] = L"SHIFTING";
+
+// The section's keys as WritePrivateProfileSection takes them: "key=value" strings, each ended by
+// a NUL. Captions are ANSI, as the single-key writes store them.
+std::wstring RecentSectionText(const RecentIndexEntry (&entries)[kRecentPositions], int shiftingFrom) {
+    std::string text;
+    char line[96];
+    for (int p = 1; p <= kRecentPositions; ++p) {
+        const RecentIndexEntry& entry = entries[p - 1];
+        std::snprintf(line, sizeof line, "RECCLIP%d=0x%X", p, entry.type);
+        text.append(line).push_back('\0');
+        if (entry.type == 0) continue;
+        std::snprintf(line, sizeof line, "CAPTION%d=%s", p, entry.caption);
+        text.append(line).push_back('\0');
+    }
+    if (shiftingFrom != 0) {
+        std::snprintf(line, sizeof line, "%ls=%d", kShiftKey, shiftingFrom);
+        text.append(line).push_back('\0');
+    }
+    std::wstring wide(text.size(), L'\0');
+    if (!text.empty())
+        wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                        static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::wstring CurrentRecentSection(const wchar_t* path) {
+    std::vector<wchar_t> buffer(8192);
+    DWORD length = GetPrivateProfileSectionW(kRecentSection, buffer.data(), static_cast<DWORD>(buffer.size()), path);
+    return std::wstring(buffer.data(), length);
+}
+
+}  // namespace
+
+bool WriteRecentIndex(const RecentIndexEntry (&entries)[kRecentPositions], int shiftingFrom) {
+    wchar_t path[MAX_PATH];
+    if (!ProgramPathW(path, "Save.ini")) {
+        WriteLog("Error save INI!", 0);
+        return false;
+    }
+    std::wstring wanted = RecentSectionText(entries, shiftingFrom);
+    std::wstring current = CurrentRecentSection(path);
+    // A missing section already reads as an empty list.
+    if (wanted == current || (current.empty() && wanted == RecentSectionText({}, 0))) return true;
+    wanted.push_back(L'\0');  // the list ends with an empty string
+    if (!WritePrivateProfileSectionW(kRecentSection, wanted.c_str(), path)) {
+        WriteLog("Error save INI!", 0);
+        return false;
+    }
+    return true;
+}
+
+int RecentShiftInProgress() {
+    wchar_t path[MAX_PATH];
+    if (!ProgramPathW(path, "Save.ini")) return 0;
+    return static_cast<int>(GetPrivateProfileIntW(kRecentSection, kShiftKey, 0, path));
 }

@@ -115,6 +115,14 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRec
     EXPECT_EQ(RecentItem(1), "Ctl-1 'newer ...'");
     EXPECT_EQ(RecentItem(2), "Ctl-2 'older ...'");
     EXPECT_EQ(RecentItem(3), "Ctl-3 <EMPTY>");
+    // Nothing in the hidden window takes the focus and blinks a caret, even once it is activated
+    // (as the tray menu does).
+    SendMessageA(dialog->m_hWnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &thread));
+    EXPECT_EQ(thread.hwndCaret, nullptr);
     // Entry lines of level 1 stay out of the log.
     EXPECT_FALSE(Logged("CTamblinDlg::OnInitDialog() started"));
     EXPECT_TRUE(LoggedInOrder({"LoadRecentClips started", "RedrawMenuRecent started"}));

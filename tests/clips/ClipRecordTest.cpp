@@ -16,10 +16,13 @@ TEST_F(ClipRecordTest, TextIsMeasuredToItsNulWhateverLengthIsGiven) {
 }
 
 TEST_F(ClipRecordTest, TextWithoutNulIsCutAtItsLengthAndTerminated) {
-    std::string block(kClipBufferSize + 100, 'x');  // no NUL anywhere, larger than the record
-    auto clip = std::make_unique<CLIP_STR>(CF_TEXT, block.data(), nullptr, block.size());
-    EXPECT_EQ(clip->size, kClipBufferSize);
-    EXPECT_EQ(clip->buf[kClipBufferSize - 1], '\0');
+    // No NUL anywhere: the text is cut so that it and its NUL fit the 249999 bytes of a data file.
+    for (std::size_t length : {kClipBufferSize + 100, kClipBufferSize - 1}) {
+        std::string block(length, 'x');
+        auto clip = std::make_unique<CLIP_STR>(CF_TEXT, block.data(), nullptr, block.size());
+        EXPECT_EQ(clip->size, kClipBufferSize - 1);
+        EXPECT_EQ(clip->buf[kClipBufferSize - 2], '\0');
+    }
 
     const char unterminated[4] = {'a', 'b', 'c', 'd'};
     auto shortClip = std::make_unique<CLIP_STR>(CF_TEXT, unterminated, nullptr, 3);

@@ -11,7 +11,7 @@ TEST_F(DataFilesTest, WritingReplacesTheWholeFileAndLeavesNoTemporaryFile) {
     folder.Write("RECENT\\RECCLIP1.DAT", std::string(1000, 'o'));
     ASSERT_TRUE(WriteClipFile(RecentClipFileName(1), "new\0", 4, "Couldn't create the file (WRITE)!"));
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("new\0", 4));
-    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT.tmp"));
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.TMP"));
 }
 
 TEST_F(DataFilesTest, AFailedWriteKeepsTheLastGoodCopyAndIsLoggedWithItsPath) {
@@ -23,7 +23,7 @@ TEST_F(DataFilesTest, AFailedWriteKeepsTheLastGoodCopyAndIsLoggedWithItsPath) {
     EXPECT_FALSE(WriteClipFile(RecentClipFileName(2), "bad", 3, "Couldn't create the file (WRITE)!"));
     CloseHandle(held);
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), "good");
-    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP2.DAT.tmp"));
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP2.TMP"));
     EXPECT_TRUE(LoggedInOrder({"Couldn't create the file (WRITE)!", folder.File("RECENT\\RECCLIP2.DAT")}));
 }
 
@@ -38,7 +38,7 @@ TEST_F(DataFilesTest, ReadsTakeAtMost249999BytesAndOpenAsTheReaderAsks) {
     auto buffer = std::make_unique<char[]>(250000);
     EXPECT_EQ(ReadClipFile(RecentClipFileName(3), buffer.get(), OpenMode::ExistingOnly), 249999);
 
-    EXPECT_EQ(ReadClipFile(RecentClipFileName(4), buffer.get(), OpenMode::ExistingOnly), -1);
+    EXPECT_EQ(ReadClipFile(RecentClipFileName(4), buffer.get(), OpenMode::ExistingOnly), kClipFileMissing);
     EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File("RECENT\\RECCLIP4.DAT")}));
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP4.DAT"));
 
@@ -52,6 +52,6 @@ TEST_F(DataFilesTest, APathLongerThanMaxPathFailsLikeAFailedOpen) {
     SetProgramFolderForTests(deep.c_str());
     auto buffer = std::make_unique<char[]>(250000);
     EXPECT_FALSE(WriteClipFile(RecentClipFileName(1), "x", 1, "Couldn't create the file (WRITE)!"));
-    EXPECT_EQ(ReadClipFile(RecentClipFileName(1), buffer.get(), OpenMode::CreateIfMissing), -1);
+    EXPECT_LT(ReadClipFile(RecentClipFileName(1), buffer.get(), OpenMode::CreateIfMissing), 0);
     SetProgramFolderForTests(folder.Path().c_str());
 }

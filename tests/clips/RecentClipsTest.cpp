@@ -1,5 +1,10 @@
 #include "clips/RecentClips.h"
 
+#include <functional>
+#include <thread>
+
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
@@ -18,57 +23,262 @@ protected:
         ASSERT_TRUE(FillClipboard({{CF_TEXT, text + '\0'}}));
         EXPECT_EQ(GetRecentClip(menu), 0);
     }
+    void CaptureRichText(const std::string& plain) {
+        ASSERT_TRUE(FillClipboard({{g_nRichTextFormat, "{\\rtf1 " + plain + "}"}, {CF_TEXT, plain + '\0'}}));
+        EXPECT_EQ(GetRecentClip(menu), 0);
+    }
+    // Ten clips "clip 1" (the oldest) to "clip 10"; every third is rich text, so entries differ.
+    void FillList(int count = 10) {
+        for (int i = 1; i <= count; ++i) i % 3 == 0 ? CaptureRichText(Name(i)) : Capture(Name(i));
+    }
+    static std::string Name(int i) { return "clip " + std::to_string(i); }
     std::string Item(int slot) const { return menu.GetMenuString(ID_RECENT_FIRST + slot - 1); }
 
+    // The list as type, caption and bytes of each clip, oldest first.
+    static std::vector<std::string> List() {
+        std::vector<std::string> list;
+        for (const auto& clip : RecentClip)
+            list.push_back(std::to_string(clip->type) + "|" + clip->caption + "|" + std::string(clip->buf, clip->size));
+        return list;
+    }
+    // What a start finds on disk must be the list this run holds, and nothing else.
+    void ExpectStartFindsTheList() {
+        std::vector<std::string> held = List();
+        LoadRecentClips();
+        EXPECT_EQ(List(), held);
+        EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.TMP"));
+        EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.OLD"));
+        EXPECT_EQ(folder.Ini("RECENTS", "SHIFTING"), "<missing>");
+    }
+    // The file system's identity of a file: the same after a rename, new after a rewrite.
+    ULONGLONG FileId(const std::string& name) const {
+        HANDLE file = CreateFileA(folder.File(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    HANDLE Hold(const std::string& name) const {
+        return CreateFileA(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    }
+    static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
+    static std::string Key(const char* name, int position) { return name + std::to_string(position); }
+
     CMenu menu;
+    std::vector<std::pair<std::string, std::string>> entries;  // Save.ini's type and caption by position - 1
 };
 
 }  // namespace
 
-TEST_F(RecentClipsTest, ElevenCapturesKeepTheTenNewestAndRenumberTheirFiles) {
-    for (int i = 1; i <= 11; ++i) Capture("clip " + std::to_string(i));
+TEST_F(RecentClipsTest, AFullListTakesANewClipByRenamingItsFilesDown) {
+    FillList();
+    std::vector<ULONGLONG> ids;
+    for (int p = 2; p <= 10; ++p) ids.push_back(FileId(File(p)));
+    Capture("clip 11");
     ASSERT_EQ(RecentClip.size(), 10u);
-    EXPECT_STREQ(RecentClip.front()->buf, "clip 2");
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("clip 2\0", 7));
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP10.DAT"), std::string("clip 11\0", 8));
-    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP10"), "0x1");
-    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION10"), "");
+    for (int p = 1; p <= 10; ++p) {
+        SCOPED_TRACE(p);
+        const bool rich = (p + 1) % 3 == 0;
+        std::string bytes = rich ? "{\\rtf1 " + Name(p + 1) + "}" : Name(p + 1) + '\0';
+        EXPECT_EQ(folder.Read(File(p)), bytes);
+        if (p < 10) {
+            EXPECT_EQ(FileId(File(p)), ids[p - 1]) << "moved by a rename, not rewritten";
+        }
+        char type[16];
+        snprintf(type, sizeof type, "0x%X", rich ? g_nRichTextFormat : 1u);
+        EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), type);
+        EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), rich ? Name(p + 1) : "");
+    }
     EXPECT_EQ(Item(1), "Ctl-1 'clip 11 ...'");
     EXPECT_EQ(Item(10), "Ctl-10 'clip 2 ...'");
     EXPECT_TRUE(LoggedInOrder({"GetRecentClip started", "GlobalSize = 8  TYPE = 1", "CLIP_STR::CLIP_STR started",
-                               "PutRecentClip OK", "RedrawMenuRecent started", "SaveRecentClips started",
-                               "SetClipType started"}));
+                               "PutRecentClip OK", "SaveRecentClips started", "RedrawMenuRecent started"}));
+    ExpectStartFindsTheList();
 }
 
-TEST_F(RecentClipsTest, AFewClipsWriteOnlyTheirOwnPositionsAndShowEmptySlots) {
+TEST_F(RecentClipsTest, AFewClipsTakeTheNextPositionsAndTheNewestIsNotAddedTwice) {
     folder.Write("RECENT\\RECCLIP5.DAT", "untouched");
     Capture("same");
-    Capture("same");  // no duplicate test: two slots
-    EXPECT_EQ(RecentClip.size(), 2u);
+    Capture("same");  // a late notification or a restart: the same content is already the newest
+    Capture("other");
+    Capture("same");
+    EXPECT_EQ(RecentClip.size(), 3u);
     EXPECT_EQ(Item(1), "Ctl-1 'same ...'");
-    EXPECT_EQ(Item(2), "Ctl-2 'same ...'");
-    EXPECT_EQ(Item(3), "Ctl-3 <EMPTY>");
+    EXPECT_EQ(Item(2), "Ctl-2 'other ...'");
+    EXPECT_EQ(Item(4), "Ctl-4 <EMPTY>");
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP5.DAT"), "untouched");
-    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP3"), "<missing>");
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP4"), "0x0");
+    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION4"), "<missing>");
+    ExpectStartFindsTheList();
 }
 
 TEST_F(RecentClipsTest, BlocksOfAnAcceptedSizeAreStoredAndOthersOnlyRedrawAndSave) {
-    std::string largest(249998, 'a');
-    Capture(largest);  // 249999 bytes with its NUL
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string(249999, 'a')}}));  // no NUL: cut to fit a data file
+    EXPECT_EQ(GetRecentClip(menu), 0);
     ASSERT_EQ(RecentClip.size(), 1u);
-    EXPECT_EQ(RecentClip.back()->size, 249999u);
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT").size(), 249999u);
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string(249998, 'a') + '\0');
 
     ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string(250000, 'b')}}));
     EXPECT_EQ(GetRecentClip(menu), 0);
     EXPECT_EQ(RecentClip.size(), 1u);
     EXPECT_TRUE(LoggedInOrder({"GlobalSize = 250000  TYPE = 1", "Buf Size too large", "PutRecentClip OK",
-                               "RedrawMenuRecent started", "SaveRecentClips started"}));
+                               "SaveRecentClips started", "RedrawMenuRecent started"}));
 
     ClearClipboard();
     EXPECT_EQ(GetRecentClip(menu), 1);
     EXPECT_TRUE(Logged("Clipboard is empty"));
     EXPECT_EQ(RecentClip.size(), 1u);
+}
+
+TEST_F(RecentClipsTest, ACaptureThatCannotBeStoredLeavesDiskAndListAsTheyWere) {
+    const struct {
+        const char* name;
+        int clips;
+        std::string held;  // what another program holds open without sharing
+        const char* logged;
+    } cases[] = {
+        {"a file in the middle of a shift", 10, File(6),
+         "Couldn't create the file (WRITE)!"},
+        {"the oldest file", 10, File(1), "Couldn't create the file (WRITE)!"},
+        {"the next position's file", 3, File(4),
+         "Couldn't create the file (WRITE)!"},
+        {"Save.ini before an append", 3, "Save.ini", "Error save INI!"},
+        {"Save.ini before a shift", 10, "Save.ini", "Error save INI!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillList(c.clips);
+        std::vector<std::string> before = List();
+        HANDLE held = Hold(c.held);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        CaptureRichText("new one");
+        CloseHandle(held);
+        EXPECT_EQ(List(), before);
+        EXPECT_TRUE(Logged(c.logged));
+        ExpectStartFindsTheList();
+        ClearRecentClips(menu);
+        DeleteLog();
+    }
+    // A RECENT folder that became a file takes nothing either.
+    FillList(2);
+    RemoveTree(folder.File("RECENT"));
+    folder.Write("RECENT", "a file");
+    Capture("lost");
+    EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file (WRITE)!", folder.File("RECENT\\RECCLIP3.DAT")}));
+}
+
+TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheList) {
+    const struct {
+        const char* name;
+        std::function<void()> damage;
+        std::vector<int> kept;  // the clips a start finds, oldest first
+    } cases[] = {
+        {"a missing file", [this] { folder.Remove(File(2)); }, {1, 3, 4}},
+        {"an entry emptied by hand", [this] { folder.SetIni("RECENTS", "RECCLIP1", "0x0"); },
+         {2, 3, 4}},
+        {"two gaps", [this] {
+             folder.Remove(File(1));
+             folder.SetIni("RECENTS", "RECCLIP3", "zz");
+         }, {2, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillList(4);
+        std::vector<std::string> clips = List();
+        std::vector<ULONGLONG> ids;
+        for (int p = 1; p <= 4; ++p) ids.push_back(folder.Exists(File(p)) ? FileId(File(p)) : 0);
+        c.damage();
+        LoadRecentClips();
+        ASSERT_EQ(RecentClip.size(), c.kept.size());
+        for (std::size_t i = 0; i < c.kept.size(); ++i) {
+            EXPECT_EQ(List()[i], clips[c.kept[i] - 1]);
+            EXPECT_EQ(FileId(File(static_cast<int>(i) + 1)), ids[c.kept[i] - 1]);
+        }
+        for (int p = static_cast<int>(c.kept.size()) + 1; p <= 10; ++p) {
+            EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), "0x0");
+            EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), "<missing>");
+        }
+        ExpectStartFindsTheList();
+        ClearRecentClips(menu);
+    }
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File(File(2))}));
+}
+
+TEST_F(RecentClipsTest, AFileThatCannotBeReadIsLeftOutAndKeptForTheNextStart) {
+    FillList(3);
+    std::vector<std::string> clips = List();
+    HANDLE held = Hold(File(2));
+    LoadRecentClips();
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File(File(2))}));
+    EXPECT_EQ(List(), (std::vector<std::string>{clips[0], clips[2]}));
+    Capture("after");  // takes position 4: position 2 is still the unread clip's
+    CloseHandle(held);
+    EXPECT_EQ(folder.Read(File(2)), "clip 2" + std::string(1, '\0'));
+    LoadRecentClips();
+    ASSERT_EQ(RecentClip.size(), 4u);
+    EXPECT_EQ(List()[1], clips[1]);
+    EXPECT_STREQ(RecentClip.back()->buf, "after");
+}
+
+TEST_F(RecentClipsTest, AStartCompletesAShiftThatACrashInterrupted) {
+    // The order a capture follows on a full list: the new clip beside the list, the new entries with
+    // the shift mark, position 1 aside, each file down one position, the new clip in, position 1 gone.
+    std::vector<std::function<void()>> steps = {
+        [this] { folder.Write("RECENT\\RECCLIP.TMP", std::string("new\0", 4)); },
+        [this] {
+            for (int p = 1; p <= 9; ++p) {
+                folder.SetIni("RECENTS", Key("RECCLIP", p).c_str(), entries[p].first.c_str());
+                folder.SetIni("RECENTS", Key("CAPTION", p).c_str(), entries[p].second.c_str());
+            }
+            folder.SetIni("RECENTS", "RECCLIP10", "0x1");
+            folder.SetIni("RECENTS", "CAPTION10", "");
+            folder.SetIni("RECENTS", "SHIFTING", "1");
+        },
+        [this] { MoveFileA(folder.File(File(1)).c_str(), folder.File("RECENT\\RECCLIP.OLD").c_str()); },
+    };
+    for (int p = 1; p <= 9; ++p)
+        steps.push_back([this, p] { MoveFileA(folder.File(File(p + 1)).c_str(), folder.File(File(p)).c_str()); });
+    steps.push_back([this] {
+        MoveFileA(folder.File("RECENT\\RECCLIP.TMP").c_str(), folder.File(File(10)).c_str());
+    });
+    steps.push_back([this] { folder.Remove("RECENT\\RECCLIP.OLD"); });
+
+    for (std::size_t done = 1; done <= steps.size(); ++done) {
+        SCOPED_TRACE(done);
+        FillList();
+        std::vector<std::string> clips = List();
+        entries.clear();
+        for (int p = 1; p <= 10; ++p)
+            entries.emplace_back(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()),
+                                 folder.Ini("RECENTS", Key("CAPTION", p).c_str()));
+        for (std::size_t s = 0; s < done; ++s) steps[s]();
+        LoadRecentClips();
+        std::vector<std::string> expected(clips.begin() + (done > 1 ? 1 : 0), clips.end());
+        if (done > 1) expected.push_back("1||" + std::string("new\0", 4));
+        EXPECT_EQ(List(), expected);
+        ExpectStartFindsTheList();
+        ClearRecentClips(menu);
+    }
+}
+
+TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStart) {
+    // The folder and its log fit MAX_PATH; the data files' paths in it would not.
+    std::string deep = folder.File(std::string(MAX_PATH - 16 - folder.Path().size(), 'd'));
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    SetProgramFolderForTests(deep.c_str());
+    LoadRecentClips();
+    Capture("one");
+    Capture("two");
+    EXPECT_TRUE(RecentClip.empty());
+    SetProgramFolderForTests(folder.Path().c_str());
+    std::string log = folder.Read(deep.substr(folder.Path().size() + 1) + "\\Clip.log");
+    const std::string warning = "Installation path too long: clips can't be saved";
+    std::size_t first = log.find(warning);
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find(warning, first + 1), std::string::npos);
+    EXPECT_EQ(log.find("Couldn't create"), std::string::npos);
 }
 
 TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcrossARestart) {
@@ -91,22 +301,6 @@ TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcr
     ASSERT_EQ(RecentClip.size(), 1u);
     EXPECT_EQ(Item(1), "Ctl-1 'Bold words from'");
     EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), std::string("{\\rtf1 Bold}\0", 13));
-}
-
-TEST_F(RecentClipsTest, AReloadSkipsMissingFilesAndClosesUp) {
-    for (int i = 1; i <= 4; ++i) Capture("clip " + std::to_string(i));
-    folder.Remove("RECENT\\RECCLIP2.DAT");
-    folder.SetIni("RECENTS", "RECCLIP3", "0x0");
-
-    LoadRecentClips();
-    ASSERT_EQ(RecentClip.size(), 2u);
-    EXPECT_STREQ(RecentClip[0]->buf, "clip 1");
-    EXPECT_STREQ(RecentClip[1]->buf, "clip 4");
-    EXPECT_TRUE(LoggedInOrder({"LoadRecentClips started", "Open File error CreateFile() (READ)",
-                               folder.File("RECENT\\RECCLIP2.DAT")}));
-
-    SaveRecentClips();
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("clip 4\0", 7));
 }
 
 TEST_F(RecentClipsTest, ClearAllResetsTheIndexButLeavesTheFiles) {

@@ -95,6 +95,11 @@ Program::~Program() {
     CloseHandle(m_process);
 }
 
+void Program::Kill() {
+    TerminateProcess(m_process, 1);
+    WaitForSingleObject(m_process, kStepTimeoutMs);
+}
+
 bool Program::Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
 
 bool Program::WaitForEnd(DWORD timeoutMs) const {

@@ -55,6 +55,8 @@ public:
 
     // Asks the program to end with the Exit command of its main window and waits for the end.
     bool Exit(DWORD timeoutMs);
+    // Ends the program at once, as a crash or a power cut would, and waits for the end.
+    void Kill();
 
 private:
     HANDLE m_process = nullptr;

@@ -3,6 +3,11 @@
 #include "E2eFixture.h"
 #include "support/KeyboardRecorder.h"
 
+#include <cstdio>
+#include <random>
+
+#include "support/ClipboardFixture.h"
+
 namespace {
 
 using RecentClipsE2e = E2eTest;
@@ -16,11 +21,12 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsOldestFirst) {
 
     ASSERT_TRUE(CopyAndWaitForCapture("first copy", 1));
     EXPECT_EQ(m_install.Ini("RECENTS", "CAPTION1"), "") << "a text clip has an empty caption entry";
-    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "<missing>");
+    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
 
     ASSERT_TRUE(CopyAndWaitForCapture("second copy", 2));
-    // The same text copied again is a clip of its own.
-    ASSERT_TRUE(CopyAndWaitForCapture("second copy", 3));
+    // The same text copied again is already the newest clip: the next copy takes position 3.
+    ASSERT_TRUE(PutTextOnClipboard("second copy"));
+    ASSERT_TRUE(CopyAndWaitForCapture("third copy", 3));
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("first copy"));
     EXPECT_EQ(m_install.Read(RecentFile(2)), TextBlock("second copy"));
     EXPECT_EQ(m_install.Ini("RECENTS", "CAPTION3"), "");
@@ -58,7 +64,7 @@ TEST_F(RecentClipsE2e, CtrlDigitPastesTheRecentClipIntoTheFocusedWindow) {
     EXPECT_EQ(ClipboardText(), "older clip");
 
     // Putting its own clips on the clipboard neither adds them again nor reorders the list.
-    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP3"), "<missing>");
+    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP3"), "0x0");
     EXPECT_FALSE(m_install.Exists(RecentFile(3)));
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("older clip"));
     EXPECT_EQ(m_install.Read(RecentFile(2)), TextBlock("newer clip"));
@@ -92,7 +98,7 @@ TEST_F(RecentClipsE2e, CtrlDigitBeyondTheListPastesNothing) {
     ASSERT_TRUE(PressKeys({VK_CONTROL, '3'}));
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "zclip one"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
-    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP4"), "<missing>");
+    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP4"), "0x0");
 
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
@@ -116,6 +122,79 @@ TEST_F(RecentClipsE2e, RecentClipsSurviveARestart) {
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "kept across runs"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
 
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+// Copy n of a burst: text, or every third one rich text with its plain text beside it.
+struct BurstClip {
+    explicit BurstClip(int n) : rich(n % 3 == 0), plain("copy " + std::to_string(n)) {}
+    bool rich;
+    std::string plain;
+    std::string Bytes() const { return rich ? "{\\rtf1 " + plain + "}" : TextBlock(plain); }
+    bool Copy() const {
+        if (!rich) return PutTextOnClipboard(plain);
+        return FillClipboard({{RichTextId(), Bytes()}, {CF_TEXT, TextBlock(plain)}});
+    }
+};
+
+// What a start left on disk: every entry names one of the burst's clips, whole, with that clip's own
+// type and caption; the clips stand oldest first from position 1 and every entry past them is 0x0.
+testing::AssertionResult StoredClipsAreWholeAndInOrder(const Installation& install, int copied) {
+    char richType[16];
+    std::snprintf(richType, sizeof richType, "0x%X", RichTextId());
+    int previous = 0;
+    bool ended = false;
+    for (int p = 1; p <= 10; ++p) {
+        std::string type = install.Ini("RECENTS", RecentKey(p).c_str());
+        std::string caption = install.Ini("RECENTS", ("CAPTION" + std::to_string(p)).c_str());
+        if (type == "0x0" || type == "<missing>") {  // a missing key reads as 0x0
+            ended = true;
+            continue;
+        }
+        if (ended) return testing::AssertionFailure() << "position " << p << " follows an empty one";
+        std::string bytes = install.Read(RecentFile(p));
+        int n = 0;
+        for (n = previous + 1; n <= copied && BurstClip(n).Bytes() != bytes; ++n) {
+        }
+        if (n > copied)
+            return testing::AssertionFailure() << "position " << p << " holds \"" << bytes
+                                               << "\", no copy newer than the one before it";
+        BurstClip clip(n);
+        if (type != (clip.rich ? richType : "0x1") || caption != (clip.rich ? clip.plain : ""))
+            return testing::AssertionFailure() << "position " << p << " holds " << clip.plain << " under type " << type
+                                               << " and caption \"" << caption << "\"";
+        previous = n;
+    }
+    return testing::AssertionSuccess();
+}
+
+TEST_F(RecentClipsE2e, KillsDuringBurstsOfCopiesNeverPairAClipWithAnotherOrTearAFile) {
+    std::mt19937 random(20261207);
+    int copied = 0;
+    for (int run = 1; run <= 30; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        auto program = StartReady();
+        ASSERT_TRUE(program->Ready());
+        // The clipboard is empty, so the start captures nothing: what is on disk is what it loaded.
+        ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("Clipboard is empty") >= 1; }, kStepTimeoutMs));
+        ASSERT_TRUE(StoredClipsAreWholeAndInOrder(m_install, copied));
+
+        const int burst = std::uniform_int_distribution<int>(1, 12)(random);
+        for (int i = 0; i < burst; ++i) {
+            // Each copy is read before the next replaces it; the kill then falls anywhere in storing.
+            const int read = m_install.LogCount("PutRecentClip OK");
+            ASSERT_TRUE(BurstClip(++copied).Copy());
+            ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("PutRecentClip OK") > read; }, kStepTimeoutMs));
+            PumpFor(std::uniform_int_distribution<int>(0, 6)(random));
+        }
+        program->Kill();
+        ASSERT_TRUE(ClearClipboard());
+    }
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("Clipboard is empty") >= 1; }, kStepTimeoutMs));
+    EXPECT_TRUE(StoredClipsAreWholeAndInOrder(m_install, copied));
+    EXPECT_NE(m_install.Ini("RECENTS", RecentKey(10).c_str()), "0x0") << "the bursts filled the list";
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 #include "support/Pump.h"
@@ -85,7 +86,7 @@ TEST_F(HotkeysTest, AnyOtherTakenCombinationEndsRegistrationAndIsNamed) {
                  {MOD_WIN, VK_DELETE, "Can't register Win-Del!"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        folder.Remove("Clip.log");
+        DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(RegisterHotKey(other, 1, c.modifiers, c.key));
         EXPECT_EQ(RegisterFixedHotKeys(window, hook), 1);

@@ -3,6 +3,7 @@
 #include <string>
 #include <thread>
 
+#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 #include "support/Pump.h"
@@ -36,7 +37,7 @@ TEST_F(KeyEmulationTest, PasteAndCopySendTheirChordAfterTheLeadPauseAndWaitForTh
                       {EmulCTRL_C, 'C', 450, 200, "EmulCTRL_C started"}};
     for (const auto& operation : operations) {
         SCOPED_TRACE(operation.logLine);
-        folder.Remove("Clip.log");
+        DeleteLog();  // a new log, as a start begins one
         KeyboardRecorder recorder;
         DWORD calledAt = GetTickCount();
         operation.emulate();

@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 
+#include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
 #include "base/CurrentProject.h"
@@ -20,9 +21,11 @@ void ClipStoreTest::SetUp() {
     ClearClipboard();
     g_bSkipClipChange = 0;
     g_nRichTextFormat = RichTextId();
-    RecentClip.clear();
     g_pAcceptedClipHook = nullptr;
     CurrentPrj = 0;
+    // As at a start in an empty folder; the log begins after it.
+    LoadRecentClips();
+    DeleteLog();
 }
 
 void ClipStoreTest::TearDown() { RecentClip.clear(); }

@@ -1,5 +1,6 @@
 #include "TestFolder.h"
 
+#include "base/Log.h"
 #include "base/ProgramFolder.h"
 
 namespace {
@@ -19,5 +20,6 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() {
     SetProgramFolderForTests(L"");
+    CloseLog();  // the open log would keep the folder from being removed
     RemoveTree(m_path);
 }
