@@ -1,11 +1,16 @@
 #include "TamblinDlg.h"
 
 #include "app/AboutDlg.h"
+#include <cstdio>
+
 #include "base/Log.h"
 #include "clips/Clipboard.h"
+#include "clips/Favorites.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyEmulation.h"
+#include "projects/ProjectDialogs.h"
+#include "projects/Projects.h"
 #include "res/resource.h"
 
 const char kMainWindowTitle[] = "Clipboard Quorvex";
@@ -32,6 +37,8 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnCommand(ID_APP_ABOUT, &CTamblinDlg::OnAbout),
         OnCommandRange(ID_RECENT_FIRST, ID_RECENT_LAST, &CTamblinDlg::OnPasteRecent),
         OnCommand(ID_RECENT_CLEAR, &CTamblinDlg::OnRecentClear),
+        OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CTamblinDlg::OnPasteFavorite),
+        OnCommand(ID_PROJECTS, &CTamblinDlg::OnProjects),
     };
     return table;
 }
@@ -56,6 +63,9 @@ BOOL CTamblinDlg::OnInitDialog() {
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     AddTrayIcon();
+    LoadProjects(m_hWnd);
+    RedrawMenuProject();
+    LoadFavorite(TrayMenu());
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
     return TRUE;
@@ -122,9 +132,31 @@ MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
 
 MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     UINT id = static_cast<UINT>(wParam);
-    if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
+    if (InHotkeyGroup(id, HOTKEY_SAVE_FAV)) {
+        WriteLogFormat(0, "Called hotkey SaveFav-%d", static_cast<int>(id - HOTKEY_SAVE_FAV));
+        if (ProjectList.empty()) {
+            CreateDefaultProject(m_hWnd);
+            RedrawMenuProject();
+            LoadFavorite(TrayMenu());
+        }
+        const DWORD sequence = GetClipboardSequenceNumber();
+        EmulCTRL_C();
+        if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+    } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
+        WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
+        if (PutFavClip(id) == 0)
+            EmulCTRL_V1();
+        else
+            WriteLog("Error returned from PutFavClip()", 0);
+    } else if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
         WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
         if (PutRecentClip(id) == 0) EmulCTRL_V1();
+    } else if (id >= HOTKEY_PROJECT + 'A' && id <= HOTKEY_PROJECT + 'Z') {
+        const char letter = static_cast<char>(id - HOTKEY_PROJECT);
+        SelectProject(letter);
+        LoadFavorite(TrayMenu());
+        RedrawMenuProject();
+        WriteLogFormat(0, "Called hotkey select Project Ctl-Win-%c", letter);
     }
     return 0;
 }
@@ -151,3 +183,25 @@ void CTamblinDlg::OnPasteRecent(UINT command) {
 }
 
 void CTamblinDlg::OnRecentClear(UINT) { ClearRecentClips(TrayMenu()); }
+
+void CTamblinDlg::OnPasteFavorite(UINT command) {
+    int slot = static_cast<int>(command - ID_FAVORITE_FIRST + 1);
+    WriteLogFormat(0, "Menu HOT_PASTE_FAV%d", slot);
+    if (PutFavClip(HOTKEY_PASTE_FAV + slot) != 0) WriteLog("Error returned from PutFavClip()", 0);
+}
+
+void CTamblinDlg::OnProjects(UINT) {
+    CProject projects(m_hWnd);
+    projects.DoModal(m_hWnd);
+    LoadFavorite(TrayMenu());
+    RedrawMenuProject();
+}
+
+void CTamblinDlg::RedrawMenuProject() {
+    const int current = GetCurrentPrjIndex();
+    if (current < 0) return;
+    const PRJ_STR& project = ProjectList[current];
+    char text[64];
+    std::snprintf(text, sizeof text, "Ctl-Win-%c <%s>", project.letter, project.name);
+    TrayMenu().ModifyMenu(ID_CURRENT_PROJECT, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_CURRENT_PROJECT, text);
+}

@@ -21,6 +21,8 @@ public:
     // Starts receiving clipboard-change notifications (the first one arrives at once).
     void JoinClipboardChain();
     CMenu& TrayMenu() { return m_TrayIcon.TrayMenu(); }
+    // Shows the current project on its tray item; no project current leaves the item as it is.
+    void RedrawMenuProject();
 
     static const MessageTable<CTamblinDlg>& Messages();
 
@@ -47,4 +49,6 @@ private:
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);
     void OnRecentClear(UINT);
+    void OnPasteFavorite(UINT command);
+    void OnProjects(UINT);
 };

@@ -20,7 +20,8 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
     return RecentClip[RecentClip.size() - slot].get();
 }
 
-// The plain-text part of a rich-text clip, cleaned for its caption; empty when there is none.
+}  // namespace
+
 void ReadRichTextCaption(char (&caption)[kCaptionSize]) {
     GlobalBlock text = GetClipBlock(CF_TEXT);
     GlobalLockGuard lock(text.Get());
@@ -28,8 +29,6 @@ void ReadRichTextCaption(char (&caption)[kCaptionSize]) {
     TakeCaption(caption, static_cast<const char*>(lock.Data()), lock.Size());
     WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(lock.Size()));
 }
-
-}  // namespace
 
 int GetRecentClip(CMenu& menu) {
     WriteLog("GetRecentClip started", 0);

@@ -29,5 +29,9 @@ void LoadRecentClips();
 // Sets the ten Recents items to their clips' captions.
 void RedrawMenuRecent(CMenu& menu);
 
+// The clipboard's plain-text part of a rich-text clip, cleaned for its caption; empty when there
+// is none.
+void ReadRichTextCaption(char (&caption)[kCaptionSize]);
+
 // Empties the list and resets its Save.ini entries; the data files stay on disk.
 void ClearRecentClips(CMenu& menu);
