@@ -1,0 +1,119 @@
+// Favourites and projects from the user's side: Ctrl+Win+digit stores the selection, Win+digit
+// pastes it, and "Projects..." creates, selects and deletes projects.
+#include "E2eFixture.h"
+
+namespace {
+
+using ProjectsE2e = E2eTest;
+
+constexpr UINT kProjectsCommand = 32843;
+
+std::string FavoriteFile(char letter, int slot) {
+    return std::string("FAVORITE\\") + letter + "CLIPB" + std::to_string(slot) + ".DAT";
+}
+
+// Waits for a visible top-level window of the program with the title.
+HWND WaitForWindow(const Program& program, const char* title) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            found = FindTopLevel(program.Id(), title, kDialogClass);
+            return found && IsWindowVisible(found);
+        },
+        kStepTimeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+int ListCount(HWND dialog) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, 1053), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
+    return static_cast<int>(count);
+}
+
+TEST_F(ProjectsE2e, ASelectionStoredWithCtrlWinDigitIsPastedWithWinDigitAfterARestart) {
+    {
+        auto program = StartReady();
+        ASSERT_TRUE(program->Ready());
+        TypingTarget source;
+        SetWindowTextA(source.Edit(), "favourite text");
+        SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
+        ASSERT_TRUE(source.TakeFocus());
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, '1'}));
+        EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("A", "CLIP1") == "0x1"; }, kStepTimeoutMs));
+        EXPECT_EQ(m_install.Read(FavoriteFile('A', 1)), TextBlock("favourite text"));
+        EXPECT_EQ(m_install.Ini("A", "NAME"), "Default");
+        EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
+        // The copy made for the favourite is no recent clip.
+        EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+        EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "<missing>");
+        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    }
+    ASSERT_TRUE(ClearClipboard());
+
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite text"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
+    m_install.SetIni("A", "NAME", "Alpha");
+    m_install.SetIni("A", "CLIP1", "0x1");
+    m_install.Write(FavoriteFile('A', 1), TextBlock("alpha favourite"));
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+
+    // New: the next letter, B, with the name typed into "New Project".
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    HWND list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ListCount(list), 1);
+    PostMessageA(GetDlgItem(list, 1054), BM_CLICK, 0, 0);
+    HWND newProject = WaitForWindow(*program, "New Project");
+    ASSERT_NE(newProject, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(newProject, 1055)), "Ctl - Win - B");
+    SendMessageA(GetDlgItem(newProject, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Work"));
+    ClickButton(newProject, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.Ini("B", "NAME"), "Work");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    // Its hotkey makes it current; its favourites are empty.
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Error returned from PutFavClip()") == 1; }, kStepTimeoutMs));
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+    EXPECT_EQ(editor.Text(), "");
+
+    // Delete, answered OK in the real question, makes A current again.
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    SendMessageA(GetDlgItem(list, 1053), LB_SETCURSEL, 1, 0);
+    PostMessageA(GetDlgItem(list, 4), BM_CLICK, 0, 0);
+    HWND question = WaitForWindow(*program, "Quorvex");
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(FindChildWithText(question, "Are you sure to delete project B <Work>?"), nullptr);
+    ClickButton(question, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.Ini("B", "NAME"), "<missing>");
+    EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "alpha favourite"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+}  // namespace
