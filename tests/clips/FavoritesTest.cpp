@@ -4,6 +4,8 @@
 
 #include "base/CurrentProject.h"
 #include "clips/Clipboard.h"
+#include "clips/TypeIndex.h"
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -74,6 +76,14 @@ TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing)
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB2.DAT"));
     EXPECT_EQ(folder.Ini("B", "CLIP2"), "<missing>");
     EXPECT_EQ(Item(2), "Ctl-2");
+
+    // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
+    FileHandle held(CreateFileA(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
+    EXPECT_EQ(Save(1), 0);
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
+    EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
 }
 
 TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {
@@ -124,6 +134,7 @@ TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
     ASSERT_TRUE(PutTextOnClipboard("selected"));
     EXPECT_EQ(Save(1), 1);
     EXPECT_EQ(PutFavClip(0x201), 1);
+    SetClipType(1, CF_TEXT, "", false);
     LoadFavorite(menu);
     EXPECT_EQ(Item(1), "Win-1 <EMPTY>");
     EXPECT_FALSE(folder.Exists("Save.ini"));
@@ -131,18 +142,4 @@ TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
     EXPECT_EQ(FindFirstFileA(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)
         << found.cFileName;
     EXPECT_EQ(ClipboardText(), "selected");
-}
-
-TEST_F(FavoritesTest, AFailedWriteKeepsTheLastGoodFavourite) {
-    ASSERT_TRUE(PutTextOnClipboard("good"));
-    ASSERT_EQ(Save(4), 0);
-    HANDLE held = CreateFileA(folder.File("FAVORITE\\BCLIPB4.DAT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(PutTextOnClipboard("bad"));
-    EXPECT_EQ(Save(4), 0);
-    CloseHandle(held);
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB4.DAT"), std::string("good\0", 5));
-    EXPECT_EQ(folder.Ini("B", "CLIP4"), "0x1");
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.File("FAVORITE\\BCLIPB4.DAT")}));
 }

@@ -30,10 +30,11 @@ int ListCount(HWND dialog) {
     return static_cast<int>(count);
 }
 
-TEST_F(ProjectsE2e, ASelectionStoredWithCtrlWinDigitIsPastedWithWinDigitAfterARestart) {
+TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
+        ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
         TypingTarget source;
         SetWindowTextA(source.Edit(), "favourite text");
         SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
@@ -45,9 +46,10 @@ TEST_F(ProjectsE2e, ASelectionStoredWithCtrlWinDigitIsPastedWithWinDigitAfterARe
         EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
         // The copy made for the favourite is no recent clip.
         EXPECT_TRUE(HandledAllPostedAndRuns(*program));
-        EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "<missing>");
+        EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "<missing>");
         ASSERT_TRUE(program->Exit(kStepTimeoutMs));
     }
+    // Nothing runs now, so emptying the clipboard is not captured by anyone.
     ASSERT_TRUE(ClearClipboard());
 
     auto program = StartReady();
@@ -57,6 +59,10 @@ TEST_F(ProjectsE2e, ASelectionStoredWithCtrlWinDigitIsPastedWithWinDigitAfterARe
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite text"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 

@@ -90,26 +90,4 @@ TEST_F(RecentClipsE2e, CtrlDigitBeyondTheListPastesNothing) {
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
-TEST_F(RecentClipsE2e, RecentClipsSurviveARestart) {
-    {
-        auto program = StartReady();
-        ASSERT_TRUE(program->Ready());
-        ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
-        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
-    }
-    // Nothing runs now, so emptying the clipboard is not captured by anyone.
-    ASSERT_TRUE(ClearClipboard());
-
-    auto program = StartReady();
-    ASSERT_TRUE(program->Ready());
-    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
-    TypingTarget editor;
-    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
-    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "kept across runs"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
-
-    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
-}
-
 }  // namespace

@@ -1,12 +1,47 @@
 #include "projects/Projects.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "base/CurrentProject.h"
+#include "framework/Prompts.h"
+#include "projects/ProjectDialogs.h"
+#include "res/resource.h"
 #include "support/ClipStoreFixture.h"
-#include "support/ProjectsFixture.h"
 
 namespace {
+
+// An empty project list and a window that holds the project hotkeys (released with it).
+class ProjectsTest : public ClipStoreTest {
+protected:
+    void SetUp() override {
+        ClipStoreTest::SetUp();
+        ProjectList.clear();
+        window = CreateWindowA("STATIC", "Quorvex test hotkeys", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(window);
+        ProjectList.clear();
+        ClipStoreTest::TearDown();
+    }
+    // ProjectList as "<letter>:<name>" entries, '*' after the current one.
+    static std::string Listed() {
+        std::string listed;
+        for (const PRJ_STR& project : ProjectList)
+            listed += std::string(listed.empty() ? "" : " ") + project.letter + ":" + project.name +
+                      (project.selected ? "*" : "");
+        return listed;
+    }
+    // Whether Ctrl+Win+letter is taken, tried from another registration.
+    static bool HotkeyHeld(char letter) {
+        if (!RegisterHotKey(nullptr, 0xB000, MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter))) return true;
+        UnregisterHotKey(nullptr, 0xB000);
+        return false;
+    }
+
+    HWND window = nullptr;
+};
 
 struct LoadCase {
     const char* what;
@@ -19,6 +54,7 @@ struct LoadCase {
 };
 
 }  // namespace
+
 
 TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     const std::string longName(40, 'n');
@@ -91,4 +127,190 @@ TEST_F(ProjectsTest, TheDefaultProjectIsCreatedOnlyWhereNoProjectExists) {
     CreateDefaultProject(window);
     EXPECT_EQ(Listed(), "C:Only");
     EXPECT_EQ(folder.Ini("A", "NAME"), "<missing>");
+}
+
+namespace {
+
+// Acts in the dialogs of this thread while their modal loops run: each step waits for the
+// visible window with its title, then acts on it (an action may open a nested dialog).
+class DialogScript {
+public:
+    using Step = std::pair<const char*, std::function<void(HWND)>>;
+    explicit DialogScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
+        s_script = this;
+        m_timer = SetTimer(nullptr, 0, 30, Tick);
+    }
+    ~DialogScript() {
+        KillTimer(nullptr, m_timer);
+        s_script = nullptr;
+    }
+    bool Done() const { return m_next == m_steps.size(); }
+
+private:
+    static BOOL CALLBACK Find(HWND window, LPARAM param) {
+        auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(param);
+        char title[128] = "";
+        GetWindowTextA(window, title, sizeof title);
+        if (lstrcmpA(title, search->first) == 0 && IsWindowVisible(window)) search->second = window;
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        DialogScript& self = *s_script;
+        if (self.Done()) return;
+        std::pair<const char*, HWND> search{self.m_steps[self.m_next].first, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&search));
+        if (!search.second) return;
+        // Moves on first: an action that opens a nested dialog returns only when it closes, and
+        // the nested loop's ticks run the steps meant for that dialog.
+        const Step& step = self.m_steps[self.m_next++];
+        step.second(search.second);
+    }
+
+    static inline DialogScript* s_script = nullptr;
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+    UINT_PTR m_timer;
+};
+
+const char kList[] = "List of Projects";
+const char kNew[] = "New Project";
+
+std::vector<std::string> Entries(HWND dialog) {
+    std::vector<std::string> entries;
+    HWND list = GetDlgItem(dialog, IDC_PROJECT_LIST);
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        char text[128] = "";
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        char letter = static_cast<char>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+        entries.push_back(std::string(1, letter) + "=" + text);
+    }
+    return entries;
+}
+
+void Highlight(HWND dialog, char letter) {
+    HWND list = GetDlgItem(dialog, IDC_PROJECT_LIST);
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i)
+        if (SendMessageA(list, LB_GETITEMDATA, i, 0) == letter) SendMessageA(list, LB_SETCURSEL, i, 0);
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+class ProjectDialogsTest : public ProjectsTest {
+protected:
+    void SetUp() override {
+        ProjectsTest::SetUp();
+        for (auto [letter, name] : {std::pair{'A', "Alpha"}, {'B', "Beta"}, {'D', "Delta"}})
+            folder.SetIni(std::string(1, letter).c_str(), "NAME", name);
+        folder.SetIni("CURRENT_PRJ", "PRJ", "B");
+        AfxSetPromptResponder([this](const Prompt& prompt) {
+            prompts.push_back(prompt);
+            return answer;
+        });
+    }
+    void TearDown() override {
+        AfxSetPromptResponder(nullptr);
+        ProjectsTest::TearDown();
+    }
+    INT_PTR Run(std::vector<DialogScript::Step> steps) {
+        DialogScript script(std::move(steps));
+        CProject dialog(window);
+        INT_PTR result = dialog.DoModal();
+        EXPECT_TRUE(script.Done());
+        return result;
+    }
+
+    std::vector<Prompt> prompts;
+    int answer = IDOK;
+};
+
+}  // namespace
+
+TEST_F(ProjectDialogsTest, TheListShowsEveryProjectWithTheCurrentOneSelectedAndSelectMakesAnotherCurrent) {
+    std::vector<std::string> shown;
+    LRESULT selected = -1;
+    INT_PTR result = Run({{kList, [&](HWND dialog) {
+                               shown = Entries(dialog);
+                               selected = SendDlgItemMessageA(dialog, IDC_PROJECT_LIST, LB_GETCURSEL, 0, 0);
+                               Highlight(dialog, 'D');
+                               Click(dialog, IDOK);
+                           }}});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(shown, (std::vector<std::string>{"A=  Ctl-Win-A\t<Alpha>", "B=  Ctl-Win-B\t<Beta>", "D=  Ctl-Win-D\t<Delta>"}));
+    EXPECT_EQ(selected, 1);
+    EXPECT_EQ(CurrentPrj, 'D');
+    EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "D");
+
+    // Close after highlighting another entry changes nothing.
+    EXPECT_EQ(Run({{kList, [](HWND dialog) {
+                       Highlight(dialog, 'A');
+                       Click(dialog, IDCANCEL);
+                   }}}),
+              IDCANCEL);
+    EXPECT_EQ(CurrentPrj, 'D');
+}
+
+TEST_F(ProjectDialogsTest, NewTakesTheNextFreeLetterAndListsItWithoutMakingItCurrent) {
+    std::string hotkeyShown;
+    std::vector<std::string> shown;
+    Run({{kList, [](HWND dialog) { Click(dialog, IDC_PROJECT_NEW); }},
+         {kNew,
+          [&](HWND dialog) {
+              char text[64] = "";
+              GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, text, sizeof text);
+              hotkeyShown = text;
+              SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, "Work");
+              Click(dialog, IDOK);
+          }},
+         {kList, [&](HWND dialog) {
+              shown = Entries(dialog);
+              Click(dialog, IDCANCEL);
+          }}});
+    EXPECT_EQ(hotkeyShown, "Ctl - Win - C");
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[2], "C=  Ctl-Win-C\t<Work>");
+    EXPECT_EQ(folder.Ini("C", "NAME"), "Work");
+    EXPECT_TRUE(HotkeyHeld('C'));
+    EXPECT_EQ(CurrentPrj, 'B');
+
+    // With every letter taken, New refuses at once.
+    for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
+    LoadProjects(window);
+    CNewPrj refused;
+    EXPECT_EQ(refused.DoModal(), 0);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].text, "Can not create another project!");
+    EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONEXCLAMATION});
+}
+
+TEST_F(ProjectDialogsTest, DeleteAsksFirstNeverDeletesAAndMakesACurrent) {
+    struct Case {
+        char letter;
+        int answer;
+        const char* asked;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {'A', IDOK, "Can't remove default project 'A'!", false},
+        {'D', IDCANCEL, "Are you sure to delete project D <Delta>?", false},
+        {'D', IDOK, "Are you sure to delete project D <Delta>?", true},
+    };
+    for (const Case& c : cases) {
+        prompts.clear();
+        answer = c.answer;
+        std::vector<std::string> shown;
+        Run({{kList, [&](HWND dialog) {
+                 Highlight(dialog, c.letter);
+                 Click(dialog, IDC_PROJECT_DELETE);
+                 shown = Entries(dialog);
+                 Click(dialog, IDCANCEL);
+             }}});
+        ASSERT_EQ(prompts.size(), 1u) << c.letter;
+        EXPECT_EQ(prompts[0].text, c.asked);
+        EXPECT_EQ(prompts[0].type, c.letter == 'A' ? UINT{MB_OK | MB_ICONHAND} : UINT{MB_OKCANCEL | MB_ICONEXCLAMATION});
+        EXPECT_EQ(shown.size(), c.deleted ? 2u : 3u) << c.letter;
+        EXPECT_EQ(folder.Ini("D", "NAME"), c.deleted ? "<missing>" : "Delta") << c.letter;
+        EXPECT_EQ(HotkeyHeld('D'), !c.deleted) << c.letter;
+        EXPECT_EQ(CurrentPrj, c.deleted ? 'A' : 'B') << c.letter;
+        EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), c.deleted ? "A" : "B") << c.letter;
+    }
 }
