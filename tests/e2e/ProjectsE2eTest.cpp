@@ -89,13 +89,17 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     ClickButton(list, IDCANCEL);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
 
-    // Its hotkey makes it current; its favourites are empty.
+    // Its hotkey makes it current. Its favourites are empty, and so is recent clip 2: neither
+    // hotkey pastes (a stray Ctrl+V would paste what the clipboard holds).
+    ASSERT_TRUE(CopyAndWaitForCapture("on the clipboard", 1));
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
     EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Error returned from PutFavClip()") == 1; }, kStepTimeoutMs));
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '2'}));
+    EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Try to get unavailable clipboard") == 1; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.LogCount("Error returned from PutFavClip()"), 1);
     EXPECT_TRUE(HandledAllPostedAndRuns(*program));
     EXPECT_EQ(editor.Text(), "");
 
