@@ -105,11 +105,6 @@ TEST_F(ProjectsTest, SelectingRemovingAndTheFreeLetter) {
     EXPECT_EQ(GetFreePrjLetter(), 'B');
     RemoveProject('D');
     EXPECT_EQ(GetCurrentPrjIndex(), -1);
-
-    for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
-    LoadProjects(window);
-    EXPECT_EQ(ProjectList.size(), 26u);
-    EXPECT_EQ(GetFreePrjLetter(), 0);
 }
 
 TEST_F(ProjectsTest, TheDefaultProjectIsCreatedOnlyWhereNoProjectExists) {
@@ -131,45 +126,26 @@ TEST_F(ProjectsTest, TheDefaultProjectIsCreatedOnlyWhereNoProjectExists) {
 
 namespace {
 
-// Acts in the dialogs of this thread while their modal loops run: each step waits for the
-// visible window with its title, then acts on it (an action may open a nested dialog).
-class DialogScript {
-public:
+// Acts in this thread's dialogs while their modal loops run: each step waits for the visible
+// dialog with its title, then acts on it. Steps move on before they act: an action that opens a
+// nested dialog returns only when that closes, and the nested loop's ticks run its steps.
+struct DialogScript {
     using Step = std::pair<const char*, std::function<void(HWND)>>;
-    explicit DialogScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
-        s_script = this;
-        m_timer = SetTimer(nullptr, 0, 30, Tick);
+    explicit DialogScript(std::vector<Step> steps) : steps(std::move(steps)) {
+        current = this;
+        timer = SetTimer(nullptr, 0, 30, Tick);
     }
-    ~DialogScript() {
-        KillTimer(nullptr, m_timer);
-        s_script = nullptr;
-    }
-    bool Done() const { return m_next == m_steps.size(); }
-
-private:
-    static BOOL CALLBACK Find(HWND window, LPARAM param) {
-        auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(param);
-        char title[128] = "";
-        GetWindowTextA(window, title, sizeof title);
-        if (lstrcmpA(title, search->first) == 0 && IsWindowVisible(window)) search->second = window;
-        return TRUE;
-    }
+    ~DialogScript() { KillTimer(nullptr, timer); }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        DialogScript& self = *s_script;
-        if (self.Done()) return;
-        std::pair<const char*, HWND> search{self.m_steps[self.m_next].first, nullptr};
-        EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&search));
-        if (!search.second) return;
-        // Moves on first: an action that opens a nested dialog returns only when it closes, and
-        // the nested loop's ticks run the steps meant for that dialog.
-        const Step& step = self.m_steps[self.m_next++];
-        step.second(search.second);
+        if (current->next == current->steps.size()) return;
+        HWND dialog = FindWindowA("#32770", current->steps[current->next].first);
+        if (dialog && IsWindowVisible(dialog)) current->steps[current->next++].second(dialog);
     }
 
-    static inline DialogScript* s_script = nullptr;
-    std::vector<Step> m_steps;
-    std::size_t m_next = 0;
-    UINT_PTR m_timer;
+    static inline DialogScript* current = nullptr;
+    std::vector<Step> steps;
+    std::size_t next = 0;
+    UINT_PTR timer;
 };
 
 const char kList[] = "List of Projects";
@@ -215,7 +191,7 @@ protected:
         DialogScript script(std::move(steps));
         CProject dialog(window);
         INT_PTR result = dialog.DoModal();
-        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(script.next, script.steps.size());
         return result;
     }
 
