@@ -4,7 +4,9 @@
 
 #include "base/CurrentProject.h"
 #include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "framework/Prompts.h"
+#include "projects/ProjectTransfer.h"
 #include "projects/Projects.h"
 #include "res/resource.h"
 
@@ -19,6 +21,8 @@ const MessageTable<CProject>& CProject::Messages() {
         OnCommand(IDOK, &CProject::OnBnClickedSelect),
         OnCommand(IDC_PROJECT_NEW, &CProject::OnBnClickedNew),
         OnCommand(IDC_PROJECT_DELETE, &CProject::OnBnClickedDelete),
+        OnCommand(IDC_PROJECT_EXPORT, &CProject::OnBnClickedExport),
+        OnCommand(IDC_PROJECT_IMPORT, &CProject::OnBnClickedImport),
     };
     return table;
 }
@@ -92,6 +96,20 @@ void CProject::OnBnClickedDelete(UINT) {
     else
         SelectProject(ProjectList.front().letter);
     RedrawProjectList();
+}
+
+void CProject::OnBnClickedExport(UINT) {
+    const char letter = SelectedLetter();
+    for (const PRJ_STR& project : ProjectList)
+        if (letter && project.letter == letter) ExportProject(project);
+}
+
+void CProject::OnBnClickedImport(UINT) {
+    char exportFolder[MAX_PATH];
+    if (!ProgramPath(exportFolder, "EXPORT\\")) return;
+    const std::string chosen = AfxGetOpenFileName(m_hWnd, "Import Project", "Project Export (*.INI)", "*.INI",
+                                                  "Export.ini", exportFolder);
+    if (!chosen.empty() && ImportProject(chosen)) RedrawProjectList();
 }
 
 CNewPrj::CNewPrj() : CDialog(IDD_NEW_PROJECT) {}

@@ -23,6 +23,8 @@ private:
     void OnBnClickedSelect(UINT);
     void OnBnClickedNew(UINT);
     void OnBnClickedDelete(UINT);
+    void OnBnClickedExport(UINT);
+    void OnBnClickedImport(UINT);
     // The letter of the highlighted entry, or 0.
     char SelectedLetter() const;
 

@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/Hotkeys.h"
+#include "projects/IniFile.h"
 
 std::vector<PRJ_STR> ProjectList;
 
@@ -13,39 +14,16 @@ namespace {
 
 const char kNoProject[] = "-";  // a NAME of "-", or none, means the letter has no project
 
-std::wstring Wide(const char* text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
+std::string SectionOf(char letter) { return std::string(1, letter); }
 
-std::string Narrow(const wchar_t* text) {
-    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(length > 0 ? length : 1, '\0');
-    if (length > 0) WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-    narrow.resize(narrow.size() - 1);
-    return narrow;
-}
-
-std::wstring SectionOf(char letter) { return std::wstring(1, static_cast<wchar_t>(letter)); }
-
-// One Save.ini value, read into the 260-character buffer the file's readers use.
-std::string ReadSaveIni(const wchar_t* section, const wchar_t* key, const wchar_t* fallback) {
+std::string ReadSaveIni(const char* section, const char* key, const char* fallback) {
     wchar_t path[MAX_PATH];
-    if (!ProgramPathW(path, "Save.ini")) return Narrow(fallback);
-    wchar_t value[260];
-    GetPrivateProfileStringW(section, key, fallback, value, 260, path);
-    return Narrow(value);
+    return ProgramPathW(path, "Save.ini") ? ReadIni(path, section, key, fallback) : fallback;
 }
 
-// A null value deletes the key, a null key the whole section.
-bool WriteSaveIni(const wchar_t* section, const wchar_t* key, const char* value) {
+bool WriteSaveIni(const char* section, const char* key, const char* value) {
     wchar_t path[MAX_PATH];
-    if (!ProgramPathW(path, "Save.ini")) return false;
-    std::wstring wide = value ? Wide(value) : std::wstring();
-    return WritePrivateProfileStringW(section, key, value ? wide.c_str() : nullptr, path) != FALSE;
+    return ProgramPathW(path, "Save.ini") && WriteIni(path, section, key, value);
 }
 
 int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + static_cast<unsigned char>(letter)); }
@@ -58,12 +36,12 @@ void LoadProjects(HWND hotkeyWindow) {
     char path[MAX_PATH];
     WriteLog(ProgramPath(path, "Save.ini") ? path : "Save.ini", 0);
 
-    std::string current = ReadSaveIni(L"CURRENT_PRJ", L"PRJ", L"A");
+    std::string current = ReadSaveIni("CURRENT_PRJ", "PRJ", "A");
     if (current.empty()) WriteLog("Error GetPrivateProfileString 'CURRENT_PRJ'", 0);
     const char wanted = current.empty() ? 0 : current[0];
 
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        std::string name = ReadSaveIni(SectionOf(letter).c_str(), L"NAME", Wide(kNoProject).c_str());
+        std::string name = ReadSaveIni(SectionOf(letter).c_str(), "NAME", kNoProject);
         if (name.empty()) WriteLog("Error GetPrivateProfileString 'NAME'", 0);
         if (name == kNoProject) continue;
 
@@ -86,7 +64,7 @@ void SelectProject(char letter) {
 
 void SaveCurrentPrj(char letter) {
     const char value[2] = {letter, '\0'};
-    if (!WriteSaveIni(L"CURRENT_PRJ", L"PRJ", value)) WriteLog("Error save INI!", 0);
+    if (!WriteSaveIni("CURRENT_PRJ", "PRJ", value)) WriteLog("Error save INI!", 0);
 }
 
 int GetCurrentPrjIndex() {
@@ -113,7 +91,7 @@ void RemoveProject(char letter) {
     }
 }
 
-bool WriteProjectName(char letter, const char* name) { return WriteSaveIni(SectionOf(letter).c_str(), L"NAME", name); }
+bool WriteProjectName(char letter, const char* name) { return WriteSaveIni(SectionOf(letter).c_str(), "NAME", name); }
 
 bool DeleteProjectSection(char letter) { return WriteSaveIni(SectionOf(letter).c_str(), nullptr, nullptr); }
 
