@@ -126,4 +126,71 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
+TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
+    m_install.SetIni("A", "NAME", "Work");
+    m_install.SetIni("A", "CLIP1", "0x1");
+    m_install.Write(FavoriteFile('A', 1), TextBlock("exported favourite"));
+    {
+        auto program = StartReady();
+        ASSERT_TRUE(program->Ready());
+        PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+        HWND list = WaitForWindow(*program, "List of Projects");
+        ASSERT_NE(list, nullptr);
+        PostMessageA(GetDlgItem(list, 1055), BM_CLICK, 0, 0);
+        HWND done = WaitForWindow(*program, "Quorvex");
+        ASSERT_NE(done, nullptr);
+        EXPECT_NE(FindChildWithText(done, "Export completed successfully!\nProject <Work> stored in EXPORT directory."),
+                  nullptr);
+        ClickButton(done, IDOK);
+        ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\Work\\CLIPB1.DAT"); }, kStepTimeoutMs));
+        // The shell shows the EXPORT folder in a window of its own; the test closes it again.
+        HWND folderWindow = nullptr;
+        EXPECT_TRUE(PumpUntil([&] { return (folderWindow = FindWindowA("ExplorerWClass", "EXPORT")) != nullptr; },
+                              kStepTimeoutMs));
+        if (folderWindow) PostMessageA(folderWindow, WM_CLOSE, 0, 0);
+        ClickButton(list, IDCANCEL);
+        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    }
+
+    Installation other;
+    ASSERT_TRUE(other.Ready());
+    other.SetIni("A", "NAME", "Home");
+    auto program = StartReady(other);
+    ASSERT_TRUE(program->Ready());
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    HWND list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    PostMessageA(GetDlgItem(list, 1056), BM_CLICK, 0, 0);
+    HWND open = WaitForWindow(*program, "Import Project");
+    ASSERT_NE(open, nullptr);
+    // The file name box of the open-file dialog is an edit inside its combo box.
+    HWND nameEdit = nullptr;
+    EnumChildWindows(
+        open,
+        [](HWND child, LPARAM found) -> BOOL {
+            if (WindowClass(child) != "Edit" || GetDlgCtrlID(child) != 0x47C) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&nameEdit));
+    ASSERT_NE(nameEdit, nullptr);
+    const std::string exported = m_install.File("EXPORT\\Work\\Export.ini");
+    SendMessageA(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+    ClickButton(open, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
+
+    EXPECT_EQ(other.Ini("B", "NAME"), "Work");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "exported favourite"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
 }  // namespace

@@ -1,12 +1,16 @@
 #include "projects/Projects.h"
 
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/CurrentProject.h"
+#include "clips/Favorites.h"
 #include "framework/Prompts.h"
 #include "projects/ProjectDialogs.h"
+#include "projects/ProjectTransfer.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -289,4 +293,163 @@ TEST_F(ProjectDialogsTest, DeleteAsksFirstNeverDeletesAAndMakesACurrent) {
         EXPECT_EQ(CurrentPrj, c.deleted ? 'A' : 'B') << c.letter;
         EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), c.deleted ? "A" : "B") << c.letter;
     }
+}
+
+TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTheExportFolder) {
+    folder.SetIni("D", "CLIP1", "0x1");
+    folder.SetIni("D", "CAPTION1", "");
+    folder.SetIni("D", "CLIP3", "0xC0A1");
+    folder.SetIni("D", "CAPTION3", "rich caption");
+    folder.Write("FAVORITE\\DCLIPB1.DAT", std::string("one\0", 4));
+    folder.Write("FAVORITE\\DCLIPB3.DAT", "{\\rtf1 three}");
+    for (int run = 1; run <= 2; ++run) {
+        prompts.clear();
+        Run({{kList, [](HWND dialog) {
+                 Highlight(dialog, 'D');
+                 Click(dialog, IDC_PROJECT_EXPORT);
+                 Click(dialog, IDCANCEL);
+             }}});
+        EXPECT_EQ(folder.Read("EXPORT\\Delta\\CLIPB1.DAT"), std::string("one\0", 4));
+        EXPECT_EQ(folder.Read("EXPORT\\Delta\\CLIPB3.DAT"), "{\\rtf1 three}");
+        EXPECT_FALSE(folder.Exists("EXPORT\\Delta\\CLIPB2.DAT"));
+        EXPECT_EQ(folder.LogCount("Error copy to file - "), 8 * run);
+        EXPECT_EQ(folder.LogCount("Error create directory - "), run - 1);
+        ASSERT_EQ(prompts.size(), 2u);
+        EXPECT_EQ(prompts[0].text, "Export completed successfully!\nProject <Delta> stored in EXPORT directory.");
+        EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONINFORMATION});
+        EXPECT_EQ(prompts[1].kind, Prompt::Kind::ShellOpen);
+        EXPECT_EQ(prompts[1].text, folder.File("EXPORT\\"));
+        EXPECT_EQ(prompts[1].caption, "explore");
+    }
+    const std::string ini = folder.File("EXPORT\\Delta\\Export.ini");
+    auto exported = [&](const char* key) {
+        char value[64];
+        GetPrivateProfileStringA("EXP", key, "<missing>", value, sizeof value, ini.c_str());
+        return std::string(value);
+    };
+    EXPECT_EQ(exported("NAME"), "Delta");
+    EXPECT_EQ(exported("CLIP1"), "0x1");
+    EXPECT_EQ(exported("CAPTION1"), "");
+    EXPECT_EQ(exported("CLIP3"), "0xC0A1");
+    EXPECT_EQ(exported("CAPTION3"), "rich caption");
+    EXPECT_EQ(exported("CLIP2"), "<missing>");
+}
+
+TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
+    for (const char* name : {"", ".", "..", "..\\..\\Windows", "a\\b", "a/b", "C:x", "what?", "star*", "<x>", "pipe|",
+                             "quote\"", "tab\there", "dot.", "space ", "CON", "con.txt", "PRN", "AUX", "NUL",
+                             "COM1", "com9.log", "LPT1", "LPT9"})
+        EXPECT_FALSE(IsPlainFolderName(name)) << name;
+    for (const char* name : {"Work", "COM10", "CONSOLE", "a.b", ".hidden"})
+        EXPECT_TRUE(IsPlainFolderName(name)) << name;
+
+    std::vector<Prompt> prompts;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        prompts.push_back(prompt);
+        return IDOK;
+    });
+    PRJ_STR hostile;
+    hostile.letter = 'B';
+    std::strcpy(hostile.name, "..\\..\\Windows");
+    folder.SetIni("B", "NAME", hostile.name);
+    folder.SetIni("B", "CLIP1", "0x1");
+    ExportProject(hostile);
+    AfxSetPromptResponder(nullptr);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].text, "Error export project INI file!");
+    EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONHAND});
+    EXPECT_TRUE(Logged("Error write to Export.ini"));
+    EXPECT_TRUE(RemoveDirectoryA(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
+    EXPECT_FALSE(folder.Exists("..\\Windows"));
+}
+
+namespace {
+
+// An export folder as another installation left it.
+void WriteExport(const ProgramFiles& folder, const std::string& name,
+                 const std::vector<std::pair<const char*, std::string>>& keys) {
+    CreateDirectoryA(folder.File("EXPORT\\" + name).c_str(), nullptr);
+    const std::string ini = folder.File("EXPORT\\" + name + "\\Export.ini");
+    for (const auto& [key, value] : keys) WritePrivateProfileStringA("EXP", key, value.c_str(), ini.c_str());
+    for (int slot = 1; slot <= 10; ++slot)
+        folder.Write("EXPORT\\" + name + "\\CLIPB" + std::to_string(slot) + ".DAT", "bytes " + std::to_string(slot));
+}
+
+}  // namespace
+
+TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourites) {
+    WriteExport(folder, "Work", {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}});
+    folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted project C");
+    std::string offeredFolder;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        offeredFolder = prompt.text;
+        *prompt.chosenFile = folder.File("EXPORT\\Work\\Export.ini");
+        return IDOK;
+    });
+    std::vector<std::string> shown;
+    Run({{kList, [&](HWND dialog) {
+             Click(dialog, IDC_PROJECT_IMPORT);
+             Click(dialog, IDC_PROJECT_IMPORT);
+             shown = Entries(dialog);
+             Click(dialog, IDCANCEL);
+         }}});
+    EXPECT_EQ(offeredFolder, folder.File("EXPORT\\"));
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[2], "C=  Ctl-Win-C\t<Work>");
+    EXPECT_EQ(shown[4], "E=  Ctl-Win-E\t<Work>");
+    EXPECT_TRUE(HotkeyHeld('E'));
+    EXPECT_EQ(CurrentPrj, 'B');
+    char rich[16];
+    std::snprintf(rich, sizeof rich, "0x%X", RichTextId());
+    for (const char* section : {"C", "E"}) {
+        EXPECT_EQ(folder.Ini(section, "CLIP1"), "0x1");
+        EXPECT_EQ(folder.Ini(section, "CLIP3"), rich);
+        EXPECT_EQ(folder.Ini(section, "CAPTION3"), "rich");
+        EXPECT_EQ(folder.Ini(section, "CLIP2"), "<missing>");
+        EXPECT_EQ(folder.Read(std::string("FAVORITE\\") + section + "CLIPB3.DAT"), "bytes 3");
+    }
+    // The stale file of slot 2 is no favourite: the menu shows nothing and nothing is put.
+    CurrentPrj = 'C';
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
+    LoadFavorite(menu);
+    EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 1), "Win-2 <EMPTY>");
+    EXPECT_EQ(PutFavClip(0x202), 1);
+    EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST), "Win-1 'bytes 1' ...");
+}
+
+TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
+    LoadProjects(window);
+    const std::string longName(40, 'n');
+    const std::string longCaption(40, 'c');
+    WriteExport(folder, "dash", {{"NAME", "-"}, {"CLIP1", "0x1"}});
+    WriteExport(folder, "unnamed", {{"CLIP1", "0x1"}});
+    WriteExport(folder, "hostile", {{"NAME", longName}, {"CLIP1", "zz"}, {"CLIP2", "0x5"}, {"CLIP3", "0x1z"},
+                                    {"CLIP4", "0x8"}, {"CAPTION4", longCaption}, {"CLIP5", "0x0"}});
+    EXPECT_FALSE(ImportProject(folder.File("EXPORT\\dash\\Export.ini")));
+    EXPECT_FALSE(ImportProject(folder.File("EXPORT\\unnamed\\Export.ini")));
+    EXPECT_EQ(folder.LogCount("Error read Export.ini"), 2);
+    EXPECT_EQ(folder.Ini("A", "CLIP1"), "<missing>");
+
+    EXPECT_TRUE(ImportProject(folder.File("EXPORT\\hostile\\Export.ini")));
+    EXPECT_EQ(folder.Ini("A", "NAME"), std::string(25, 'n'));
+    for (const char* key : {"CLIP1", "CLIP2", "CLIP3", "CLIP5", "CAPTION1"})
+        EXPECT_EQ(folder.Ini("A", key), "<missing>") << key;
+    EXPECT_FALSE(folder.Exists("FAVORITE\\ACLIPB1.DAT"));
+    EXPECT_EQ(folder.Ini("A", "CLIP4"), "0x8");
+    EXPECT_EQ(folder.Ini("A", "CAPTION4"), std::string(20, 'c'));
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB4.DAT"), "bytes 4");
+
+    // With every letter taken there is no room for another.
+    for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
+    LoadProjects(window);
+    std::vector<Prompt> prompts;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        prompts.push_back(prompt);
+        return IDOK;
+    });
+    EXPECT_FALSE(ImportProject(folder.File("EXPORT\\hostile\\Export.ini")));
+    AfxSetPromptResponder(nullptr);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].text, "Can not create another project!");
 }
