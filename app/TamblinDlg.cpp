@@ -1,8 +1,8 @@
 #include "TamblinDlg.h"
 
-#include "app/AboutDlg.h"
 #include <cstdio>
 
+#include "app/AboutDlg.h"
 #include "base/Log.h"
 #include "clips/Clipboard.h"
 #include "clips/Favorites.h"
