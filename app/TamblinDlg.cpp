@@ -1,13 +1,18 @@
 #include "TamblinDlg.h"
 
+#include <cstdio>
+
 #include "app/AboutDlg.h"
 #include "append/AppendFile.h"
 #include "base/Log.h"
 #include "clips/Clipboard.h"
+#include "clips/Favorites.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyEmulation.h"
 #include "projects/Settings.h"
+#include "projects/ProjectDialogs.h"
+#include "projects/Projects.h"
 #include "res/resource.h"
 
 const char kMainWindowTitle[] = "Clipboard Quorvex";
@@ -37,6 +42,8 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnCommand(ID_APPEND_DELETE, &CTamblinDlg::OnAppendDelete),
         OnCommand(ID_APPEND_MODE, &CTamblinDlg::OnAppendMode),
         OnCommand(ID_RUN_AT_STARTUP, &CTamblinDlg::OnRunAtStartup),
+        OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CTamblinDlg::OnPasteFavorite),
+        OnCommand(ID_PROJECTS, &CTamblinDlg::OnProjects),
     };
     return table;
 }
@@ -66,7 +73,10 @@ BOOL CTamblinDlg::OnInitDialog() {
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
+    LoadProjects(m_hWnd);
+    RedrawMenuProject();
     UpdateMenuState();
+    LoadFavorite(TrayMenu());
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
     return FALSE;  // no control to give the focus to
@@ -174,7 +184,23 @@ MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
 
 MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     UINT id = static_cast<UINT>(wParam);
-    if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
+    if (InHotkeyGroup(id, HOTKEY_SAVE_FAV)) {
+        WriteLogFormat(0, "Called hotkey SaveFav-%d", static_cast<int>(id - HOTKEY_SAVE_FAV));
+        if (ProjectList.empty()) {
+            CreateDefaultProject(m_hWnd);
+            RedrawMenuProject();
+            LoadFavorite(TrayMenu());
+        }
+        const DWORD sequence = GetClipboardSequenceNumber();
+        EmulCTRL_C();
+        if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+    } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
+        WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
+        if (PutFavClip(id) == 0)
+            EmulCTRL_V1();
+        else
+            WriteLog("Error returned from PutFavClip()", 0);
+    } else if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
         WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
         if (PutRecentClip(id) == 0) EmulCTRL_V1();
     } else if (id == HOTKEY_WIN_INS) {
@@ -186,6 +212,12 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     } else if (id == HOTKEY_WIN_DEL) {
         WriteLog("Called hotkey select Win-Del", 0);
         DeleteAppendFile();
+    } else if (id >= HOTKEY_PROJECT + 'A' && id <= HOTKEY_PROJECT + 'Z') {
+        const char letter = static_cast<char>(id - HOTKEY_PROJECT);
+        SelectProject(letter);
+        LoadFavorite(TrayMenu());
+        RedrawMenuProject();
+        WriteLogFormat(0, "Called hotkey select Project Ctl-Win-%c", letter);
     }
     return 0;
 }
@@ -234,4 +266,26 @@ void CTamblinDlg::OnRunAtStartup(UINT) {
         RegisterAppStartup(&m_bRunAtStartup, 1, AppendMode);
     }
     UpdateMenuState();
+}
+
+void CTamblinDlg::OnPasteFavorite(UINT command) {
+    int slot = static_cast<int>(command - ID_FAVORITE_FIRST + 1);
+    WriteLogFormat(0, "Menu HOT_PASTE_FAV%d", slot);
+    if (PutFavClip(HOTKEY_PASTE_FAV + slot) != 0) WriteLog("Error returned from PutFavClip()", 0);
+}
+
+void CTamblinDlg::OnProjects(UINT) {
+    CProject projects(m_hWnd);
+    projects.DoModal(m_hWnd);
+    LoadFavorite(TrayMenu());
+    RedrawMenuProject();
+}
+
+void CTamblinDlg::RedrawMenuProject() {
+    const int current = GetCurrentPrjIndex();
+    if (current < 0) return;
+    const PRJ_STR& project = ProjectList[current];
+    char text[64];
+    std::snprintf(text, sizeof text, "Ctl-Win-%c <%s>", project.letter, project.name);
+    TrayMenu().ModifyMenu(ID_CURRENT_PROJECT, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_CURRENT_PROJECT, text);
 }

@@ -24,6 +24,8 @@ public:
     CMenu& TrayMenu() { return m_TrayIcon.TrayMenu(); }
     // Shows the start-with-Windows and append-mode settings on their tray menu items.
     void UpdateMenuState();
+    // Shows the current project on its tray item; no project current leaves the item as it is.
+    void RedrawMenuProject();
 
     static const MessageTable<CTamblinDlg>& Messages();
 
@@ -61,4 +63,6 @@ private:
 
     bool m_bCapturing = false;
     bool m_bChangedWhileCapturing = false;
+    void OnPasteFavorite(UINT command);
+    void OnProjects(UINT);
 };

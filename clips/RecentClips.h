@@ -34,5 +34,8 @@ void LoadRecentClips();
 // Sets the ten Recents items to their clips' captions.
 void RedrawMenuRecent(CMenu& menu);
 
+// The clipboard's plain-text part of a rich-text clip, cleaned for its caption; empty when there
+// is none.
+
 // Empties the list and resets its Save.ini entries; the data files stay on disk.
 void ClearRecentClips(CMenu& menu);

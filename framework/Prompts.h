@@ -8,9 +8,10 @@
 struct Prompt {
     enum class Kind { MessageBox, ShellOpen, OpenFile };
     Kind kind;
-    std::string text;     // message, or the document to open
-    std::string caption;  // message box caption
+    std::string text;     // message, the document to open, or the open-file dialog's first folder
+    std::string caption;  // message box caption, shell verb, or open-file dialog title
     UINT type = 0;        // message box buttons and icon
+    std::string* chosenFile = nullptr;  // open-file dialog: where a responder puts the file it chose
 };
 
 // Component tests install a responder that records each prompt and gives its answer;
@@ -21,5 +22,11 @@ void AfxSetPromptResponder(PromptResponder responder);
 // Message box captioned with the application name; the exclamation icon when none is named.
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 
-// Opens a document, folder or address with its associated program.
-void AfxShellOpen(const char* target);
+// Opens a document, folder or address with its associated program, or with another shell verb
+// such as "explore".
+void AfxShellOpen(const char* target, const char* verb = "open");
+
+// The open-file dialog: one filter, a file name filled in, a first folder and a title; the file
+// must exist. Returns the chosen path, or an empty text when the person cancels.
+std::string AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
+                               const char* fileName, const char* initialFolder);

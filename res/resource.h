@@ -24,6 +24,13 @@
 #define IDC_NEW_PROJECT_NAME 1004
 #define IDC_NEW_PROJECT_HOTKEY 1055
 
+// Project list dialog controls
+#define IDC_PROJECT_LIST 1053
+#define IDC_PROJECT_NEW 1054
+#define IDC_PROJECT_DELETE 4
+#define IDC_PROJECT_EXPORT 1055
+#define IDC_PROJECT_IMPORT 1056
+
 // System-menu command of the about box
 #define IDM_ABOUTBOX 0x0010
 

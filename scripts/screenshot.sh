@@ -1,6 +1,6 @@
 #!/bin/bash
 # Renders the notification-area icon of Quorvex.exe and its open popup menu, in Wine's virtual
-# desktop, to a PNG a person can look at.
+# desktop, to a PNG a person can look at; then the "List of Projects" dialog with two projects.
 #
 #   scripts/screenshot.sh [out.png]      default: $QUORVEX_BUILD/screenshots/tray-menu.png
 #
@@ -8,6 +8,8 @@
 # its wineprefix/ the Wine that shows it. Beside out.png the script also writes
 # <out>-before.png, the desktop just before the right click: the open menu covers the icon
 # (Wine keeps a menu that would leave the screen inside it), so that picture shows the icon.
+# <out>-projects.png shows "List of Projects", opened from the menu, with the two projects the
+# copy starts with (A "Default" and B "Work").
 #
 # Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
 # for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
@@ -56,6 +58,8 @@ done
 work=$(mktemp -d /tmp/quorvex-shot.XXXXXX)
 cp -r "$QUORVEX_BUILD/dist/." "$work/"
 exe_win="Z:${work//\//\\}\\Quorvex.exe"
+projects="${out%.png}-projects.png"
+printf '[A]\r\nNAME=Default\r\n[B]\r\nNAME=Work\r\n[CURRENT_PRJ]\r\nPRJ=A\r\n' >"$work/Save.ini"
 
 desktop_pid=
 program_pid=
@@ -181,5 +185,17 @@ say "wrote $out (menu) and $before (tray before the click)"
 xdotool mousemove --window "$desk" $((W / 2)) $((H / 3)) click 1
 menu_closed() { ! menu_appeared; }
 poll 10 menu_closed || say "the menu did not close"
+
+# --- open "Projects..." from the menu with the keyboard: About, the project label, Projects... -----
+shown_before=$(visible_children)
+xdotool mousemove --window "$desk" "$ix" "$iy" click 3
+poll 20 menu_appeared || die "no popup menu appeared for Projects..."
+xdotool key Down Down Down Return
+sleep 0.5
+poll 20 menu_appeared || die "\"List of Projects\" did not appear"
+stable_capture "$projects"
+say "wrote $projects"
+xdotool key Escape
+poll 10 menu_closed || say "the project list did not close"
 request_exit
 poll 20 gone "$program_pid" || say "Quorvex.exe did not end after -exit; stopping it"

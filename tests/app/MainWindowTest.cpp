@@ -9,6 +9,7 @@
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Settings.h"
+#include "projects/Projects.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 #include "support/ProgramSettings.h"
@@ -35,6 +36,7 @@ protected:
     void Stop() {
         if (dialog && dialog->m_hWnd) dialog->DestroyWindow();
         dialog.reset();
+        ProjectList.clear();
         PumpFor(50);
     }
     void Start() {
@@ -50,8 +52,10 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return RecentClip.size() != before || RecentClip.size() == 10; }, 3000));
     }
     std::string RecentItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_RECENT_FIRST + slot - 1); }
-    void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
+    std::string FavoriteItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_FAVORITE_FIRST + slot - 1); }
+    std::string ProjectItem() { return dialog->TrayMenu().GetMenuString(ID_CURRENT_PROJECT); }
     void HotKey(UINT id) { SendMessageA(dialog->m_hWnd, WM_HOTKEY, id, 0); }
+    void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
     bool Checked(UINT id) { return GetMenuState(dialog->TrayMenu().GetSafeHmenu(), id, MF_BYCOMMAND) & MF_CHECKED; }
 
     CleanProgramSettings cleanSettings;
@@ -225,9 +229,8 @@ TEST_F(MainWindowTest, TheMessageTableHandlesEachMessageOnceAndEveryMenuCommandO
             for (UINT id = entry.first; id <= entry.last; ++id) EXPECT_TRUE(commands.insert(id).second) << id;
         }
     }
-    // Grayed labels have no handler; the favourites and projects commands come with those features.
-    std::set<UINT> notHandled = {ID_CURRENT_PROJECT, ID_APPEND_PASTE, ID_PROJECTS};
-    for (UINT id = ID_FAVORITE_FIRST; id <= ID_FAVORITE_LAST; ++id) notHandled.insert(id);
+    // Grayed labels have no handler.
+    std::set<UINT> notHandled = {ID_CURRENT_PROJECT, ID_APPEND_PASTE};
 
     CMenu menu;
     ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
@@ -298,4 +301,62 @@ TEST_F(MainWindowTest, CopiesAreAppendedAndTheHotkeysAndMenuCommandsEmptyTheFile
     Command(ID_RECENT_CLEAR);
     EXPECT_TRUE(RecentClip.empty());
     EXPECT_EQ(RecentItem(1), "Ctl-1 <EMPTY>");
+}
+
+TEST_F(MainWindowTest, ProjectHotkeysSwitchTheFavouritesAndTheProjectItem) {
+    folder.SetIni("A", "NAME", "Alpha");
+    folder.SetIni("B", "NAME", "Beta");
+    folder.SetIni("CURRENT_PRJ", "PRJ", "B");
+    folder.SetIni("B", "CLIP1", "0x1");
+    folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
+    Start();
+    EXPECT_EQ(ProjectItem(), "Ctl-Win-B <Beta>");
+    EXPECT_EQ(FavoriteItem(1), "Win-1 'beta fav' ...");
+    EXPECT_TRUE(LoggedInOrder({"LoadFavorite started", "LoadRecentClips started"}));
+
+    Command(ID_FAVORITE_FIRST);
+    EXPECT_EQ(ClipboardText(), "beta fav");
+    PumpFor(100);
+    EXPECT_TRUE(RecentClip.empty()) << "the program's own put is no recent clip";
+
+    HotKey(0x541);
+    EXPECT_EQ(ProjectItem(), "Ctl-Win-A <Alpha>");
+    EXPECT_EQ(FavoriteItem(1), "Win-1 <EMPTY>");
+    EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
+    EXPECT_TRUE(LoggedInOrder({"LoadFavorite started", "Called hotkey select Project Ctl-Win-A"}));
+
+    // Empty slots, by menu and by hotkey: nothing is put or pasted, and the next copy counts.
+    Command(ID_FAVORITE_FIRST + 2);
+    HotKey(0x203);
+    Command(ID_RECENT_LAST);
+    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Clipboard favorite clip empty", "Error returned from PutFavClip()",
+                               "Called hotkey PasteFav-3", "Error returned from PutFavClip()", "Menu HOT_PASTE_R10",
+                               "RecentClip.size =0", "Error returned from PutRecentClip()"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    CopyText("still captured");
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'still captured ...'");
+}
+
+TEST_F(MainWindowTest, TheFirstStoredFavouriteCreatesTheDefaultProject) {
+    Start();
+    EXPECT_EQ(ProjectItem(), "Ctl - A [Roses] ");
+    // Pasting on an installation without projects creates nothing.
+    HotKey(0x201);
+    EXPECT_FALSE(folder.Exists("Save.ini"));
+    EXPECT_TRUE(ProjectList.empty());
+
+    CopyText("selected");
+    // The injected Ctrl+C reaches no selection here, so the clipboard is stored as it is.
+    HotKey(0x101);
+    EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
+    EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
+    EXPECT_EQ(folder.Ini("A", "CLIP1"), "0x1");
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("selected\0", 9));
+    EXPECT_EQ(ProjectItem(), "Ctl-Win-A <Default>");
+    EXPECT_EQ(FavoriteItem(1), "Win-1 'selected ...'");
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey SaveFav-1", "EmulCTRL_C started", "GetFavClip started"}));
+    // The clipboard did not change, so no notification was due: the next copy is captured.
+    EXPECT_EQ(g_bSkipClipChange, 0);
+    CopyText("next copy");
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'next copy ...'");
 }

@@ -1,7 +1,6 @@
 #include "clips/TypeIndex.h"
 
 #include "clips/Clipboard.h"
-#include "base/CurrentProject.h"
 #include "support/ClipStoreFixture.h"
 
 using TypeIndexTest = ClipStoreTest;
@@ -42,22 +41,4 @@ TEST_F(TypeIndexTest, CaptionsAreReadUpTo49Characters) {
     char caption[50];
     EXPECT_EQ(GetClipType(3, caption, true), 1u);
     EXPECT_EQ(std::string(caption), std::string(49, 'c'));
-}
-
-TEST_F(TypeIndexTest, FavouritesUseTheSectionOfTheCurrentProject) {
-    CurrentPrj = 'K';
-    SetClipType(1, CF_DIB, "", false);
-    EXPECT_EQ(folder.Ini("K", "CLIP1"), "0x8");
-
-    CurrentPrj = 'M';
-    EXPECT_EQ(GetClipType(1, nullptr, false), 0u);
-    folder.SetIni("M", "CLIP1", "0x1");
-    EXPECT_EQ(GetClipType(1, nullptr, false), 1u);
-
-    // Without a current project nothing is stored under a name that no project owns.
-    CurrentPrj = 0;
-    std::string before = folder.Read("Save.ini");
-    SetClipType(1, CF_TEXT, "", false);
-    EXPECT_EQ(folder.Read("Save.ini"), before);
-    EXPECT_EQ(GetClipType(1, nullptr, false), 0u);
 }

@@ -1,0 +1,105 @@
+#include "Favorites.h"
+
+#include <memory>
+#include <string>
+
+#include "base/CurrentProject.h"
+#include "base/Log.h"
+#include "clips/ClipRecord.h"
+#include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
+#include "clips/TypeIndex.h"
+#include "res/resource.h"
+
+namespace {
+
+const UINT kSaveHotkeyBase = 0x100;
+const UINT kPasteHotkeyBase = 0x200;
+const int kFavoriteSlots = 10;
+
+void SetFavoriteItem(CMenu& menu, int slot, const std::string& caption) {
+    UINT item = ID_FAVORITE_FIRST + slot - 1;
+    menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption.c_str());
+}
+
+}  // namespace
+
+int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
+    WriteLog("GetFavClip started", 0);
+    // Only a copy that really changed the clipboard sends a notification to swallow.
+    if (GetClipboardSequenceNumber() != sequenceBeforeCopy) g_bSkipClipChange = 1;
+    if (CurrentPrj == 0) {
+        WriteLog("No current project", 0);
+        return 1;
+    }
+    ClipboardClip read;
+    switch (ReadClipboardClip(read)) {
+    case ClipboardRead::Empty:
+        WriteLog("Clipboard is empty", 0);
+        return 1;
+    case ClipboardRead::NotOpened:
+        WriteLog("OpenClipboard error", 0);
+        return 1;
+    case ClipboardRead::TimedOut:
+        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
+        return 0;
+    case ClipboardRead::NotDelivered:
+        return 0;
+    case ClipboardRead::Done:
+        break;
+    }
+    WriteLogFormat(0, "GlobalSize = %d", static_cast<int>(read.blockSize));
+    if (read.blockSize >= kClipBufferSize) return 0;
+
+    char caption[kCaptionSize] = "";
+    if (read.format == g_nRichTextFormat && read.hasText) {
+        TakeCaption(caption, read.text.c_str(), read.text.size());
+        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
+    }
+    const int slot = static_cast<int>(id - kSaveHotkeyBase);
+    if (!WriteClipFile(FavoriteClipFileName(CurrentPrj, slot), read.bytes.data(), read.bytes.size(),
+                       "Couldn't create the file! (WRITE)"))
+        return 0;
+    SetClipType(slot, read.format, caption, false);
+    SetFavoriteItem(menu, slot,
+                    ClipMenuCaption("Win", slot, read.format, read.bytes.data(), read.bytes.size(), caption,
+                                    CaptionStyle::FavoriteSaved));
+    return 0;
+}
+
+int PutFavClip(UINT id) {
+    WriteLog("PutFavClip started", 0);
+    const int slot = static_cast<int>(id - kPasteHotkeyBase);
+    if (CurrentPrj == 0) {
+        WriteLog("Clipboard favorite clip empty", 0);
+        return 1;
+    }
+    auto bytes = std::make_unique<char[]>(kClipBufferSize);
+    long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::CreateIfMissing);
+    // A slot without an index entry has no type to put its bytes under: it is empty too.
+    UINT type = count > 0 ? GetClipType(slot, nullptr, false) : 0;
+    if (type == 0) {
+        WriteLog("Clipboard favorite clip empty", 0);
+        return 1;
+    }
+    if (!PutClipAndLog(type, bytes.get(), static_cast<std::size_t>(count))) return 1;
+    return 0;
+}
+
+void LoadFavorite(CMenu& menu) {
+    WriteLog("LoadFavorite started", 0);
+    auto bytes = std::make_unique<char[]>(kClipBufferSize);
+    for (int slot = 1; slot <= kFavoriteSlots; ++slot) {
+        char caption[kCaptionSize] = "";
+        UINT type = GetClipType(slot, caption, false);
+        long count = 0;
+        // Only a text favourite's caption needs its file; one that cannot be read shows as empty.
+        if (type == CF_TEXT) {
+            count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
+            if (count < 0) type = 0;
+        }
+        SetFavoriteItem(menu, slot,
+                        ClipMenuCaption("Win", slot, type, bytes.get(), count > 0 ? count : 0, caption,
+                                        CaptionStyle::FavoriteRebuilt));
+    }
+}

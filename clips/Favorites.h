@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+#include "framework/Menu.h"
+
+// Ten favourite slots per project: slot n of the current project is the data file
+// FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
+// Favorites item n of the tray menu. Nothing is stored while no project is current.
+
+// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C, whose effect is told
+// by the clipboard's sequence number from before the copy. 1 when the clipboard holds nothing to
+// store or no project is current, else 0.
+int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu);
+
+// Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or
+// the clipboard cannot be written; the clipboard then stays as it was.
+int PutFavClip(UINT id);
+
+// Sets the ten Favorites items to the current project's favourites.
+void LoadFavorite(CMenu& menu);

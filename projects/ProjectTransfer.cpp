@@ -1,0 +1,147 @@
+#include "ProjectTransfer.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
+#include "clips/Clipboard.h"
+#include "framework/Prompts.h"
+#include "projects/IniFile.h"
+
+namespace {
+
+const int kSlots = 10;
+const std::size_t kImportedNameLength = 25;  // what the New Project dialog accepts
+const std::size_t kImportedCaptionLength = 20;
+
+std::string Key(const char* prefix, int slot) { return prefix + std::to_string(slot); }
+
+void ReportIniFailure() {
+    WriteLog("Error write to Export.ini", 0);
+    AfxMessageBox("Error export project INI file!", MB_OK | MB_ICONHAND);
+}
+
+// A stored format as "0x<hex>" (or bare hex digits), nothing after it; false for anything else.
+bool ParseFormat(const std::string& text, unsigned long& format) {
+    std::size_t start = text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0 ? 2 : 0;
+    std::size_t digits = text.size() - start;
+    if (digits == 0 || digits > 8) return false;
+    for (std::size_t i = start; i < text.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+    format = std::stoul(text.substr(start), nullptr, 16);
+    return true;
+}
+
+// The format under which this run stores an imported favourite, or 0 for one it never stores.
+// Registered formats are rich text of the exporting run and become this run's rich-text id.
+UINT ImportedFormat(unsigned long format) {
+    if (format == CF_TEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
+    if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
+    return 0;
+}
+
+}  // namespace
+
+bool IsPlainFolderName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.back() == '.' || name.back() == ' ') return false;
+    for (unsigned char c : name)
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return false;
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (stem == device) return false;
+    return !(stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+             stem[3] >= '1' && stem[3] <= '9');
+}
+
+void ExportProject(const PRJ_STR& project) {
+    const std::string name = project.name;
+    const std::string folderName = "EXPORT\\" + name;
+    wchar_t folder[MAX_PATH], exportIni[MAX_PATH], saveIni[MAX_PATH];
+    if (!IsPlainFolderName(name) || !ProgramPathW(folder, folderName.c_str()) ||
+        !ProgramPathFormatW(exportIni, "%s\\Export.ini", folderName.c_str()) || !ProgramPathW(saveIni, "Save.ini")) {
+        ReportIniFailure();
+        return;
+    }
+    if (!CreateDirectoryW(folder, nullptr))
+        WriteLogFormat(0, "Error create directory - \n%s !", AnsiText(folder).c_str());
+
+    const std::string section(1, project.letter);
+    bool written = WriteIni(exportIni, "EXP", "NAME", ReadIni(saveIni, section.c_str(), "NAME", "").c_str());
+    for (int slot = 1; written && slot <= kSlots; ++slot) {
+        const std::string clip = ReadIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), "");
+        if (clip.empty()) continue;
+        const std::string caption = ReadIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), "");
+        written = WriteIni(exportIni, "EXP", Key("CLIP", slot).c_str(), clip.c_str()) &&
+                  WriteIni(exportIni, "EXP", Key("CAPTION", slot).c_str(), caption.c_str());
+    }
+    if (!written) {
+        ReportIniFailure();
+        return;
+    }
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        wchar_t source[MAX_PATH], target[MAX_PATH];
+        const bool paths = ProgramPathFormatW(source, "FAVORITE\\%cCLIPB%d.DAT", project.letter, slot) &&
+                           ProgramPathFormatW(target, "%s\\CLIPB%d.DAT", folderName.c_str(), slot);
+        if (!paths || !CopyFileW(source, target, FALSE))
+            WriteLogFormat(0, "Error copy to file - \n%s !", paths ? AnsiText(target).c_str() : folderName.c_str());
+    }
+    char message[128];
+    std::snprintf(message, sizeof message, "Export completed successfully!\nProject <%s> stored in EXPORT directory.",
+                  project.name);
+    AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
+    char exportFolder[MAX_PATH];
+    if (ProgramPath(exportFolder, "EXPORT\\")) AfxShellOpen(exportFolder, "explore");
+}
+
+bool ImportProject(const std::string& exportIniPath) {
+    const std::wstring exportIni = WideText(exportIniPath.c_str());
+    std::string name = ReadIni(exportIni.c_str(), "EXP", "NAME", "").substr(0, kImportedNameLength);
+    // A name of "-" would hide the project while its favourite keys stay behind.
+    if (name.empty() || name == "-") {
+        WriteLog("Error read Export.ini", 0);
+        return false;
+    }
+    const char letter = GetFreePrjLetter();
+    if (letter == 0 || letter > 'Z') {
+        AfxMessageBox("Can not create another project!", MB_OK);
+        return false;
+    }
+    wchar_t saveIni[MAX_PATH];
+    const std::string section(1, letter);
+    // Keys left in a section without a project must not become this project's favourites.
+    bool written = ProgramPathW(saveIni, "Save.ini") && WriteIni(saveIni, section.c_str(), nullptr, nullptr) &&
+                   WriteIni(saveIni, section.c_str(), "NAME", name.c_str());
+    bool imported[kSlots + 1] = {};
+    for (int slot = 1; written && slot <= kSlots; ++slot) {
+        unsigned long stored = 0;
+        if (!ParseFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""), stored)) continue;
+        const UINT format = ImportedFormat(stored);
+        if (format == 0) continue;
+        char clip[16];
+        std::snprintf(clip, sizeof clip, "0x%X", format);
+        const std::string caption =
+            ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), "").substr(0, kImportedCaptionLength);
+        written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
+                  WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
+        imported[slot] = true;
+    }
+    if (!written) {
+        ReportIniFailure();
+        return true;  // the name already written lists the project
+    }
+    const std::wstring folder = exportIni.substr(0, exportIni.find_last_of(L'\\'));
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        if (!imported[slot]) continue;
+        const std::wstring source = folder + L"\\CLIPB" + std::to_wstring(slot) + L".DAT";
+        wchar_t target[MAX_PATH];
+        if (!ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot) ||
+            !CopyFileW(source.c_str(), target, FALSE))
+            WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
+    }
+    return true;
+}

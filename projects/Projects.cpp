@@ -1,0 +1,108 @@
+#include "Projects.h"
+
+#include <string>
+
+#include "base/CurrentProject.h"
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
+#include "hotkeys/Hotkeys.h"
+#include "projects/IniFile.h"
+
+std::vector<PRJ_STR> ProjectList;
+
+namespace {
+
+const char kNoProject[] = "-";  // a NAME of "-", or none, means the letter has no project
+
+std::string SectionOf(char letter) { return std::string(1, letter); }
+
+std::string ReadSaveIni(const char* section, const char* key, const char* fallback) {
+    wchar_t path[MAX_PATH];
+    return ProgramPathW(path, "Save.ini") ? ReadIni(path, section, key, fallback) : fallback;
+}
+
+bool WriteSaveIni(const char* section, const char* key, const char* value) {
+    wchar_t path[MAX_PATH];
+    return ProgramPathW(path, "Save.ini") && WriteIni(path, section, key, value);
+}
+
+int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + static_cast<unsigned char>(letter)); }
+
+}  // namespace
+
+void LoadProjects(HWND hotkeyWindow) {
+    ProjectList.clear();
+    ProjectList.shrink_to_fit();
+    char path[MAX_PATH];
+    WriteLog(ProgramPath(path, "Save.ini") ? path : "Save.ini", 0);
+
+    std::string current = ReadSaveIni("CURRENT_PRJ", "PRJ", "A");
+    if (current.empty()) WriteLog("Error GetPrivateProfileString 'CURRENT_PRJ'", 0);
+    const char wanted = current.empty() ? 0 : current[0];
+
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        std::string name = ReadSaveIni(SectionOf(letter).c_str(), "NAME", kNoProject);
+        if (name.empty()) WriteLog("Error GetPrivateProfileString 'NAME'", 0);
+        if (name == kNoProject) continue;
+
+        PRJ_STR project;
+        project.letter = letter;
+        name.copy(project.name, kProjectNameLength);
+        project.selected = letter == wanted ? 1 : 0;
+        if (project.selected) CurrentPrj = letter;
+        if (!RegisterHotKey(hotkeyWindow, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)))
+            WriteLogFormat(0, "Can't register Ctl-Win-%c !", letter);
+        ProjectList.push_back(project);
+    }
+}
+
+void SelectProject(char letter) {
+    CurrentPrj = letter;
+    for (PRJ_STR& project : ProjectList) project.selected = project.letter == letter ? 1 : 0;
+    SaveCurrentPrj(letter);
+}
+
+void SaveCurrentPrj(char letter) {
+    const char value[2] = {letter, '\0'};
+    if (!WriteSaveIni("CURRENT_PRJ", "PRJ", value)) WriteLog("Error save INI!", 0);
+}
+
+int GetCurrentPrjIndex() {
+    for (std::size_t i = 0; i < ProjectList.size(); ++i)
+        if (ProjectList[i].selected == 1) return static_cast<int>(i);
+    return -1;
+}
+
+char GetFreePrjLetter() {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        bool taken = false;
+        for (const PRJ_STR& project : ProjectList) taken = taken || project.letter == letter;
+        if (!taken) return letter;
+    }
+    return 0;
+}
+
+void RemoveProject(char letter) {
+    for (auto it = ProjectList.begin(); it != ProjectList.end(); ++it) {
+        if (it->letter == letter) {
+            ProjectList.erase(it);
+            return;
+        }
+    }
+}
+
+bool WriteProjectName(char letter, const char* name) { return WriteSaveIni(SectionOf(letter).c_str(), "NAME", name); }
+
+bool DeleteProjectSection(char letter) { return WriteSaveIni(SectionOf(letter).c_str(), nullptr, nullptr); }
+
+void UnregisterProjectHotKey(HWND hotkeyWindow, char letter) {
+    if (!UnregisterHotKey(hotkeyWindow, ProjectHotkeyId(letter)))
+        WriteLogFormat(0, "Can't Unregister key for project - '%c' !", letter);
+}
+
+void CreateDefaultProject(HWND hotkeyWindow) {
+    if (!ProjectList.empty()) return;
+    if (!WriteProjectName('A', "Default")) WriteLog("Error save INI!", 0);
+    SaveCurrentPrj('A');
+    LoadProjects(hotkeyWindow);
+}

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+// A project is a lettered set of ten favourites. Its letter names its Save.ini section, its
+// favourite files and its hotkey Ctrl+Win+letter; Save.ini is the only place projects are kept.
+constexpr std::size_t kProjectNameLength = 26;  // a longer NAME (a hand edit) is cut to this
+
+struct PRJ_STR {
+    char letter = 0;
+    char name[kProjectNameLength + 1] = "";
+    int selected = 0;  // 1 for the current project
+};
+
+// The projects of Save.ini in letter order; rebuilt by LoadProjects.
+extern std::vector<PRJ_STR> ProjectList;
+
+// Rebuilds ProjectList from Save.ini, makes the project that CURRENT_PRJ names current and
+// registers each project's hotkey on `hotkeyWindow`. When CURRENT_PRJ names no loaded project,
+// nothing is selected and CurrentPrj keeps its value.
+void LoadProjects(HWND hotkeyWindow);
+
+// Makes the letter current in memory and in Save.ini.
+void SelectProject(char letter);
+void SaveCurrentPrj(char letter);
+
+// Position of the current project in ProjectList, or -1.
+int GetCurrentPrjIndex();
+
+// The first letter that no project has; 0 when all 26 are taken.
+char GetFreePrjLetter();
+
+// Drops the letter's record from ProjectList; the rest keep their order.
+void RemoveProject(char letter);
+
+// Save.ini writes of a project's NAME and of its whole section; false when the write failed.
+bool WriteProjectName(char letter, const char* name);
+bool DeleteProjectSection(char letter);
+
+// Releases the letter's Ctrl+Win+letter hotkey (logged when that fails).
+void UnregisterProjectHotKey(HWND hotkeyWindow, char letter);
+
+// An installation without any project gets project A, "Default", made current, so that the first
+// stored favourite has a project to live in. Does nothing while any project exists.
+void CreateDefaultProject(HWND hotkeyWindow);

@@ -1,0 +1,145 @@
+#include "clips/Favorites.h"
+
+#include <cstdio>
+
+#include "base/CurrentProject.h"
+#include "clips/Clipboard.h"
+#include "clips/TypeIndex.h"
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "support/ClipStoreFixture.h"
+
+namespace {
+
+// Favourites of project B, shown in a loaded copy of the tray menu.
+class FavoritesTest : public ClipStoreTest {
+protected:
+    void SetUp() override {
+        ClipStoreTest::SetUp();
+        CurrentPrj = 'B';
+        ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
+    }
+    std::string Item(int slot) const { return menu.GetMenuString(ID_FAVORITE_FIRST + slot - 1); }
+    // Stores the clipboard as the copy of the save hotkey would have left it.
+    int Save(int slot) { return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu); }
+
+    CMenu menu;
+};
+
+struct CaptionCase {
+    const char* what;
+    std::vector<std::pair<UINT, std::string>> clipboard;
+    const char* saved;
+    const char* rebuilt;
+    const char* caption;  // CAPTION<n> in Save.ini
+};
+
+}  // namespace
+
+TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
+    const UINT rich = RichTextId();
+    const CaptionCase cases[] = {
+        {"text", {{CF_TEXT, std::string("Hello\0", 6)}}, "Win-3 'Hello ...'", "Win-3 'Hello' ...", ""},
+        {"rich text", {{rich, "{\\rtf1 x}"}, {CF_TEXT, std::string("\tplain part\0", 12)}}, "Win-3 'plain part'",
+         "Win-3 'plain part'", "plain part"},
+        {"rich text without plain text", {{rich, "{\\rtf1 y}"}}, "Win-3 <RICH TEXT>", "Win-3 <RICH TEXT>", ""},
+    };
+    for (const CaptionCase& c : cases) {
+        ASSERT_TRUE(FillClipboard(c.clipboard)) << c.what;
+        EXPECT_EQ(Save(3), 0) << c.what;
+        EXPECT_EQ(Item(3), c.saved) << c.what;
+        // The whole block is stored, whatever it holds after a text's NUL.
+        EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), c.clipboard.front().second) << c.what;
+        EXPECT_EQ(folder.Ini("B", "CAPTION3"), c.caption) << c.what;
+        LoadFavorite(menu);
+        EXPECT_EQ(Item(3), c.rebuilt) << c.what;
+        EXPECT_EQ(Item(4), "Win-4 <EMPTY>") << c.what;
+
+        ASSERT_TRUE(ClearClipboard());
+        EXPECT_EQ(PutFavClip(0x203), 0) << c.what;
+        EXPECT_EQ(ClipboardBytes(c.clipboard.front().first), c.clipboard.front().second) << c.what;
+    }
+    char richType[16];
+    std::snprintf(richType, sizeof richType, "0x%X", rich);
+    EXPECT_EQ(folder.Ini("B", "CLIP3"), richType);
+}
+
+TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing) {
+    ASSERT_TRUE(PutTextOnClipboard(std::string(249998, 'k')));
+    EXPECT_EQ(Save(1), 0);
+    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT").size(), 249999u);
+    EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
+
+    ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
+    EXPECT_EQ(Save(2), 0);
+    EXPECT_TRUE(Logged("GlobalSize = 250000"));
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB2.DAT"));
+    EXPECT_EQ(folder.Ini("B", "CLIP2"), "<missing>");
+    EXPECT_EQ(Item(2), "Ctl-2");
+
+    // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
+    FileHandle held(CreateFileA(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
+    EXPECT_EQ(Save(1), 0);
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
+    EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
+}
+
+TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {
+    // The copy before the save changed nothing (no selection): no notification will come.
+    ASSERT_TRUE(PutTextOnClipboard("as it was"));
+    EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
+    EXPECT_EQ(g_bSkipClipChange, 0);
+    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it was\0", 10));
+    EXPECT_EQ(Save(1), 0);
+    EXPECT_EQ(g_bSkipClipChange, 1);
+
+    // Empty clipboard after a real change: the flag is set, nothing stored.
+    g_bSkipClipChange = 0;
+    ASSERT_TRUE(ClearClipboard());
+    EXPECT_EQ(Save(5), 1);
+    EXPECT_EQ(g_bSkipClipChange, 1);
+    EXPECT_TRUE(Logged("Clipboard is empty"));
+}
+
+TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
+    folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
+    folder.Write("FAVORITE\\BCLIPB7.DAT", "");
+    folder.SetIni("B", "CLIP7", "0x1");
+    ASSERT_TRUE(PutTextOnClipboard("the person's clip"));
+    for (UINT id : {0x205u, 0x206u, 0x207u, 0x20Au}) {
+        EXPECT_EQ(PutFavClip(id), 1) << id;
+        EXPECT_EQ(ClipboardText(), "the person's clip") << id;
+        EXPECT_EQ(g_bSkipClipChange, 0) << id;
+    }
+    EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 4);
+    // A paste of a never-saved slot leaves an empty file behind, as before.
+    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB5.DAT"), "");
+
+    // A text favourite whose file is gone, an unknown type and a picture without its file.
+    folder.SetIni("B", "CLIP1", "0x1");
+    folder.SetIni("B", "CLIP2", "0x5");
+    folder.SetIni("B", "CLIP8", "0x2");
+    LoadFavorite(menu);
+    EXPECT_EQ(Item(1), "Win-1 <EMPTY>");
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
+    EXPECT_EQ(Item(2), "Win-2 <EMPTY>");
+    EXPECT_EQ(Item(6), "Win-6 <EMPTY>");
+    EXPECT_EQ(Item(8), "Win-8 <PICTURE>");
+}
+
+TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
+    CurrentPrj = 0;
+    ASSERT_TRUE(PutTextOnClipboard("selected"));
+    EXPECT_EQ(Save(1), 1);
+    EXPECT_EQ(PutFavClip(0x201), 1);
+    SetClipType(1, CF_TEXT, "", false);
+    LoadFavorite(menu);
+    EXPECT_EQ(Item(1), "Win-1 <EMPTY>");
+    EXPECT_FALSE(folder.Exists("Save.ini"));
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(FindFirstFileA(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)
+        << found.cFileName;
+    EXPECT_EQ(ClipboardText(), "selected");
+}

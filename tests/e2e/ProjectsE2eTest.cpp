@@ -1,0 +1,196 @@
+// Favourites and projects from the user's side: Ctrl+Win+digit stores the selection, Win+digit
+// pastes it, and "Projects..." creates, selects and deletes projects.
+#include "E2eFixture.h"
+
+namespace {
+
+using ProjectsE2e = E2eTest;
+
+constexpr UINT kProjectsCommand = 32843;
+
+std::string FavoriteFile(char letter, int slot) {
+    return std::string("FAVORITE\\") + letter + "CLIPB" + std::to_string(slot) + ".DAT";
+}
+
+// Waits for a visible top-level window of the program with the title.
+HWND WaitForWindow(const Program& program, const char* title) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            found = FindTopLevel(program.Id(), title, kDialogClass);
+            return found && IsWindowVisible(found);
+        },
+        kStepTimeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+int ListCount(HWND dialog) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, 1053), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
+    return static_cast<int>(count);
+}
+
+TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
+    {
+        auto program = StartReady();
+        ASSERT_TRUE(program->Ready());
+        ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
+        TypingTarget source;
+        SetWindowTextA(source.Edit(), "favourite text");
+        SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
+        ASSERT_TRUE(source.TakeFocus());
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, '1'}));
+        EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("A", "CLIP1") == "0x1"; }, kStepTimeoutMs));
+        EXPECT_EQ(m_install.Read(FavoriteFile('A', 1)), TextBlock("favourite text"));
+        EXPECT_EQ(m_install.Ini("A", "NAME"), "Default");
+        EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
+        // The copy made for the favourite is no recent clip.
+        EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+        EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
+        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    }
+    // Nothing runs now, so emptying the clipboard is not captured by anyone.
+    ASSERT_TRUE(ClearClipboard());
+
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite text"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
+    m_install.SetIni("A", "NAME", "Alpha");
+    m_install.SetIni("A", "CLIP1", "0x1");
+    m_install.Write(FavoriteFile('A', 1), TextBlock("alpha favourite"));
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+
+    // New: the next letter, B, with the name typed into "New Project".
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    HWND list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ListCount(list), 1);
+    PostMessageA(GetDlgItem(list, 1054), BM_CLICK, 0, 0);
+    HWND newProject = WaitForWindow(*program, "New Project");
+    ASSERT_NE(newProject, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(newProject, 1055)), "Ctl - Win - B");
+    SendMessageA(GetDlgItem(newProject, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Work"));
+    ClickButton(newProject, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.Ini("B", "NAME"), "Work");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    // Its hotkey makes it current. Its favourites are empty, and so is recent clip 2: neither
+    // hotkey pastes (a stray Ctrl+V would paste what the clipboard holds).
+    ASSERT_TRUE(CopyAndWaitForCapture("on the clipboard", 1));
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '2'}));
+    EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("Try to get unavailable clipboard") == 1; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.LogCount("Error returned from PutFavClip()"), 1);
+    EXPECT_TRUE(HandledAllPostedAndRuns(*program));
+    EXPECT_EQ(editor.Text(), "");
+
+    // Delete, answered OK in the real question, makes A current again.
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    SendMessageA(GetDlgItem(list, 1053), LB_SETCURSEL, 1, 0);
+    PostMessageA(GetDlgItem(list, 4), BM_CLICK, 0, 0);
+    HWND question = WaitForWindow(*program, "Quorvex");
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(FindChildWithText(question, "Are you sure to delete project B <Work>?"), nullptr);
+    ClickButton(question, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.Ini("B", "NAME"), "<missing>");
+    EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "alpha favourite"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
+    m_install.SetIni("A", "NAME", "Work");
+    m_install.SetIni("A", "CLIP1", "0x1");
+    m_install.Write(FavoriteFile('A', 1), TextBlock("exported favourite"));
+    {
+        auto program = StartReady();
+        ASSERT_TRUE(program->Ready());
+        PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+        HWND list = WaitForWindow(*program, "List of Projects");
+        ASSERT_NE(list, nullptr);
+        PostMessageA(GetDlgItem(list, 1055), BM_CLICK, 0, 0);
+        HWND done = WaitForWindow(*program, "Quorvex");
+        ASSERT_NE(done, nullptr);
+        EXPECT_NE(FindChildWithText(done, "Export completed successfully!\nProject <Work> stored in EXPORT directory."),
+                  nullptr);
+        ClickButton(done, IDOK);
+        ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\Work\\CLIPB1.DAT"); }, kStepTimeoutMs));
+        // The shell shows the EXPORT folder in a window of its own; the test closes it again.
+        HWND folderWindow = nullptr;
+        EXPECT_TRUE(PumpUntil([&] { return (folderWindow = FindWindowA("ExplorerWClass", "EXPORT")) != nullptr; },
+                              kStepTimeoutMs));
+        if (folderWindow) PostMessageA(folderWindow, WM_CLOSE, 0, 0);
+        ClickButton(list, IDCANCEL);
+        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+    }
+
+    Installation other;
+    ASSERT_TRUE(other.Ready());
+    other.SetIni("A", "NAME", "Home");
+    auto program = StartReady(other);
+    ASSERT_TRUE(program->Ready());
+    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    HWND list = WaitForWindow(*program, "List of Projects");
+    ASSERT_NE(list, nullptr);
+    PostMessageA(GetDlgItem(list, 1056), BM_CLICK, 0, 0);
+    HWND open = WaitForWindow(*program, "Import Project");
+    ASSERT_NE(open, nullptr);
+    // The file name box of the open-file dialog is an edit inside its combo box.
+    HWND nameEdit = nullptr;
+    EnumChildWindows(
+        open,
+        [](HWND child, LPARAM found) -> BOOL {
+            if (WindowClass(child) != "Edit" || GetDlgCtrlID(child) != 0x47C) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&nameEdit));
+    ASSERT_NE(nameEdit, nullptr);
+    const std::string exported = m_install.File("EXPORT\\Work\\Export.ini");
+    SendMessageA(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+    ClickButton(open, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
+
+    EXPECT_EQ(other.Ini("B", "NAME"), "Work");
+    ClickButton(list, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
+    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "exported favourite"; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
+}  // namespace
