@@ -13,6 +13,7 @@ extern const char kMainWindowTitle[];  // "Clipboard Quorvex": what a "-exit" ru
 class CTamblinDlg : public CDialog {
 public:
     CTamblinDlg();
+    ~CTamblinDlg() override;
     const char* GetRuntimeClassName() const override { return "CTamblinDlg"; }
 
     BOOL DestroyWindow() override;
@@ -24,7 +25,8 @@ public:
 
     static const MessageTable<CTamblinDlg>& Messages();
 
-    HICON m_hIcon;
+    HICON m_hIcon;       // at the system's large icon size
+    HICON m_hSmallIcon;  // at the small icon size: the tray and the title bar
     CTrayNotifyIcon m_TrayIcon;
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
@@ -33,8 +35,6 @@ protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void AddTrayIcon();
-
     MessageResult OnSysCommand(WPARAM, LPARAM);
     MessageResult OnPaint(WPARAM, LPARAM);
     MessageResult OnQueryDragIcon(WPARAM, LPARAM);
@@ -43,8 +43,14 @@ private:
     MessageResult OnChangeCbChain(WPARAM, LPARAM);
     MessageResult OnHotKey(WPARAM, LPARAM);
     void OnExit(UINT);
+    MessageResult OnClose(WPARAM, LPARAM);
+    MessageResult OnQueryEndSession(WPARAM, LPARAM);
+    MessageResult OnEndSession(WPARAM, LPARAM);
+    MessageResult OnTimer(WPARAM, LPARAM);
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);
     void OnRecentClear(UINT);
+
+    int m_trayRetries = 0;  // icon attempts made by the retry timer
 };

@@ -5,6 +5,9 @@
 
 #include "app/AboutDlg.h"
 #include "clips/Clipboard.h"
+#include "framework/Prompts.h"
+#include "framework/WinApp.h"
+#include "hotkeys/Hotkeys.h"
 #include "clips/RecentClips.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
@@ -42,6 +45,16 @@ protected:
     }
     std::string RecentItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_RECENT_FIRST + slot - 1); }
     void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
+    // NIM_ADD of an icon of the test's own under the window; NIM_MODIFY with nothing to change
+    // succeeds only for an icon the shell holds.
+    static bool Shell(DWORD action, HWND window) {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = window;
+        data.uID = IDR_TRAY_MENU;
+        return Shell_NotifyIconA(action, &data) != FALSE;
+    }
+    bool TrayHoldsIcon() const { return Shell(NIM_MODIFY, dialog->m_hWnd); }
 
     std::unique_ptr<CTamblinDlg> dialog;
 };
@@ -116,6 +129,20 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRec
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+    // Each icon drawn from its own image at the system's size, not the large one scaled down.
+    const std::pair<HICON, int> icons[] = {
+        {dialog->m_TrayIcon.NotifyData().hIcon, SM_CXSMICON},
+        {reinterpret_cast<HICON>(SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_SMALL, 0)), SM_CXSMICON},
+        {reinterpret_cast<HICON>(SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0)), SM_CXICON}};
+    for (const auto& [icon, sizeMetric] : icons) {
+        ICONINFO info{};
+        BITMAP image{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        GetObjectA(info.hbmColor, sizeof image, &image);
+        EXPECT_EQ(image.bmWidth, GetSystemMetrics(sizeMetric));
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
 
     EXPECT_EQ(RecentItem(1), "Ctl-1 'newer ...'");
     EXPECT_EQ(RecentItem(2), "Ctl-2 'older ...'");
@@ -195,15 +222,101 @@ TEST_F(MainWindowTest, OtherViewersKeepTheirNotificationsWhileWeRunAndAfterWeLea
     DestroyWindow(viewer);
 }
 
-TEST_F(MainWindowTest, ExitSavesTheRecentClipsAndDestroysTheWindow) {
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {
     Start();
     CopyText("keep me");
+    ASSERT_TRUE(TrayHoldsIcon());
     folder.Remove("RECENT\\RECCLIP1.DAT");
-    Command(ID_APP_EXIT);
-    EXPECT_EQ(dialog->m_hWnd, nullptr);
+    EXPECT_EQ(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, FALSE, 0);  // the session goes on
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT"));
+    EXPECT_TRUE(TrayHoldsIcon());
+    // The process may be ended after this without another message.
+    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
+    EXPECT_FALSE(TrayHoldsIcon());
+
+    // Exit from the menu, and WM_CLOSE from "End task" or an installer, both end after saving.
+    for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, ID_APP_EXIT}, {WM_CLOSE, 0}}) {
+        if (!dialog->m_hWnd) Start();
+        folder.Remove("RECENT\\RECCLIP1.DAT");
+        PostMessageA(dialog->m_hWnd, message, wParam, 0);
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_hWnd == nullptr; }, 2000)) << message;
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8)) << message;
+    }
     EXPECT_TRUE(Logged("SaveRecentClips started"));
     EXPECT_FALSE(Logged("DestroyWindow started"));
+}
+
+namespace {
+// Plays a shell that already shows an icon under the main window's handle and id, so the
+// window's own add is refused at start-up as it is while there is no taskbar yet.
+HWND g_refusedWindow;
+LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
+        g_refusedWindow = reinterpret_cast<HWND>(wParam);
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = g_refusedWindow;
+        data.uID = IDR_TRAY_MENU;
+        Shell_NotifyIconA(NIM_ADD, &data);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTheIconWhenItCan) {
+    g_refusedWindow = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, TakeTheIconPlace, nullptr, GetCurrentThreadId());
+    Start();
+    UnhookWindowsHookEx(hook);
+    ASSERT_EQ(g_refusedWindow, dialog->m_hWnd);
+    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));  // what the shell showed was not the program's icon
+    CopyText("captured");
+    SendMessageA(dialog->m_hWnd, WM_HOTKEY, HOTKEY_PASTE_RECENT + 10, 0);
+    EXPECT_TRUE(Logged("Called hotkey RecentPaste-10"));
+
+    // The retry, once a second, adds the icon with its menu as it now stands; then it stops.
+    EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'captured ...'");
+    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
+    PumpFor(1500);
+    EXPECT_FALSE(TrayHoldsIcon());
+}
+
+TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
+    std::vector<std::string> opened;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        opened.push_back(prompt.text);
+        return 0;
+    });
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(nullptr));
+    // The mouse as the notifying static sees a double click: it reports a click and a double click.
+    HWND banner = GetDlgItem(about.m_hWnd, IDC_BANNER);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageA(banner, message, 0, MAKELPARAM(5, 5));
+    SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
+    about.DestroyWindow();
+    AfxSetPromptResponder(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://shop.corvellan.example/clipboard-quorvex",
+                                                  "https://www.corvellan.example/"}));
+}
+
+TEST_F(MainWindowTest, DeletingAWindowObjectWhoseWindowLivesStillEndsTheMessageLoop) {
+    struct App : CWinApp {
+        BOOL InitInstance() override { return TRUE; }
+    } app;
+    auto window = std::make_unique<CDialog>(IDD_NEW_PROJECT);
+    ASSERT_TRUE(window->Create(nullptr));
+    const HWND hWnd = window->m_hWnd;
+    app.m_pMainWnd = window.get();
+    window.reset();
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {

@@ -72,11 +72,13 @@ TEST_F(RecentClipsTest, ElevenCapturesKeepTheTenNewestAndRenumberTheirFiles) {
 
 TEST_F(RecentClipsTest, AFewClipsWriteOnlyTheirOwnPositionsAndShowEmptySlots) {
     folder.Write("RECENT\\RECCLIP5.DAT", "untouched");
-    Capture("same");
-    Capture("same");  // no duplicate test: two slots
+    Capture("Tom & Jerry");
+    Capture("Tom & Jerry");  // no duplicate test: two slots
     EXPECT_EQ(RecentClip.size(), 2u);
-    EXPECT_EQ(Item(1), "Ctl-1 'same ...'");
-    EXPECT_EQ(Item(2), "Ctl-2 'same ...'");
+    // The menu shows the '&' itself rather than underlining the next letter; the caption keeps it single.
+    EXPECT_EQ(Item(1), "Ctl-1 'Tom && Jerry ...'");
+    EXPECT_EQ(Item(2), "Ctl-2 'Tom && Jerry ...'");
+    EXPECT_EQ(std::string(RecentClip.back()->buf), "Tom & Jerry");
     EXPECT_EQ(Item(3), "Ctl-3 <EMPTY>");
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP5.DAT"), "untouched");
     EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP3"), "<missing>");
