@@ -12,7 +12,7 @@
 # Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
 # for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
 # desktop window with ImageMagick's import, close the menu, end the program with "-exit" and clean
-# up. Needs xdotool, ImageMagick and Xvfb (where there is no display).
+# up: nothing it started keeps running. Needs xdotool, ImageMagick and Xvfb (where there is no display).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -35,15 +35,10 @@ for tool in xdotool import xwininfo; do
 done
 [ -f "$QUORVEX_BUILD/dist/Quorvex.exe" ] || die "no $QUORVEX_BUILD/dist/Quorvex.exe: build the Quorvex target first"
 
-# wine-env.sh starts an Xvfb when there is no usable display; that one is ours to stop.
-had_display=0
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
+# The Wine server, services and Xvfb that the set-up starts end with this script (cleanup).
+trap 'if declare -F quorvex_wine_done >/dev/null; then quorvex_wine_done; fi' EXIT
 # shellcheck source=SCRIPTDIR/wine-env.sh
-source "$root/scripts/wine-env.sh" || true  # its last step, "wineserver -p", fails when one already runs
-xvfb_pid=
-if [ "$had_display" = 0 ] && [ -n "${!:-}" ] && [ "$(ps -o comm= -p "$!" 2>/dev/null)" = Xvfb ]; then
-    xvfb_pid=$!
-fi
+source "$root/scripts/wine-env.sh"
 
 # Only one copy runs per Wine prefix: a copy already running there (a test, say) would make ours
 # end at once, and our "-exit" would end that one.
@@ -89,7 +84,7 @@ cleanup() {
         poll 10 gone "$desktop_pid" || kill "$desktop_pid" 2>/dev/null || true
     fi
     rm -rf "$work"
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    quorvex_wine_done
     exit "$status"
 }
 trap cleanup EXIT

@@ -1,46 +1,95 @@
 # Sourced by the build scripts: a private Wine prefix in the build folder, a display, and one
 # persistent wineserver so each program start is warm.
+#
+# QUORVEX_WINEPREFIX picks the prefix: build/wineprefix by default (the tests'); scripts/run.sh
+# runs the program in build/run-wineprefix, so a test run never meets it. Each prefix has its own
+# Xvfb where there is no display. quorvex_wine_done ends what this set-up started (the server
+# with Wine's services, the Xvfb) and leaves alone what already ran. A failing step says what
+# failed and makes the source command fail.
 : "${QUORVEX_BUILD:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
-export WINEPREFIX="$QUORVEX_BUILD/wineprefix"
+export WINEPREFIX="${QUORVEX_WINEPREFIX:-$QUORVEX_BUILD/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 mkdir -p "$QUORVEX_BUILD"
+quorvex_setup_log="$WINEPREFIX.setup.log"
 
-# Without a usable display, one Xvfb per build folder, reused by later calls.
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    xvfb_file="$QUORVEX_BUILD/.xvfb-display"
-    if [ -f "$xvfb_file" ] && DISPLAY="$(cat "$xvfb_file")" xdpyinfo >/dev/null 2>&1; then
-        export DISPLAY="$(cat "$xvfb_file")"
-    else
-        for n in $(seq 90 140); do
-            if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-                Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-                export QUORVEX_XVFB_PID=$!
-                export DISPLAY=":$n"
-                for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-                echo "$DISPLAY" > "$xvfb_file"
-                break
-            fi
-        done
+quorvex_wine_fail() {
+    echo "wine-env: $*" >&2
+    return 1
+}
+
+quorvex_wine_done() {
+    if [ "${QUORVEX_WINESERVER_STARTED:-0}" = 1 ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+        QUORVEX_WINESERVER_STARTED=0
     fi
-fi
+    if [ -n "${QUORVEX_XVFB_PID:-}" ]; then
+        kill "$QUORVEX_XVFB_PID" 2>/dev/null || true
+        rm -f "$WINEPREFIX.display"
+        QUORVEX_XVFB_PID=
+    fi
+}
 
-# A new prefix runs every program inside one Wine virtual desktop with its own taskbar and tray:
-# focus and window states are then Wine's own, with no wait for an X window manager that Xvfb
-# lacks. The server is restarted once so that no program of the old setting stays behind.
-if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 </dev/null || true
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1 </dev/null
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.quorvex-desktop"
-fi
-# Keeps the server alive between programs; it answers 2 when one already runs. Its output goes
-# nowhere, so it never holds a caller's pipe open.
-wineserver -p >/dev/null 2>&1 </dev/null || true
-# Wine's background services start with the first program and inherit its output; start them
-# here, with their output going nowhere, so they never hold a test runner's pipe open.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+quorvex_wine_setup() {
+    local tool n
+    for tool in wine wineserver wineboot xdpyinfo; do
+        command -v "$tool" >/dev/null ||
+            quorvex_wine_fail "$tool is not on PATH (scripts/install-deps.sh installs Wine and x11-utils)" || return
+    done
+
+    # Without a usable display, an Xvfb of this prefix's own, reused by later calls.
+    if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+        local display_file="$WINEPREFIX.display"
+        if [ -f "$display_file" ] && DISPLAY="$(cat "$display_file")" xdpyinfo >/dev/null 2>&1; then
+            DISPLAY="$(cat "$display_file")"
+            export DISPLAY
+        else
+            command -v Xvfb >/dev/null || quorvex_wine_fail "there is no display and Xvfb is not on PATH" || return
+            for n in $(seq 90 140); do
+                if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
+            done
+            Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+            export QUORVEX_XVFB_PID=$!
+            export DISPLAY=":$n"
+            for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+            xdpyinfo >/dev/null 2>&1 || quorvex_wine_fail "Xvfb did not start on display $DISPLAY" || return
+            echo "$DISPLAY" >"$display_file"
+        fi
+    fi
+
+    # Keeps the server alive between programs; it answers 2 when one already runs, which is then
+    # not ours to end. Its output goes nowhere, so it never holds a caller's pipe open.
+    local status=0
+    wineserver -p >/dev/null 2>&1 </dev/null || status=$?
+    if [ "$status" = 0 ]; then
+        export QUORVEX_WINESERVER_STARTED=1
+    elif [ "$status" != 2 ]; then
+        quorvex_wine_fail "wineserver -p failed (status $status) for $WINEPREFIX" || return
+    fi
+
+    # A new prefix runs every program inside one Wine virtual desktop with its own taskbar and
+    # tray: focus and window states are then Wine's own, with no wait for an X window manager that
+    # Xvfb lacks. The server is restarted once so that no program of the old setting stays behind.
+    if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
+        mkdir -p "$WINEPREFIX"
+        : >"$quorvex_setup_log"
+        { wineboot -i &&
+            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f; } \
+            >>"$quorvex_setup_log" 2>&1 </dev/null ||
+            quorvex_wine_fail "making the Wine prefix $WINEPREFIX failed; see $quorvex_setup_log" || return
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+        wineserver -p >/dev/null 2>&1 </dev/null || true
+        touch "$WINEPREFIX/.quorvex-desktop"
+    fi
+    # Wine's background services start with the first program and inherit its output; start them
+    # here, with their output going nowhere, so they never hold a test runner's pipe open. This is
+    # also the proof that Wine can run a program in the prefix.
+    wine cmd /c exit >>"$quorvex_setup_log" 2>&1 </dev/null ||
+        quorvex_wine_fail "Wine cannot run a program in $WINEPREFIX; see $quorvex_setup_log" || return
+}
+
+quorvex_wine_setup
