@@ -22,7 +22,6 @@ if [ "${1:-}" = "-exit" ]; then
 fi
 
 trap 'if declare -F quorvex_wine_done >/dev/null; then quorvex_wine_done; fi' EXIT
-trap 'echo "run.sh: failed: $BASH_COMMAND" >&2' ERR
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target Quorvex
@@ -33,8 +32,9 @@ mkdir -p build/run
 cp -r build/dist/. build/run/
 echo "Clipboard Quorvex runs on display $DISPLAY; right-click its tray icon (bottom right) for the menu."
 echo "End it from its menu (Exit), with Ctrl+C here, or with: scripts/run.sh -exit"
-wine "$program" &
+# Out of reach of the terminal's Ctrl+C, which instead asks the program to end as Exit would, so
+# it saves its clips.
+setsid wine "$program" &
 program_pid=$!
-# Ctrl+C asks the program to end as Exit would, so it saves its clips.
 trap 'wine "$program" -exit >/dev/null 2>&1 || true' INT TERM
 while kill -0 "$program_pid" 2>/dev/null; do wait "$program_pid" || true; done

@@ -10,7 +10,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-trap 'echo "test.sh: failed: $BASH_COMMAND" >&2' ERR
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"

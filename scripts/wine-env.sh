@@ -14,8 +14,10 @@ export WINEARCH=win64
 mkdir -p "$QUORVEX_BUILD"
 quorvex_setup_log="$WINEPREFIX.setup.log"
 
+# Says what failed, with the end of the set-up's own output when there is some.
 quorvex_wine_fail() {
     echo "wine-env: $*" >&2
+    if [ -s "$quorvex_setup_log" ]; then tail -n 5 "$quorvex_setup_log" | sed 's/^/    /' >&2; fi
     return 1
 }
 
@@ -36,7 +38,7 @@ quorvex_wine_setup() {
     local tool n
     for tool in wine wineserver wineboot xdpyinfo; do
         command -v "$tool" >/dev/null ||
-            quorvex_wine_fail "$tool is not on PATH (scripts/install-deps.sh installs Wine and x11-utils)" || return
+            quorvex_wine_fail "$tool is not on PATH: add it, or install Wine and x11-utils (scripts/install-deps.sh)" || return
     done
 
     # Without a usable display, an Xvfb of this prefix's own, reused by later calls.
@@ -50,7 +52,8 @@ quorvex_wine_setup() {
             for n in $(seq 90 140); do
                 if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
             done
-            Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+            # In a session of its own: a Ctrl+C meant for the calling script does not end the display.
+            setsid Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
             export QUORVEX_XVFB_PID=$!
             export DISPLAY=":$n"
             for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -61,6 +64,8 @@ quorvex_wine_setup() {
 
     # Keeps the server alive between programs; it answers 2 when one already runs, which is then
     # not ours to end. Its output goes nowhere, so it never holds a caller's pipe open.
+    mkdir -p "$WINEPREFIX"
+    : >"$quorvex_setup_log"
     local status=0
     wineserver -p >/dev/null 2>&1 </dev/null || status=$?
     if [ "$status" = 0 ]; then
@@ -73,8 +78,6 @@ quorvex_wine_setup() {
     # tray: focus and window states are then Wine's own, with no wait for an X window manager that
     # Xvfb lacks. The server is restarted once so that no program of the old setting stays behind.
     if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
-        mkdir -p "$WINEPREFIX"
-        : >"$quorvex_setup_log"
         { wineboot -i &&
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
             wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f; } \
