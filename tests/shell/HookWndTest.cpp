@@ -95,9 +95,6 @@ TEST_F(HookWndTest, UnhookingTheMiddleTheHeadAndTheLastRelinksTheChainAndFinally
     EXPECT_EQ(Head(), nullptr);
     EXPECT_EQ(Procedure(), kOwnProc);
     EXPECT_EQ(Deliver(WM_USER + 1), (Log{"own 1:1:2", "=1001"}));
-    // A hook that has left can join a chain again from scratch.
-    second.HookWindow(&window);
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"second", "own 1:1:2", "=1001"}));
 }
 
 TEST_F(HookWndTest, DestroyingTheWindowDetachesEveryHookBeforeItsOwnProcedureSeesNcDestroy) {
@@ -130,7 +127,7 @@ TEST_F(HookWndTest, HooksThatGoOrAreDestroyedUnderALaterSubclassKeepItAndTheWind
     first.UnhookWindow();
     EXPECT_EQ(Procedure(), reinterpret_cast<LONG_PTR>(&LaterSubclass));
     EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "own 1:1:2", "=1001"}));
-    third.HookWindow(&window);
+    third.HookWindow(&window);  // a new chain under the later subclass
     EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "third", "own 1:1:2", "=1001"}));
     g_log.clear();
     ASSERT_TRUE(DestroyWindow(window.m_hWnd));
