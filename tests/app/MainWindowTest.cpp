@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/AboutDlg.h"
+#include "app/TamblinApp.h"
 #include "clips/Clipboard.h"
 #include "framework/Prompts.h"
 #include "framework/WinApp.h"
@@ -264,6 +265,30 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
     EXPECT_FALSE(TrayHoldsIcon());
+}
+
+TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpWithAMessageAndALogLineAndHoldsNoKeys) {
+    std::vector<std::string> shown;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        shown.push_back(prompt.text);
+        return IDOK;
+    });
+    auto refuseWindows = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    HHOOK veto = SetWindowsHookExA(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
+    CTamblinApp app;
+    EXPECT_FALSE(app.InitInstance());
+    UnhookWindowsHookEx(veto);
+    AfxSetPromptResponder(nullptr);
+
+    EXPECT_EQ(shown, std::vector<std::string>{"Error creating the main window!"});
+    const std::vector<std::string> log = folder.LogLines();
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [](const std::string& line) { return line.find("creating the main window") != line.npos; }),
+              log.end());
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '1')) << "a hotkey was registered without a window";
+    UnregisterHotKey(nullptr, 1);
 }
 
 TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
