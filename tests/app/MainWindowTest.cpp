@@ -163,6 +163,7 @@ TEST_F(MainWindowTest, CopiesAreCapturedThePutOfARecentClipIsNotAndClearAllEmpti
     PumpFor(200);
     EXPECT_EQ(ClipboardText(), "first");
     EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'second ...'");  // the list keeps its order
     EXPECT_EQ(g_bSkipClipChange, 0);
     EXPECT_TRUE(Logged("Menu HOT_PASTE_R2"));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // the menu never pastes
@@ -255,6 +256,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "PutRecentClip start", "Try to get unavailable clipboard"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     EXPECT_EQ(ClipboardText(), "captured");
+    EXPECT_EQ(g_bSkipClipChange, 0);  // the next copy is captured
     Command(ID_RECENT_LAST);
     EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",
                                "Error returned from PutRecentClip()"}));
@@ -267,7 +269,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     EXPECT_FALSE(TrayHoldsIcon());
 }
 
-TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpWithAMessageAndALogLineAndHoldsNoKeys) {
+TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileItLivesEndsTheLoop) {
     std::vector<std::string> shown;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         shown.push_back(prompt.text);
@@ -289,6 +291,17 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpWithAMessageAndALog
               log.end());
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '1')) << "a hotkey was registered without a window";
     UnregisterHotKey(nullptr, 1);
+
+    // A main window object deleted while its window lives still ends the message loop.
+    auto window = std::make_unique<CDialog>(IDD_NEW_PROJECT);
+    ASSERT_TRUE(window->Create(nullptr));
+    const HWND hWnd = window->m_hWnd;
+    app.m_pMainWnd = window.get();
+    window.reset();
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
@@ -308,21 +321,6 @@ TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAccel
     AfxSetPromptResponder(nullptr);
     EXPECT_EQ(opened, (std::vector<std::string>{"https://shop.corvellan.example/clipboard-quorvex",
                                                   "https://www.corvellan.example/"}));
-}
-
-TEST_F(MainWindowTest, DeletingAWindowObjectWhoseWindowLivesStillEndsTheMessageLoop) {
-    struct App : CWinApp {
-        BOOL InitInstance() override { return TRUE; }
-    } app;
-    auto window = std::make_unique<CDialog>(IDD_NEW_PROJECT);
-    ASSERT_TRUE(window->Create(nullptr));
-    const HWND hWnd = window->m_hWnd;
-    app.m_pMainWnd = window.get();
-    window.reset();
-    EXPECT_FALSE(IsWindow(hWnd));
-    EXPECT_EQ(app.m_pMainWnd, nullptr);
-    MSG quit;
-    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {
