@@ -170,6 +170,7 @@ TEST_F(RecentClipsTest, APutThatFailsLeavesTheNextCopyToBeCaptured) {
     EXPECT_TRUE(Logged("RecentClip.size =0"));
     EXPECT_EQ(g_bSkipClipChange, 0);
 
+    Capture("a");
     {
         ClipboardHeldElsewhere held;
         EXPECT_EQ(PutRecentClip(0x301), 1);
