@@ -7,6 +7,8 @@
 int g_nAboutBoxes = 0;
 
 namespace {
+// Where the banner sits in the template, in dialog units.
+const RECT kBannerPlace{33, 40, 33 + 173, 40 + 83};
 const char kMakerSite[] = "https://www.corvellan.example/";
 const char kOrderPage[] = "https://shop.corvellan.example/clipboard-quorvex";
 }  // namespace
@@ -33,7 +35,26 @@ BOOL CAboutDlg::OnInitDialog() {
         EndDialog(0);  // one about box at a time: the open one stays
         return TRUE;
     }
+    FitBannerToScale();
     return CDialog::OnInitDialog();
+}
+
+// The banner is drawn for its place at 96 dpi. On a scaled display the dialog grows with its
+// font but a bitmap keeps its pixels, so it is loaded again at the size of its place there.
+void CAboutDlg::FitBannerToScale() {
+    HDC screen = GetDC(m_hWnd);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(m_hWnd, screen);
+    if (dpi == USER_DEFAULT_SCREEN_DPI) return;
+    RECT place{kBannerPlace.left, kBannerPlace.top, kBannerPlace.right, kBannerPlace.bottom};
+    MapDialogRect(m_hWnd, &place);
+    m_banner.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BANNER),
+                                                   IMAGE_BITMAP, place.right - place.left,
+                                                   place.bottom - place.top, LR_DEFAULTCOLOR)));
+    if (m_banner) {
+        SendDlgItemMessageA(m_hWnd, IDC_BANNER, STM_SETIMAGE, IMAGE_BITMAP,
+                            reinterpret_cast<LPARAM>(m_banner.get()));
+    }
 }
 
 void CAboutDlg::OnWeb(UINT) { AfxShellOpen(kMakerSite); }

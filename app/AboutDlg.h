@@ -1,4 +1,7 @@
 #pragma once
+#include <memory>
+#include <type_traits>
+
 #include "framework/Dialog.h"
 
 // How many about boxes are open; a second one closes itself at once.
@@ -21,4 +24,11 @@ private:
     void OnHelp(UINT);
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnBanner(UINT);
+    void FitBannerToScale();
+
+    struct BitmapDeleter {
+        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+    };
+    // The banner loaded at the display's scale, if it was; the picture control shows it.
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter> m_banner;
 };

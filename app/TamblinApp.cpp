@@ -67,7 +67,12 @@ BOOL CTamblinApp::InitInstance() {
 
     m_pMainDlg = std::make_unique<CTamblinDlg>();
     m_pMainWnd = m_pMainDlg.get();
-    m_pMainDlg->Create(nullptr);
+    if (!m_pMainDlg->Create(nullptr)) {
+        // Without its window the program could hold no hotkeys and show nothing: end here.
+        WriteLogFormat(0, "Error 0x%X creating the main window", static_cast<unsigned>(GetLastError()));
+        AfxMessageBox("Error creating the main window!", MB_OK | MB_ICONERROR);
+        return FALSE;
+    }
 
     g_bSkipClipChange = 0;
     m_pMainDlg->JoinClipboardChain();

@@ -18,12 +18,29 @@
 const char kMainWindowTitle[] = "Clipboard Quorvex";
 
 namespace {
-const int kTrayIconAttempts = 100;  // the taskbar may not be up yet at logon
-const DWORD kTrayIconRetryMs = 1000;
+// The taskbar may not be up yet at logon, or be restarting: the icon is tried again once a
+// second for 100 s, while the program already captures and answers hotkeys. The timer runs
+// only while the icon is missing.
+const UINT_PTR kTrayRetryTimer = 1;
+const UINT kTrayIconRetryMs = 1000;
+const int kTrayIconRetries = 99;
+
+HICON LoadAppIcon(int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                         LR_DEFAULTCOLOR));
+}
 }  // namespace
 
 CTamblinDlg::CTamblinDlg()
-    : CDialog(IDD_NEW_PROJECT), m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+    : CDialog(IDD_NEW_PROJECT),
+      m_hIcon(LoadAppIcon(SM_CXICON, SM_CYICON)),
+      m_hSmallIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {}
+
+CTamblinDlg::~CTamblinDlg() {
+    if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
+    if (m_hIcon) DestroyIcon(m_hIcon);
+}
 
 const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
     static const MessageTable<CTamblinDlg> table = {
@@ -35,6 +52,10 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnMessage(WM_CHANGECBCHAIN, &CTamblinDlg::OnChangeCbChain),
         OnMessage(WM_HOTKEY, &CTamblinDlg::OnHotKey),
         OnCommand(ID_APP_EXIT, &CTamblinDlg::OnExit),
+        OnMessage(WM_CLOSE, &CTamblinDlg::OnClose),
+        OnMessage(WM_QUERYENDSESSION, &CTamblinDlg::OnQueryEndSession),
+        OnMessage(WM_ENDSESSION, &CTamblinDlg::OnEndSession),
+        OnMessage(WM_TIMER, &CTamblinDlg::OnTimer),
         OnMessage(WM_DESTROY, &CTamblinDlg::OnDestroy),
         OnCommand(ID_APP_ABOUT, &CTamblinDlg::OnAbout),
         OnCommandRange(ID_RECENT_FIRST, ID_RECENT_LAST, &CTamblinDlg::OnPasteRecent),
@@ -67,9 +88,11 @@ BOOL CTamblinDlg::OnInitDialog() {
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
     }
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
-    AddTrayIcon();
+    // Without a taskbar yet the icon comes from the timer or at "TaskbarCreated" (its hook).
+    if (!m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hSmallIcon, WM_TRAYNOTIFY, 0, FALSE))
+        SetTimer(m_hWnd, kTrayRetryTimer, kTrayIconRetryMs, nullptr);
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
@@ -86,13 +109,6 @@ void CTamblinDlg::RemoveControls() {
     // The template's edit box would take the focus whenever the window is activated (the tray
     // menu activates it) and blink its caret, waking the program twice a second for ever.
     while (HWND control = GetWindow(m_hWnd, GW_CHILD)) ::DestroyWindow(control);
-}
-
-void CTamblinDlg::AddTrayIcon() {
-    for (int attempt = 1; attempt <= kTrayIconAttempts; ++attempt) {
-        if (m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hIcon, WM_TRAYNOTIFY, 0, FALSE)) return;
-        if (attempt < kTrayIconAttempts) Sleep(kTrayIconRetryMs);
-    }
 }
 
 void CTamblinDlg::UpdateMenuState() {
@@ -223,6 +239,29 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
 }
 
 void CTamblinDlg::OnExit(UINT) { DestroyWindow(); }
+
+// "End task", taskkill and installers ask with WM_CLOSE: the same as Exit.
+MessageResult CTamblinDlg::OnClose(WPARAM, LPARAM) {
+    DestroyWindow();
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
+
+// The session ends and the process may be ended without another message: save and leave the tray now.
+MessageResult CTamblinDlg::OnEndSession(WPARAM wParam, LPARAM) {
+    if (wParam) {
+        SaveRecentClips();
+        m_TrayIcon.HideFromTray();
+    }
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam != kTrayRetryTimer) return std::nullopt;
+    if (m_TrayIcon.AddAgain() || ++m_trayRetries >= kTrayIconRetries) KillTimer(m_hWnd, kTrayRetryTimer);
+    return 0;
+}
 
 MessageResult CTamblinDlg::OnDestroy(WPARAM, LPARAM) {
     // Leave the viewer chain so the viewers after us keep getting notifications.

@@ -14,6 +14,7 @@ extern const char kMainWindowTitle[];  // "Clipboard Quorvex": what a "-exit" ru
 class CTamblinDlg : public CDialog {
 public:
     CTamblinDlg();
+    ~CTamblinDlg() override;
     const char* GetRuntimeClassName() const override { return "CTamblinDlg"; }
 
     BOOL DestroyWindow() override;
@@ -29,7 +30,8 @@ public:
 
     static const MessageTable<CTamblinDlg>& Messages();
 
-    HICON m_hIcon;
+    HICON m_hIcon;       // at the system's large icon size
+    HICON m_hSmallIcon;  // at the small icon size: the tray and the title bar
     CTrayNotifyIcon m_TrayIcon;
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
@@ -39,7 +41,6 @@ protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void AddTrayIcon();
     // The window itself, a null handle or a window that no longer exists never serves as the next viewer.
     HWND UsableNextViewer(HWND window) const;
     void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
@@ -53,6 +54,10 @@ private:
     MessageResult OnChangeCbChain(WPARAM, LPARAM);
     MessageResult OnHotKey(WPARAM, LPARAM);
     void OnExit(UINT);
+    MessageResult OnClose(WPARAM, LPARAM);
+    MessageResult OnQueryEndSession(WPARAM, LPARAM);
+    MessageResult OnEndSession(WPARAM, LPARAM);
+    MessageResult OnTimer(WPARAM, LPARAM);
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);
@@ -65,4 +70,6 @@ private:
     bool m_bChangedWhileCapturing = false;
     void OnPasteFavorite(UINT command);
     void OnProjects(UINT);
+
+    int m_trayRetries = 0;  // icon attempts made by the retry timer
 };

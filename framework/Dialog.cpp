@@ -36,13 +36,11 @@ bool ReturnsResultDirectly(UINT message) {
 }  // namespace
 
 CDialog::~CDialog() {
-    if (m_hWnd) {
-        // The window must not outlive its object: unbind first so no message reaches freed memory.
-        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-        HWND hWnd = m_hWnd;
-        m_hWnd = nullptr;
-        ::DestroyWindow(hWnd);
-    }
+    // The window must not outlive its object. It is destroyed while still bound, so its
+    // WM_NCDESTROY clean-up runs (and unbinds it); by now only CDialog's own handling is left.
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
+    // A window that could not be destroyed (another thread's) must at least let go of the object.
+    if (m_hWnd) SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
 }
 
 BOOL CDialog::Create(HWND parent) {

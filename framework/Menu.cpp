@@ -21,8 +21,22 @@ BOOL CMenu::DestroyMenu() {
 
 HMENU CMenu::GetSubMenu(int position) const { return m_hMenu ? ::GetSubMenu(m_hMenu, position) : nullptr; }
 
+namespace {
+std::string ShownAsItIs(LPCSTR text) {
+    std::string shown;
+    for (const char* c = text; *c; ++c) {
+        if (*c == '&') shown += '&';
+        shown += *c;
+    }
+    return shown;
+}
+}  // namespace
+
 BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text) {
-    return m_hMenu && ::ModifyMenuA(m_hMenu, id, flags, newId, text);
+    if (!m_hMenu) return FALSE;
+    const bool stringItem = (flags & (MF_BITMAP | MF_OWNERDRAW | MF_SEPARATOR)) == 0 && text != nullptr;
+    if (!stringItem) return ::ModifyMenuA(m_hMenu, id, flags, newId, text);
+    return ::ModifyMenuA(m_hMenu, id, flags, newId, ShownAsItIs(text).c_str());
 }
 
 DWORD CMenu::CheckMenuItem(UINT id, UINT flags) {

@@ -38,8 +38,14 @@ MessageEntry<T> OnCommandRange(UINT first, UINT last, void (T::*handler)(UINT)) 
 template <class T>
 using MessageTable = std::vector<MessageEntry<T>>;
 
+// A command is WM_COMMAND from a menu or a button's click (notification 0), or from an
+// accelerator (notification 1, no control). A control's other notifications are not commands:
+// a notifying static reports a double click as 1 too, after the click it already reported as 0.
+inline bool IsCommandMessage(WPARAM wParam, LPARAM lParam) {
+    return HIWORD(wParam) == 0 || (HIWORD(wParam) == 1 && lParam == 0);
+}
+
 // Walks the table in order; the first row that matches handles the message.
-// Commands are WM_COMMAND from a menu, an accelerator or a control's click (notification 0).
 template <class T>
 MessageResult DispatchMessageTable(T& target, const MessageTable<T>& table, UINT message, WPARAM wParam,
                                    LPARAM lParam) {
@@ -47,7 +53,7 @@ MessageResult DispatchMessageTable(T& target, const MessageTable<T>& table, UINT
         if (entry.kind == MessageEntry<T>::Kind::Message && entry.first == message) {
             return (target.*entry.onMessage)(wParam, lParam);
         }
-        if (message == WM_COMMAND && HIWORD(wParam) <= 1 && entry.IsCommand(LOWORD(wParam))) {
+        if (message == WM_COMMAND && IsCommandMessage(wParam, lParam) && entry.IsCommand(LOWORD(wParam))) {
             (target.*entry.onCommand)(LOWORD(wParam));
             return 0;
         }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the binary assets of Quorvex.exe from code, reproducibly (standard library only).
 
-    res/quorvex.ico   application icon (resource 128): a clipboard, 16x16, 32x32 and 48x48, 32-bit
+    res/quorvex.ico   application icon (resource 128): a clipboard, 32-bit, in the small and large
+                      icon sizes of 100 % to 200 % scaling: 16, 20, 24, 32, 40, 48 and 64 pixels
     res/banner.bmp    about-box banner (resource 134): 258x124, uncompressed 24-bit
 
 The banner fits the 173x83 dialog-unit picture control of the about box whether "MS Sans Serif"
@@ -354,9 +355,20 @@ def write_png(path, cv, scale=1, bg=(1.0, 1.0, 1.0)):
 # ---------------------------------------------------------------------------------------------
 
 
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
 def make_icon(size):
+    """A size without a layout of its own scales the largest layout that divides it, else the
+    largest one below it."""
     cv = Canvas(size, size)
-    draw_clipboard(cv, ICON_LAYOUTS[size])
+    if size in ICON_LAYOUTS:
+        draw_clipboard(cv, ICON_LAYOUTS[size])
+    else:
+        smaller = [k for k in ICON_LAYOUTS if k < size]
+        dividing = [k for k in smaller if size % k == 0]
+        base = max(dividing or smaller)
+        draw_clipboard(cv, ICON_LAYOUTS[base], scale=size / base)
     return cv
 
 
@@ -408,7 +420,7 @@ def main():
     args = ap.parse_args()
     bw, bh = (int(v) for v in args.banner_size.lower().split("x"))
 
-    icons = [make_icon(s) for s in (16, 32, 48)]
+    icons = [make_icon(s) for s in ICON_SIZES]
     banner = make_banner(bw, bh)
     os.makedirs(args.out, exist_ok=True)
     write_ico(os.path.join(args.out, "quorvex.ico"), icons)

@@ -11,10 +11,14 @@
 # <out>-projects.png shows "List of Projects", opened from the menu, with the two projects the
 # copy starts with (A "Default" and B "Work").
 #
+# It also writes <out>-about.png, the about box opened by a double click on the icon.
+# QUORVEX_DPI=144 shows it all at that resolution (150 %), in a Wine prefix of its own
+# (wineprefix-144dpi/ in the build folder), so the tests' prefix keeps 96.
+#
 # Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
 # for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
 # desktop window with ImageMagick's import, close the menu, end the program with "-exit" and clean
-# up. Needs xdotool, ImageMagick and Xvfb (where there is no display).
+# up: nothing it started keeps running. Needs xdotool, ImageMagick and Xvfb (where there is no display).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,14 +41,20 @@ for tool in xdotool import xwininfo; do
 done
 [ -f "$QUORVEX_BUILD/dist/Quorvex.exe" ] || die "no $QUORVEX_BUILD/dist/Quorvex.exe: build the Quorvex target first"
 
-# wine-env.sh starts an Xvfb when there is no usable display; that one is ours to stop.
-had_display=0
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
+# The Wine server, services and Xvfb that the set-up starts end with this script (cleanup).
+trap 'if declare -F quorvex_wine_done >/dev/null; then quorvex_wine_done; fi' EXIT
+if [ -n "${QUORVEX_DPI:-}" ]; then export QUORVEX_WINEPREFIX="$QUORVEX_BUILD/wineprefix-${QUORVEX_DPI}dpi"; fi
 # shellcheck source=SCRIPTDIR/wine-env.sh
-source "$root/scripts/wine-env.sh" || true  # its last step, "wineserver -p", fails when one already runs
-xvfb_pid=
-if [ "$had_display" = 0 ] && [ -n "${!:-}" ] && [ "$(ps -o comm= -p "$!" 2>/dev/null)" = Xvfb ]; then
-    xvfb_pid=$!
+source "$root/scripts/wine-env.sh"
+if [ -n "${QUORVEX_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.quorvex-dpi" 2>/dev/null)" != "$QUORVEX_DPI" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUORVEX_DPI" /f >/dev/null 2>&1 </dev/null ||
+        die "could not set LogPixels in $WINEPREFIX"
+    # Programs read the setting when they start: a new server starts them afresh.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1 </dev/null
+    QUORVEX_WINESERVER_STARTED=1
+    echo "$QUORVEX_DPI" >"$WINEPREFIX/.quorvex-dpi"
 fi
 
 # Only one copy runs per Wine prefix: a copy already running there (a test, say) would make ours
@@ -93,7 +103,7 @@ cleanup() {
         poll 10 gone "$desktop_pid" || kill "$desktop_pid" 2>/dev/null || true
     fi
     rm -rf "$work"
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    quorvex_wine_done
     exit "$status"
 }
 trap cleanup EXIT
@@ -181,7 +191,7 @@ poll 20 menu_appeared || die "no popup menu appeared after a right click at ($ix
 stable_capture "$out"
 say "wrote $out (menu) and $before (tray before the click)"
 
-# --- close the menu, end the program -------------------------------------------------------------
+# --- close the menu, open the about box with a double click ----------------------------------------
 xdotool mousemove --window "$desk" $((W / 2)) $((H / 3)) click 1
 menu_closed() { ! menu_appeared; }
 poll 10 menu_closed || say "the menu did not close"
@@ -197,5 +207,18 @@ stable_capture "$projects"
 say "wrote $projects"
 xdotool key Escape
 poll 10 menu_closed || say "the project list did not close"
+
+about="${out%.png}-about.png"
+xdotool mousemove --window "$desk" "$ix" "$iy" click --repeat 2 --delay 80 1
+if poll 20 menu_appeared; then
+    stable_capture "$about"
+    say "wrote $about"
+    xdotool key Return  # its default button, Close
+    poll 10 menu_closed || say "the about box did not close"
+else
+    say "no about box appeared after a double click at ($ix, $iy)"
+fi
+
+# --- end the program -----------------------------------------------------------------------------
 request_exit
 poll 20 gone "$program_pid" || say "Quorvex.exe did not end after -exit; stopping it"

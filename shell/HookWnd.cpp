@@ -4,13 +4,24 @@
 
 namespace {
 const char kChainProperty[] = "HookWnd_P";
+// The window's own procedure, kept when the last hook left a window that was subclassed again
+// after it: HookWindowProc stays in that subclass's path and passes every message through.
+const char kOwnProcProperty[] = "HookWnd_O";
 
 // Chains of every window and thread are changed one at a time. Built during static
 // initialisation, before any window exists.
 CCriticalSection g_hookLock;
 
 CHookWnd* ChainHead(HWND hWnd) { return static_cast<CHookWnd*>(GetPropA(hWnd, kChainProperty)); }
+WNDPROC KeptOwnProc(HWND hWnd) { return reinterpret_cast<WNDPROC>(GetPropA(hWnd, kOwnProcProperty)); }
+bool IsHookWindowProc(LONG_PTR procedure) {
+    return procedure == reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc);
+}
 }  // namespace
+
+CHookWnd::~CHookWnd() {
+    if (m_hWnd) UnhookWindow();
+}
 
 void CHookWnd::HookWindow(CWnd* window) {
     if (!window || !window->m_hWnd) return;
@@ -26,6 +37,10 @@ void CHookWnd::HookWindow(CWnd* window) {
     SetPropA(m_hWnd, kChainProperty, this);
     if (head) {
         m_pOldWndProc = head->m_pOldWndProc;
+    } else if (WNDPROC kept = KeptOwnProc(m_hWnd)) {
+        // Still in the path of a later subclass: take up the kept procedure again.
+        RemovePropA(m_hWnd, kOwnProcProperty);
+        m_pOldWndProc = kept;
     } else {
         m_pOldWndProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc)));
@@ -41,7 +56,11 @@ void CHookWnd::UnhookWindow() {
                 SetPropA(m_hWnd, kChainProperty, m_pNext);
             } else {
                 RemovePropA(m_hWnd, kChainProperty);
-                SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pOldWndProc));
+                // Putting the own procedure back over a later subclass would cut that subclass out.
+                if (IsHookWindowProc(GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)))
+                    SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pOldWndProc));
+                else
+                    SetPropA(m_hWnd, kOwnProcProperty, reinterpret_cast<HANDLE>(m_pOldWndProc));
             }
         } else {
             for (CHookWnd* hook = head; hook; hook = hook->m_pNext) {
@@ -76,11 +95,17 @@ LRESULT CALLBACK CHookWnd::HookWindowProc(HWND hWnd, UINT message, WPARAM wParam
     CurrentMessageScope scope(hWnd, message, wParam, lParam);
     try {
         CHookWnd* head = ChainHead(hWnd);
-        if (!head) return DefWindowProcA(hWnd, message, wParam, lParam);
+        if (!head) {
+            WNDPROC ownProc = KeptOwnProc(hWnd);
+            if (!ownProc) return DefWindowProcA(hWnd, message, wParam, lParam);
+            if (message == WM_NCDESTROY) RemovePropA(hWnd, kOwnProcProperty);
+            return CallWindowProcA(ownProc, hWnd, message, wParam, lParam);
+        }
         if (message == WM_NCDESTROY) {
             // The window's own procedure gets its last message as if it had never been hooked.
             WNDPROC ownProc = head->m_pOldWndProc;
             UnhookAll(hWnd);
+            RemovePropA(hWnd, kOwnProcProperty);
             return CallWindowProcA(ownProc, hWnd, message, wParam, lParam);
         }
         return head->HandleMessage(message, wParam, lParam);

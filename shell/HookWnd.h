@@ -6,13 +6,14 @@
 
 // Sees the messages of a window that belongs to someone else before the window's own procedure.
 // Hooks on one window form a chain, newest first, found through the window property "HookWnd_P";
-// the first hook subclasses the window and the last one out puts its own procedure back.
+// the first hook subclasses the window and the last one out puts its own procedure back, unless
+// someone subclassed the window after it: then messages keep passing through to that procedure.
 // A hook is attached to one window at most; destroying the window detaches every hook.
 class CHookWnd : public CObject {
 public:
     CHookWnd() = default;
-    // Does not detach: the window's WM_NCDESTROY (or UnhookWindow) has done that already.
-    ~CHookWnd() override = default;
+    // Leaves the chain, so the window property never points at a destroyed hook.
+    ~CHookWnd() override;
     CHookWnd(const CHookWnd&) = delete;
     CHookWnd& operator=(const CHookWnd&) = delete;
     const char* GetRuntimeClassName() const override { return "CHookWnd"; }

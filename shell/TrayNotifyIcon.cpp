@@ -26,9 +26,6 @@ CTrayNotifyIcon::~CTrayNotifyIcon() {
         Shell_NotifyIconA(NIM_DELETE, &m_nid);
         m_bCreated = FALSE;
     }
-    // Normally the window is gone and its WM_NCDESTROY has detached the hook; a window that
-    // outlives the icon must not call into a destroyed hook.
-    if (m_hook.HookedHandle()) m_hook.UnhookWindow();
     m_menu.DestroyMenu();
 }
 
@@ -80,7 +77,8 @@ LRESULT CTrayNotifyIcon::OnCallbackMessage(WPARAM wParam, LPARAM lParam) {
         GetCursorPos(&cursor);
         // Without the foreground the menu would not close when the user clicks elsewhere.
         SetForegroundWindow(owner);
-        TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, owner, nullptr);
+        // Either button chooses an item: the menu came up on a right click.
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
         // Lets the menu close properly on a second right click over the icon.
         PostMessageA(owner, WM_NULL, 0, 0);
         break;
@@ -104,10 +102,10 @@ BOOL CTrayNotifyIcon::HideFromTray() {
     return deleted;
 }
 
-void CTrayNotifyIcon::AddAgain() {
-    if (m_bHidden) return;
-    // The new taskbar may or may not know the icon already; start clean either way.
+BOOL CTrayNotifyIcon::AddAgain() {
+    if (m_bHidden || !m_nid.hWnd) return FALSE;
+    // The taskbar may or may not know the icon already; start clean either way.
     Shell_NotifyIconA(NIM_DELETE, &m_nid);
     m_nid.uFlags = kIconFlags;
-    Shell_NotifyIconA(NIM_ADD, &m_nid);
+    return Shell_NotifyIconA(NIM_ADD, &m_nid);
 }

@@ -40,6 +40,9 @@ public:
     virtual LRESULT OnCallbackMessage(WPARAM wParam, LPARAM lParam);
     // Removes the icon for good; a re-created taskbar does not bring it back.
     BOOL HideFromTray();
+    // Adds the icon again as Create last described it (a re-created taskbar, or a retry after a
+    // refused add), keeping the menu as it is now. TRUE when the shell took it; nothing after HideFromTray.
+    BOOL AddAgain();
     // The whole loaded menu resource, not only its popup.
     CMenu& TrayMenu() { return m_menu; }
 
@@ -47,9 +50,6 @@ public:
     const NOTIFYICONDATAA& NotifyData() const { return m_nid; }
 
 private:
-    friend class CTrayWindowHook;
-    void AddAgain();
-
     NOTIFYICONDATAA m_nid;
     BOOL m_bCreated = FALSE;
     BOOL m_bHidden = FALSE;

@@ -5,7 +5,11 @@
 
 #include "app/AboutDlg.h"
 #include "append/AppendFile.h"
+#include "app/TamblinApp.h"
 #include "clips/Clipboard.h"
+#include "framework/Prompts.h"
+#include "framework/WinApp.h"
+#include "hotkeys/Hotkeys.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Settings.h"
@@ -18,6 +22,16 @@
 namespace {
 
 const char kAboutTitle[] = "About Clipboard Quorvex v.1.00";
+
+// NIM_ADD of an icon of the test's own under the window; NIM_MODIFY with nothing to change
+// succeeds only for an icon the shell holds.
+bool Shell(DWORD action, HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = IDR_TRAY_MENU;
+    return Shell_NotifyIconA(action, &data) != FALSE;
+}
 
 // The hidden main window, created and joined to the clipboard chain as at start-up.
 class MainWindowTest : public ClipStoreTest {
@@ -57,6 +71,7 @@ protected:
     void HotKey(UINT id) { SendMessageA(dialog->m_hWnd, WM_HOTKEY, id, 0); }
     void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
     bool Checked(UINT id) { return GetMenuState(dialog->TrayMenu().GetSafeHmenu(), id, MF_BYCOMMAND) & MF_CHECKED; }
+    bool TrayHoldsIcon() const { return Shell(NIM_MODIFY, dialog->m_hWnd); }
 
     CleanProgramSettings cleanSettings;
     std::unique_ptr<CTamblinDlg> dialog;
@@ -115,6 +130,18 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRec
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+    // The tray's and the window's icons come at the system's sizes, not the large one scaled down.
+    auto width = [](HICON icon) {
+        ICONINFO info{};
+        BITMAP image{};
+        if (GetIconInfo(icon, &info)) GetObjectA(info.hbmColor, sizeof image, &image);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return image.bmWidth;
+    };
+    EXPECT_EQ(width(dialog->m_TrayIcon.NotifyData().hIcon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(width(reinterpret_cast<HICON>(SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0))),
+              GetSystemMetrics(SM_CXICON));
 
     EXPECT_EQ(RecentItem(1), "Ctl-1 'newer ...'");
     EXPECT_EQ(RecentItem(2), "Ctl-2 'older ...'");
@@ -143,12 +170,14 @@ TEST_F(MainWindowTest, CopiesAreCapturedButThePutOfARecentClipIsNot) {
     PumpFor(200);
     EXPECT_EQ(ClipboardText(), "first");
     EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'second ...'");  // the list keeps its order
     EXPECT_EQ(g_bSkipClipChange, 0);
     EXPECT_TRUE(Logged("Menu HOT_PASTE_R2"));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // the menu never pastes
 
     CopyText("third");  // the flag swallowed exactly one notification
     EXPECT_EQ(RecentItem(1), "Ctl-1 'third ...'");
+
 }
 
 // The clipboard's previous owner closes it while the program empties it: the put is refused.
@@ -177,15 +206,124 @@ TEST_F(MainWindowTest, ARefusedPutIsReportedAndNotPasted) {
                                "Error returned from PutRecentClip()"}));
 }
 
-TEST_F(MainWindowTest, ExitSavesTheRecentClipsAndDestroysTheWindow) {
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {
     Start();
     CopyText("keep me");
+    ASSERT_TRUE(TrayHoldsIcon());
     folder.Remove("RECENT\\RECCLIP1.DAT");
-    Command(ID_APP_EXIT);
-    EXPECT_EQ(dialog->m_hWnd, nullptr);
+    EXPECT_EQ(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, FALSE, 0);  // the session goes on
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT"));
+    EXPECT_TRUE(TrayHoldsIcon());
+    // The process may be ended after this without another message.
+    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
+    EXPECT_FALSE(TrayHoldsIcon());
+
+    // Exit from the menu, and WM_CLOSE from "End task" or an installer, both end after saving.
+    for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, ID_APP_EXIT}, {WM_CLOSE, 0}}) {
+        if (!dialog->m_hWnd) Start();
+        folder.Remove("RECENT\\RECCLIP1.DAT");
+        PostMessageA(dialog->m_hWnd, message, wParam, 0);
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_hWnd == nullptr; }, 2000)) << message;
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8)) << message;
+    }
     EXPECT_TRUE(Logged("SaveRecentClips started"));
     EXPECT_FALSE(Logged("DestroyWindow started"));
+}
+
+namespace {
+// Plays a shell that already shows an icon under the main window's handle and id, so the
+// window's own add is refused at start-up as it is while there is no taskbar yet.
+HWND g_refusedWindow;
+LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
+        g_refusedWindow = reinterpret_cast<HWND>(wParam);
+        Shell(NIM_ADD, g_refusedWindow);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTheIconWhenItCan) {
+    g_refusedWindow = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, TakeTheIconPlace, nullptr, GetCurrentThreadId());
+    Start();
+    UnhookWindowsHookEx(hook);
+    ASSERT_EQ(g_refusedWindow, dialog->m_hWnd);
+    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));  // what the shell showed was not the program's icon
+    CopyText("captured");
+    // A hotkey or menu item beyond the list is answered, and pastes nothing.
+    SendMessageA(dialog->m_hWnd, WM_HOTKEY, HOTKEY_PASTE_RECENT + 4, 0);
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "PutRecentClip start", "Try to get unavailable clipboard"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_EQ(ClipboardText(), "captured");
+    EXPECT_EQ(g_bSkipClipChange, 0);  // the next copy is captured
+    Command(ID_RECENT_LAST);
+    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",
+                               "Error returned from PutRecentClip()"}));
+
+    // The retry, once a second, adds the icon with its menu as it now stands; then it stops.
+    EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
+    EXPECT_EQ(RecentItem(1), "Ctl-1 'captured ...'");
+    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
+    PumpFor(1500);
+    EXPECT_FALSE(TrayHoldsIcon());
+}
+
+TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileItLivesEndsTheLoop) {
+    std::vector<std::string> shown;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        shown.push_back(prompt.text);
+        return IDOK;
+    });
+    auto refuseWindows = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    HHOOK veto = SetWindowsHookExA(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
+    CTamblinApp app;
+    EXPECT_FALSE(app.InitInstance());
+    UnhookWindowsHookEx(veto);
+    AfxSetPromptResponder(nullptr);
+
+    EXPECT_EQ(shown, std::vector<std::string>{"Error creating the main window!"});
+    const std::vector<std::string> log = folder.LogLines();
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [](const std::string& line) { return line.find("creating the main window") != line.npos; }),
+              log.end());
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '1')) << "a hotkey was registered without a window";
+    UnregisterHotKey(nullptr, 1);
+
+    // A main window object deleted while its window lives still ends the message loop.
+    auto window = std::make_unique<CDialog>(IDD_NEW_PROJECT);
+    ASSERT_TRUE(window->Create(nullptr));
+    const HWND hWnd = window->m_hWnd;
+    app.m_pMainWnd = window.get();
+    window.reset();
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
+    std::vector<std::string> opened;
+    AfxSetPromptResponder([&](const Prompt& prompt) {
+        opened.push_back(prompt.text);
+        return 0;
+    });
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(nullptr));
+    // The mouse as the notifying static sees a double click: it reports a click and a double click.
+    HWND banner = GetDlgItem(about.m_hWnd, IDC_BANNER);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageA(banner, message, 0, MAKELPARAM(5, 5));
+    SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
+    about.DestroyWindow();
+    AfxSetPromptResponder(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://shop.corvellan.example/clipboard-quorvex",
+                                                  "https://www.corvellan.example/"}));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {

@@ -31,8 +31,11 @@ TEST_F(AboutBoxE2e, TrayDoubleClickOpensOneAboutBoxAtATime) {
     ASSERT_NE(again, nullptr) << "the about box did not open a second time";
     EXPECT_TRUE(CloseAboutBox(again));
 
+    // "End task" asks with WM_CLOSE, which ends the program as Exit does.
     EXPECT_TRUE(program->Running());
-    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+    PostMessageA(program->MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForEnd(kStepTimeoutMs)) << "WM_CLOSE did not end the program";
+    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 1);
 }
 
 }  // namespace

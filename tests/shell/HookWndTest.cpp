@@ -95,9 +95,6 @@ TEST_F(HookWndTest, UnhookingTheMiddleTheHeadAndTheLastRelinksTheChainAndFinally
     EXPECT_EQ(Head(), nullptr);
     EXPECT_EQ(Procedure(), kOwnProc);
     EXPECT_EQ(Deliver(WM_USER + 1), (Log{"own 1:1:2", "=1001"}));
-    // A hook that has left can join a chain again from scratch.
-    second.HookWindow(&window);
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"second", "own 1:1:2", "=1001"}));
 }
 
 TEST_F(HookWndTest, DestroyingTheWindowDetachesEveryHookBeforeItsOwnProcedureSeesNcDestroy) {
@@ -107,6 +104,35 @@ TEST_F(HookWndTest, DestroyingTheWindowDetachesEveryHookBeforeItsOwnProcedureSee
     EXPECT_EQ(g_propertyAtNcDestroy, nullptr);
     EXPECT_EQ(g_procedureAtNcDestroy, kOwnProc);
     EXPECT_TRUE(first.HookedHandle() == nullptr && second.HookedHandle() == nullptr);
+}
+
+// Another program's subclass put on the window after the hooks.
+WNDPROC g_underLater;
+LRESULT CALLBACK LaterSubclass(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_USER && message < WM_USER + 100) g_log.push_back("later");
+    return CallWindowProcA(g_underLater, hWnd, message, wParam, lParam);
+}
+
+TEST_F(HookWndTest, HooksThatGoOrAreDestroyedUnderALaterSubclassKeepItAndTheWindowsOwnProcedure) {
+    g_underLater = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)));
+    {
+        RecordingHook shortLived("short-lived");
+        shortLived.HookWindow(&window);
+    }  // destroyed while its window lives: it leaves the chain
+    EXPECT_EQ(Head(), &second);
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:1:2", "=1001"}));
+
+    second.UnhookWindow();
+    first.UnhookWindow();
+    EXPECT_EQ(Procedure(), reinterpret_cast<LONG_PTR>(&LaterSubclass));
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "own 1:1:2", "=1001"}));
+    third.HookWindow(&window);  // a new chain under the later subclass
+    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "third", "own 1:1:2", "=1001"}));
+    g_log.clear();
+    ASSERT_TRUE(DestroyWindow(window.m_hWnd));
+    EXPECT_EQ(g_log, (Log{"third destroy", "own ncdestroy"}));
+    EXPECT_EQ(third.HookedHandle(), nullptr);
 }
 
 TEST_F(HookWndTest, AHookThatDoesNotPassOnKeepsTheMessageFromTheRestOfTheChain) {
