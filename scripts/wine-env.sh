@@ -46,7 +46,7 @@ quorvex_wine_setup() {
     # never one that another build folder started since (the two would share a clipboard).
     if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
         local display_file="$WINEPREFIX.display" xvfb_display="" xvfb_pid="" fd_file
-        read -r xvfb_display xvfb_pid <"$display_file" 2>/dev/null || true
+        read -r xvfb_display xvfb_pid 2>/dev/null <"$display_file" || true
         if [ -n "$xvfb_pid" ] && { tr '\0' ' ' <"/proc/$xvfb_pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd"; then
             export DISPLAY="$xvfb_display"
         else
