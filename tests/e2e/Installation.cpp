@@ -73,9 +73,18 @@ Program::Program(const Installation& installation, const std::string& arguments)
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return;
+    // Under load Wine now and then refuses to start a program it started a moment ago; a person
+    // would simply start it again.
+    for (int attempt = 1; !CreateProcessA(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &info);
+         ++attempt) {
+        const DWORD error = GetLastError();
+        if (attempt == 3) {
+            ADD_FAILURE() << "CreateProcess failed with error " << error;
+            return;
+        }
+        PumpFor(500);
+    }
     CloseHandle(info.hThread);
     m_process = info.hProcess;
     m_id = info.dwProcessId;
