@@ -44,6 +44,10 @@ std::string ClipboardBytes(UINT format) {
     return bytes;
 }
 
+std::string Utf16Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+}
+
 bool PutTextOnClipboard(const std::string& text) { return FillClipboard({{CF_TEXT, text + '\0'}}); }
 
 std::string ClipboardText() {

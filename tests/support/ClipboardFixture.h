@@ -12,6 +12,9 @@ bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats);
 // The bytes the clipboard holds for a format (whole block), or "<none>".
 std::string ClipboardBytes(UINT format);
 
+// A text's UTF-16 bytes and its NUL, as CF_UNICODETEXT holds them.
+std::string Utf16Bytes(const std::wstring& text);
+
 // Puts a text with its terminating NUL on the clipboard as CF_TEXT alone.
 bool PutTextOnClipboard(const std::string& text);
 
