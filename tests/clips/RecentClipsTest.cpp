@@ -305,6 +305,32 @@ TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcr
     EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), std::string("{\\rtf1 Bold}\0", 13));
 }
 
+TEST_F(RecentClipsTest, UnicodeTextIsKeptAsUtf16AndPrivateContentChangesNothing) {
+    const std::string unicode = Utf16Bytes(L"Привет & 😀 мир");
+    const std::wstring caption = L"Ctl-1 'Привет && 😀 ...'";
+    ASSERT_TRUE(FillClipboard({{CF_UNICODETEXT, unicode + "tail"}}));
+    EXPECT_EQ(GetRecentClip(menu), 0);
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), unicode);
+    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), "0xD");
+    EXPECT_EQ(MenuTextW(menu.GetSafeHmenu(), ID_RECENT_FIRST), caption);
+    ExpectStartFindsTheList();
+    RedrawMenuRecent(menu);
+    EXPECT_EQ(MenuTextW(menu.GetSafeHmenu(), ID_RECENT_FIRST), caption);
+    ASSERT_TRUE(ClearClipboard());
+    EXPECT_EQ(PutRecentClip(0x301), 0);
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), unicode);
+
+    const std::string index = folder.Read("Save.ini");
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
+                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
+    EXPECT_EQ(GetRecentClip(menu), 1);
+    EXPECT_TRUE(Logged("Clipboard content excluded"));
+    EXPECT_EQ(RecentClip.size(), 1u);
+    EXPECT_EQ(folder.Read("Save.ini"), index);
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP2.DAT"));
+    EXPECT_EQ(Item(2), "Ctl-2 <EMPTY>");
+}
+
 TEST_F(RecentClipsTest, ClearAllResetsTheIndexButLeavesTheFiles) {
     Capture("one");
     Capture("two");

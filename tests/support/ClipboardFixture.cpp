@@ -68,4 +68,10 @@ std::string MenuText(HMENU menu, UINT id) {
     return text;
 }
 
+std::wstring MenuTextW(HMENU menu, UINT id) {
+    wchar_t text[256] = L"";
+    GetMenuStringW(menu, id, text, 256, MF_BYCOMMAND);
+    return text;
+}
+
 UINT RichTextId() { return RegisterClipboardFormatA("Rich Text Format"); }
