@@ -15,7 +15,8 @@ constexpr std::size_t kLongestUnicodeText = (kClipBufferSize - 1) / sizeof(wchar
 // for rich text, the start of its plain text. About 250 KB: never put one on the stack.
 struct CLIP_STR {
     // Text (type 1) and Unicode text (type 0xD) are measured up to their NUL, cut and terminated
-    // within the buffer if they have none; other types take `length` bytes. The caption, if given, keeps its first 20 bytes, cleaned.
+    // within the buffer if they have none; other types take `length` bytes. The caption, if given,
+    // keeps its first 20 bytes, cleaned.
     CLIP_STR(UINT clipType, const void* source, const char* captionText, std::size_t length);
 
     char buf[kClipBufferSize];

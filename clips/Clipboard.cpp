@@ -323,7 +323,8 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
 
 // The types a capture stores; a stored clip of any other type is never put on the clipboard.
 bool IsPuttableClipType(UINT type) {
-    return type == CF_TEXT || type == CF_UNICODETEXT || type == CF_DIB || type == CF_ENHMETAFILE || (type != 0 && type == g_nRichTextFormat);
+    return type == CF_TEXT || type == CF_UNICODETEXT || type == CF_DIB || type == CF_ENHMETAFILE ||
+           (type != 0 && type == g_nRichTextFormat);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ const int kFavoriteSlots = 10;
 
 void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
     UINT item = ID_FAVORITE_FIRST + slot - 1;
-    menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption.c_str());
+    menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption);
 }
 
 }  // namespace

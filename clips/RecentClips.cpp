@@ -258,7 +258,7 @@ int GetRecentClip(CMenu& menu) {
         return 1;
     case ClipboardRead::Excluded:
         // Private content (a password, say) leaves the list, its files and the menu as they were.
-        s_capturedSequence = sequence;
+        s_capturedSequence = read.sequence;
         WriteLog("Clipboard content excluded", 0);
         return 1;
     case ClipboardRead::NotOpened:
@@ -386,7 +386,7 @@ void RedrawMenuRecent(CMenu& menu) {
                                                       CaptionStyle::RecentItem)
                                     : ClipMenuCaption("Ctl", slot, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);
         UINT id = ID_RECENT_FIRST + slot - 1;
-        menu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING, id, caption.c_str());
+        menu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING, id, caption);
     }
 }
 
