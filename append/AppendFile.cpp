@@ -48,7 +48,8 @@ void SaveAppendClip(const char* text, std::size_t size) {
 
 void AppendClipboardText(const ClipboardClip& read) {
     if (AppendMode != 1) return;
-    // A text clip is its own plain text; any other clip brings the clipboard's CF_TEXT with it.
+    // A text clip is its own plain text; any other clip brings the clipboard's CF_TEXT with it (a
+    // Unicode text its ANSI form), so the file stays ANSI.
     if (read.format == CF_TEXT) {
         WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.blockSize));
         SaveAppendClip(read.bytes.data(), read.bytes.size());

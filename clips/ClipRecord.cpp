@@ -1,6 +1,7 @@
 #include "ClipRecord.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cwctype>
 #include <cstring>
 #include <mbctype.h>
 #include <mbstring.h>
@@ -12,13 +13,33 @@ namespace {
 
 bool IsSpace(unsigned char c) { return _ismbcspace(c) != 0; }
 
-std::string Format(const char* format, const char* prefix, int slot, const char* text = nullptr) {
-    char caption[128];
-    if (text)
-        std::snprintf(caption, sizeof caption, format, prefix, slot, text);
-    else
-        std::snprintf(caption, sizeof caption, format, prefix, slot);
-    return caption;
+std::wstring Widen(const char* ansi) {
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
+    if (length <= 1) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, &wide[0], length);
+    wide.pop_back();
+    return wide;
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// The first ten characters of a Unicode text (a surrogate pair is one), cleaned as CleanCaption does.
+std::wstring UnicodeCaption(const char* bytes, std::size_t size) {
+    const std::wstring text = UnicodeClipText(bytes, size);
+    std::wstring shown;
+    for (std::size_t i = 0, characters = 0; i < text.size() && characters < kUnicodeCaptionLength; ++characters) {
+        const std::size_t units = IsHighSurrogate(text[i]) && i + 1 < text.size() ? 2 : 1;
+        shown.append(text, i, units);
+        i += units;
+    }
+    for (wchar_t& c : shown)
+        if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
+    std::size_t end = shown.size();
+    while (end > 0 && iswspace(shown[end - 1])) --end;
+    std::size_t start = 0;
+    while (start < end && iswspace(shown[start])) ++start;
+    return shown.substr(start, end - start);
 }
 
 }  // namespace
@@ -29,7 +50,12 @@ CLIP_STR::CLIP_STR(UINT clipType, const void* source, const char* captionText, s
     if (clipType == 0) return;
 
     const char* bytes = static_cast<const char*>(source);
-    if (clipType == CF_TEXT) {
+    if (clipType == CF_UNICODETEXT) {
+        WriteLog("Call CLIP_STR::CLIP_STR - TEXT", 0);
+        const std::wstring text = UnicodeClipText(source, length);
+        size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(buf, text.c_str(), size);
+    } else if (clipType == CF_TEXT) {
         WriteLog("Call CLIP_STR::CLIP_STR - TEXT", 0);
         // Measured up to the NUL; a text without one inside its block is cut and terminated here,
         // within the 249999 bytes a data file holds.
@@ -68,19 +94,50 @@ void TakeCaption(char (&caption)[kCaptionSize], const char* text, std::size_t av
 
 bool IsPictureType(UINT type) { return type == CF_BITMAP || type == CF_DIB || type == CF_ENHMETAFILE; }
 
-std::string ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
-                            const char* caption, CaptionStyle style) {
+std::wstring UnicodeClipText(const void* bytes, std::size_t size) {
+    const std::size_t available = std::min(size / sizeof(wchar_t), kLongestUnicodeText);
+    std::wstring text(available, L'\0');
+    if (available > 0) std::memcpy(&text[0], bytes, available * sizeof(wchar_t));  // the bytes may lie unaligned
+    text.resize(wcsnlen(text.c_str(), available));
+    return text;
+}
+
+std::string AnsiCodePageText(const std::wstring& text, bool& unchanged) {
+    unchanged = true;
+    if (text.empty()) return std::string();
+    // No best-fit stand-ins (a plain a for an accented one): what the code page lacks must show as lost.
+    // A UTF-8 code page takes no flags, and loses nothing.
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int units = static_cast<int>(text.size());
+    int length = WideCharToMultiByte(CP_ACP, flags, text.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) WideCharToMultiByte(CP_ACP, flags, text.data(), units, &ansi[0], length, nullptr, nullptr);
+    std::wstring back(text.size(), L'\0');
+    int backLength = ansi.empty() ? 0
+                                  : MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &back[0],
+                                                        units);
+    back.resize(static_cast<std::size_t>(backLength > 0 ? backLength : 0));
+    unchanged = back == text;
+    return ansi;
+}
+
+std::wstring ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
+                             const char* caption, CaptionStyle style) {
+    const std::wstring head = Widen(prefix) + L"-" + std::to_wstring(slot);
+    auto quoted = [&](const std::wstring& shown) {
+        return style == CaptionStyle::FavoriteRebuilt ? head + L" '" + shown + L"' ..." : head + L" '" + shown + L" ...'";
+    };
     if (type != 0 && type == g_nRichTextFormat) {
-        if (caption && caption[0]) return Format("%s-%d '%s'", prefix, slot, caption);
-        return Format("%s-%d <RICH TEXT>", prefix, slot);
+        if (caption && caption[0]) return head + L" '" + Widen(caption) + L"'";
+        return head + L" <RICH TEXT>";
     }
-    if (type == 0) return Format("%s-%d <EMPTY>", prefix, slot);
+    if (type == 0) return head + L" <EMPTY>";
     if (type == CF_TEXT) {
         char shown[kCaptionSize] = "";
         if (text) TakeCaption(shown, text, textSize);
-        return Format(style == CaptionStyle::FavoriteRebuilt ? "%s-%d '%s' ..." : "%s-%d '%s ...'", prefix, slot,
-                      shown);
+        return quoted(Widen(shown));
     }
-    if (IsPictureType(type)) return Format("%s-%d <PICTURE>", prefix, slot);
-    return Format(style == CaptionStyle::FavoriteRebuilt ? "%s-%d <EMPTY>" : "%s-%d <RICH TEXT>", prefix, slot);
+    if (type == CF_UNICODETEXT) return quoted(text ? UnicodeCaption(text, textSize) : std::wstring());
+    if (IsPictureType(type)) return head + L" <PICTURE>";
+    return head + (style == CaptionStyle::FavoriteRebuilt ? L" <EMPTY>" : L" <RICH TEXT>");
 }

@@ -73,6 +73,42 @@ bool CopyMetafileBits(HENHMETAFILE metafile, std::size_t& blockSize, std::vector
     return true;
 }
 
+// Marks with which password managers and other programs keep their content out of clipboard
+// histories: the first and last by being present, CanIncludeInClipboardHistory by a DWORD 0.
+bool IsMarkedPrivate() {
+    static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    if ((exclude && IsClipboardFormatAvailable(exclude)) || (viewerIgnore && IsClipboardFormatAvailable(viewerIgnore)))
+        return true;
+    if (!history || !IsClipboardFormatAvailable(history)) return false;
+    GlobalLockGuard lock(GetClipboardData(history));
+    DWORD allowed = 1;
+    if (lock.Data() && lock.Size() >= sizeof allowed) std::memcpy(&allowed, lock.Data(), sizeof allowed);
+    return allowed == 0;
+}
+
+// A text clip whose Unicode text the ANSI code page would change becomes that Unicode text; the
+// ANSI form, stand-ins and all, is what the append file gets.
+void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
+    GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
+    if (!lock.Data()) return;
+    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size());
+    bool unchanged = true;
+    std::string ansi = AnsiCodePageText(text, unchanged);
+    if (unchanged) return;
+    clip.format = CF_UNICODETEXT;
+    clip.blockSize = lock.Size();
+    clip.bytes.clear();
+    if (clip.blockSize < kClipBufferSize) {
+        const char* begin = reinterpret_cast<const char*>(text.c_str());
+        clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
+    }
+    clip.hasText = true;
+    clip.textBlockSize = ansi.size() + 1;
+    clip.text = std::move(ansi);
+}
+
 // On the worker thread: one read of the clipboard, which it opens and closes itself.
 ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
     // Opened with a window of this thread: under Wine, threads that open it without one share it.
@@ -84,6 +120,7 @@ ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
     if (!reader || !OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
     ClipboardCloser closer;
     clip.sequence = GetClipboardSequenceNumber();
+    if (IsMarkedPrivate()) return ClipboardRead::Excluded;
 
     UINT offered = 0;
     while ((offered = EnumClipboardFormats(offered)) != 0 && !IsAcceptedFormat(offered, richText)) {
@@ -102,7 +139,9 @@ ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
     }
     if (!delivered) return ClipboardRead::NotDelivered;
 
-    if (clip.format != CF_TEXT && IsClipboardFormatAvailable(CF_TEXT)) {
+    if (clip.format == CF_TEXT) {
+        if (IsClipboardFormatAvailable(CF_UNICODETEXT)) KeepTextBeyondAnsiCodePage(clip);
+    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
         std::vector<char> text;
         clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
         clip.text.assign(text.data(), strnlen(text.data(), text.size()));
@@ -260,7 +299,10 @@ bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
 // The clipboard handles that put a stored clip back; empty when its bytes are not of its type.
 std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size_t count) {
     std::vector<ClipboardData> data;
-    if (format == CF_TEXT) {
+    if (format == CF_UNICODETEXT) {
+        const std::wstring text = UnicodeClipText(bytes, count);
+        data.push_back(GlobalData(CF_UNICODETEXT, text.c_str(), text.size() * sizeof(wchar_t), sizeof(wchar_t)));
+    } else if (format == CF_TEXT) {
         // A text block always ends in a NUL, whatever the stored bytes hold.
         bool terminated = std::memchr(bytes, 0, count) != nullptr;
         data.push_back(GlobalData(CF_TEXT, bytes, count, terminated ? 0 : 1));
@@ -281,7 +323,8 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
 
 // The types a capture stores; a stored clip of any other type is never put on the clipboard.
 bool IsPuttableClipType(UINT type) {
-    return type == CF_TEXT || type == CF_DIB || type == CF_ENHMETAFILE || (type != 0 && type == g_nRichTextFormat);
+    return type == CF_TEXT || type == CF_UNICODETEXT || type == CF_DIB || type == CF_ENHMETAFILE ||
+           (type != 0 && type == g_nRichTextFormat);
 }
 
 }  // namespace

@@ -18,17 +18,19 @@ void SetClipboardOwnerWindow(HWND window);
 
 // What one read of the clipboard found.
 struct ClipboardClip {
-    UINT format = 0;              // text, rich text, CF_DIB or CF_ENHMETAFILE; 0 when none was offered
+    UINT format = 0;              // CF_TEXT, CF_UNICODETEXT, rich text, CF_DIB or CF_ENHMETAFILE; 0: none offered
     std::size_t blockSize = 0;    // the size of the clipboard's block for that format
     std::vector<char> bytes;      // the block's bytes; left empty when blockSize is 0 or too large to store
     bool hasText = false;         // the clipboard also offered CF_TEXT (for a text clip: the bytes themselves)
     std::size_t textBlockSize = 0;
-    std::string text;             // that CF_TEXT up to its NUL, for captions and the append file
+    std::string text;             // that CF_TEXT up to its NUL (a Unicode text's ANSI form), for captions
+                                  // and the append file
     DWORD sequence = 0;           // the clipboard's sequence number while it was read
 };
 
-// Empty: no stored format offered; NotDelivered: its owner did not hand over the data.
-enum class ClipboardRead { Done, Empty, NotDelivered, NotOpened, TimedOut };
+// Empty: no stored format offered; NotDelivered: its owner did not hand over the data; Excluded: its
+// owner marked the content private (a password manager's), so nothing of it may be stored.
+enum class ClipboardRead { Done, Empty, NotDelivered, NotOpened, TimedOut, Excluded };
 
 // How long a read waits for the clipboard's data before it gives up: an owner that promised the
 // data (delayed rendering) and then hung must not hold up the program.
@@ -36,13 +38,16 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 
 // Reads the first format the clipboard offers, in its own order, that the program stores: text, rich
 // text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
-// bits). The read runs on a worker thread; this thread handles only messages sent to it while it
-// waits, and gives up after kClipboardReadTimeoutMs, the worker's late result being dropped.
+// bits). Text that the ANSI code page cannot hold unchanged is read as CF_UNICODETEXT, up to and
+// with its NUL. Content marked private by its owner is not read at all. The read runs on a worker
+// thread; this thread handles only messages sent to it while it waits, and gives up after
+// kClipboardReadTimeoutMs, the worker's late result being dropped.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip);
 
 enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused };
 
-// Replaces the clipboard's content by a stored clip. Rich text comes with its plain text as
+// Replaces the clipboard's content by a stored clip. Unicode text goes back as CF_UNICODETEXT, from
+// which the clipboard gives CF_TEXT to programs that want it. Rich text comes with its plain text as
 // CF_UNICODETEXT; a picture goes back as a picture. Everything is prepared before the clipboard is
 // emptied, so a put that cannot succeed (unknown type, damaged bytes, clipboard held by another
 // program) leaves it as it was. Sets g_bSkipClipChange just before the clipboard changes.

@@ -17,9 +17,9 @@ const UINT kSaveHotkeyBase = 0x100;
 const UINT kPasteHotkeyBase = 0x200;
 const int kFavoriteSlots = 10;
 
-void SetFavoriteItem(CMenu& menu, int slot, const std::string& caption) {
+void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
     UINT item = ID_FAVORITE_FIRST + slot - 1;
-    menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption.c_str());
+    menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption);
 }
 
 }  // namespace
@@ -36,6 +36,9 @@ int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
     switch (ReadClipboardClip(read)) {
     case ClipboardRead::Empty:
         WriteLog("Clipboard is empty", 0);
+        return 1;
+    case ClipboardRead::Excluded:
+        WriteLog("Clipboard content excluded", 0);
         return 1;
     case ClipboardRead::NotOpened:
         WriteLog("OpenClipboard error", 0);
@@ -94,7 +97,7 @@ void LoadFavorite(CMenu& menu) {
         UINT type = GetClipType(slot, caption, false);
         long count = 0;
         // Only a text favourite's caption needs its file; one that cannot be read shows as empty.
-        if (type == CF_TEXT) {
+        if (type == CF_TEXT || type == CF_UNICODETEXT) {
             count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
             if (count < 0) type = 0;
         }

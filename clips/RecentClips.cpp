@@ -256,6 +256,11 @@ int GetRecentClip(CMenu& menu) {
     case ClipboardRead::Empty:
         WriteLog("Clipboard is empty", 0);
         return 1;
+    case ClipboardRead::Excluded:
+        // Private content (a password, say) leaves the list, its files and the menu as they were.
+        s_capturedSequence = read.sequence;
+        WriteLog("Clipboard content excluded", 0);
+        return 1;
     case ClipboardRead::NotOpened:
         WriteLog("Clipboard held by another program: copy not captured", 0);
         return 1;
@@ -377,11 +382,11 @@ void RedrawMenuRecent(CMenu& menu) {
     WriteLog("RedrawMenuRecent started", 0);
     for (int slot = 1; slot <= static_cast<int>(kRecentClipCount); ++slot) {
         const CLIP_STR* clip = ClipInSlot(slot);
-        std::string caption = clip ? ClipMenuCaption("Ctl", slot, clip->type, clip->buf, clip->size, clip->caption,
-                                                     CaptionStyle::RecentItem)
-                                   : ClipMenuCaption("Ctl", slot, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);
+        std::wstring caption = clip ? ClipMenuCaption("Ctl", slot, clip->type, clip->buf, clip->size, clip->caption,
+                                                      CaptionStyle::RecentItem)
+                                    : ClipMenuCaption("Ctl", slot, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);
         UINT id = ID_RECENT_FIRST + slot - 1;
-        menu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING, id, caption.c_str());
+        menu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING, id, caption);
     }
 }
 

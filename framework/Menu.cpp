@@ -22,10 +22,11 @@ BOOL CMenu::DestroyMenu() {
 HMENU CMenu::GetSubMenu(int position) const { return m_hMenu ? ::GetSubMenu(m_hMenu, position) : nullptr; }
 
 namespace {
-std::string ShownAsItIs(LPCSTR text) {
-    std::string shown;
-    for (const char* c = text; *c; ++c) {
-        if (*c == '&') shown += '&';
+template <class Char>
+std::basic_string<Char> ShownAsItIs(const Char* text) {
+    std::basic_string<Char> shown;
+    for (const Char* c = text; *c; ++c) {
+        if (*c == Char('&')) shown += Char('&');
         shown += *c;
     }
     return shown;
@@ -37,6 +38,11 @@ BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text) {
     const bool stringItem = (flags & (MF_BITMAP | MF_OWNERDRAW | MF_SEPARATOR)) == 0 && text != nullptr;
     if (!stringItem) return ::ModifyMenuA(m_hMenu, id, flags, newId, text);
     return ::ModifyMenuA(m_hMenu, id, flags, newId, ShownAsItIs(text).c_str());
+}
+
+BOOL CMenu::ModifyMenu(UINT id, UINT flags, UINT_PTR newId, const std::wstring& text) {
+    if (!m_hMenu) return FALSE;
+    return ::ModifyMenuW(m_hMenu, id, flags | MF_STRING, newId, ShownAsItIs(text.c_str()).c_str());
 }
 
 DWORD CMenu::CheckMenuItem(UINT id, UINT flags) {

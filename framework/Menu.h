@@ -24,6 +24,8 @@ public:
     // A string item shows its text as it is: every '&' is doubled so that none marks a mnemonic
     // (a clip "Tom & Jerry" reads so in the menu). Captions kept elsewhere stay unchanged.
     BOOL ModifyMenu(UINT id, UINT flags, UINT_PTR newId, LPCSTR text);
+    // The same for a string item of any language (set with the wide-character call).
+    BOOL ModifyMenu(UINT id, UINT flags, UINT_PTR newId, const std::wstring& text);
     // The item's previous state (MF_CHECKED or MF_UNCHECKED), or -1 when there is no such item.
     DWORD CheckMenuItem(UINT id, UINT flags);
     std::string GetMenuString(UINT id) const;

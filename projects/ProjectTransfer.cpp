@@ -37,7 +37,7 @@ bool ParseFormat(const std::string& text, unsigned long& format) {
 // The format under which this run stores an imported favourite, or 0 for one it never stores.
 // Registered formats are rich text of the exporting run and become this run's rich-text id.
 UINT ImportedFormat(unsigned long format) {
-    if (format == CF_TEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
+    if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
     if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
     return 0;
 }

@@ -7,27 +7,25 @@
 
 using ClipRecordTest = ClipStoreTest;
 
-TEST_F(ClipRecordTest, TextIsMeasuredToItsNulWhateverLengthIsGiven) {
+TEST_F(ClipRecordTest, TextIsMeasuredToItsNulOrCutAtItsLengthAndTerminated) {
     const char text[64] = "0123456789";
     auto clip = std::make_unique<CLIP_STR>(CF_TEXT, text, nullptr, sizeof text);
-    EXPECT_EQ(clip->size, 11u);
-    EXPECT_STREQ(clip->buf, "0123456789");
+    EXPECT_EQ(std::string(clip->buf, clip->size), std::string("0123456789\0", 11));
     EXPECT_TRUE(LoggedInOrder({"CLIP_STR::CLIP_STR started", "Call CLIP_STR::CLIP_STR - TEXT"}));
-}
+    const std::string unicode = Utf16Bytes(L"Привет");
+    auto wide = std::make_unique<CLIP_STR>(CF_UNICODETEXT, (unicode + "tail").data(), nullptr, unicode.size() + 4);
+    EXPECT_EQ(std::string(wide->buf, wide->size), unicode);
 
-TEST_F(ClipRecordTest, TextWithoutNulIsCutAtItsLengthAndTerminated) {
     // No NUL anywhere: the text is cut so that it and its NUL fit the 249999 bytes of a data file.
     for (std::size_t length : {kClipBufferSize + 100, kClipBufferSize - 1}) {
         std::string block(length, 'x');
-        auto clip = std::make_unique<CLIP_STR>(CF_TEXT, block.data(), nullptr, block.size());
+        clip = std::make_unique<CLIP_STR>(CF_TEXT, block.data(), nullptr, block.size());
         EXPECT_EQ(clip->size, kClipBufferSize - 1);
         EXPECT_EQ(clip->buf[kClipBufferSize - 2], '\0');
     }
-
     const char unterminated[4] = {'a', 'b', 'c', 'd'};
-    auto shortClip = std::make_unique<CLIP_STR>(CF_TEXT, unterminated, nullptr, 3);
-    EXPECT_EQ(shortClip->size, 4u);
-    EXPECT_STREQ(shortClip->buf, "abc");
+    clip = std::make_unique<CLIP_STR>(CF_TEXT, unterminated, nullptr, 3);
+    EXPECT_EQ(std::string(clip->buf, clip->size), std::string("abc\0", 4));
 }
 
 TEST_F(ClipRecordTest, OtherTypesTakeTheGivenLengthAndTypeZeroIsEmpty) {
@@ -60,25 +58,41 @@ TEST_F(ClipRecordTest, CaptionsAreCleanedAndCutToTwentyBytes) {
 TEST_F(ClipRecordTest, MenuCaptionsFollowTheClipKindAndWhereTheyAreShown) {
     const char hello[] = "Hello";
     EXPECT_EQ(ClipMenuCaption("Ctl", 1, CF_TEXT, hello, sizeof hello, "", CaptionStyle::RecentItem),
-              "Ctl-1 'Hello ...'");
+              L"Ctl-1 'Hello ...'");
     EXPECT_EQ(ClipMenuCaption("Win", 3, CF_TEXT, hello, sizeof hello, "", CaptionStyle::FavoriteSaved),
-              "Win-3 'Hello ...'");
+              L"Win-3 'Hello ...'");
     EXPECT_EQ(ClipMenuCaption("Win", 3, CF_TEXT, hello, sizeof hello, "", CaptionStyle::FavoriteRebuilt),
-              "Win-3 'Hello' ...");
+              L"Win-3 'Hello' ...");
 
     const char longText[] = "\tabcdefghijklmnopqrstuvwxy";  // 25 letters after a tab
     EXPECT_EQ(ClipMenuCaption("Ctl", 2, CF_TEXT, longText, sizeof longText, "", CaptionStyle::RecentItem),
-              "Ctl-2 'abcdefghijklmnopqrs ...'");
+              L"Ctl-2 'abcdefghijklmnopqrs ...'");
 
     for (UINT picture : {CF_BITMAP, CF_DIB, CF_ENHMETAFILE})
-        EXPECT_EQ(ClipMenuCaption("Ctl", 10, picture, "", 0, "", CaptionStyle::RecentItem), "Ctl-10 <PICTURE>");
-    EXPECT_EQ(ClipMenuCaption("Ctl", 4, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem), "Ctl-4 <EMPTY>");
+        EXPECT_EQ(ClipMenuCaption("Ctl", 10, picture, "", 0, "", CaptionStyle::RecentItem), L"Ctl-10 <PICTURE>");
+    EXPECT_EQ(ClipMenuCaption("Ctl", 4, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem), L"Ctl-4 <EMPTY>");
 
     EXPECT_EQ(ClipMenuCaption("Ctl", 5, g_nRichTextFormat, "{\\rtf1}", 8, "Bold text", CaptionStyle::RecentItem),
-              "Ctl-5 'Bold text'");
+              L"Ctl-5 'Bold text'");
     EXPECT_EQ(ClipMenuCaption("Ctl", 5, g_nRichTextFormat, "{\\rtf1}", 8, "", CaptionStyle::RecentItem),
-              "Ctl-5 <RICH TEXT>");
+              L"Ctl-5 <RICH TEXT>");
     // An unknown type reads as rich text in the recent list but as empty when favourites are rebuilt.
-    EXPECT_EQ(ClipMenuCaption("Ctl", 6, 0xBEEF, "", 0, "", CaptionStyle::RecentItem), "Ctl-6 <RICH TEXT>");
-    EXPECT_EQ(ClipMenuCaption("Win", 6, 0xBEEF, "", 0, "", CaptionStyle::FavoriteRebuilt), "Win-6 <EMPTY>");
+    EXPECT_EQ(ClipMenuCaption("Ctl", 6, 0xBEEF, "", 0, "", CaptionStyle::RecentItem), L"Ctl-6 <RICH TEXT>");
+    EXPECT_EQ(ClipMenuCaption("Win", 6, 0xBEEF, "", 0, "", CaptionStyle::FavoriteRebuilt), L"Win-6 <EMPTY>");
+
+    // Unicode text shows its first ten characters (an emoji is one), cleaned like text.
+    const struct {
+        std::wstring text;
+        CaptionStyle style;
+        std::wstring caption;
+    } unicode[] = {
+        {L"\r\n\tПривет, мир! Как дела?", CaptionStyle::RecentItem, L"Ctl-7 'Привет, ...'"},
+        {L"Καλημέρα\tκόσμε", CaptionStyle::FavoriteSaved, L"Ctl-7 'Καλημέρα κ ...'"},
+        {L"你好世界 & more", CaptionStyle::FavoriteRebuilt, L"Ctl-7 '你好世界 & mor' ..."},
+        {L"😀😁😂🤣😃😄😅😆😉😊😋", CaptionStyle::RecentItem, L"Ctl-7 '😀😁😂🤣😃😄😅😆😉😊 ...'"},
+    };
+    for (const auto& c : unicode) {
+        const std::string bytes = Utf16Bytes(c.text);
+        EXPECT_EQ(ClipMenuCaption("Ctl", 7, CF_UNICODETEXT, bytes.data(), bytes.size(), "", c.style), c.caption);
+    }
 }

@@ -18,16 +18,20 @@ std::string Bytes(const ClipboardClip& clip) { return std::string(clip.bytes.beg
 
 }  // namespace
 
-TEST_F(ClipboardTest, TheFirstStoredFormatInTheClipboardsOrderIsReadWithItsText) {
+TEST_F(ClipboardTest, TheFirstStoredFormatInTheClipboardsOrderIsReadWithItsTextAndPutBack) {
     const UINT unaccepted = RegisterClipboardFormatA("Quorvex Test Private");
+    const UINT exclude = RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing");
+    const UINT history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+    const UINT viewerIgnore = RegisterClipboardFormatA("Clipboard Viewer Ignore");
     const std::string rtf = "{\\rtf1 R}";
+    const std::string secret("secret\0", 7);
     struct Case {
         std::vector<std::pair<UINT, std::string>> offered;
         UINT richText;
         ClipboardRead result;
         UINT format;
         std::string bytes;
-        std::string text;
+        const char* text;  // null: the code page's stand-ins are not checked
     } cases[] = {
         {{{unaccepted, "x"}, {RichTextId(), rtf}, {CF_TEXT, std::string("plain\0", 6)}}, RichTextId(), ClipboardRead::Done,
          RichTextId(), rtf, "plain"},
@@ -36,16 +40,38 @@ TEST_F(ClipboardTest, TheFirstStoredFormatInTheClipboardsOrderIsReadWithItsText)
         {{{RichTextId(), rtf}}, 0, ClipboardRead::Empty, 0, "", ""},
         {{{unaccepted, "x"}}, RichTextId(), ClipboardRead::Empty, 0, "", ""},
         {{}, RichTextId(), ClipboardRead::Empty, 0, "", ""},
+        // Unicode text stays Unicode when the ANSI code page would change it, and only then.
+        {{{CF_UNICODETEXT, Utf16Bytes(L"Привет, мир")}}, 0, ClipboardRead::Done, CF_UNICODETEXT,
+         Utf16Bytes(L"Привет, мир"), "??????, ???"},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"Καλημέρα")}}, 0, ClipboardRead::Done, CF_UNICODETEXT, Utf16Bytes(L"Καλημέρα"),
+         nullptr},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"你好世界")}}, 0, ClipboardRead::Done, CF_UNICODETEXT, Utf16Bytes(L"你好世界"),
+         nullptr},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"ok 😀") + "tail"}}, 0, ClipboardRead::Done, CF_UNICODETEXT,
+         Utf16Bytes(L"ok 😀"), nullptr},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"plain")}}, 0, ClipboardRead::Done, CF_TEXT, std::string("plain\0", 6), ""},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"café")}}, 0, ClipboardRead::Done, CF_TEXT, std::string("caf\xE9\0", 5), ""},
+        // Content its owner marked private is not read; a history mark that allows it changes nothing.
+        {{{exclude, "1"}, {CF_TEXT, secret}}, 0, ClipboardRead::Excluded, 0, "", ""},
+        {{{CF_TEXT, secret}, {viewerIgnore, "1"}}, 0, ClipboardRead::Excluded, 0, "", ""},
+        {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, ClipboardRead::Excluded, 0, "", ""},
+        {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, 0, ClipboardRead::Done, CF_TEXT, secret, ""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
         ASSERT_TRUE(c.offered.empty() ? ClearClipboard() : FillClipboard(c.offered));
         g_nRichTextFormat = c.richText;
         ClipboardClip clip;
-        EXPECT_EQ(ReadClipboardClip(clip), c.result) << c.format;
+        EXPECT_EQ(ReadClipboardClip(clip), c.result);
         EXPECT_EQ(clip.format, c.format);
         EXPECT_EQ(Bytes(clip), c.bytes);
-        EXPECT_EQ(clip.text, c.text);
+        if (c.text) {
+            EXPECT_EQ(clip.text, c.text);
+        }
         EXPECT_EQ(clip.sequence, GetClipboardSequenceNumber());
+        if (c.result != ClipboardRead::Done) continue;
+        ASSERT_EQ(SetClipboardClip(clip.format, clip.bytes.data(), clip.bytes.size()), ClipboardWrite::Done);
+        EXPECT_EQ(ClipboardBytes(clip.format), c.bytes);
     }
 }
 

@@ -19,7 +19,7 @@ protected:
         CurrentPrj = 'B';
         ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     }
-    std::string Item(int slot) const { return menu.GetMenuString(ID_FAVORITE_FIRST + slot - 1); }
+    std::wstring Item(int slot) const { return MenuTextW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1); }
     // Stores the clipboard as the copy of the save hotkey would have left it.
     int Save(int slot) { return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu); }
 
@@ -29,8 +29,8 @@ protected:
 struct CaptionCase {
     const char* what;
     std::vector<std::pair<UINT, std::string>> clipboard;
-    const char* saved;
-    const char* rebuilt;
+    const wchar_t* saved;
+    const wchar_t* rebuilt;
     const char* caption;  // CAPTION<n> in Save.ini
 };
 
@@ -39,10 +39,12 @@ struct CaptionCase {
 TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
     const UINT rich = RichTextId();
     const CaptionCase cases[] = {
-        {"text", {{CF_TEXT, std::string("Hello\0", 6)}}, "Win-3 'Hello ...'", "Win-3 'Hello' ...", ""},
-        {"rich text", {{rich, "{\\rtf1 x}"}, {CF_TEXT, std::string("\tplain part\0", 12)}}, "Win-3 'plain part'",
-         "Win-3 'plain part'", "plain part"},
-        {"rich text without plain text", {{rich, "{\\rtf1 y}"}}, "Win-3 <RICH TEXT>", "Win-3 <RICH TEXT>", ""},
+        {"text", {{CF_TEXT, std::string("Hello\0", 6)}}, L"Win-3 'Hello ...'", L"Win-3 'Hello' ...", ""},
+        {"rich text", {{rich, "{\\rtf1 x}"}, {CF_TEXT, std::string("\tplain part\0", 12)}}, L"Win-3 'plain part'",
+         L"Win-3 'plain part'", "plain part"},
+        {"rich text without plain text", {{rich, "{\\rtf1 y}"}}, L"Win-3 <RICH TEXT>", L"Win-3 <RICH TEXT>", ""},
+        {"unicode text", {{CF_UNICODETEXT, Utf16Bytes(L"Привет & мир")}}, L"Win-3 'Привет && м ...'",
+         L"Win-3 'Привет && м' ...", ""},
     };
     for (const CaptionCase& c : cases) {
         ASSERT_TRUE(FillClipboard(c.clipboard)) << c.what;
@@ -51,17 +53,17 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
         // The whole block is stored, whatever it holds after a text's NUL.
         EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), c.clipboard.front().second) << c.what;
         EXPECT_EQ(folder.Ini("B", "CAPTION3"), c.caption) << c.what;
+        char type[16];
+        std::snprintf(type, sizeof type, "0x%X", c.clipboard.front().first);
+        EXPECT_EQ(folder.Ini("B", "CLIP3"), type) << c.what;
         LoadFavorite(menu);
         EXPECT_EQ(Item(3), c.rebuilt) << c.what;
-        EXPECT_EQ(Item(4), "Win-4 <EMPTY>") << c.what;
+        EXPECT_EQ(Item(4), L"Win-4 <EMPTY>") << c.what;
 
         ASSERT_TRUE(ClearClipboard());
         EXPECT_EQ(PutFavClip(0x203), 0) << c.what;
         EXPECT_EQ(ClipboardBytes(c.clipboard.front().first), c.clipboard.front().second) << c.what;
     }
-    char richType[16];
-    std::snprintf(richType, sizeof richType, "0x%X", rich);
-    EXPECT_EQ(folder.Ini("B", "CLIP3"), richType);
 }
 
 TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing) {
@@ -75,7 +77,7 @@ TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing)
     EXPECT_TRUE(Logged("GlobalSize = 250000"));
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB2.DAT"));
     EXPECT_EQ(folder.Ini("B", "CLIP2"), "<missing>");
-    EXPECT_EQ(Item(2), "Ctl-2");
+    EXPECT_EQ(Item(2), L"Ctl-2");
 
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
     FileHandle held(CreateFileA(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
@@ -101,6 +103,14 @@ TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {
     EXPECT_EQ(Save(5), 1);
     EXPECT_EQ(g_bSkipClipChange, 1);
     EXPECT_TRUE(Logged("Clipboard is empty"));
+
+    // Content its owner marked private is refused as an empty clipboard is: nothing stored.
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
+                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
+    EXPECT_EQ(Save(5), 1);
+    EXPECT_TRUE(Logged("Clipboard content excluded"));
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
+    EXPECT_EQ(folder.Ini("B", "CLIP5"), "<missing>");
 }
 
 TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
@@ -122,11 +132,11 @@ TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
     folder.SetIni("B", "CLIP2", "0x5");
     folder.SetIni("B", "CLIP8", "0x2");
     LoadFavorite(menu);
-    EXPECT_EQ(Item(1), "Win-1 <EMPTY>");
+    EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
     EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
-    EXPECT_EQ(Item(2), "Win-2 <EMPTY>");
-    EXPECT_EQ(Item(6), "Win-6 <EMPTY>");
-    EXPECT_EQ(Item(8), "Win-8 <PICTURE>");
+    EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
+    EXPECT_EQ(Item(6), L"Win-6 <EMPTY>");
+    EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
 }
 
 TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
@@ -136,7 +146,7 @@ TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
     EXPECT_EQ(PutFavClip(0x201), 1);
     SetClipType(1, CF_TEXT, "", false);
     LoadFavorite(menu);
-    EXPECT_EQ(Item(1), "Win-1 <EMPTY>");
+    EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
     EXPECT_FALSE(folder.Exists("Save.ini"));
     WIN32_FIND_DATAA found;
     EXPECT_EQ(FindFirstFileA(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)

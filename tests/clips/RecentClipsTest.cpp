@@ -283,26 +283,50 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStart) {
     EXPECT_EQ(log.find("Couldn't create"), std::string::npos);
 }
 
-TEST_F(RecentClipsTest, RichTextTakesItsCaptionFromThePlainTextPartAndKeepsItAcrossARestart) {
-    ASSERT_TRUE(FillClipboard({{g_nRichTextFormat, std::string("{\\rtf1 Bold}\0", 13)},
-                               {CF_TEXT, std::string("\r\n  Bold words from a document\0", 31)}}));
-    EXPECT_EQ(GetRecentClip(menu), 0);
-    ASSERT_EQ(RecentClip.size(), 1u);
-    EXPECT_EQ(RecentClip.back()->type, g_nRichTextFormat);
-    EXPECT_STREQ(RecentClip.back()->caption, "Bold words from");
-    EXPECT_EQ(Item(1), "Ctl-1 'Bold words from'");
-    EXPECT_TRUE(Logged("Rich text GlobalSize = 31"));
+TEST_F(RecentClipsTest, RichAndUnicodeTextKeepTheirBytesAndCaptionsAcrossARestart) {
+    const std::string rtf("{\\rtf1 Bold}\0", 13);
+    const std::string unicode = Utf16Bytes(L"Привет & 😀 мир");
+    const struct {
+        std::vector<std::pair<UINT, std::string>> offered;
+        UINT type;
+        std::string bytes;
+        const char* caption;  // CAPTION1 in Save.ini: the start of a rich text's plain text
+        std::wstring item;
+    } cases[] = {
+        {{{g_nRichTextFormat, rtf}, {CF_TEXT, std::string("\r\n  Bold words from a document\0", 31)}},
+         g_nRichTextFormat, rtf, "Bold words from", L"Ctl-1 'Bold words from'"},
+        {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, "", L"Ctl-1 'Привет && 😀 ...'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        ClearRecentClips(menu);
+        ASSERT_TRUE(FillClipboard(c.offered));
+        EXPECT_EQ(GetRecentClip(menu), 0);
+        EXPECT_EQ(folder.Read(File(1)), c.bytes);
+        char type[16];
+        snprintf(type, sizeof type, "0x%X", c.type);
+        EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), type);
+        EXPECT_EQ(folder.Ini("RECENTS", "CAPTION1"), c.caption);
+        EXPECT_EQ(MenuTextW(menu.GetSafeHmenu(), ID_RECENT_FIRST), c.item);
 
-    char stored[16];
-    snprintf(stored, sizeof stored, "0x%X", g_nRichTextFormat);
-    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), stored);
-    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION1"), "Bold words from");
+        ExpectStartFindsTheList();
+        RedrawMenuRecent(menu);
+        EXPECT_EQ(MenuTextW(menu.GetSafeHmenu(), ID_RECENT_FIRST), c.item);
+        ASSERT_TRUE(ClearClipboard());
+        EXPECT_EQ(PutRecentClip(0x301), 0);
+        EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
+    }
 
-    LoadRecentClips();
-    RedrawMenuRecent(menu);
-    ASSERT_EQ(RecentClip.size(), 1u);
-    EXPECT_EQ(Item(1), "Ctl-1 'Bold words from'");
-    EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), std::string("{\\rtf1 Bold}\0", 13));
+    // Content its owner marked private changes nothing: list, files, index and menu stay.
+    const std::string index = folder.Read("Save.ini");
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
+                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
+    EXPECT_EQ(GetRecentClip(menu), 1);
+    EXPECT_TRUE(Logged("Clipboard content excluded"));
+    EXPECT_EQ(RecentClip.size(), 1u);
+    EXPECT_EQ(folder.Read("Save.ini"), index);
+    EXPECT_FALSE(folder.Exists(File(2)));
+    EXPECT_EQ(Item(2), "Ctl-2 <EMPTY>");
 }
 
 TEST_F(RecentClipsTest, ClearAllResetsTheIndexButLeavesTheFiles) {

@@ -127,9 +127,10 @@ TypingTarget::TypingTarget() {
     RegisterWindowClass();
     m_frame = CreateWindowExA(0, kWindowClass, "Quorvex e2e editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
                               120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    // Multi-line and scrolling, so a pasted text keeps its line ends whatever its length.
+    // Multi-line and scrolling, so a pasted text keeps its line ends whatever its length; a wide
+    // window, so it holds text in any language as a modern editor does.
     const DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-    m_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, 10, 10, 360, 24, m_frame, nullptr,
+    m_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 10, 10, 360, 24, m_frame, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
     PumpFor(0);
 }
@@ -151,6 +152,12 @@ bool TypingTarget::TakeFocus() {
 }
 
 std::string TypingTarget::Text() const { return WindowText(m_edit); }
+
+std::wstring TypingTarget::TextW() const {
+    wchar_t text[512] = L"";
+    GetWindowTextW(m_edit, text, 512);
+    return text;
+}
 
 CountingWindow::CountingWindow(const char* title) {
     RegisterWindowClass();

@@ -46,6 +46,7 @@ public:
     // hold.
     bool TakeFocus();
     std::string Text() const;
+    std::wstring TextW() const;  // the text as it is, in any language
     HWND Edit() const { return m_edit; }
 
 private:

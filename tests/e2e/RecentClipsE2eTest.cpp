@@ -72,6 +72,36 @@ TEST_F(RecentClipsE2e, CtrlDigitPastesTheRecentClipIntoTheFocusedWindow) {
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
+TEST_F(RecentClipsE2e, TextInAnyLanguageComesBackIntactAndPrivateCopiesAreNeverStored) {
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    const std::wstring text = L"Привет, мир 😀";
+    ASSERT_TRUE(FillClipboard({{CF_UNICODETEXT, Utf16Bytes(text)}}));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return m_install.Read(RecentFile(1)) == Utf16Bytes(text) && m_install.Ini("RECENTS", "RECCLIP1") == "0xD"; },
+        kStepTimeoutMs));
+    // The append file stays ANSI: the code page's stand-ins for what it lacks.
+    const std::string appended = m_install.Read("ClipAppends.txt");
+    EXPECT_EQ(appended.substr(0, 12), "??????, ??? ");
+
+    // A password manager's copy: not captured, not appended, nothing on disk changes.
+    const std::string index = m_install.Read("Save.ini");
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, TextBlock("secret password")},
+                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
+    ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("Clipboard content excluded") == 1; }, kStepTimeoutMs));
+    EXPECT_EQ(m_install.Read("Save.ini"), index);
+    EXPECT_EQ(m_install.Read(RecentFile(1)), Utf16Bytes(text));
+    EXPECT_FALSE(m_install.Exists(RecentFile(2)));
+    EXPECT_EQ(m_install.Read("ClipAppends.txt"), appended);
+
+    TypingTarget editor;
+    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
+    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
+    EXPECT_TRUE(PumpUntil([&] { return editor.TextW() == text; }, kStepTimeoutMs)) << "editor holds " << editor.Text();
+
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
 // Copy n of a burst: text, or every third one rich text with its plain text beside it.
 struct BurstClip {
     explicit BurstClip(int n) : rich(n % 3 == 0), plain("copy " + std::to_string(n)) {}

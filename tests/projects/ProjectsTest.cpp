@@ -425,7 +425,7 @@ TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
     WriteExport(folder, "dash", {{"NAME", "-"}, {"CLIP1", "0x1"}});
     WriteExport(folder, "unnamed", {{"CLIP1", "0x1"}});
     WriteExport(folder, "hostile", {{"NAME", longName}, {"CLIP1", "zz"}, {"CLIP2", "0x5"}, {"CLIP3", "0x1z"},
-                                    {"CLIP4", "0x8"}, {"CAPTION4", longCaption}, {"CLIP5", "0x0"}});
+                                    {"CLIP4", "0x8"}, {"CAPTION4", longCaption}, {"CLIP5", "0x0"}, {"CLIP6", "0xD"}});
     EXPECT_FALSE(ImportProject(folder.File("EXPORT\\dash\\Export.ini")));
     EXPECT_FALSE(ImportProject(folder.File("EXPORT\\unnamed\\Export.ini")));
     EXPECT_EQ(folder.LogCount("Error read Export.ini"), 2);
@@ -439,6 +439,7 @@ TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
     EXPECT_EQ(folder.Ini("A", "CLIP4"), "0x8");
     EXPECT_EQ(folder.Ini("A", "CAPTION4"), std::string(20, 'c'));
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB4.DAT"), "bytes 4");
+    EXPECT_EQ(folder.Ini("A", "CLIP6"), "0xD");  // Unicode text
 
     // With every letter taken there is no room for another.
     for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");

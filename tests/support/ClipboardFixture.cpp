@@ -44,6 +44,10 @@ std::string ClipboardBytes(UINT format) {
     return bytes;
 }
 
+std::string Utf16Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+}
+
 bool PutTextOnClipboard(const std::string& text) { return FillClipboard({{CF_TEXT, text + '\0'}}); }
 
 std::string ClipboardText() {
@@ -61,6 +65,12 @@ bool ClearClipboard() {
 std::string MenuText(HMENU menu, UINT id) {
     char text[256] = "";
     GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+std::wstring MenuTextW(HMENU menu, UINT id) {
+    wchar_t text[256] = L"";
+    GetMenuStringW(menu, id, text, 256, MF_BYCOMMAND);
     return text;
 }
 

@@ -12,6 +12,9 @@ bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats);
 // The bytes the clipboard holds for a format (whole block), or "<none>".
 std::string ClipboardBytes(UINT format);
 
+// A text's UTF-16 bytes and its NUL, as CF_UNICODETEXT holds them.
+std::string Utf16Bytes(const std::wstring& text);
+
 // Puts a text with its terminating NUL on the clipboard as CF_TEXT alone.
 bool PutTextOnClipboard(const std::string& text);
 
@@ -21,8 +24,9 @@ std::string ClipboardText();
 // Empties the clipboard.
 bool ClearClipboard();
 
-// The text of a menu item by command id.
+// The text of a menu item by command id, as the item holds it ('&' doubled, as ANSI or wide).
 std::string MenuText(HMENU menu, UINT id);
+std::wstring MenuTextW(HMENU menu, UINT id);
 
 // The registered id of "Rich Text Format" in this session.
 UINT RichTextId();
