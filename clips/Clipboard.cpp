@@ -364,6 +364,12 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     return ClipboardWrite::Done;
 }
 
+void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize]) {
+    if (read.format != g_nRichTextFormat || !read.hasText) return;
+    TakeCaption(caption, read.text.c_str(), read.text.size());
+    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
+}
+
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
     switch (SetClipboardClip(format, bytes, count)) {
     case ClipboardWrite::NotOpened:

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "clips/ClipRecord.h"
+
 // Clipboard format id of rich text in this run; 0 until FindRichTextFormat has set it.
 extern UINT g_nRichTextFormat;
 
@@ -52,6 +54,10 @@ enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Ref
 // emptied, so a put that cannot succeed (unknown type, damaged bytes, clipboard held by another
 // program) leaves it as it was. Sets g_bSkipClipChange just before the clipboard changes.
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count);
+
+// For a rich-text clip, the start of the plain text the clipboard offered with it, cleaned for its
+// caption; other clips have none. Logs the plain text's size.
+void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize]);
 
 // SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);

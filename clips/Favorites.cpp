@@ -55,10 +55,7 @@ int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
     if (read.blockSize >= kClipBufferSize) return 0;
 
     char caption[kCaptionSize] = "";
-    if (read.format == g_nRichTextFormat && read.hasText) {
-        TakeCaption(caption, read.text.c_str(), read.text.size());
-        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
-    }
+    TakeRichTextCaption(read, caption);
     const int slot = static_cast<int>(id - kSaveHotkeyBase);
     if (!WriteClipFile(FavoriteClipFileName(CurrentPrj, slot), read.bytes.data(), read.bytes.size(),
                        "Couldn't create the file! (WRITE)"))

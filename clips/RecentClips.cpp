@@ -284,10 +284,7 @@ int GetRecentClip(CMenu& menu) {
         } else {
             if (g_pAcceptedClipHook) g_pAcceptedClipHook(read);
             char caption[kCaptionSize] = "";
-            if (read.format == g_nRichTextFormat && read.hasText) {
-                TakeCaption(caption, read.text.c_str(), read.text.size());
-                WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
-            }
+            TakeRichTextCaption(read, caption);
             auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size());
             // The same content again (a copy repeated, a restart) is already the newest clip.
             if (!SameAsNewest(*clip)) RecentClip.push_back(std::move(clip));
