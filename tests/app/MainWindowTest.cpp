@@ -308,9 +308,9 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileI
 }
 
 TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
-    std::vector<std::string> opened;
+    std::vector<std::wstring> opened;
     AfxSetPromptResponder([&](const Prompt& prompt) {
-        opened.push_back(prompt.text);
+        opened.push_back(prompt.path);
         return 0;
     });
     CAboutDlg about;
@@ -322,8 +322,8 @@ TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAccel
     SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
     about.DestroyWindow();
     AfxSetPromptResponder(nullptr);
-    EXPECT_EQ(opened, (std::vector<std::string>{"https://shop.corvellan.example/clipboard-quorvex",
-                                                  "https://www.corvellan.example/"}));
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://shop.corvellan.example/clipboard-quorvex",
+                                                   L"https://www.corvellan.example/"}));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {

@@ -12,7 +12,7 @@ TEST_F(AppendE2e, TheFirstStartTurnsBothOnAndWinInsertPastesEveryCopiedTextUntil
     ASSERT_TRUE(program->Ready());
     EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 1);
     EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), 1);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "\"" + m_install.Exe() + "\"");
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"\"" + m_install.Exe() + L"\"");
 
     ASSERT_TRUE(CopyAndWaitForCapture("first line\r\nsecond line", 1));
     ASSERT_TRUE(CopyAndWaitForCapture("third\nfourth", 2));

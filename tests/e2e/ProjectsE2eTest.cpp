@@ -1,10 +1,14 @@
 // Favourites and projects from the user's side: Ctrl+Win+digit stores the selection, Win+digit
-// pastes it, and "Projects..." creates, selects and deletes projects.
+// pastes it, and "Projects..." creates, selects and deletes projects. The installation lies in a
+// folder named outside the ANSI code page, as a user's profile folder may be.
 #include "E2eFixture.h"
 
 namespace {
 
-using ProjectsE2e = E2eTest;
+class ProjectsE2e : public E2eTest {
+protected:
+    ProjectsE2e() : E2eTest(L" Квортекс тест") {}
+};
 
 constexpr UINT kProjectsCommand = 32843;
 
@@ -30,11 +34,17 @@ int ListCount(HWND dialog) {
     return static_cast<int>(count);
 }
 
-TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
+constexpr UINT kAppendModeCommand = 32848;
+
+TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
+        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"\"" + m_install.Exe() + L"\"");
         ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
+        EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\n");
+        ASSERT_TRUE(PostMessageA(program->MainWindow(), WM_COMMAND, kAppendModeCommand, 0));
+        ASSERT_TRUE(PumpUntil([] { return SettingValue(HKEY_LOCAL_MACHINE, "AppendMode") == 0; }, kStepTimeoutMs));
         TypingTarget source;
         SetWindowTextA(source.Edit(), "favourite text");
         SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
@@ -63,6 +73,9 @@ TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
+    // Append mode stayed off.
+    ASSERT_TRUE(CopyAndWaitForCapture("not appended", 2));
+    EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\n");
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
@@ -174,8 +187,8 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         },
         reinterpret_cast<LPARAM>(&nameEdit));
     ASSERT_NE(nameEdit, nullptr);
-    const std::string exported = m_install.File("EXPORT\\Work\\Export.ini");
-    SendMessageA(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+    const std::wstring exported = m_install.File("EXPORT\\Work\\Export.ini");
+    SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
     ClickButton(open, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
 

@@ -318,15 +318,10 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
         EXPECT_EQ(prompts[0].text, "Export completed successfully!\nProject <Delta> stored in EXPORT directory.");
         EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONINFORMATION});
         EXPECT_EQ(prompts[1].kind, Prompt::Kind::ShellOpen);
-        EXPECT_EQ(prompts[1].text, folder.File("EXPORT\\"));
+        EXPECT_EQ(prompts[1].path, folder.File("EXPORT\\"));
         EXPECT_EQ(prompts[1].caption, "explore");
     }
-    const std::string ini = folder.File("EXPORT\\Delta\\Export.ini");
-    auto exported = [&](const char* key) {
-        char value[64];
-        GetPrivateProfileStringA("EXP", key, "<missing>", value, sizeof value, ini.c_str());
-        return std::string(value);
-    };
+    auto exported = [&](const char* key) { return folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"); };
     EXPECT_EQ(exported("NAME"), "Delta");
     EXPECT_EQ(exported("CLIP1"), "0x1");
     EXPECT_EQ(exported("CAPTION1"), "");
@@ -359,7 +354,7 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
     EXPECT_EQ(prompts[0].text, "Error export project INI file!");
     EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONHAND});
     EXPECT_TRUE(Logged("Error write to Export.ini"));
-    EXPECT_TRUE(RemoveDirectoryA(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
+    EXPECT_TRUE(RemoveDirectoryW(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
     EXPECT_FALSE(folder.Exists("..\\Windows"));
 }
 
@@ -368,9 +363,8 @@ namespace {
 // An export folder as another installation left it.
 void WriteExport(const ProgramFiles& folder, const std::string& name,
                  const std::vector<std::pair<const char*, std::string>>& keys) {
-    CreateDirectoryA(folder.File("EXPORT\\" + name).c_str(), nullptr);
-    const std::string ini = folder.File("EXPORT\\" + name + "\\Export.ini");
-    for (const auto& [key, value] : keys) WritePrivateProfileStringA("EXP", key, value.c_str(), ini.c_str());
+    CreateDirectoryW(folder.File("EXPORT\\" + name).c_str(), nullptr);
+    for (const auto& [key, value] : keys) folder.SetIni("EXP", key, value.c_str(), "EXPORT\\" + name + "\\Export.ini");
     for (int slot = 1; slot <= 10; ++slot)
         folder.Write("EXPORT\\" + name + "\\CLIPB" + std::to_string(slot) + ".DAT", "bytes " + std::to_string(slot));
 }
@@ -380,9 +374,9 @@ void WriteExport(const ProgramFiles& folder, const std::string& name,
 TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourites) {
     WriteExport(folder, "Work", {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}});
     folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted project C");
-    std::string offeredFolder;
+    std::wstring offeredFolder;
     AfxSetPromptResponder([&](const Prompt& prompt) {
-        offeredFolder = prompt.text;
+        offeredFolder = prompt.path;
         *prompt.chosenFile = folder.File("EXPORT\\Work\\Export.ini");
         return IDOK;
     });
