@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileI
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAcceleratorsStillCommand) {
+TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndTheOtherLinksOpenTheirTargets) {
     std::vector<std::wstring> opened;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         opened.push_back(prompt.path);
@@ -320,10 +320,11 @@ TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndAccel
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         SendMessageA(banner, message, 0, MAKELPARAM(5, 5));
     SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
+    SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_HELP_MANUAL, BN_CLICKED), 0);
     about.DestroyWindow();
     AfxSetPromptResponder(nullptr);
     EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://shop.corvellan.example/clipboard-quorvex",
-                                                   L"https://www.corvellan.example/"}));
+                                                   L"https://www.corvellan.example/", folder.File("Manual.doc")}));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {

@@ -57,7 +57,9 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
         // The copy made for the favourite is no recent clip.
         EXPECT_TRUE(HandledAllPostedAndRuns(*program));
         EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
-        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+        // "-exit" finds the running instance by its image path, folder name and all.
+        EXPECT_TRUE(Program(m_install, "-exit").WaitForEnd(kStepTimeoutMs));
+        ASSERT_TRUE(program->WaitForEnd(kStepTimeoutMs));
     }
     // Nothing runs now, so emptying the clipboard is not captured by anyone.
     ASSERT_TRUE(ClearClipboard());
