@@ -1,11 +1,13 @@
 #include "clips/RecentClips.h"
 
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -265,7 +267,7 @@ TEST_F(RecentClipsTest, AStartCompletesAShiftThatACrashInterrupted) {
     }
 }
 
-TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStart) {
+TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStartAndFailsEveryStoreAndRead) {
     // The folder and its log fit MAX_PATH; the data files' paths in it would not.
     const std::string name(MAX_PATH - 16 - folder.Path().size(), 'd');
     const std::wstring deep = folder.File(name);
@@ -275,6 +277,9 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStart) {
     Capture("one");
     Capture("two");
     EXPECT_TRUE(RecentClip.empty());
+    // A read fails like a failed open and creates nothing.
+    auto buffer = std::make_unique<char[]>(kClipBufferSize);
+    EXPECT_LT(ReadClipFile(RecentClipFileName(1), buffer.get(), OpenMode::CreateIfMissing), 0);
     SetProgramFolderForTests(folder.Path().c_str());
     std::string log = folder.Read(name + "\\Clip.log");
     const std::string warning = "Installation path too long: clips can't be saved";

@@ -13,7 +13,6 @@
 // Quorvex running anywhere in the session (a leftover would refuse every start).
 class E2eTest : public testing::Test {
 protected:
-    // The suffix ends the installation folder's name.
     explicit E2eTest(const std::wstring& installationSuffix = L"") : m_install(installationSuffix) {}
     void SetUp() override;
     // A failed test shows what the program logged.

@@ -1,12 +1,12 @@
-// Favourites and projects from the user's side: Ctrl+Win+digit stores the selection, Win+digit
-// pastes it, and "Projects..." creates, selects and deletes projects. The installation lies in a
-// folder named outside the ANSI code page, as a user's profile folder may be.
+// Favourites, projects and settings from the user's side: Ctrl+Win+digit stores the selection,
+// Win+digit pastes it, "Projects..." creates, selects and deletes projects, the first start turns
+// start with Windows and append mode on, and Win+Insert pastes the appended texts. The installation
+// lies in a folder named outside the ANSI code page, as a user's profile folder may be.
 #include "E2eFixture.h"
 
 namespace {
 
-class ProjectsE2e : public E2eTest {
-protected:
+struct ProjectsE2e : E2eTest {
     ProjectsE2e() : E2eTest(L" Квортекс тест") {}
 };
 
@@ -34,17 +34,19 @@ int ListCount(HWND dialog) {
     return static_cast<int>(count);
 }
 
-constexpr UINT kAppendModeCommand = 32848;
+constexpr UINT kRunAtStartupCommand = 32824;
 
 TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
+        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 1);
+        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), 1);
         EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"\"" + m_install.Exe() + L"\"");
         ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
         EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\n");
-        ASSERT_TRUE(PostMessageA(program->MainWindow(), WM_COMMAND, kAppendModeCommand, 0));
-        ASSERT_TRUE(PumpUntil([] { return SettingValue(HKEY_LOCAL_MACHINE, "AppendMode") == 0; }, kStepTimeoutMs));
+        ASSERT_TRUE(PostMessageA(program->MainWindow(), WM_COMMAND, kRunAtStartupCommand, 0));
+        ASSERT_TRUE(PumpUntil([] { return SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup") == 0; }, kStepTimeoutMs));
         TypingTarget source;
         SetWindowTextA(source.Edit(), "favourite text");
         SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
@@ -66,6 +68,7 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
 
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>") << "start with Windows stayed off";
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
@@ -74,10 +77,14 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
+    ASSERT_TRUE(PressKeys({VK_LWIN, VK_INSERT}));
+    const std::string pasted = "favourite textkept across runskept across runs\r\n";
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == pasted; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
-    // Append mode stayed off.
-    ASSERT_TRUE(CopyAndWaitForCapture("not appended", 2));
-    EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\n");
+    // What Win+Insert put on the clipboard was neither captured nor appended again.
+    ASSERT_TRUE(CopyAndWaitForCapture("after the restart", 2));
+    EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\nafter the restart\r\n");
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 

@@ -91,9 +91,12 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     }
 }
 
-TEST_F(ProjectsTest, SelectingRemovingAndTheFreeLetter) {
+// Where no project exists, the first stored favourite creates one (see the main window's tests).
+TEST_F(ProjectsTest, SelectingRemovingTheFreeLetterAndNoDefaultProjectWhereOneExists) {
     for (char letter : {'A', 'B', 'D'}) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
     LoadProjects(window);
+    CreateDefaultProject(window);
+    EXPECT_EQ(Listed(), "A:p* B:p D:p");
     EXPECT_EQ(CurrentPrj, 'A');
     EXPECT_EQ(GetFreePrjLetter(), 'C');
 
@@ -109,23 +112,6 @@ TEST_F(ProjectsTest, SelectingRemovingAndTheFreeLetter) {
     EXPECT_EQ(GetFreePrjLetter(), 'B');
     RemoveProject('D');
     EXPECT_EQ(GetCurrentPrjIndex(), -1);
-}
-
-TEST_F(ProjectsTest, TheDefaultProjectIsCreatedOnlyWhereNoProjectExists) {
-    CreateDefaultProject(window);
-    EXPECT_EQ(Listed(), "A:Default*");
-    EXPECT_EQ(CurrentPrj, 'A');
-    EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
-    EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
-    EXPECT_TRUE(HotkeyHeld('A'));
-
-    UnregisterProjectHotKey(window, 'A');
-    folder.SetIni("A", nullptr, nullptr);
-    folder.SetIni("C", "NAME", "Only");
-    LoadProjects(window);
-    CreateDefaultProject(window);
-    EXPECT_EQ(Listed(), "C:Only");
-    EXPECT_EQ(folder.Ini("A", "NAME"), "<missing>");
 }
 
 namespace {
@@ -330,7 +316,7 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
     EXPECT_EQ(exported("CLIP2"), "<missing>");
 }
 
-TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
+TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
     for (const char* name : {"", ".", "..", "..\\..\\Windows", "a\\b", "a/b", "C:x", "what?", "star*", "<x>", "pipe|",
                              "quote\"", "tab\there", "dot.", "space ", "CON", "con.txt", "PRN", "AUX", "NUL",
                              "COM1", "com9.log", "LPT1", "LPT9"})
@@ -338,18 +324,12 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
     for (const char* name : {"Work", "COM10", "CONSOLE", "a.b", ".hidden"})
         EXPECT_TRUE(IsPlainFolderName(name)) << name;
 
-    std::vector<Prompt> prompts;
-    AfxSetPromptResponder([&](const Prompt& prompt) {
-        prompts.push_back(prompt);
-        return IDOK;
-    });
     PRJ_STR hostile;
     hostile.letter = 'B';
     std::strcpy(hostile.name, "..\\..\\Windows");
     folder.SetIni("B", "NAME", hostile.name);
     folder.SetIni("B", "CLIP1", "0x1");
     ExportProject(hostile);
-    AfxSetPromptResponder(nullptr);
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0].text, "Error export project INI file!");
     EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONHAND});

@@ -1,9 +1,9 @@
 #include "ProgramFiles.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <sstream>
-
-#include "framework/Handles.h"
 
 std::wstring ToWide(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
@@ -57,21 +57,13 @@ bool ProgramFiles::Exists(const std::string& name) const {
 }
 
 std::string ProgramFiles::Read(const std::string& name) const {
-    FileHandle file(CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file.IsValid()) return bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    return bytes;
+    std::ifstream in(File(name).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void ProgramFiles::Write(const std::string& name, const std::string& bytes) const {
-    FileHandle file(
-        CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file.IsValid()) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::ofstream out(File(name).c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
 }
 
 void ProgramFiles::Remove(const std::string& name) const { DeleteFileW(File(name).c_str()); }

@@ -18,8 +18,7 @@ public:
     void Write(const std::string& name, const std::string& bytes) const;
     void Remove(const std::string& name) const;
 
-    // Save.ini values (or another INI file's), read through the private-profile functions;
-    // "<missing>" when absent.
+    // Values of Save.ini (or another INI file) through the private-profile calls; "<missing>" when absent.
     std::string Ini(const char* section, const char* key, const std::string& file = "Save.ini") const;
     void SetIni(const char* section, const char* key, const char* value, const std::string& file = "Save.ini") const;
     // Clip.log's entries, text only, oldest first.
@@ -30,14 +29,12 @@ protected:
     std::wstring m_path;
 };
 
-// Text between ANSI and UTF-16, as paths, Save.ini and Clip.log need it. The end-to-end tests do
-// not link the program's code, so the tests have their own.
+// Text between ANSI and UTF-16; the end-to-end tests do not link the program's own conversions.
 std::wstring ToWide(const std::string& text);
 std::string ToAnsi(const std::wstring& text);
 
 // Everything in a folder, recursively removed.
 void RemoveTree(const std::wstring& path);
 
-// A fresh folder in the temporary folder, named "<prefix>-<process>-<counter>" and then the
-// suffix, which may hold any characters.
+// A fresh temporary folder named "<prefix>-<process>-<counter><suffix>", the suffix in any characters.
 std::wstring FreshTemporaryFolder(const wchar_t* prefix, const std::wstring& suffix);
