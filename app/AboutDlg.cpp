@@ -9,8 +9,8 @@ int g_nAboutBoxes = 0;
 namespace {
 // Where the banner sits in the template, in dialog units.
 const RECT kBannerPlace{33, 40, 33 + 173, 40 + 83};
-const char kMakerSite[] = "https://www.corvellan.example/";
-const char kOrderPage[] = "https://shop.corvellan.example/clipboard-quorvex";
+const wchar_t kMakerSite[] = L"https://www.corvellan.example/";
+const wchar_t kOrderPage[] = L"https://shop.corvellan.example/clipboard-quorvex";
 }  // namespace
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
@@ -60,8 +60,8 @@ void CAboutDlg::FitBannerToScale() {
 void CAboutDlg::OnWeb(UINT) { AfxShellOpen(kMakerSite); }
 
 void CAboutDlg::OnHelp(UINT) {
-    char manual[MAX_PATH];
-    if (ProgramPath(manual, "Manual.doc")) AfxShellOpen(manual);
+    wchar_t manual[MAX_PATH];
+    if (ProgramPathW(manual, "Manual.doc")) AfxShellOpen(manual);
 }
 
 MessageResult CAboutDlg::OnDestroy(WPARAM, LPARAM) {

@@ -10,26 +10,24 @@ namespace {
 
 const char kExitRequest[] = "-exit";
 
-// The full image path of the process that owns a window, lower-cased; empty if it can't be read.
-std::string OwnerImagePath(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return "";
-    char path[MAX_PATH] = "";
+// The full image path of a process, lower-cased; empty if it can't be read. Wide, so that an
+// installation folder of any name compares whole.
+std::wstring ImagePath(HANDLE process) {
+    wchar_t path[MAX_PATH] = L"";
     DWORD length = MAX_PATH;
-    BOOL ok = QueryFullProcessImageNameA(process, 0, path, &length);
-    CloseHandle(process);
-    if (!ok) return "";
-    CharLowerA(path);
+    if (!QueryFullProcessImageNameW(process, 0, path, &length)) return L"";
+    CharLowerW(path);
     return path;
 }
 
-std::string OwnImagePath() {
-    char path[MAX_PATH] = "";
-    DWORD length = MAX_PATH;
-    if (!QueryFullProcessImageNameA(GetCurrentProcess(), 0, path, &length)) return "";
-    CharLowerA(path);
+// The image path of the process that owns a window.
+std::wstring OwnerImagePath(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return L"";
+    std::wstring path = ImagePath(process);
+    CloseHandle(process);
     return path;
 }
 
@@ -41,8 +39,8 @@ BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM) {
     if (lstrcmpA(title, kMainWindowTitle) != 0) return TRUE;
     // The window's module can only be read for windows of this process, so compare the image
     // of the process that owns the window with our own.
-    std::string owner = OwnerImagePath(window);
-    if (owner.empty() || owner != OwnImagePath()) return TRUE;
+    const std::wstring owner = OwnerImagePath(window);
+    if (owner.empty() || owner != ImagePath(GetCurrentProcess())) return TRUE;
     PostMessageA(window, WM_COMMAND, ID_APP_EXIT, 0);
     return FALSE;
 }

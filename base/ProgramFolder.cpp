@@ -58,35 +58,4 @@ bool ProgramPathFormatW(wchar_t (&out)[MAX_PATH], const char* format, ...) {
     return fits && ProgramPathW(out, name);
 }
 
-bool ProgramPath(char (&out)[MAX_PATH], const char* name) {
-    wchar_t wide[MAX_PATH];
-    out[0] = '\0';
-    if (!ProgramPathW(wide, name)) return false;
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, out, MAX_PATH, nullptr, nullptr) == 0) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
-}
-
-bool ProgramPathFormat(char (&out)[MAX_PATH], const char* format, ...) {
-    char name[MAX_PATH];
-    va_list args;
-    va_start(args, format);
-    bool fits = FormatName(name, format, args);
-    va_end(args);
-    out[0] = '\0';
-    return fits && ProgramPath(out, name);
-}
-
 void SetProgramFolderForTests(const wchar_t* folder) { FolderOverride() = folder ? folder : L""; }
-
-void SetProgramFolderForTests(const char* folder) {
-    std::wstring wide;
-    if (folder && *folder) {
-        int length = MultiByteToWideChar(CP_ACP, 0, folder, -1, nullptr, 0);
-        wide.resize(length > 0 ? length - 1 : 0);
-        if (length > 1) MultiByteToWideChar(CP_ACP, 0, folder, -1, &wide[0], length);
-    }
-    SetProgramFolderForTests(wide.c_str());
-}

@@ -10,11 +10,5 @@ bool ProgramPathW(wchar_t (&out)[MAX_PATH], const char* name);
 // The same with a formatted name, e.g. ProgramPathFormatW(path, "RECENT\\RECCLIP%d.DAT", 3).
 bool ProgramPathFormatW(wchar_t (&out)[MAX_PATH], const char* format, ...);
 
-// The ANSI form of ProgramPathW, for the calls that still take ANSI paths; a folder name outside
-// the ANSI code page does not survive it.
-bool ProgramPath(char (&out)[MAX_PATH], const char* name);
-bool ProgramPathFormat(char (&out)[MAX_PATH], const char* format, ...);
-
 // Tests run the program's files in a temporary folder; an empty or null folder restores the real one.
 void SetProgramFolderForTests(const wchar_t* folder);
-void SetProgramFolderForTests(const char* folder);

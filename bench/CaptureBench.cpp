@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
@@ -324,11 +325,11 @@ int main(int argc, char** argv) {
         CreateDirectoryA((folder + sub).c_str(), nullptr);
 
     OleInitialize(nullptr);
-    SetProgramFolderForTests(folder.c_str());
+    SetProgramFolderForTests(WideText(folder.c_str()).c_str());
     g_nRichTextFormat = RegisterClipboardFormatA("Rich Text Format");
     MeasureCaptures(folder);
     CloseLog();
-    SetProgramFolderForTests("");
+    SetProgramFolderForTests(nullptr);
     OleUninitialize();
 
     if (CopyFileA((dist + "\\Quorvex.exe").c_str(), (folder + "\\Quorvex.exe").c_str(), FALSE))

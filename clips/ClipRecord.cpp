@@ -7,20 +7,12 @@
 #include <mbstring.h>
 
 #include "base/Log.h"
+#include "framework/TextConversion.h"
 #include "clips/Clipboard.h"
 
 namespace {
 
 bool IsSpace(unsigned char c) { return _ismbcspace(c) != 0; }
-
-std::wstring Widen(const char* ansi) {
-    int length = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
-    if (length <= 1) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi, -1, &wide[0], length);
-    wide.pop_back();
-    return wide;
-}
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -123,19 +115,19 @@ std::string AnsiCodePageText(const std::wstring& text, bool& unchanged) {
 
 std::wstring ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
                              const char* caption, CaptionStyle style) {
-    const std::wstring head = Widen(prefix) + L"-" + std::to_wstring(slot);
+    const std::wstring head = WideText(prefix) + L"-" + std::to_wstring(slot);
     auto quoted = [&](const std::wstring& shown) {
         return style == CaptionStyle::FavoriteRebuilt ? head + L" '" + shown + L"' ..." : head + L" '" + shown + L" ...'";
     };
     if (type != 0 && type == g_nRichTextFormat) {
-        if (caption && caption[0]) return head + L" '" + Widen(caption) + L"'";
+        if (caption && caption[0]) return head + L" '" + WideText(caption) + L"'";
         return head + L" <RICH TEXT>";
     }
     if (type == 0) return head + L" <EMPTY>";
     if (type == CF_TEXT) {
         char shown[kCaptionSize] = "";
         if (text) TakeCaption(shown, text, textSize);
-        return quoted(Widen(shown));
+        return quoted(WideText(shown));
     }
     if (type == CF_UNICODETEXT) return quoted(text ? UnicodeCaption(text, textSize) : std::wstring());
     if (IsPictureType(type)) return head + L" <PICTURE>";

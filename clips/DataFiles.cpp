@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "framework/Handles.h"
@@ -15,9 +16,10 @@ const char kReadFailure[] = "Open File error CreateFile() (READ)";
 // The same name with .TMP for its last four characters: never longer than the file's own path.
 std::string TemporaryName(const std::string& name) { return name.substr(0, name.size() - 4) + ".TMP"; }
 
-void LogFailure(const char* message, const char* path, const std::string& name) {
+// The log is ANSI: a path outside the ANSI code page shows its other characters as '?'.
+void LogFailure(const char* message, const wchar_t* path, const std::string& name) {
     WriteLog(message, 0);
-    WriteLog(path[0] ? path : name.c_str(), 0);
+    WriteLog(path[0] ? AnsiText(path).c_str() : name.c_str(), 0);
 }
 
 }  // namespace
@@ -61,8 +63,8 @@ void DeleteClipFile(const std::string& name) {
 }
 
 void LogWriteFailure(const char* message, const std::string& name) {
-    char path[MAX_PATH];
-    ProgramPath(path, name.c_str());
+    wchar_t path[MAX_PATH];
+    ProgramPathW(path, name.c_str());
     LogFailure(message, path, name);
 }
 
@@ -83,13 +85,11 @@ bool DataFilePathsFit() {
 }
 
 long ReadClipFile(const std::string& name, char* buffer, OpenMode mode) {
-    char path[MAX_PATH];
-    wchar_t widePath[MAX_PATH];
-    ProgramPath(path, name.c_str());
+    wchar_t path[MAX_PATH];
     HANDLE handle = INVALID_HANDLE_VALUE;
-    if (ProgramPathW(widePath, name.c_str())) {
+    if (ProgramPathW(path, name.c_str())) {
         DWORD disposition = mode == OpenMode::ExistingOnly ? OPEN_EXISTING : OPEN_ALWAYS;
-        handle = CreateFileW(widePath, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle = CreateFileW(path, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     FileHandle file(handle);
     if (!file.IsValid()) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "clips/ClipRecord.h"
@@ -57,27 +58,25 @@ UINT ParseHex(const char* text) {
 void SetClipType(int number, UINT type, const char* caption, bool recent) {
     WriteLog("SetClipType started", 0);
     IndexKeys keys;
-    char path[MAX_PATH];
-    if (!KeysFor(number, recent, keys) || !ProgramPath(path, "Save.ini")) {
+    wchar_t path[MAX_PATH];
+    if (!KeysFor(number, recent, keys) || !ProgramPathW(path, "Save.ini")) {
         WriteLog("Error save INI!", 0);
         return;
     }
     char value[16];
     std::snprintf(value, sizeof value, "0x%X", type);
-    if (!WritePrivateProfileStringA(keys.section, keys.typeKey, value, path)) WriteLog("Error save INI!", 0);
-    if (!WritePrivateProfileStringA(keys.section, keys.captionKey, caption, path)) WriteLog("Error save INI!", 0);
+    if (!WriteIni(path, keys.section, keys.typeKey, value)) WriteLog("Error save INI!", 0);
+    if (!WriteIni(path, keys.section, keys.captionKey, caption)) WriteLog("Error save INI!", 0);
 }
 
 UINT GetClipType(int number, char* caption, bool recent) {
     WriteLog("GetClipType started", 0);
     if (caption) caption[0] = '\0';
     IndexKeys keys;
-    char path[MAX_PATH];
-    if (!KeysFor(number, recent, keys) || !ProgramPath(path, "Save.ini")) return 0;
-    if (caption) GetPrivateProfileStringA(keys.section, keys.captionKey, "", caption, kCaptionSize, path);
-    char value[260];
-    GetPrivateProfileStringA(keys.section, keys.typeKey, "0x0", value, sizeof value, path);
-    UINT type = ParseHex(value);
+    wchar_t path[MAX_PATH];
+    if (!KeysFor(number, recent, keys) || !ProgramPathW(path, "Save.ini")) return 0;
+    if (caption) lstrcpynA(caption, ReadIni(path, keys.section, keys.captionKey, "").c_str(), kCaptionSize);
+    UINT type = ParseHex(ReadIni(path, keys.section, keys.typeKey, "0x0").c_str());
     return type > 0xC000 ? g_nRichTextFormat : type;
 }
 

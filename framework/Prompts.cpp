@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "WinApp.h"
+#include "framework/TextConversion.h"
 
 namespace {
 PromptResponder& Responder() {
@@ -16,38 +17,39 @@ void AfxSetPromptResponder(PromptResponder responder) { Responder() = std::move(
 
 int AfxMessageBox(const char* text, UINT type) {
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-    Prompt prompt{Prompt::Kind::MessageBox, text, AfxGetAppName(), type};
+    Prompt prompt{Prompt::Kind::MessageBox, text, AfxGetAppName(), type, L""};
     if (Responder()) return Responder()(prompt);
     return MessageBoxA(nullptr, prompt.text.c_str(), prompt.caption.c_str(), type);
 }
 
-void AfxShellOpen(const char* target, const char* verb) {
+void AfxShellOpen(const wchar_t* target, const char* verb) {
     if (Responder()) {
-        Responder()(Prompt{Prompt::Kind::ShellOpen, target, verb, 0});
+        Responder()(Prompt{Prompt::Kind::ShellOpen, "", verb, 0, target});
         return;
     }
-    ShellExecuteA(nullptr, verb, target, nullptr, nullptr, SW_SHOW);
+    ShellExecuteW(nullptr, WideText(verb).c_str(), target, nullptr, nullptr, SW_SHOW);
 }
 
-std::string AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
-                               const char* fileName, const char* initialFolder) {
+std::wstring AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
+                                const char* fileName, const wchar_t* initialFolder) {
     if (Responder()) {
-        std::string chosen;
-        Prompt prompt{Prompt::Kind::OpenFile, initialFolder, title, 0, &chosen};
-        return Responder()(prompt) == IDOK ? chosen : std::string();
+        std::wstring chosen;
+        Prompt prompt{Prompt::Kind::OpenFile, "", title, 0, initialFolder, &chosen};
+        return Responder()(prompt) == IDOK ? chosen : std::wstring();
     }
     // The filter is pairs of NUL-terminated texts, ended by an empty one.
-    std::string filter = std::string(filterName) + '\0' + pattern + '\0' + '\0';
-    char file[MAX_PATH] = "";
-    lstrcpynA(file, fileName, MAX_PATH);
-    OPENFILENAMEA dialog{};
+    const std::wstring filter = WideText(filterName) + L'\0' + WideText(pattern) + L'\0' + L'\0';
+    const std::wstring caption = WideText(title);
+    wchar_t file[MAX_PATH] = L"";
+    lstrcpynW(file, WideText(fileName).c_str(), MAX_PATH);
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = initialFolder;
-    dialog.lpstrTitle = title;
+    dialog.lpstrTitle = caption.c_str();
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    return GetOpenFileNameA(&dialog) ? std::string(file) : std::string();
+    return GetOpenFileNameW(&dialog) ? std::wstring(file) : std::wstring();
 }

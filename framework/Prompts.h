@@ -8,10 +8,11 @@
 struct Prompt {
     enum class Kind { MessageBox, ShellOpen, OpenFile };
     Kind kind;
-    std::string text;     // message, the document to open, or the open-file dialog's first folder
+    std::string text;     // message box text
     std::string caption;  // message box caption, shell verb, or open-file dialog title
     UINT type = 0;        // message box buttons and icon
-    std::string* chosenFile = nullptr;  // open-file dialog: where a responder puts the file it chose
+    std::wstring path;    // the document, folder or address to open, or the open-file dialog's first folder
+    std::wstring* chosenFile = nullptr;  // open-file dialog: where a responder puts the file it chose
 };
 
 // Component tests install a responder that records each prompt and gives its answer;
@@ -23,10 +24,10 @@ void AfxSetPromptResponder(PromptResponder responder);
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 
 // Opens a document, folder or address with its associated program, or with another shell verb
-// such as "explore".
-void AfxShellOpen(const char* target, const char* verb = "open");
+// such as "explore". Paths are UTF-16, so a folder may have any name.
+void AfxShellOpen(const wchar_t* target, const char* verb = "open");
 
 // The open-file dialog: one filter, a file name filled in, a first folder and a title; the file
 // must exist. Returns the chosen path, or an empty text when the person cancels.
-std::string AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
-                               const char* fileName, const char* initialFolder);
+std::wstring AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
+                                const char* fileName, const wchar_t* initialFolder);

@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "Dialog.h"
+#include "framework/TextConversion.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -58,13 +59,14 @@ BOOL AfxOleInit() {
 }
 
 std::string AfxGetAppName() {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // Read wide: only the executable's own name is kept, so the folder may have any name.
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return "Quorvex";
-    std::string name(path, length);
-    std::string::size_type slash = name.find_last_of("\\/");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    std::string::size_type dot = name.find_last_of('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
+    std::wstring name(path, length);
+    std::wstring::size_type slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    std::wstring::size_type dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return AnsiText(name.c_str());
 }

@@ -105,9 +105,9 @@ void CProject::OnBnClickedExport(UINT) {
 }
 
 void CProject::OnBnClickedImport(UINT) {
-    char exportFolder[MAX_PATH];
-    if (!ProgramPath(exportFolder, "EXPORT\\")) return;
-    const std::string chosen = AfxGetOpenFileName(m_hWnd, "Import Project", "Project Export (*.INI)", "*.INI",
+    wchar_t exportFolder[MAX_PATH];
+    if (!ProgramPathW(exportFolder, "EXPORT\\")) return;
+    const std::wstring chosen = AfxGetOpenFileName(m_hWnd, "Import Project", "Project Export (*.INI)", "*.INI",
                                                   "Export.ini", exportFolder);
     if (!chosen.empty() && ImportProject(chosen)) RedrawProjectList();
 }

@@ -8,7 +8,7 @@
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "framework/Prompts.h"
-#include "projects/IniFile.h"
+#include "base/IniFile.h"
 
 namespace {
 
@@ -94,12 +94,11 @@ void ExportProject(const PRJ_STR& project) {
     std::snprintf(message, sizeof message, "Export completed successfully!\nProject <%s> stored in EXPORT directory.",
                   project.name);
     AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
-    char exportFolder[MAX_PATH];
-    if (ProgramPath(exportFolder, "EXPORT\\")) AfxShellOpen(exportFolder, "explore");
+    wchar_t exportFolder[MAX_PATH];
+    if (ProgramPathW(exportFolder, "EXPORT\\")) AfxShellOpen(exportFolder, "explore");
 }
 
-bool ImportProject(const std::string& exportIniPath) {
-    const std::wstring exportIni = WideText(exportIniPath.c_str());
+bool ImportProject(const std::wstring& exportIni) {
     std::string name = ReadIni(exportIni.c_str(), "EXP", "NAME", "").substr(0, kImportedNameLength);
     // A name of "-" would hide the project while its favourite keys stay behind.
     if (name.empty() || name == "-") {

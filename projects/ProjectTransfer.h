@@ -16,4 +16,4 @@ void ExportProject(const PRJ_STR& project);
 
 // Creates a project under the next free letter from an Export.ini, with the favourites it holds.
 // Only what a project can hold is taken from the file. True when a project was created.
-bool ImportProject(const std::string& exportIni);
+bool ImportProject(const std::wstring& exportIni);

@@ -6,7 +6,7 @@
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/Hotkeys.h"
-#include "projects/IniFile.h"
+#include "base/IniFile.h"
 
 std::vector<PRJ_STR> ProjectList;
 
@@ -33,8 +33,8 @@ int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + stat
 void LoadProjects(HWND hotkeyWindow) {
     ProjectList.clear();
     ProjectList.shrink_to_fit();
-    char path[MAX_PATH];
-    WriteLog(ProgramPath(path, "Save.ini") ? path : "Save.ini", 0);
+    wchar_t path[MAX_PATH];
+    WriteLog(ProgramPathW(path, "Save.ini") ? AnsiText(path).c_str() : "Save.ini", 0);
 
     std::string current = ReadSaveIni("CURRENT_PRJ", "PRJ", "A");
     if (current.empty()) WriteLog("Error GetPrivateProfileString 'CURRENT_PRJ'", 0);

@@ -68,7 +68,7 @@ TEST_F(AppendFileTest, NothingIsAppendedInModeOffForAPictureOrABigClipOrWhileThe
 
     CaptureText("kept");
     {
-        FileHandle held(CreateFileA(folder.File("ClipAppends.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        FileHandle held(CreateFileW(folder.File("ClipAppends.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held.IsValid());
         CaptureText("lost");

@@ -4,21 +4,12 @@
 
 using LogTest = ClipStoreTest;
 
-TEST_F(LogTest, EntriesAreAppendedInTheirExactFormatWithPercentSignsUnchanged) {
+TEST_F(LogTest, EntriesAreAppendedInTheirExactFormatAboveTheThresholdNotAtAllAndDeleteLogStartsANewLog) {
+    WriteLog("DestroyWindow started", 1);
+    EXPECT_FALSE(folder.Exists("Clip.log"));
     WriteLog("first %d %s line", 0);
     WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", 11, 1);
     EXPECT_EQ(folder.Read("Clip.log"), "\r\nLevel 0 - first %d %s line\r\n\r\nLevel 0 - GlobalSize = 11  TYPE = 1\r\n");
-}
-
-TEST_F(LogTest, EntriesAboveTheThresholdAreNotWritten) {
-    WriteLog("DestroyWindow started", 1);
-    EXPECT_FALSE(folder.Exists("Clip.log"));
-    WriteLog("kept", 0);
-    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{"kept"});
-}
-
-TEST_F(LogTest, DeleteLogStartsANewLog) {
-    WriteLog("old run", 0);
     DeleteLog();
     EXPECT_FALSE(folder.Exists("Clip.log"));
     WriteLog("new run", 0);

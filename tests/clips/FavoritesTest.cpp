@@ -80,11 +80,11 @@ TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing)
     EXPECT_EQ(Item(2), L"Ctl-2");
 
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
-    FileHandle held(CreateFileA(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
+    FileHandle held(CreateFileW(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
     EXPECT_EQ(Save(1), 0);
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB1.DAT")}));
     EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
 }
 
@@ -133,7 +133,7 @@ TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
     folder.SetIni("B", "CLIP8", "0x2");
     LoadFavorite(menu);
     EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
-    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File("FAVORITE\\BCLIPB1.DAT")}));
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.LoggedFile("FAVORITE\\BCLIPB1.DAT")}));
     EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
     EXPECT_EQ(Item(6), L"Win-6 <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
@@ -148,8 +148,8 @@ TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
     LoadFavorite(menu);
     EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
     EXPECT_FALSE(folder.Exists("Save.ini"));
-    WIN32_FIND_DATAA found;
-    EXPECT_EQ(FindFirstFileA(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)
-        << found.cFileName;
+    WIN32_FIND_DATAW found;
+    EXPECT_EQ(FindFirstFileW(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)
+        << ToAnsi(found.cFileName);
     EXPECT_EQ(ClipboardText(), "selected");
 }

@@ -1,11 +1,13 @@
 #include "clips/RecentClips.h"
 
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -52,7 +54,7 @@ protected:
     }
     // The file system's identity of a file: the same after a rename, new after a rewrite.
     ULONGLONG FileId(const std::string& name) const {
-        HANDLE file = CreateFileA(folder.File(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        HANDLE file = CreateFileW(folder.File(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
         BY_HANDLE_FILE_INFORMATION info{};
         GetFileInformationByHandle(file, &info);
@@ -60,7 +62,7 @@ protected:
         return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     }
     HANDLE Hold(const std::string& name) const {
-        return CreateFileA(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        return CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
     }
     static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
     static std::string Key(const char* name, int position) { return name + std::to_string(position); }
@@ -168,7 +170,7 @@ TEST_F(RecentClipsTest, ACaptureThatCannotBeStoredLeavesDiskAndListAsTheyWere) {
     folder.Write("RECENT", "a file");
     Capture("lost");
     EXPECT_EQ(RecentClip.size(), 2u);
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file (WRITE)!", folder.File("RECENT\\RECCLIP3.DAT")}));
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file (WRITE)!", folder.LoggedFile("RECENT\\RECCLIP3.DAT")}));
 }
 
 TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheList) {
@@ -205,7 +207,7 @@ TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheLis
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
     }
-    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File(File(2))}));
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.LoggedFile(File(2))}));
 }
 
 TEST_F(RecentClipsTest, AFileThatCannotBeReadIsLeftOutAndKeptForTheNextStart) {
@@ -213,7 +215,7 @@ TEST_F(RecentClipsTest, AFileThatCannotBeReadIsLeftOutAndKeptForTheNextStart) {
     std::vector<std::string> clips = List();
     HANDLE held = Hold(File(2));
     LoadRecentClips();
-    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.File(File(2))}));
+    EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.LoggedFile(File(2))}));
     EXPECT_EQ(List(), (std::vector<std::string>{clips[0], clips[2]}));
     Capture("after");  // takes position 4: position 2 is still the unread clip's
     CloseHandle(held);
@@ -238,12 +240,12 @@ TEST_F(RecentClipsTest, AStartCompletesAShiftThatACrashInterrupted) {
             folder.SetIni("RECENTS", "CAPTION10", "");
             folder.SetIni("RECENTS", "SHIFTING", "1");
         },
-        [this] { MoveFileA(folder.File(File(1)).c_str(), folder.File("RECENT\\RECCLIP.OLD").c_str()); },
+        [this] { MoveFileW(folder.File(File(1)).c_str(), folder.File("RECENT\\RECCLIP.OLD").c_str()); },
     };
     for (int p = 1; p <= 9; ++p)
-        steps.push_back([this, p] { MoveFileA(folder.File(File(p + 1)).c_str(), folder.File(File(p)).c_str()); });
+        steps.push_back([this, p] { MoveFileW(folder.File(File(p + 1)).c_str(), folder.File(File(p)).c_str()); });
     steps.push_back([this] {
-        MoveFileA(folder.File("RECENT\\RECCLIP.TMP").c_str(), folder.File(File(10)).c_str());
+        MoveFileW(folder.File("RECENT\\RECCLIP.TMP").c_str(), folder.File(File(10)).c_str());
     });
     steps.push_back([this] { folder.Remove("RECENT\\RECCLIP.OLD"); });
 
@@ -265,17 +267,21 @@ TEST_F(RecentClipsTest, AStartCompletesAShiftThatACrashInterrupted) {
     }
 }
 
-TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStart) {
+TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStartAndFailsEveryStoreAndRead) {
     // The folder and its log fit MAX_PATH; the data files' paths in it would not.
-    std::string deep = folder.File(std::string(MAX_PATH - 16 - folder.Path().size(), 'd'));
-    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    const std::string name(MAX_PATH - 16 - folder.Path().size(), 'd');
+    const std::wstring deep = folder.File(name);
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     SetProgramFolderForTests(deep.c_str());
     LoadRecentClips();
     Capture("one");
     Capture("two");
     EXPECT_TRUE(RecentClip.empty());
+    // A read fails like a failed open and creates nothing.
+    auto buffer = std::make_unique<char[]>(kClipBufferSize);
+    EXPECT_LT(ReadClipFile(RecentClipFileName(1), buffer.get(), OpenMode::CreateIfMissing), 0);
     SetProgramFolderForTests(folder.Path().c_str());
-    std::string log = folder.Read(deep.substr(folder.Path().size() + 1) + "\\Clip.log");
+    std::string log = folder.Read(name + "\\Clip.log");
     const std::string warning = "Installation path too long: clips can't be saved";
     std::size_t first = log.find(warning);
     EXPECT_NE(first, std::string::npos);

@@ -13,6 +13,7 @@
 // Quorvex running anywhere in the session (a leftover would refuse every start).
 class E2eTest : public testing::Test {
 protected:
+    explicit E2eTest(const std::wstring& installationSuffix = L"") : m_install(installationSuffix) {}
     void SetUp() override;
     // A failed test shows what the program logged.
     void TearDown() override;

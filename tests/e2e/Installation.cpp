@@ -12,24 +12,22 @@ std::string& DistFolderValue() {
     return folder;
 }
 
-int g_installations = 0;
-
-bool CopyTree(const std::string& from, const std::string& to) {
-    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+bool CopyTree(const std::wstring& from, const std::wstring& to) {
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
     do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string source = from + "\\" + name;
-        std::string target = to + "\\" + name;
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring source = from + L"\\" + name;
+        std::wstring target = to + L"\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ok = CopyTree(source, target) && ok;
         else
-            ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-    } while (FindNextFileA(search, &found));
+            ok = CopyFileW(source.c_str(), target.c_str(), FALSE) && ok;
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return ok;
 }
@@ -48,13 +46,9 @@ std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
-Installation::Installation() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + "quorvex-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++g_installations);
-    RemoveTree(m_path);
-    m_ready = !DistFolder().empty() && CopyTree(DistFolder(), m_path) && Exists("Quorvex.exe");
+Installation::Installation(const std::wstring& suffix) {
+    m_path = FreshTemporaryFolder(L"quorvex-e2e", suffix);
+    m_ready = !DistFolder().empty() && CopyTree(ToWide(DistFolder()), m_path) && Exists("Quorvex.exe");
 }
 
 Installation::~Installation() {
@@ -62,20 +56,20 @@ Installation::~Installation() {
     PumpUntil(
         [this] {
             RemoveTree(m_path);
-            return GetFileAttributesA(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            return GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
         },
         3000);
 }
 
 Program::Program(const Installation& installation, const std::string& arguments) {
-    std::string commandLine = "\"" + installation.Exe() + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup{};
+    std::wstring commandLine = L"\"" + installation.Exe() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Under load Wine now and then refuses to start a program it started a moment ago; a person
     // would simply start it again.
-    for (int attempt = 1; !CreateProcessA(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+    for (int attempt = 1; !CreateProcessW(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                           nullptr, nullptr, &startup, &info);
          ++attempt) {
         const DWORD error = GetLastError();

@@ -15,16 +15,16 @@ std::string WindowsPath(const std::string& path);
 
 // A fresh, real copy of the installation folder in a temporary folder of its own, removed with
 // everything in it afterwards. The program writes Save.ini, Clip.log and its data files here.
+// The suffix ends the folder's name and may hold any characters.
 class Installation : public ProgramFiles {
 public:
-    Installation();
+    explicit Installation(const std::wstring& suffix = L"");
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
     bool Ready() const { return m_ready; }
-    const std::string& Folder() const { return m_path; }
-    std::string Exe() const { return File("Quorvex.exe"); }
+    std::wstring Exe() const { return File("Quorvex.exe"); }
 
 private:
     bool m_ready = false;

@@ -1,10 +1,14 @@
-// Favourites and projects from the user's side: Ctrl+Win+digit stores the selection, Win+digit
-// pastes it, and "Projects..." creates, selects and deletes projects.
+// Favourites, projects and settings from the user's side: Ctrl+Win+digit stores the selection,
+// Win+digit pastes it, "Projects..." creates, selects and deletes projects, the first start turns
+// start with Windows and append mode on, and Win+Insert pastes the appended texts. The installation
+// lies in a folder named outside the ANSI code page, as a user's profile folder may be.
 #include "E2eFixture.h"
 
 namespace {
 
-using ProjectsE2e = E2eTest;
+struct ProjectsE2e : E2eTest {
+    ProjectsE2e() : E2eTest(L" Квортекс тест") {}
+};
 
 constexpr UINT kProjectsCommand = 32843;
 
@@ -30,11 +34,19 @@ int ListCount(HWND dialog) {
     return static_cast<int>(count);
 }
 
-TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
+constexpr UINT kRunAtStartupCommand = 32824;
+
+TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
+        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup"), 1);
+        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), 1);
+        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"\"" + m_install.Exe() + L"\"");
         ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
+        EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\n");
+        ASSERT_TRUE(PostMessageA(program->MainWindow(), WM_COMMAND, kRunAtStartupCommand, 0));
+        ASSERT_TRUE(PumpUntil([] { return SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup") == 0; }, kStepTimeoutMs));
         TypingTarget source;
         SetWindowTextA(source.Edit(), "favourite text");
         SendMessageA(source.Edit(), EM_SETSEL, 0, -1);
@@ -47,13 +59,16 @@ TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
         // The copy made for the favourite is no recent clip.
         EXPECT_TRUE(HandledAllPostedAndRuns(*program));
         EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
-        ASSERT_TRUE(program->Exit(kStepTimeoutMs));
+        // "-exit" finds the running instance by its image path, folder name and all.
+        EXPECT_TRUE(Program(m_install, "-exit").WaitForEnd(kStepTimeoutMs));
+        ASSERT_TRUE(program->WaitForEnd(kStepTimeoutMs));
     }
     // Nothing runs now, so emptying the clipboard is not captured by anyone.
     ASSERT_TRUE(ClearClipboard());
 
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>") << "start with Windows stayed off";
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
@@ -62,7 +77,14 @@ TEST_F(ProjectsE2e, FavouritesAndRecentClipsArePastedAfterARestart) {
     ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
     EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
         << "editor holds \"" << editor.Text() << "\"";
+    ASSERT_TRUE(PressKeys({VK_LWIN, VK_INSERT}));
+    const std::string pasted = "favourite textkept across runskept across runs\r\n";
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == pasted; }, kStepTimeoutMs))
+        << "editor holds \"" << editor.Text() << "\"";
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
+    // What Win+Insert put on the clipboard was neither captured nor appended again.
+    ASSERT_TRUE(CopyAndWaitForCapture("after the restart", 2));
+    EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\nafter the restart\r\n");
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
@@ -174,8 +196,8 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         },
         reinterpret_cast<LPARAM>(&nameEdit));
     ASSERT_NE(nameEdit, nullptr);
-    const std::string exported = m_install.File("EXPORT\\Work\\Export.ini");
-    SendMessageA(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+    const std::wstring exported = m_install.File("EXPORT\\Work\\Export.ini");
+    SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
     ClickButton(open, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
 

@@ -91,9 +91,12 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     }
 }
 
-TEST_F(ProjectsTest, SelectingRemovingAndTheFreeLetter) {
+// Where no project exists, the first stored favourite creates one (see the main window's tests).
+TEST_F(ProjectsTest, SelectingRemovingTheFreeLetterAndNoDefaultProjectWhereOneExists) {
     for (char letter : {'A', 'B', 'D'}) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
     LoadProjects(window);
+    CreateDefaultProject(window);
+    EXPECT_EQ(Listed(), "A:p* B:p D:p");
     EXPECT_EQ(CurrentPrj, 'A');
     EXPECT_EQ(GetFreePrjLetter(), 'C');
 
@@ -109,23 +112,6 @@ TEST_F(ProjectsTest, SelectingRemovingAndTheFreeLetter) {
     EXPECT_EQ(GetFreePrjLetter(), 'B');
     RemoveProject('D');
     EXPECT_EQ(GetCurrentPrjIndex(), -1);
-}
-
-TEST_F(ProjectsTest, TheDefaultProjectIsCreatedOnlyWhereNoProjectExists) {
-    CreateDefaultProject(window);
-    EXPECT_EQ(Listed(), "A:Default*");
-    EXPECT_EQ(CurrentPrj, 'A');
-    EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
-    EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
-    EXPECT_TRUE(HotkeyHeld('A'));
-
-    UnregisterProjectHotKey(window, 'A');
-    folder.SetIni("A", nullptr, nullptr);
-    folder.SetIni("C", "NAME", "Only");
-    LoadProjects(window);
-    CreateDefaultProject(window);
-    EXPECT_EQ(Listed(), "C:Only");
-    EXPECT_EQ(folder.Ini("A", "NAME"), "<missing>");
 }
 
 namespace {
@@ -318,15 +304,10 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
         EXPECT_EQ(prompts[0].text, "Export completed successfully!\nProject <Delta> stored in EXPORT directory.");
         EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONINFORMATION});
         EXPECT_EQ(prompts[1].kind, Prompt::Kind::ShellOpen);
-        EXPECT_EQ(prompts[1].text, folder.File("EXPORT\\"));
+        EXPECT_EQ(prompts[1].path, folder.File("EXPORT\\"));
         EXPECT_EQ(prompts[1].caption, "explore");
     }
-    const std::string ini = folder.File("EXPORT\\Delta\\Export.ini");
-    auto exported = [&](const char* key) {
-        char value[64];
-        GetPrivateProfileStringA("EXP", key, "<missing>", value, sizeof value, ini.c_str());
-        return std::string(value);
-    };
+    auto exported = [&](const char* key) { return folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"); };
     EXPECT_EQ(exported("NAME"), "Delta");
     EXPECT_EQ(exported("CLIP1"), "0x1");
     EXPECT_EQ(exported("CAPTION1"), "");
@@ -335,7 +316,7 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
     EXPECT_EQ(exported("CLIP2"), "<missing>");
 }
 
-TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
+TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
     for (const char* name : {"", ".", "..", "..\\..\\Windows", "a\\b", "a/b", "C:x", "what?", "star*", "<x>", "pipe|",
                              "quote\"", "tab\there", "dot.", "space ", "CON", "con.txt", "PRN", "AUX", "NUL",
                              "COM1", "com9.log", "LPT1", "LPT9"})
@@ -343,23 +324,17 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
     for (const char* name : {"Work", "COM10", "CONSOLE", "a.b", ".hidden"})
         EXPECT_TRUE(IsPlainFolderName(name)) << name;
 
-    std::vector<Prompt> prompts;
-    AfxSetPromptResponder([&](const Prompt& prompt) {
-        prompts.push_back(prompt);
-        return IDOK;
-    });
     PRJ_STR hostile;
     hostile.letter = 'B';
     std::strcpy(hostile.name, "..\\..\\Windows");
     folder.SetIni("B", "NAME", hostile.name);
     folder.SetIni("B", "CLIP1", "0x1");
     ExportProject(hostile);
-    AfxSetPromptResponder(nullptr);
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0].text, "Error export project INI file!");
     EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONHAND});
     EXPECT_TRUE(Logged("Error write to Export.ini"));
-    EXPECT_TRUE(RemoveDirectoryA(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
+    EXPECT_TRUE(RemoveDirectoryW(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
     EXPECT_FALSE(folder.Exists("..\\Windows"));
 }
 
@@ -368,9 +343,8 @@ namespace {
 // An export folder as another installation left it.
 void WriteExport(const ProgramFiles& folder, const std::string& name,
                  const std::vector<std::pair<const char*, std::string>>& keys) {
-    CreateDirectoryA(folder.File("EXPORT\\" + name).c_str(), nullptr);
-    const std::string ini = folder.File("EXPORT\\" + name + "\\Export.ini");
-    for (const auto& [key, value] : keys) WritePrivateProfileStringA("EXP", key, value.c_str(), ini.c_str());
+    CreateDirectoryW(folder.File("EXPORT\\" + name).c_str(), nullptr);
+    for (const auto& [key, value] : keys) folder.SetIni("EXP", key, value.c_str(), "EXPORT\\" + name + "\\Export.ini");
     for (int slot = 1; slot <= 10; ++slot)
         folder.Write("EXPORT\\" + name + "\\CLIPB" + std::to_string(slot) + ".DAT", "bytes " + std::to_string(slot));
 }
@@ -380,9 +354,9 @@ void WriteExport(const ProgramFiles& folder, const std::string& name,
 TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourites) {
     WriteExport(folder, "Work", {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}});
     folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted project C");
-    std::string offeredFolder;
+    std::wstring offeredFolder;
     AfxSetPromptResponder([&](const Prompt& prompt) {
-        offeredFolder = prompt.text;
+        offeredFolder = prompt.path;
         *prompt.chosenFile = folder.File("EXPORT\\Work\\Export.ini");
         return IDOK;
     });

@@ -23,10 +23,10 @@ protected:
     int appendMode = -1;
 };
 
-std::string QuotedExePath() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return "\"" + std::string(path) + "\"";
+std::wstring QuotedExePath() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return L"\"" + std::wstring(path) + L"\"";
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStored
         EXPECT_EQ(Register(0), 0);
         EXPECT_EQ(runAtStartup, 0);
         EXPECT_EQ(appendMode, 0);
-        EXPECT_EQ(RunValue(root), "<missing>") << "a later run leaves the Run key alone";
+        EXPECT_EQ(RunValue(root), L"<missing>") << "a later run leaves the Run key alone";
 
         // Switched on again: a moved executable is registered under its new path.
         SetRunValue(root, "C:\\old place\\Quorvex.exe");
@@ -60,7 +60,7 @@ TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStored
         EXPECT_EQ(RunValue(root), QuotedExePath());
         EXPECT_EQ(SettingValue(root, "RunAtStartup"), 1);
         EXPECT_EQ(SettingValue(other, "AppendMode"), -1);
-        EXPECT_EQ(RunValue(other), "<missing>");
+        EXPECT_EQ(RunValue(other), L"<missing>");
     }
     EXPECT_EQ(folder.LogCount("Error 0x0 registering application Append Mode"), 2);
     EXPECT_EQ(folder.LogCount("Error 0x2 delete registry value"), 2);
@@ -85,7 +85,7 @@ TEST_F(SettingsTest, AMissingValueOfAnExistingKeyTakesItsDefault) {
         Register(0);
         EXPECT_EQ(runAtStartup, c.runAtStartup) << c.storedRun;
         EXPECT_EQ(appendMode, c.appendMode) << c.storedAppend;
-        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>");
         EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), c.storedAppend);
         EXPECT_TRUE(LoggedInOrder(c.logged)) << c.storedRun << c.storedAppend;
     }

@@ -5,48 +5,81 @@
 #include <iterator>
 #include <sstream>
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+std::wstring ToWide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+    std::string ansi(text.size() * 2, '\0');
+    ansi.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
+                                    static_cast<int>(ansi.size()), nullptr, nullptr));
+    return ansi;
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
+std::wstring FreshTemporaryFolder(const wchar_t* prefix, const std::wstring& suffix) {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring path = temp + std::wstring(prefix) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(++counter) + suffix;
+    RemoveTree(path);
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+std::wstring ProgramFiles::File(const std::string& name) const { return m_path + L"\\" + ToWide(name); }
+
+std::string ProgramFiles::LoggedFile(const std::string& name) const { return ToAnsi(File(name)); }
+
 bool ProgramFiles::Exists(const std::string& name) const {
-    return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ProgramFiles::Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
+    std::ifstream in(File(name).c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void ProgramFiles::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    std::ofstream out(File(name).c_str(), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-void ProgramFiles::Remove(const std::string& name) const { DeleteFileA(File(name).c_str()); }
+void ProgramFiles::Remove(const std::string& name) const { DeleteFileW(File(name).c_str()); }
 
-std::string ProgramFiles::Ini(const char* section, const char* key) const {
-    char value[512];
-    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, File("Save.ini").c_str());
-    return value;
+std::string ProgramFiles::Ini(const char* section, const char* key, const std::string& file) const {
+    wchar_t value[512];
+    GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), L"<missing>", value, 512,
+                             File(file).c_str());
+    return ToAnsi(value);
 }
 
-void ProgramFiles::SetIni(const char* section, const char* key, const char* value) const {
-    WritePrivateProfileStringA(section, key, value, File("Save.ini").c_str());
+void ProgramFiles::SetIni(const char* section, const char* key, const char* value, const std::string& file) const {
+    // A null value deletes the key, a null key the section.
+    const std::wstring wideKey = key ? ToWide(key) : L"", wideValue = value ? ToWide(value) : L"";
+    WritePrivateProfileStringW(ToWide(section).c_str(), key ? wideKey.c_str() : nullptr,
+                               value ? wideValue.c_str() : nullptr, File(file).c_str());
 }
 
 std::vector<std::string> ProgramFiles::LogLines() const {

@@ -4,27 +4,37 @@
 #include <string>
 #include <vector>
 
-// The files a program folder holds, read and written as a test sees them.
+// The files a program folder holds, read and written as a test sees them. The folder may have any
+// name: paths are UTF-16 and every access goes through the wide-character calls.
 class ProgramFiles {
 public:
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "\\" + name; }
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const std::string& name) const;
+    // The file's path as Clip.log shows it (ANSI).
+    std::string LoggedFile(const std::string& name) const;
 
     bool Exists(const std::string& name) const;
     std::string Read(const std::string& name) const;
     void Write(const std::string& name, const std::string& bytes) const;
     void Remove(const std::string& name) const;
 
-    // Save.ini values, read through the private-profile functions; "<missing>" when absent.
-    std::string Ini(const char* section, const char* key) const;
-    void SetIni(const char* section, const char* key, const char* value) const;
+    // Values of Save.ini (or another INI file) through the private-profile calls; "<missing>" when absent.
+    std::string Ini(const char* section, const char* key, const std::string& file = "Save.ini") const;
+    void SetIni(const char* section, const char* key, const char* value, const std::string& file = "Save.ini") const;
     // Clip.log's entries, text only, oldest first.
     std::vector<std::string> LogLines() const;
     int LogCount(const std::string& line) const;
 
 protected:
-    std::string m_path;
+    std::wstring m_path;
 };
 
+// Text between ANSI and UTF-16; the end-to-end tests do not link the program's own conversions.
+std::wstring ToWide(const std::string& text);
+std::string ToAnsi(const std::wstring& text);
+
 // Everything in a folder, recursively removed.
-void RemoveTree(const std::string& path);
+void RemoveTree(const std::wstring& path);
+
+// A fresh temporary folder named "<prefix>-<process>-<counter><suffix>", the suffix in any characters.
+std::wstring FreshTemporaryFolder(const wchar_t* prefix, const std::wstring& suffix);

@@ -1,5 +1,7 @@
 #include "ProgramSettings.h"
 
+#include "support/ProgramFiles.h"
+
 namespace {
 const char kSettingsKey[] = "Software\\CORVELLAN";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -18,11 +20,12 @@ void SetSettingValue(HKEY root, const char* name, DWORD value) {
     RegSetKeyValueA(root, kSettingsKey, name, REG_DWORD, &value, sizeof value);
 }
 
-std::string RunValue(HKEY root) {
-    char text[2 * MAX_PATH] = "";
+std::wstring RunValue(HKEY root) {
+    wchar_t text[2 * MAX_PATH] = L"";
     DWORD size = sizeof text;
-    if (RegGetValueA(root, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return "<missing>";
+    if (RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return L"<missing>";
     return text;
 }
 

@@ -7,7 +7,7 @@
 // "CORVELLAN" under the Run key, under either root.
 int SettingValue(HKEY root, const char* name);  // a REG_DWORD of the key; -1 when missing
 void SetSettingValue(HKEY root, const char* name, DWORD value);
-std::string RunValue(HKEY root);  // "<missing>" when absent
+std::wstring RunValue(HKEY root);  // "<missing>" when absent
 void SetRunValue(HKEY root, const std::string& command);
 
 // A registry key under which the settings cannot be created: it is volatile, and Windows keeps

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "framework/TextConversion.h"
+
 // One value of an INI file (Save.ini, an Export.ini), through the wide private-profile calls so the
 // file may lie in any folder; sections, keys and values are the program's ANSI texts.
 
@@ -11,7 +13,3 @@ std::string ReadIni(const wchar_t* file, const char* section, const char* key, c
 
 // A null value deletes the key, a null key the whole section. False when the write failed.
 bool WriteIni(const wchar_t* file, const char* section, const char* key, const char* value);
-
-// Text between the program's ANSI and UTF-16.
-std::wstring WideText(const char* text);
-std::string AnsiText(const wchar_t* text);
