@@ -10,9 +10,9 @@
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyEmulation.h"
-#include "projects/Settings.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/Projects.h"
+#include "projects/Settings.h"
 #include "res/resource.h"
 
 const char kMainWindowTitle[] = "Clipboard Quorvex";
