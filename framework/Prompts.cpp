@@ -19,7 +19,11 @@ int AfxMessageBox(const char* text, UINT type) {
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
     Prompt prompt{Prompt::Kind::MessageBox, text, AfxGetAppName(), type, L""};
     if (Responder()) return Responder()(prompt);
-    return MessageBoxA(nullptr, prompt.text.c_str(), prompt.caption.c_str(), type);
+    // Owned by the window the person works in (a dialog asking a question), so that window waits
+    // for the answer and the box never hides behind it; the hidden main window owns nothing.
+    HWND owner = GetActiveWindow();
+    if (owner && !IsWindowVisible(owner)) owner = nullptr;
+    return MessageBoxA(owner, prompt.text.c_str(), prompt.caption.c_str(), type);
 }
 
 void AfxShellOpen(const wchar_t* target, const char* verb) {

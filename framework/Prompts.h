@@ -21,6 +21,7 @@ using PromptResponder = std::function<int(const Prompt&)>;
 void AfxSetPromptResponder(PromptResponder responder);
 
 // Message box captioned with the application name; the exclamation icon when none is named.
+// The visible window active on this thread, if any, owns it and is disabled until it is answered.
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 
 // Opens a document, folder or address with its associated program, or with another shell verb

@@ -134,6 +134,7 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     HWND question = WaitForWindow(*program, "Quorvex");
     ASSERT_NE(question, nullptr);
     EXPECT_NE(FindChildWithText(question, "Are you sure to delete project B <Work>?"), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(list)) << "the list takes clicks while its question waits for an answer";
     ClickButton(question, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "<missing>");
