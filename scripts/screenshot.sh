@@ -18,7 +18,8 @@
 # Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
 # for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
 # desktop window with ImageMagick's import, close the menu, end the program with "-exit" and clean
-# up: nothing it started keeps running. Needs xdotool, ImageMagick and Xvfb (where there is no display).
+# up: nothing it started keeps running, and neither its settings nor its Run value stay.
+# Needs xdotool, ImageMagick and Xvfb (where there is no display).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -93,6 +94,16 @@ request_exit() {
     wine explorer "/desktop=$desktop_name,$desktop_size" "$exe_win" -exit >/dev/null 2>&1 || true
 }
 
+# The copy stored its settings and registered itself to start with Windows; Wine would start
+# the removed copy with the next session in this prefix, so neither stays behind.
+forget_settings() {
+    local root
+    for root in HKLM HKCU; do
+        wine reg delete "$root\\Software\\CORVELLAN" /f
+        wine reg delete "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v CORVELLAN /f
+    done >/dev/null 2>&1 </dev/null || true
+}
+
 cleanup() {
     local status=$?
     if alive "$program_pid"; then
@@ -102,6 +113,7 @@ cleanup() {
     if alive "$desktop_pid"; then
         poll 10 gone "$desktop_pid" || kill "$desktop_pid" 2>/dev/null || true
     fi
+    forget_settings
     rm -rf "$work"
     quorvex_wine_done
     exit "$status"
