@@ -195,7 +195,10 @@ DWORD WINAPI ReaderLoop(void* parameter) {
     auto* handedOver = static_cast<std::shared_ptr<Reader>*>(parameter);
     std::shared_ptr<Reader> reader = std::move(*handedOver);
     delete handedOver;
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    auto createWindow = [] {
+        return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    };
+    HWND window = createWindow();
     while (!reader->ending) {
         DWORD woken = MsgWaitForMultipleObjects(1, &reader->wake, FALSE, INFINITE, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0 + 1) {
@@ -206,6 +209,7 @@ DWORD WINAPI ReaderLoop(void* parameter) {
         if (woken != WAIT_OBJECT_0) break;
         std::shared_ptr<ReadJob> job = std::move(reader->job);
         if (!job) continue;
+        if (!window) window = createWindow();  // tried again for each read while it cannot be made
         job->result = window ? ReadOpenClipboard(window, job->richText, job->clip) : ClipboardRead::NotOpened;
         SetEvent(job->done);
     }
