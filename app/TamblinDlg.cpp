@@ -79,6 +79,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     SetWindowTextA(m_hWnd, kMainWindowTitle);
     FindRichTextFormat();
     SetClipboardOwnerWindow(m_hWnd);
+    StartClipboardReader();
 
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     char aboutText[128] = "";

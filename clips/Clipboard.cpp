@@ -190,7 +190,7 @@ struct Reader {
 };
 
 // The reading thread: its window and its loop live as long as the program, so a read costs
-// neither a thread nor a window of its own. Between jobs it answers its window's messages.
+// neither a thread nor a window of its own.
 DWORD WINAPI ReaderLoop(void* parameter) {
     auto* handedOver = static_cast<std::shared_ptr<Reader>*>(parameter);
     std::shared_ptr<Reader> reader = std::move(*handedOver);
@@ -200,13 +200,9 @@ DWORD WINAPI ReaderLoop(void* parameter) {
     };
     HWND window = createWindow();
     while (!reader->ending) {
-        DWORD woken = MsgWaitForMultipleObjects(1, &reader->wake, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            continue;
-        }
-        if (woken != WAIT_OBJECT_0) break;
+        // Never a wait for messages: a thread waiting for input marks the whole process idle
+        // (WaitForInputIdle) before its start-up is done. Nothing sends to the reader's window.
+        if (WaitForSingleObject(reader->wake, INFINITE) != WAIT_OBJECT_0) break;
         std::shared_ptr<ReadJob> job = std::move(reader->job);
         if (!job) continue;
         if (!window) window = createWindow();  // tried again for each read while it cannot be made
@@ -401,6 +397,10 @@ bool IsPuttableClipType(UINT type) {
 }  // namespace
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
+
+void StartClipboardReader() {
+    if (!s_readerThread.reader) s_readerThread.Start();
+}
 
 ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
     if (s_readerThread.IsBusy()) s_readerThread.LetGo(0);

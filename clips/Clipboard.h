@@ -46,6 +46,10 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // and gives up after kClipboardReadTimeoutMs, the late result being dropped. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip);
 
+// Starts the reading thread ahead of the first read (which would otherwise start it), so that its
+// thread and window are made while the rest of the start-up runs.
+void StartClipboardReader();
+
 // Ends the reading thread, at the program's exit.
 void EndClipboardReader();
 
