@@ -84,6 +84,7 @@ BOOL CTamblinApp::InitInstance() {
 int CTamblinApp::ExitInstance() {
     WriteLog("APP ExitInstance", 0);
     m_pMainDlg.reset();
+    EndClipboardReader();
     return CWinApp::ExitInstance();
 }
 

@@ -33,7 +33,7 @@ HICON LoadAppIcon(int widthMetric, int heightMetric) {
 }  // namespace
 
 CTamblinDlg::CTamblinDlg()
-    : CDialog(IDD_NEW_PROJECT),
+    : CDialog(IDD_MAIN_WINDOW),
       m_hIcon(LoadAppIcon(SM_CXICON, SM_CYICON)),
       m_hSmallIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {}
 
@@ -76,10 +76,10 @@ MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM l
 BOOL CTamblinDlg::OnInitDialog() {
     WriteLog("CTamblinDlg::OnInitDialog() started", 1);
     CDialog::OnInitDialog();
-    RemoveControls();
     SetWindowTextA(m_hWnd, kMainWindowTitle);
     FindRichTextFormat();
     SetClipboardOwnerWindow(m_hWnd);
+    StartClipboardReader();
 
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     char aboutText[128] = "";
@@ -103,12 +103,6 @@ BOOL CTamblinDlg::OnInitDialog() {
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
     return FALSE;  // no control to give the focus to
-}
-
-void CTamblinDlg::RemoveControls() {
-    // The template's edit box would take the focus whenever the window is activated (the tray
-    // menu activates it) and blink its caret, waking the program twice a second for ever.
-    while (HWND control = GetWindow(m_hWnd, GW_CHILD)) ::DestroyWindow(control);
 }
 
 void CTamblinDlg::UpdateMenuState() {

@@ -44,7 +44,6 @@ private:
     // The window itself, a null handle or a window that no longer exists never serves as the next viewer.
     HWND UsableNextViewer(HWND window) const;
     void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
-    void RemoveControls();
 
     MessageResult OnSysCommand(WPARAM, LPARAM);
     MessageResult OnPaint(WPARAM, LPARAM);

@@ -97,6 +97,9 @@ std::wstring UnicodeClipText(const void* bytes, std::size_t size) {
 std::string AnsiCodePageText(const std::wstring& text, bool& unchanged) {
     unchanged = true;
     if (text.empty()) return std::string();
+    // Every ANSI code page holds ASCII as it is: a plain ASCII text (the usual copy) needs no conversion.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t unit) { return unit < 0x80; }))
+        return std::string(text.begin(), text.end());
     // No best-fit stand-ins (a plain a for an accented one): what the code page lacks must show as lost.
     // A UTF-8 code page takes no flags, and loses nothing.
     const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;

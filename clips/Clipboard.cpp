@@ -3,11 +3,10 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "base/Log.h"
 #include "clips/ClipRecord.h"
@@ -109,15 +108,10 @@ void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
     clip.text = std::move(ansi);
 }
 
-// On the worker thread: one read of the clipboard, which it opens and closes itself.
-ClipboardRead ReadOpenClipboard(UINT richText, ClipboardClip& clip) {
-    // Opened with a window of this thread: under Wine, threads that open it without one share it.
-    HWND reader = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    struct WindowDestroyer {
-        HWND window;
-        ~WindowDestroyer() { DestroyWindow(window); }
-    } destroyer{reader};
-    if (!reader || !OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
+// On the reading thread: one read of the clipboard, opened with that thread's own window (under
+// Wine, threads that open it without one share it) and closed again.
+ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip) {
+    if (!OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
     ClipboardCloser closer;
     clip.sequence = GetClipboardSequenceNumber();
     if (IsMarkedPrivate()) return ClipboardRead::Excluded;
@@ -179,6 +173,79 @@ bool WaitAnsweringSentMessages(HANDLE event, DWORD timeoutMs) {
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
+
+// One reading thread and the job handed to it; shared by that thread and the asking one, and
+// freed by whichever lets go last.
+struct Reader {
+    Reader() : wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~Reader() {
+        if (wake) CloseHandle(wake);
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    HANDLE wake;                   // set when a job is handed over, or the thread is to end
+    std::shared_ptr<ReadJob> job;  // set by the asking thread before `wake`, taken by the reading one
+    std::atomic<bool> ending{false};
+};
+
+// The reading thread: its window and its loop live as long as the program, so a read costs
+// neither a thread nor a window of its own.
+DWORD WINAPI ReaderLoop(void* parameter) {
+    auto* handedOver = static_cast<std::shared_ptr<Reader>*>(parameter);
+    std::shared_ptr<Reader> reader = std::move(*handedOver);
+    delete handedOver;
+    auto createWindow = [] {
+        return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    };
+    HWND window = createWindow();
+    while (!reader->ending) {
+        // Never a wait for messages: a thread waiting for input marks the whole process idle
+        // (WaitForInputIdle) before its start-up is done. Nothing sends to the reader's window.
+        if (WaitForSingleObject(reader->wake, INFINITE) != WAIT_OBJECT_0) break;
+        std::shared_ptr<ReadJob> job = std::move(reader->job);
+        if (!job) continue;
+        if (!window) window = createWindow();  // tried again for each read while it cannot be made
+        job->result = window ? ReadOpenClipboard(window, job->richText, job->clip) : ClipboardRead::NotOpened;
+        SetEvent(job->done);
+    }
+    if (window) DestroyWindow(window);
+    return 0;
+}
+
+// The reading thread of this run, started by the first read. One whose last job never came back
+// (an owner that promised data and hung) is left to finish that job and end on its own; the next
+// read starts a new one.
+struct ReaderThread {
+    std::shared_ptr<Reader> reader;
+    HANDLE thread = nullptr;
+    std::shared_ptr<ReadJob> lastJob;
+
+    bool IsBusy() const { return lastJob && WaitForSingleObject(lastJob->done, 0) != WAIT_OBJECT_0; }
+    bool Start() {
+        auto started = std::make_shared<Reader>();
+        if (!started->wake) return false;
+        auto* handedOver = new std::shared_ptr<Reader>(started);
+        HANDLE created = CreateThread(nullptr, 0, ReaderLoop, handedOver, 0, nullptr);
+        if (!created) {
+            delete handedOver;
+            return false;
+        }
+        reader = std::move(started);
+        thread = created;
+        return true;
+    }
+    // Tells the thread to end once it is free; waits for that only when `waitMs` is given.
+    void LetGo(DWORD waitMs) {
+        if (!reader) return;
+        reader->ending = true;
+        SetEvent(reader->wake);
+        if (waitMs) WaitForSingleObject(thread, waitMs);
+        CloseHandle(thread);
+        *this = ReaderThread{};
+    }
+};
+ReaderThread s_readerThread;
 
 // A handle made ready for the clipboard, freed unless the clipboard took it.
 class ClipboardData {
@@ -331,21 +398,27 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
+void StartClipboardReader() {
+    if (!s_readerThread.reader) s_readerThread.Start();
+}
+
 ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
+    if (s_readerThread.IsBusy()) s_readerThread.LetGo(0);
+    if (!s_readerThread.reader && !s_readerThread.Start()) return ClipboardRead::NotOpened;
     auto job = std::make_shared<ReadJob>();
     if (!job->done) return ClipboardRead::NotOpened;
     job->richText = g_nRichTextFormat;
-    try {
-        std::thread([job] {
-            job->result = ReadOpenClipboard(job->richText, job->clip);
-            SetEvent(job->done);
-        }).detach();
-    } catch (const std::system_error&) {
-        return ClipboardRead::NotOpened;
-    }
+    s_readerThread.lastJob = job;
+    s_readerThread.reader->job = job;
+    SetEvent(s_readerThread.reader->wake);
     if (!WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
+}
+
+void EndClipboardReader() {
+    // A thread still inside a read that never came back cannot be waited for; the process's end ends it.
+    s_readerThread.LetGo(s_readerThread.IsBusy() ? 0 : kClipboardReadTimeoutMs);
 }
 
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count) {
