@@ -88,4 +88,4 @@ int CTamblinApp::ExitInstance() {
     return CWinApp::ExitInstance();
 }
 
-int CTamblinApp::RegisterHotKeys() { return RegisterFixedHotKeys(m_pMainDlg->m_hWnd, m_pMainDlg->m_FavoriteKeyHook); }
+int CTamblinApp::RegisterHotKeys() { return RegisterFixedHotKeys(m_pMainDlg->m_hWnd, m_pMainDlg->m_KeyboardHook); }

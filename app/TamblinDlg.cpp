@@ -261,7 +261,7 @@ MessageResult CTamblinDlg::OnDestroy(WPARAM, LPARAM) {
     // Leave the viewer chain so the viewers after us keep getting notifications.
     ChangeClipboardChain(m_hWnd, m_hNextViewer);
     m_hNextViewer = nullptr;
-    m_FavoriteKeyHook.Stop();
+    m_KeyboardHook.Stop();
     SetClipboardOwnerWindow(nullptr);
     m_TrayIcon.HideFromTray();
     return std::nullopt;

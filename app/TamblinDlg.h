@@ -3,7 +3,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
-#include "hotkeys/FavoriteKeyHook.h"
+#include "hotkeys/KeyboardHook.h"
 #include "shell/TrayNotifyIcon.h"
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
@@ -35,7 +35,7 @@ public:
     CTrayNotifyIcon m_TrayIcon;
     int m_bRunAtStartup = 0;
     HWND m_hNextViewer = nullptr;
-    FavoriteKeyHook m_FavoriteKeyHook;  // favourite hotkeys that another program holds
+    HotkeyKeyboardHook m_KeyboardHook;  // favourite hotkeys another program holds; held hotkeys act once
 
 protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -30,7 +30,7 @@ std::string CombinationName(const HookedHotkey& hotkey) {
 
 }  // namespace
 
-int RegisterFixedHotKeys(HWND window, FavoriteKeyHook& fallback) {
+int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
     std::vector<HookedHotkey> refused;
     RegisterFavoriteGroup(window, HOTKEY_SAVE_FAV, MOD_CONTROL | MOD_WIN, refused);
     RegisterFavoriteGroup(window, HOTKEY_PASTE_FAV, MOD_WIN, refused);
@@ -48,14 +48,17 @@ int RegisterFixedHotKeys(HWND window, FavoriteKeyHook& fallback) {
         WriteLog("Can't register Win-Del!", 0);
         return 1;
     }
-    if (refused.empty()) return 0;
-
-    std::string names;
-    for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
-    WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
-    if (!fallback.Start(window, std::move(refused))) {
+    const bool served = !refused.empty();
+    if (served) {
+        std::string names;
+        for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
+        WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
+    }
+    // Without refused combinations the hook only keeps held hotkeys from repeating, which
+    // RegisterHotKey's own no-repeat flag does where it is honoured: start-up goes on without it.
+    if (!hook.Start(window, std::move(refused))) {
         WriteLog("Can't install the keyboard hook!", 0);
-        return 1;
+        if (served) return 1;
     }
     return 0;
 }

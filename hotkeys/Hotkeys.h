@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "hotkeys/FavoriteKeyHook.h"
+#include "hotkeys/KeyboardHook.h"
 
 // Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
 constexpr UINT HOTKEY_SAVE_FAV = 0x100;      // Ctrl+Win+digit: store the selection as a favourite
@@ -15,9 +15,9 @@ constexpr UINT kHotkeySlots = 10;
 // True when the id is one of the ten ids of a digit group.
 inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base + kHotkeySlots; }
 
-// Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held.
-// A favourite combination (Ctrl+Win+digit, Win+digit) that another program holds is served by
-// `fallback` instead, logged in one line. Returns 0, or 1 at the first other combination that
-// another program holds (logged by its name; those before it stay registered) or when the
-// fallback cannot start.
-int RegisterFixedHotKeys(HWND window, FavoriteKeyHook& fallback);
+// Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held,
+// and starts `hook`. A favourite combination (Ctrl+Win+digit, Win+digit) that another program
+// holds is served by the hook instead, logged in one line. Returns 0, or 1 at the first other
+// combination that another program holds (logged by its name; those before it stay registered)
+// or when the hook is needed for a refused combination and cannot start.
+int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook);

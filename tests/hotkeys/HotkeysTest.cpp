@@ -53,7 +53,7 @@ protected:
 
     HWND program = nullptr;
     HWND other = nullptr;
-    FavoriteKeyHook hook;
+    HotkeyKeyboardHook hook;
 };
 
 }  // namespace
@@ -71,7 +71,7 @@ TEST_F(HotkeysTest, AllFixedCombinationsAreTakenOnTheProgramWindow) {
     // Key 0 is slot 10 of its group.
     ASSERT_TRUE(UnregisterHotKey(program, HOTKEY_PASTE_RECENT + 10));
     EXPECT_TRUE(IsFree(MOD_CONTROL, '0'));
-    EXPECT_FALSE(hook.Running());  // nothing refused, nothing hooked
+    EXPECT_TRUE(hook.Running());  // nothing to serve: it only keeps held hotkeys from repeating
     EXPECT_FALSE(folder.Exists("Clip.log"));
 }
 
@@ -104,7 +104,7 @@ TEST_F(HotkeysTest, AnyOtherTakenCombinationEndsRegistrationAndIsNamed) {
 }
 
 TEST_F(HotkeysTest, MatcherTakesExactlyTheHookedCombinations) {
-    FavoriteKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
+    HotkeyKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
     const KeyVerdict pass = KeyVerdict::PassOn, swallow = KeyVerdict::Swallow, post = KeyVerdict::SwallowAndPost;
     const struct {
         const char* held;  // W Win, C Ctrl, A Alt, S Shift
@@ -123,7 +123,16 @@ TEST_F(HotkeysTest, MatcherTakesExactlyTheHookedCombinations) {
         {"WC", '0', false, pass, 0},   {"WC", '0', true, pass, 0},     // Ctrl+Win+0 is not hooked
         {"WS", '2', false, pass, 0},   {"WS", '2', true, pass, 0},     // Shift: no favourite
         {"WA", '2', false, pass, 0},   {"WA", '2', true, pass, 0},     // Alt: no favourite
-        {"WCS", '2', false, pass, 0},  {"C", '2', false, pass, 0},
+        {"WCS", '2', false, pass, 0},  {"WCS", '2', true, pass, 0},
+        {"C", '2', false, pass, 0},    {"C", '2', true, pass, 0},      // Ctrl alone: the system's hotkey
+        // A held hotkey that the system serves acts once: its repeats go, its key-up passes.
+        {"C", '5', false, pass, 0},    {"C", '5', false, swallow, 0}, {"C", '5', false, swallow, 0},
+        {"C", '5', true, pass, 0},     {"C", '5', false, pass, 0},     {"C", '5', true, pass, 0},
+        {"W", VK_INSERT, false, pass, 0}, {"W", VK_INSERT, false, swallow, 0}, {"W", VK_INSERT, true, pass, 0},
+        {"WC", 'K', false, pass, 0},   {"WC", 'K', false, swallow, 0}, {"WC", 'K', true, pass, 0},
+        // Repeats of anything else reach the program that has the focus.
+        {"", 'K', false, pass, 0},     {"", 'K', false, pass, 0},      {"", 'K', true, pass, 0},
+        {"CS", '5', false, pass, 0},   {"CS", '5', false, pass, 0},    {"CS", '5', true, pass, 0},
     };
     int index = 0;
     for (const auto& step : steps) {

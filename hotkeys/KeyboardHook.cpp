@@ -1,4 +1,4 @@
-#include "FavoriteKeyHook.h"
+#include "KeyboardHook.h"
 
 namespace {
 
@@ -7,8 +7,8 @@ const WORD kMaskKey = 0xE8;
 // Posted to the hook thread: send the mask key once the hook has returned.
 const UINT WM_SEND_MASK_KEY = WM_APP + 1;
 
-FavoriteKeyHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
-FavoriteKeyMatcher* g_activeMatcher = nullptr;
+HotkeyKeyboardHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
+HotkeyKeyMatcher* g_activeMatcher = nullptr;
 
 bool IsHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
@@ -30,17 +30,32 @@ void SendMaskKey() {
 
 }  // namespace
 
-KeyVerdict FavoriteKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served) {
+namespace {
+
+bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
+    if (held.alt || held.shift || !(held.win || held.control)) return false;
+    if (vk >= '0' && vk <= '9') return true;
+    if (vk == VK_INSERT || vk == VK_DELETE) return held.win && !held.control;
+    return vk >= 'A' && vk <= 'Z' && held.win && held.control;
+}
+
+}  // namespace
+
+KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served) {
     vk &= 0xFF;
     if (up) {
+        m_down[vk] = false;
         if (!m_swallowed[vk]) return KeyVerdict::PassOn;
         m_swallowed[vk] = false;
         return KeyVerdict::Swallow;
     }
+    const bool repeat = m_down[vk];
+    m_down[vk] = true;
     if (m_swallowed[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
+    if (repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
     if (!held.win || held.alt || held.shift) return KeyVerdict::PassOn;
     const UINT modifiers = MOD_WIN | (held.control ? MOD_CONTROL : 0);
-    for (const HookedHotkey& hotkey : m_hotkeys) {
+    for (const HookedHotkey& hotkey : m_served) {
         if (hotkey.key == vk && hotkey.modifiers == modifiers) {
             m_swallowed[vk] = true;
             served = hotkey;
@@ -50,26 +65,26 @@ KeyVerdict FavoriteKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& hel
     return KeyVerdict::PassOn;
 }
 
-bool FavoriteKeyHook::Start(HWND target, std::vector<HookedHotkey> hotkeys) {
+bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> hotkeys) {
     Stop();
     m_target = target;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool installed = false;
-    m_thread = std::thread(&FavoriteKeyHook::Run, this, std::move(hotkeys), ready, &installed);
+    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, std::move(hotkeys), ready, &installed);
     WaitForSingleObject(ready, INFINITE);
     CloseHandle(ready);
     if (!installed) m_thread.join();
     return installed;
 }
 
-void FavoriteKeyHook::Stop() {
+void HotkeyKeyboardHook::Stop() {
     if (!m_thread.joinable()) return;
     PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
     m_thread.join();
 }
 
-void FavoriteKeyHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed) {
-    FavoriteKeyMatcher matcher(std::move(hotkeys));
+void HotkeyKeyboardHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed) {
+    HotkeyKeyMatcher matcher(std::move(hotkeys));
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
     m_threadId = GetCurrentThreadId();
@@ -88,7 +103,7 @@ void FavoriteKeyHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool*
     g_activeHook = nullptr;
 }
 
-LRESULT CALLBACK FavoriteKeyHook::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HotkeyKeyboardHook::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code != HC_ACTION || !g_activeMatcher) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;

@@ -1,0 +1,67 @@
+#pragma once
+#include <windows.h>
+
+#include <bitset>
+#include <thread>
+#include <vector>
+
+// A favourite combination (Win+digit or Ctrl+Win+digit) that another program, usually the
+// Windows shell, holds, so RegisterHotKey refused it.
+struct HookedHotkey {
+    UINT id;         // the WM_HOTKEY id it stands for
+    UINT modifiers;  // MOD_WIN, or MOD_CONTROL | MOD_WIN
+    UINT key;        // '0' to '9'
+};
+
+enum class KeyVerdict { PassOn, Swallow, SwallowAndPost };
+
+// The modifier keys held when a key event arrives.
+struct HeldModifiers {
+    bool win, control, alt, shift;
+};
+
+// Decides, one key event at a time, what the program's keyboard hook does with it:
+// - the key-down of a served combination (the digit with Win held, Ctrl held exactly as the
+//   combination says, no Alt, no Shift) is swallowed and posted as its hotkey, its key-up too;
+// - a key-down repeated while the key is held (auto-repeat) of any of the program's combinations
+//   (a digit with Ctrl and/or Win, Insert or Delete with Win, a letter with Ctrl+Win; never with
+//   Alt or Shift) is swallowed, so a held hotkey acts once, also where RegisterHotKey's no-repeat
+//   flag is not honoured;
+// - every other event passes on.
+class HotkeyKeyMatcher {
+public:
+    explicit HotkeyKeyMatcher(std::vector<HookedHotkey> served) : m_served(std::move(served)) {}
+
+    // `served` is set when the verdict is SwallowAndPost.
+    KeyVerdict OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served);
+
+private:
+    std::vector<HookedHotkey> m_served;
+    std::bitset<256> m_down;       // keys whose key-down was seen and not yet their key-up
+    std::bitset<256> m_swallowed;  // keys whose key-down went to a served combination
+};
+
+// The program's low-level keyboard hook, on a thread of its own that does nothing but pump its
+// messages: Windows drops a low-level hook that answers late, and the main thread sleeps while it
+// injects keys. A served combination posts WM_HOTKEY to the target window.
+class HotkeyKeyboardHook {
+public:
+    HotkeyKeyboardHook() = default;
+    ~HotkeyKeyboardHook() { Stop(); }
+    HotkeyKeyboardHook(const HotkeyKeyboardHook&) = delete;
+    HotkeyKeyboardHook& operator=(const HotkeyKeyboardHook&) = delete;
+
+    // Serves the given combinations (none: it only keeps held hotkeys from repeating). False when
+    // the hook cannot be installed.
+    bool Start(HWND target, std::vector<HookedHotkey> served);
+    void Stop();
+    bool Running() const { return m_thread.joinable(); }
+
+private:
+    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+    void Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed);
+
+    HWND m_target = nullptr;
+    std::thread m_thread;
+    DWORD m_threadId = 0;
+};
