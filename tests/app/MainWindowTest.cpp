@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, ARefusedPutIsReportedAndNotPasted) {
     CopyText("never pasted");
     HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesTheClipboardWhenDispossessed));
-    ASSERT_TRUE(OpenClipboard(owner));
+    ASSERT_TRUE(OpenWithRetry(owner));
     EmptyClipboard();
     CloseClipboard();
     PumpFor(100);

@@ -7,7 +7,7 @@ using ClipboardTest = ClipStoreTest;
 namespace {
 
 bool PutHandle(UINT format, HANDLE handle) {
-    if (!OpenClipboard(nullptr)) return false;
+    if (!OpenWithRetry()) return false;
     EmptyClipboard();
     bool ok = SetClipboardData(format, handle) != nullptr;
     CloseClipboard();

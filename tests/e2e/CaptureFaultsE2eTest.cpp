@@ -190,7 +190,7 @@ TEST_F(CaptureFaultsE2e, AClipboardHeldForAMomentDelaysACaptureAndAPutButLosesNe
     // Wine a clipboard opened without a window does not keep other threads out.)
     CountingWindow holder("holder");
     const int captures = m_install.LogCount("GetRecentClip started");
-    ASSERT_TRUE(OpenClipboard(holder.Handle()));
+    ASSERT_TRUE(OpenWithRetry(holder.Handle()));
     EmptyClipboard();
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 14);
     lstrcpyA(static_cast<char*>(GlobalLock(block)), "held a moment");
@@ -207,7 +207,7 @@ TEST_F(CaptureFaultsE2e, AClipboardHeldForAMomentDelaysACaptureAndAPutButLosesNe
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
-    ASSERT_TRUE(OpenClipboard(holder.Handle()));
+    ASSERT_TRUE(OpenWithRetry(holder.Handle()));
     ASSERT_TRUE(PressKeys({VK_CONTROL, '2'}));
     PumpUntil([&] { return m_install.LogCount("PutRecentClip start") == 1; }, kStepTimeoutMs);
     Sleep(30);
@@ -255,7 +255,7 @@ TEST_F(CaptureFaultsE2e, BurstsOfCopiesNeverStoreOneCopyTwice) {
 TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
-    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(OpenWithRetry());
     EmptyClipboard();
     SetClipboardData(CF_BITMAP, ColouredBitmap(Stripes));
     CloseClipboard();
@@ -265,7 +265,7 @@ TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
     PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
     ASSERT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, kStepTimeoutMs));
     EXPECT_EQ(GetClipboardOwner(), program->MainWindow()) << "the program puts clips as the clipboard's owner";
-    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(OpenWithRetry());
     HBITMAP pasted = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);

@@ -5,10 +5,9 @@
 #include "framework/Handles.h"
 #include "support/Pump.h"
 
-namespace {
-// Another program may hold the clipboard for a moment.
-bool OpenWithRetry() { return PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 5000); }
-}  // namespace
+bool OpenWithRetry(HWND owner) {
+    return PumpUntil([owner] { return OpenClipboard(owner) != FALSE; }, 5000);
+}
 
 bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
     if (!OpenWithRetry()) return false;

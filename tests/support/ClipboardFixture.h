@@ -5,6 +5,10 @@
 #include <utility>
 #include <vector>
 
+// Opens the clipboard, waiting while another program (the program under test reading it, say)
+// holds it for a moment.
+bool OpenWithRetry(HWND owner = nullptr);
+
 // Fills the real clipboard with the given formats, in order; each entry is (format, bytes).
 // Returns false if the clipboard could not be written.
 bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats);
