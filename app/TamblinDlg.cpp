@@ -202,6 +202,7 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
             LoadFavorite(TrayMenu());
         }
         const DWORD sequence = GetClipboardSequenceNumber();
+        g_bSkipClipChange = 1;  // the copy's change is the program's own
         EmulCTRL_C();
         if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {

@@ -26,8 +26,15 @@ void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
 
 int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
     WriteLog("GetFavClip started", 0);
-    // Only a copy that really changed the clipboard sends a notification to swallow.
-    if (GetClipboardSequenceNumber() != sequenceBeforeCopy) g_bSkipClipChange = 1;
+    // The caller set the skip flag before its copy, so the copy's notification is swallowed even
+    // when it arrives while the clipboard is read here. A copy that changed nothing (no selection)
+    // sends no notification: the flag is cleared on the way out, so the next real copy counts.
+    struct ClearFlagUnlessCopied {
+        DWORD before;
+        ~ClearFlagUnlessCopied() {
+            if (GetClipboardSequenceNumber() == before) g_bSkipClipChange = 0;
+        }
+    } clearFlag{sequenceBeforeCopy};
     if (CurrentPrj == 0) {
         WriteLog("No current project", 0);
         return 1;

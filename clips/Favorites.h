@@ -7,8 +7,9 @@
 // FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
 // Favorites item n of the tray menu. Nothing is stored while no project is current.
 
-// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C, whose effect is told
-// by the clipboard's sequence number from before the copy. 1 when the clipboard holds nothing to
+// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C, for which the caller
+// set g_bSkipClipChange; the copy's effect is told by the clipboard's sequence number from before
+// it, and the flag is cleared when the copy changed nothing. 1 when the clipboard holds nothing to
 // store or no project is current, else 0.
 int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu);
 

@@ -21,7 +21,11 @@ protected:
     }
     std::wstring Item(int slot) const { return MenuTextW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1); }
     // Stores the clipboard as the copy of the save hotkey would have left it.
-    int Save(int slot) { return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu); }
+    // As the hotkey does: the flag is set before the copy, which changed the clipboard.
+    int Save(int slot) {
+        g_bSkipClipChange = 1;
+        return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu);
+    }
 
     CMenu menu;
 };
@@ -91,14 +95,14 @@ TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing)
 TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {
     // The copy before the save changed nothing (no selection): no notification will come.
     ASSERT_TRUE(PutTextOnClipboard("as it was"));
+    g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
     EXPECT_EQ(g_bSkipClipChange, 0);
     EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it was\0", 10));
     EXPECT_EQ(Save(1), 0);
     EXPECT_EQ(g_bSkipClipChange, 1);
 
-    // Empty clipboard after a real change: the flag is set, nothing stored.
-    g_bSkipClipChange = 0;
+    // Empty clipboard after a real change: the flag stays set, nothing stored.
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(Save(5), 1);
     EXPECT_EQ(g_bSkipClipChange, 1);
