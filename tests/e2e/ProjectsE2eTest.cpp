@@ -35,6 +35,7 @@ int ListCount(HWND dialog) {
 }
 
 constexpr UINT kRunAtStartupCommand = 32824;
+constexpr UINT kAppendModeCommand = 32848;
 
 TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     {
@@ -84,6 +85,11 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
     // What Win+Insert put on the clipboard was neither captured nor appended again.
     ASSERT_TRUE(CopyAndWaitForCapture("after the restart", 2));
+    EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\nafter the restart\r\n");
+    // "Append Off": the next copy is a recent clip but is not appended.
+    ASSERT_TRUE(PostMessageA(program->MainWindow(), WM_COMMAND, kAppendModeCommand, 0));
+    ASSERT_TRUE(PumpUntil([] { return SettingValue(HKEY_LOCAL_MACHINE, "AppendMode") == 0; }, kStepTimeoutMs));
+    ASSERT_TRUE(CopyAndWaitForCapture("line one\r\nline two", 3));
     EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\nafter the restart\r\n");
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
