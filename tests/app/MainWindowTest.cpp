@@ -9,7 +9,6 @@
 #include "clips/Clipboard.h"
 #include "framework/Prompts.h"
 #include "framework/WinApp.h"
-#include "hotkeys/Hotkeys.h"
 #include "clips/RecentClips.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Settings.h"
@@ -200,10 +199,6 @@ TEST_F(MainWindowTest, ARefusedPutIsReportedAndNotPasted) {
     EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-1", "PutRecentClip start", "SetClipboardData error"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     DestroyWindow(owner);
-
-    Command(ID_RECENT_LAST);  // beyond the list
-    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",
-                               "Error returned from PutRecentClip()"}));
 }
 
 TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {

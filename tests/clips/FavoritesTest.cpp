@@ -57,9 +57,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
         // The whole block is stored, whatever it holds after a text's NUL.
         EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), c.clipboard.front().second) << c.what;
         EXPECT_EQ(folder.Ini("B", "CAPTION3"), c.caption) << c.what;
-        char type[16];
-        std::snprintf(type, sizeof type, "0x%X", c.clipboard.front().first);
-        EXPECT_EQ(folder.Ini("B", "CLIP3"), type) << c.what;
+        EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(c.clipboard.front().first)) << c.what;
         LoadFavorite(menu);
         EXPECT_EQ(Item(3), c.rebuilt) << c.what;
         EXPECT_EQ(Item(4), L"Win-4 <EMPTY>") << c.what;

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -66,6 +65,13 @@ protected:
     }
     static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
     static std::string Key(const char* name, int position) { return name + std::to_string(position); }
+    // Save.ini holds no clip from this position on.
+    void ExpectNoEntriesFrom(int first) const {
+        for (int p = first; p <= 10; ++p) {
+            EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), "0x0") << p;
+            EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), "<missing>") << p;
+        }
+    }
 
     CMenu menu;
     std::vector<std::pair<std::string, std::string>> entries;  // Save.ini's type and caption by position - 1
@@ -87,9 +93,7 @@ TEST_F(RecentClipsTest, AFullListTakesANewClipByRenamingItsFilesDown) {
         if (p < 10) {
             EXPECT_EQ(FileId(File(p)), ids[p - 1]) << "moved by a rename, not rewritten";
         }
-        char type[16];
-        snprintf(type, sizeof type, "0x%X", rich ? g_nRichTextFormat : 1u);
-        EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), type);
+        EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), TypeValue(rich ? g_nRichTextFormat : 1u));
         EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), rich ? Name(p + 1) : "");
     }
     EXPECT_EQ(Item(1), "Ctl-1 'clip 11 ...'");
@@ -112,8 +116,7 @@ TEST_F(RecentClipsTest, AFewClipsTakeTheNextPositionsAndTheNewestIsNotAddedTwice
     EXPECT_EQ(std::string(RecentClip.back()->buf), "Tom & Jerry");
     EXPECT_EQ(Item(4), "Ctl-4 <EMPTY>");
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP5.DAT"), "untouched");
-    EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP4"), "0x0");
-    EXPECT_EQ(folder.Ini("RECENTS", "CAPTION4"), "<missing>");
+    ExpectNoEntriesFrom(4);
     ExpectStartFindsTheList();
 }
 
@@ -200,10 +203,7 @@ TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheLis
             EXPECT_EQ(List()[i], clips[c.kept[i] - 1]);
             EXPECT_EQ(FileId(File(static_cast<int>(i) + 1)), ids[c.kept[i] - 1]);
         }
-        for (int p = static_cast<int>(c.kept.size()) + 1; p <= 10; ++p) {
-            EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), "0x0");
-            EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), "<missing>");
-        }
+        ExpectNoEntriesFrom(static_cast<int>(c.kept.size()) + 1);
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
     }
@@ -309,9 +309,7 @@ TEST_F(RecentClipsTest, RichAndUnicodeTextKeepTheirBytesAndCaptionsAcrossARestar
         ASSERT_TRUE(FillClipboard(c.offered));
         EXPECT_EQ(GetRecentClip(menu), 0);
         EXPECT_EQ(folder.Read(File(1)), c.bytes);
-        char type[16];
-        snprintf(type, sizeof type, "0x%X", c.type);
-        EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), type);
+        EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP1"), TypeValue(c.type));
         EXPECT_EQ(folder.Ini("RECENTS", "CAPTION1"), c.caption);
         EXPECT_EQ(MenuTextW(menu.GetSafeHmenu(), ID_RECENT_FIRST), c.item);
 
@@ -340,27 +338,10 @@ TEST_F(RecentClipsTest, ClearAllResetsTheIndexButLeavesTheFiles) {
     Capture("two");
     ClearRecentClips(menu);
     EXPECT_TRUE(RecentClip.empty());
-    for (int p = 1; p <= 10; ++p) {
-        EXPECT_EQ(folder.Ini("RECENTS", ("RECCLIP" + std::to_string(p)).c_str()), "0x0");
-        EXPECT_EQ(folder.Ini("RECENTS", ("CAPTION" + std::to_string(p)).c_str()), "<missing>");
-        EXPECT_EQ(Item(p), "Ctl-" + std::to_string(p) + " <EMPTY>");
-    }
+    ExpectNoEntriesFrom(1);
+    for (int p = 1; p <= 10; ++p) EXPECT_EQ(Item(p), "Ctl-" + std::to_string(p) + " <EMPTY>");
     EXPECT_TRUE(folder.Exists("RECENT\\RECCLIP1.DAT"));
     EXPECT_TRUE(Logged("OnRecentClear started"));
     LoadRecentClips();
     EXPECT_TRUE(RecentClip.empty());
-}
-
-TEST_F(RecentClipsTest, APutThatFailsLeavesTheNextCopyToBeCaptured) {
-    EXPECT_EQ(PutRecentClip(0x301), 1);
-    EXPECT_TRUE(Logged("RecentClip.size =0"));
-    EXPECT_EQ(g_bSkipClipChange, 0);
-
-    Capture("a");
-    Capture("b");
-    Capture("c");
-    EXPECT_EQ(PutRecentClip(0x304), 1);
-    EXPECT_TRUE(Logged("Try to get unavailable clipboard"));
-    EXPECT_EQ(g_bSkipClipChange, 0);
-
 }

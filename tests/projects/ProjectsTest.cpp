@@ -44,6 +44,11 @@ protected:
         return false;
     }
 
+    void TakeEveryLetter() {
+        for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
+        LoadProjects(window);
+    }
+
     HWND window = nullptr;
 };
 
@@ -239,8 +244,7 @@ TEST_F(ProjectDialogsTest, NewTakesTheNextFreeLetterAndListsItWithoutMakingItCur
     EXPECT_EQ(CurrentPrj, 'B');
 
     // With every letter taken, New refuses at once.
-    for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
-    LoadProjects(window);
+    TakeEveryLetter();
     CNewPrj refused;
     EXPECT_EQ(refused.DoModal(), 0);
     ASSERT_EQ(prompts.size(), 1u);
@@ -307,13 +311,9 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
         EXPECT_EQ(prompts[1].path, folder.File("EXPORT\\"));
         EXPECT_EQ(prompts[1].caption, "explore");
     }
-    auto exported = [&](const char* key) { return folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"); };
-    EXPECT_EQ(exported("NAME"), "Delta");
-    EXPECT_EQ(exported("CLIP1"), "0x1");
-    EXPECT_EQ(exported("CAPTION1"), "");
-    EXPECT_EQ(exported("CLIP3"), "0xC0A1");
-    EXPECT_EQ(exported("CAPTION3"), "rich caption");
-    EXPECT_EQ(exported("CLIP2"), "<missing>");
+    for (const auto& [key, value] : {std::pair<const char*, const char*>{"NAME", "Delta"}, {"CLIP1", "0x1"}, {"CAPTION1", ""},
+                                     {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich caption"}, {"CLIP2", "<missing>"}})
+        EXPECT_EQ(folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"), value) << key;
 }
 
 TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
@@ -373,8 +373,7 @@ TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourit
     EXPECT_EQ(shown[4], "E=  Ctl-Win-E\t<Work>");
     EXPECT_TRUE(HotkeyHeld('E'));
     EXPECT_EQ(CurrentPrj, 'B');
-    char rich[16];
-    std::snprintf(rich, sizeof rich, "0x%X", RichTextId());
+    const std::string rich = TypeValue(RichTextId());
     for (const char* section : {"C", "E"}) {
         EXPECT_EQ(folder.Ini(section, "CLIP1"), "0x1");
         EXPECT_EQ(folder.Ini(section, "CLIP3"), rich);
@@ -416,8 +415,7 @@ TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
     EXPECT_EQ(folder.Ini("A", "CLIP6"), "0xD");  // Unicode text
 
     // With every letter taken there is no room for another.
-    for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
-    LoadProjects(window);
+    TakeEveryLetter();
     std::vector<Prompt> prompts;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         prompts.push_back(prompt);

@@ -1,5 +1,6 @@
 #include "ClipboardFixture.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "framework/Handles.h"
@@ -71,6 +72,12 @@ std::wstring MenuTextW(HMENU menu, UINT id) {
     wchar_t text[256] = L"";
     GetMenuStringW(menu, id, text, 256, MF_BYCOMMAND);
     return text;
+}
+
+std::string TypeValue(UINT format) {
+    char value[16];
+    std::snprintf(value, sizeof value, "0x%X", format);
+    return value;
 }
 
 UINT RichTextId() { return RegisterClipboardFormatA("Rich Text Format"); }

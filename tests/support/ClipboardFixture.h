@@ -25,6 +25,9 @@ bool PutTextOnClipboard(const std::string& text);
 // The clipboard's CF_TEXT up to its NUL, or "<none>".
 std::string ClipboardText();
 
+// A clipboard format as Save.ini writes a clip's type ("0x1").
+std::string TypeValue(UINT format);
+
 // Empties the clipboard.
 bool ClearClipboard();
 
