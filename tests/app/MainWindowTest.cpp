@@ -17,20 +17,11 @@
 #include "support/ClipStoreFixture.h"
 #include "support/ProgramSettings.h"
 #include "support/Pump.h"
+#include "support/TrayIconShell.h"
 
 namespace {
 
 const char kAboutTitle[] = "About Clipboard Quorvex v.1.00";
-
-// NIM_ADD of an icon of the test's own under the window; NIM_MODIFY with nothing to change
-// succeeds only for an icon the shell holds.
-bool Shell(DWORD action, HWND window) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = window;
-    data.uID = IDR_TRAY_MENU;
-    return Shell_NotifyIconA(action, &data) != FALSE;
-}
 
 // The hidden main window, created and joined to the clipboard chain as at start-up.
 class MainWindowTest : public ClipStoreTest {

@@ -100,9 +100,7 @@ TEST_F(ClipboardTest, RichTextIsPutWithItsPlainTextAndTextAlone) {
     EXPECT_EQ(SetClipboardClip(g_nRichTextFormat, rich, sizeof rich), ClipboardWrite::Done);
     EXPECT_EQ(g_bSkipClipChange, 1);
     EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), std::string(rich, sizeof rich));
-    const std::wstring plain = L"Hello bold\r\nsecond line";
-    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT),
-              std::string(reinterpret_cast<const char*>(plain.c_str()), (plain.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"Hello bold\r\nsecond line"));
     EXPECT_EQ(ClipboardText(), "Hello bold\r\nsecond line");
 
     // Text without its NUL still arrives terminated, and alone.
@@ -115,7 +113,5 @@ TEST_F(ClipboardTest, FindRichTextFormatRegistersTheSharedIdAndLogsOnlyIt) {
     g_nRichTextFormat = 0;
     FindRichTextFormat();
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
-    char found[64];
-    snprintf(found, sizeof found, "Found format 'Rich Text Format' = 0x%X", RichTextId());
-    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{found});
+    EXPECT_EQ(folder.LogLines(), std::vector<std::string>{"Found format 'Rich Text Format' = " + TypeValue(RichTextId())});
 }

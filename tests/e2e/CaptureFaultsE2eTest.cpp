@@ -212,8 +212,7 @@ TEST_F(CaptureFaultsE2e, AClipboardHeldForAMomentDelaysACaptureAndAPutButLosesNe
     PumpUntil([&] { return m_install.LogCount("PutRecentClip start") == 1; }, kStepTimeoutMs);
     Sleep(30);
     CloseClipboard();
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "older"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "older"));
     EXPECT_EQ(m_install.LogCount("OpenClipboard error"), 0);
 }
 
@@ -285,16 +284,14 @@ TEST_F(CaptureFaultsE2e, RichTextFromAnotherProgramPastesAsPlainTextIntoAPlainEd
     ASSERT_TRUE(FillClipboard({{RegisterClipboardFormatA("Rich Text Format"),
                                 std::string("{\\rtf1\\ansi Rich {\\b words} end}\0", 31)},
                                {CF_TEXT, std::string("Rich words end\0", 15)}}));
-    char richType[16];
-    snprintf(richType, sizeof richType, "0x%X", RegisterClipboardFormatA("Rich Text Format"));
+    const std::string richType = TypeValue(RichTextId());
     ASSERT_TRUE(PumpUntil([&] { return Stored(1, richType); }, kStepTimeoutMs));
     ASSERT_TRUE(ClearClipboard());
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
     ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "Rich words end"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "Rich words end"));
 }
 
 TEST_F(CaptureFaultsE2e, StoredClipsOfTypesTheProgramNeverStoresLeaveTheClipboardAlone) {
@@ -331,8 +328,7 @@ TEST_F(CaptureFaultsE2e, StoredClipsOfTypesTheProgramNeverStoresLeaveTheClipboar
     }
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({'Z'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "z"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "z"));
     EXPECT_EQ(ClipboardText(), "untouched");
     EXPECT_EQ(m_install.LogCount("PutRecentClip OK"), 1) << "only the capture logs it";
 }

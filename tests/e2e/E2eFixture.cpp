@@ -41,14 +41,7 @@ testing::AssertionResult E2eTest::CopyAndWaitForCapture(const std::string& text,
 
 HWND E2eTest::OpenAboutBoxFromTray(const Program& program) {
     if (!PostMessageA(program.MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK)) return nullptr;
-    HWND box = nullptr;
-    PumpUntil(
-        [&] {
-            box = FindTopLevel(program.Id(), kAboutTitle, kDialogClass);
-            return box != nullptr && IsWindowVisible(box);
-        },
-        kStepTimeoutMs);
-    return box && IsWindowVisible(box) ? box : nullptr;
+    return WaitForDialog(program, kAboutTitle);
 }
 
 testing::AssertionResult E2eTest::CloseAboutBox(HWND aboutBox) {
@@ -70,6 +63,28 @@ testing::AssertionResult E2eTest::HandledAllPostedAndRuns(const Program& program
     return testing::AssertionSuccess();
 }
 
+testing::AssertionResult RunToEnd(const Installation& install, const std::string& arguments) {
+    Program run(install, arguments);
+    if (!run.Started()) return testing::AssertionFailure() << "CreateProcess failed for " << install.Exe();
+    if (run.WaitForEnd(kStepTimeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the run with \"" << arguments << "\" did not end by itself";
+}
+
+HWND WaitForDialog(const Program& program, const char* title) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            found = FindTopLevel(program.Id(), title, kDialogClass);
+            return found && IsWindowVisible(found);
+        },
+        kStepTimeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
 std::string RecentFile(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
 std::string RecentKey(int position) { return "RECCLIP" + std::to_string(position); }
+testing::AssertionResult EditorShows(const TypingTarget& editor, const std::string& text) {
+    if (PumpUntil([&] { return editor.Text() == text; }, kStepTimeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "editor holds \"" << editor.Text() << "\"";
+}
 std::string TextBlock(const std::string& text) { return text + std::string(1, '\0'); }

@@ -42,8 +42,15 @@ protected:
     Installation m_install;
 };
 
+// Runs the installation's program once more (a second start, a "-exit" request) and waits until
+// that run has ended by itself.
+testing::AssertionResult RunToEnd(const Installation& install, const std::string& arguments);
+// Waits for a visible dialog of the program with the title; nullptr when none came up in time.
+HWND WaitForDialog(const Program& program, const char* title);
 // A recent clip's data file and its type key in Save.ini, by position (1 = oldest).
 std::string RecentFile(int position);
 std::string RecentKey(int position);
+// Waits until the editor holds exactly the text; a failure shows what it holds.
+testing::AssertionResult EditorShows(const TypingTarget& editor, const std::string& text);
 // The bytes a CF_TEXT block of the text holds: the text and its terminating NUL.
 std::string TextBlock(const std::string& text);

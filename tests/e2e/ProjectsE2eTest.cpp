@@ -16,22 +16,27 @@ std::string FavoriteFile(char letter, int slot) {
     return std::string("FAVORITE\\") + letter + "CLIPB" + std::to_string(slot) + ".DAT";
 }
 
-// Waits for a visible top-level window of the program with the title.
-HWND WaitForWindow(const Program& program, const char* title) {
-    HWND found = nullptr;
-    PumpUntil(
-        [&] {
-            found = FindTopLevel(program.Id(), title, kDialogClass);
-            return found && IsWindowVisible(found);
-        },
-        kStepTimeoutMs);
-    return found && IsWindowVisible(found) ? found : nullptr;
-}
-
 int ListCount(HWND dialog) {
     DWORD_PTR count = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, 1053), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
     return static_cast<int>(count);
+}
+
+// Opens "List of Projects" with the tray menu's "Projects..." command.
+HWND OpenProjectList(const Program& program) {
+    PostMessageA(program.MainWindow(), WM_COMMAND, kProjectsCommand, 0);
+    return WaitForDialog(program, "List of Projects");
+}
+
+bool CloseWithCancel(HWND dialog) {
+    return ClickButton(dialog, IDCANCEL) && PumpUntil([&] { return !IsWindow(dialog); }, kStepTimeoutMs);
+}
+
+// Project A with one text favourite.
+void SetUpProjectA(const Installation& install, const char* name, const std::string& favourite) {
+    install.SetIni("A", "NAME", name);
+    install.SetIni("A", "CLIP1", "0x1");
+    install.Write(FavoriteFile('A', 1), TextBlock(favourite));
 }
 
 constexpr UINT kRunAtStartupCommand = 32824;
@@ -61,7 +66,7 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
         EXPECT_TRUE(HandledAllPostedAndRuns(*program));
         EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
         // "-exit" finds the running instance by its image path, folder name and all.
-        EXPECT_TRUE(Program(m_install, "-exit").WaitForEnd(kStepTimeoutMs));
+        EXPECT_TRUE(RunToEnd(m_install, "-exit"));
         ASSERT_TRUE(program->WaitForEnd(kStepTimeoutMs));
     }
     // Nothing runs now, so emptying the clipboard is not captured by anyone.
@@ -73,15 +78,12 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite text"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "favourite text"));
     ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "favourite textkept across runs"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "favourite textkept across runs"));
     ASSERT_TRUE(PressKeys({VK_LWIN, VK_INSERT}));
     const std::string pasted = "favourite textkept across runskept across runs\r\n";
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == pasted; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, pasted));
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0) << "each run starts a new log";
     // What Win+Insert put on the clipboard was neither captured nor appended again.
     ASSERT_TRUE(CopyAndWaitForCapture("after the restart", 2));
@@ -95,27 +97,23 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestart) {
 }
 
 TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
-    m_install.SetIni("A", "NAME", "Alpha");
-    m_install.SetIni("A", "CLIP1", "0x1");
-    m_install.Write(FavoriteFile('A', 1), TextBlock("alpha favourite"));
+    SetUpProjectA(m_install, "Alpha", "alpha favourite");
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
 
     // New: the next letter, B, with the name typed into "New Project".
-    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
-    HWND list = WaitForWindow(*program, "List of Projects");
+    HWND list = OpenProjectList(*program);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ListCount(list), 1);
     PostMessageA(GetDlgItem(list, 1054), BM_CLICK, 0, 0);
-    HWND newProject = WaitForWindow(*program, "New Project");
+    HWND newProject = WaitForDialog(*program, "New Project");
     ASSERT_NE(newProject, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(newProject, 1055)), "Ctl - Win - B");
     SendMessageA(GetDlgItem(newProject, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Work"));
     ClickButton(newProject, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "Work");
-    ClickButton(list, IDCANCEL);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+    ASSERT_TRUE(CloseWithCancel(list));
 
     // Its hotkey makes it current. Its favourites are empty, and so is recent clip 2: neither
     // hotkey pastes (a stray Ctrl+V would paste what the clipboard holds).
@@ -132,12 +130,11 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     EXPECT_EQ(editor.Text(), "");
 
     // Delete, answered OK in the real question, makes A current again.
-    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
-    list = WaitForWindow(*program, "List of Projects");
+    list = OpenProjectList(*program);
     ASSERT_NE(list, nullptr);
     SendMessageA(GetDlgItem(list, 1053), LB_SETCURSEL, 1, 0);
     PostMessageA(GetDlgItem(list, 4), BM_CLICK, 0, 0);
-    HWND question = WaitForWindow(*program, "Quorvex");
+    HWND question = WaitForDialog(*program, "Quorvex");
     ASSERT_NE(question, nullptr);
     EXPECT_NE(FindChildWithText(question, "Are you sure to delete project B <Work>?"), nullptr);
     EXPECT_FALSE(IsWindowEnabled(list)) << "the list takes clicks while its question waits for an answer";
@@ -145,28 +142,23 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "<missing>");
     EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
-    ClickButton(list, IDCANCEL);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+    ASSERT_TRUE(CloseWithCancel(list));
 
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "alpha favourite"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "alpha favourite"));
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
 TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
-    m_install.SetIni("A", "NAME", "Work");
-    m_install.SetIni("A", "CLIP1", "0x1");
-    m_install.Write(FavoriteFile('A', 1), TextBlock("exported favourite"));
+    SetUpProjectA(m_install, "Work", "exported favourite");
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
-        PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
-        HWND list = WaitForWindow(*program, "List of Projects");
+        HWND list = OpenProjectList(*program);
         ASSERT_NE(list, nullptr);
         PostMessageA(GetDlgItem(list, 1055), BM_CLICK, 0, 0);
-        HWND done = WaitForWindow(*program, "Quorvex");
+        HWND done = WaitForDialog(*program, "Quorvex");
         ASSERT_NE(done, nullptr);
         EXPECT_NE(FindChildWithText(done, "Export completed successfully!\nProject <Work> stored in EXPORT directory."),
                   nullptr);
@@ -186,11 +178,10 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
     other.SetIni("A", "NAME", "Home");
     auto program = StartReady(other);
     ASSERT_TRUE(program->Ready());
-    PostMessageA(program->MainWindow(), WM_COMMAND, kProjectsCommand, 0);
-    HWND list = WaitForWindow(*program, "List of Projects");
+    HWND list = OpenProjectList(*program);
     ASSERT_NE(list, nullptr);
     PostMessageA(GetDlgItem(list, 1056), BM_CLICK, 0, 0);
-    HWND open = WaitForWindow(*program, "Import Project");
+    HWND open = WaitForDialog(*program, "Import Project");
     ASSERT_NE(open, nullptr);
     // The file name box of the open-file dialog is an edit inside its combo box.
     HWND nameEdit = nullptr;
@@ -209,16 +200,14 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
 
     EXPECT_EQ(other.Ini("B", "NAME"), "Work");
-    ClickButton(list, IDCANCEL);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(list); }, kStepTimeoutMs));
+    ASSERT_TRUE(CloseWithCancel(list));
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
     EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
     ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "exported favourite"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "exported favourite"));
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 

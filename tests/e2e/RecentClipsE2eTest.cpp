@@ -52,16 +52,14 @@ TEST_F(RecentClipsE2e, CtrlDigitPastesTheRecentClipIntoTheFocusedWindow) {
     ASSERT_TRUE(HoldKey(VK_CONTROL));
     for (int repeat = 0; repeat < 4; ++repeat) SendKey('1', false);
     SendKey('1', true);
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "newer clip"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "newer clip"));
     EXPECT_EQ(ClipboardText(), "newer clip");
     EXPECT_NE(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0) << "the paste released the Ctrl the user holds";
 
     SendKey('2', false);
     SendKey('2', true);
     SendKey(VK_CONTROL, true);
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == "newer clipolder clip"; }, kStepTimeoutMs))
-        << "editor holds \"" << editor.Text() << "\"";
+    EXPECT_TRUE(EditorShows(editor, "newer clipolder clip"));
     EXPECT_EQ(ClipboardText(), "older clip");
 
     // Putting its own clips on the clipboard neither adds them again nor reorders the list.
@@ -118,8 +116,7 @@ struct BurstClip {
 // What a start left on disk: every entry names one of the burst's clips, whole, with that clip's own
 // type and caption; the clips stand oldest first from position 1 and every entry past them is 0x0.
 testing::AssertionResult StoredClipsAreWholeAndInOrder(const Installation& install, int copied) {
-    char richType[16];
-    std::snprintf(richType, sizeof richType, "0x%X", RichTextId());
+    const std::string richType = TypeValue(RichTextId());
     int previous = 0;
     bool ended = false;
     for (int p = 1; p <= 10; ++p) {

@@ -40,9 +40,7 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedWhileAnInstanceRuns) {
     for (const char* arguments : {"", "-EXIT", "-Exit", "-exit ", " -exit x", "x -exit"}) {
         SCOPED_TRACE(std::string("arguments \"") + arguments + "\"");
         const int exits = m_install.LogCount("APP ExitInstance");
-        Program second(m_install, arguments);
-        ASSERT_TRUE(second.Started());
-        EXPECT_TRUE(second.WaitForEnd(kStepTimeoutMs)) << "the second start did not end by itself";
+        EXPECT_TRUE(RunToEnd(m_install, arguments));
         EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("APP ExitInstance") == exits + 1; }, kStepTimeoutMs));
         ASSERT_TRUE(first->Running());
     }
@@ -65,9 +63,7 @@ TEST_F(SingleInstanceE2e, ExitRequestEndsTheRunningInstanceWhichSavesItsClips) {
     m_install.SetIni("RECENTS", "RECCLIP1", nullptr);
     ASSERT_FALSE(m_install.Exists(RecentFile(1)));
 
-    Program request(m_install, "-exit");
-    ASSERT_TRUE(request.Started());
-    EXPECT_TRUE(request.WaitForEnd(kStepTimeoutMs)) << "the \"-exit\" run did not end by itself";
+    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
     EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the running instance did not end";
 
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("saved at exit"));
@@ -87,33 +83,21 @@ TEST_F(SingleInstanceE2e, ExitRequestEndsNoOtherInstallationAndNoOtherProgram) {
 
     Installation elsewhere;
     ASSERT_TRUE(elsewhere.Ready());
-    {
-        Program request(elsewhere, "-exit");
-        ASSERT_TRUE(request.Started());
-        EXPECT_TRUE(request.WaitForEnd(kStepTimeoutMs));
-    }
+    EXPECT_TRUE(RunToEnd(elsewhere, "-exit"));
     EXPECT_TRUE(HandledAllPostedAndRuns(*first)) << "a copy in another folder ended the instance";
     EXPECT_EQ(lookalike.Commands(kExitCommand), 0);
     // The request logged beside its own executable.
     EXPECT_EQ(elsewhere.LogCount("APP ExitInstance"), 1);
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0);
 
-    {
-        Program request(m_install, "-exit");
-        ASSERT_TRUE(request.Started());
-        EXPECT_TRUE(request.WaitForEnd(kStepTimeoutMs));
-    }
+    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
     EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the request passed the instance by";
     PumpFor(0);
     EXPECT_EQ(lookalike.Commands(kExitCommand), 0) << "the other program's window got the Exit command";
 }
 
 TEST_F(SingleInstanceE2e, ExitRequestWithNothingRunningEndsAndChangesNothing) {
-    {
-        Program request(m_install, "-exit");
-        ASSERT_TRUE(request.Started());
-        EXPECT_TRUE(request.WaitForEnd(kStepTimeoutMs)) << "the \"-exit\" run did not end by itself";
-    }
+    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
     EXPECT_FALSE(m_install.Exists("Save.ini"));
     EXPECT_FALSE(m_install.Exists(RecentFile(1)));
     EXPECT_EQ(m_install.LogLines(), std::vector<std::string>{"APP ExitInstance"});

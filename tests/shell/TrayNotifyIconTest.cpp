@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "support/Pump.h"
+#include "support/TrayIconShell.h"
 
 namespace {
 constexpr UINT kIconId = IDR_TRAY_MENU;
@@ -38,16 +39,6 @@ LRESULT CALLBACK NotifyWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_COMMAND) g_state.command = wParam;
     if (message == kCallback && g_state.icon) return g_state.icon->OnCallbackMessage(wParam, lParam);
     return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-// NIM_ADD here puts an icon of the test's own under that window and id. NIM_MODIFY with nothing
-// to change succeeds only for an icon the shell holds.
-bool Shell(DWORD action, HWND hWnd, UINT id = kIconId) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = hWnd;
-    data.uID = id;
-    return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
 std::string VisibleTooltip() {
