@@ -26,20 +26,6 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     return TRUE;
 }
 
-struct ChildSearch {
-    const std::string* text;
-    HWND found;
-};
-
-BOOL CALLBACK FindChild(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<ChildSearch*>(param);
-    if (WindowText(window) == *search->text) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Counts per window and command id (hotkeys under kHotkeyKey + id); the windows live on the
 // test's one thread.
 const UINT kHotkeyKey = 0x10000;
@@ -94,9 +80,17 @@ HWND FindTopLevel(DWORD processId, const char* title, const char* className) {
 }
 
 HWND FindChildWithText(HWND parent, const std::string& text) {
-    ChildSearch search{&text, nullptr};
-    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::pair<const std::string*, HWND> search{&text, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* search = reinterpret_cast<std::pair<const std::string*, HWND>*>(param);
+            if (WindowText(window) != *search->first) return TRUE;
+            search->second = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 bool ClickButton(HWND dialog, int buttonId) {

@@ -14,22 +14,12 @@ std::string& DistFolderValue() {
 
 bool CopyTree(const std::wstring& from, const std::wstring& to) {
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring source = from + L"\\" + name;
-        std::wstring target = to + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = CopyTree(source, target) && ok;
-        else
-            ok = CopyFileW(source.c_str(), target.c_str(), FALSE) && ok;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return ok;
+    const bool read = ForEachEntry(from, [&](const std::wstring& name, bool isFolder) {
+        const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+        ok = (isFolder ? CopyTree(source, target) : CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE) && ok;
+    });
+    return read && ok;
 }
 
 }  // namespace

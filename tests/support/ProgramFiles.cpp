@@ -19,21 +19,26 @@ std::string ToAnsi(const std::wstring& text) {
     return ansi;
 }
 
-void RemoveTree(const std::wstring& path) {
+bool ForEachEntry(const std::wstring& folder, const std::function<void(const std::wstring&, bool)>& visit) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+void RemoveTree(const std::wstring& path) {
+    ForEachEntry(path, [&path](const std::wstring& name, bool isFolder) {
+        const std::wstring child = path + L"\\" + name;
+        if (isFolder)
+            RemoveTree(child);
+        else
+            DeleteFileW(child.c_str());
+    });
     RemoveDirectoryW(path.c_str());
 }
 

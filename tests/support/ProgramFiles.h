@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ protected:
 // Text between ANSI and UTF-16; the end-to-end tests do not link the program's own conversions.
 std::wstring ToWide(const std::string& text);
 std::string ToAnsi(const std::wstring& text);
+
+// Calls `visit` with the name of each file and folder in a folder but "." and "..", and whether it is
+// a folder. False when the folder cannot be read.
+bool ForEachEntry(const std::wstring& folder, const std::function<void(const std::wstring&, bool)>& visit);
 
 // Everything in a folder, recursively removed.
 void RemoveTree(const std::wstring& path);
