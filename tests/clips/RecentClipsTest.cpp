@@ -145,11 +145,9 @@ TEST_F(RecentClipsTest, ACaptureThatCannotBeStoredLeavesDiskAndListAsTheyWere) {
         std::string held;  // what another program holds open without sharing
         const char* logged;
     } cases[] = {
-        {"a file in the middle of a shift", 10, File(6),
-         "Couldn't create the file (WRITE)!"},
+        {"a file in the middle of a shift", 10, File(6), "Couldn't create the file (WRITE)!"},
         {"the oldest file", 10, File(1), "Couldn't create the file (WRITE)!"},
-        {"the next position's file", 3, File(4),
-         "Couldn't create the file (WRITE)!"},
+        {"the next position's file", 3, File(4), "Couldn't create the file (WRITE)!"},
         {"Save.ini before an append", 3, "Save.ini", "Error save INI!"},
         {"Save.ini before a shift", 10, "Save.ini", "Error save INI!"},
     };
@@ -183,8 +181,7 @@ TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheLis
         std::vector<int> kept;  // the clips a start finds, oldest first
     } cases[] = {
         {"a missing file", [this] { folder.Remove(File(2)); }, {1, 3, 4}},
-        {"an entry emptied by hand", [this] { folder.SetIni("RECENTS", "RECCLIP1", "0x0"); },
-         {2, 3, 4}},
+        {"an entry emptied by hand", [this] { folder.SetIni("RECENTS", "RECCLIP1", "0x0"); }, {2, 3, 4}},
         {"two gaps", [this] {
              folder.Remove(File(1));
              folder.SetIni("RECENTS", "RECCLIP3", "zz");
