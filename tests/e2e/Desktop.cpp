@@ -184,10 +184,3 @@ HeldHotkey::HeldHotkey(UINT modifiers, UINT key) : m_owner("Quorvex e2e hotkey h
 HeldHotkey::~HeldHotkey() {
     if (m_held) UnregisterHotKey(m_owner.Handle(), 1);
 }
-
-bool HotkeyTaken(UINT modifiers, UINT key) {
-    CountingWindow probe("Quorvex e2e hotkey probe");
-    if (!RegisterHotKey(probe.Handle(), 2, modifiers, key)) return true;
-    UnregisterHotKey(probe.Handle(), 2);
-    return false;
-}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/ClipboardFixture.h"
+#include "support/KeyboardRecorder.h"
 
 // What a person or another program sees and does on the desktop: windows, buttons, keys and the
 // clipboard. Everything here works on the real session (Wine's, under the tests).
@@ -89,7 +90,3 @@ private:
     CountingWindow m_owner;
     bool m_held = false;
 };
-
-// Whether some process holds the key combination: the test tries to register it itself and
-// gives it back at once.
-bool HotkeyTaken(UINT modifiers, UINT key);

@@ -37,12 +37,6 @@ protected:
         DestroyWindow(other);
         ClipStoreTest::TearDown();
     }
-    // Whether a combination is free: another window can take it (and gives it back at once).
-    bool IsFree(UINT modifiers, UINT key) {
-        if (!RegisterHotKey(other, 0x7000, modifiers, key)) return false;
-        UnregisterHotKey(other, 0x7000);
-        return true;
-    }
     // The favourite combinations, taken by the other window as the Windows shell takes them.
     void HoldFavoriteCombinations() {
         for (char digit = '0'; digit <= '9'; ++digit) {
@@ -61,16 +55,16 @@ protected:
 TEST_F(HotkeysTest, AllFixedCombinationsAreTakenOnTheProgramWindow) {
     ASSERT_EQ(RegisterFixedHotKeys(program, hook), 0);
     for (char digit = '0'; digit <= '9'; ++digit) {
-        EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_WIN, digit)) << digit;
-        EXPECT_FALSE(IsFree(MOD_WIN, digit)) << digit;
-        EXPECT_FALSE(IsFree(MOD_CONTROL, digit)) << digit;
+        EXPECT_TRUE(HotkeyTaken(MOD_CONTROL | MOD_WIN, digit)) << digit;
+        EXPECT_TRUE(HotkeyTaken(MOD_WIN, digit)) << digit;
+        EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, digit)) << digit;
     }
-    EXPECT_FALSE(IsFree(MOD_WIN, VK_INSERT));
-    EXPECT_FALSE(IsFree(MOD_WIN, VK_DELETE));
-    EXPECT_TRUE(IsFree(MOD_ALT, '1'));  // no hotkey uses Alt
+    EXPECT_TRUE(HotkeyTaken(MOD_WIN, VK_INSERT));
+    EXPECT_TRUE(HotkeyTaken(MOD_WIN, VK_DELETE));
+    EXPECT_FALSE(HotkeyTaken(MOD_ALT, '1'));  // no hotkey uses Alt
     // Key 0 is slot 10 of its group.
     ASSERT_TRUE(UnregisterHotKey(program, HOTKEY_PASTE_RECENT + 10));
-    EXPECT_TRUE(IsFree(MOD_CONTROL, '0'));
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '0'));
     EXPECT_TRUE(hook.Running());  // nothing to serve: it only keeps held hotkeys from repeating
     EXPECT_FALSE(folder.Exists("Clip.log"));
 }
@@ -93,10 +87,10 @@ TEST_F(HotkeysTest, AnyOtherTakenCombinationEndsRegistrationAndIsNamed) {
         EXPECT_EQ(folder.LogLines(), std::vector<std::string>{c.line});
         if (c.key == '5') {
             // The favourites come first and stay registered; nothing after the failure is.
-            EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_WIN, '9'));
-            EXPECT_FALSE(IsFree(MOD_CONTROL, '4'));
-            EXPECT_TRUE(IsFree(MOD_CONTROL, '6'));
-            EXPECT_TRUE(IsFree(MOD_WIN, VK_INSERT));
+            EXPECT_TRUE(HotkeyTaken(MOD_CONTROL | MOD_WIN, '9'));
+            EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '4'));
+            EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '6'));
+            EXPECT_FALSE(HotkeyTaken(MOD_WIN, VK_INSERT));
         }
         UnregisterHotKey(other, 1);
         DestroyWindow(window);
@@ -158,7 +152,7 @@ TEST_F(HotkeysTest, FavoriteCombinationsHeldElsewhereAreServedByTheKeyboardHook)
     EXPECT_EQ(line.rfind("Hotkeys served by the keyboard hook: Ctl-Win-1 Ctl-Win-2", 0), 0u) << line;
     EXPECT_NE(line.find("Ctl-Win-0 Win-1"), std::string::npos) << line;
     EXPECT_NE(line.find(" Win-0"), std::string::npos) << line;
-    EXPECT_FALSE(IsFree(MOD_CONTROL, '1'));  // the rest registered as ever
+    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '1'));  // the rest registered as ever
 
     KeyboardRecorder recorder;
     const struct {

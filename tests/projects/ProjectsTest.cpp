@@ -13,6 +13,7 @@
 #include "projects/ProjectTransfer.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
+#include "support/KeyboardRecorder.h"
 
 namespace {
 
@@ -37,12 +38,7 @@ protected:
                       (project.selected ? "*" : "");
         return listed;
     }
-    // Whether Ctrl+Win+letter is taken, tried from another registration.
-    static bool HotkeyHeld(char letter) {
-        if (!RegisterHotKey(nullptr, 0xB000, MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter))) return true;
-        UnregisterHotKey(nullptr, 0xB000);
-        return false;
-    }
+    static bool HotkeyHeld(char letter) { return HotkeyTaken(MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)); }
 
     void TakeEveryLetter() {
         for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");

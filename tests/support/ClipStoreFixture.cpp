@@ -30,10 +30,7 @@ void ClipStoreTest::SetUp() {
 
 void ClipStoreTest::TearDown() { RecentClip.clear(); }
 
-bool ClipStoreTest::Logged(const std::string& line) const {
-    std::vector<std::string> lines = folder.LogLines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
+bool ClipStoreTest::Logged(const std::string& line) const { return LoggedInOrder({line}); }
 
 bool ClipStoreTest::LoggedInOrder(const std::vector<std::string>& expected) const {
     std::vector<std::string> lines = folder.LogLines();

@@ -53,3 +53,9 @@ bool HoldKey(WORD vk) {
     }
     return false;
 }
+
+bool HotkeyTaken(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(nullptr, 0xB000, modifiers, key)) return true;
+    UnregisterHotKey(nullptr, 0xB000);
+    return false;
+}

@@ -35,6 +35,10 @@ private:
 // Sends one key event through the system's input, as a keyboard would.
 void SendKey(WORD vk, bool up);
 
+// Whether some process holds the key combination: the test tries to register it itself and
+// gives it back at once.
+bool HotkeyTaken(UINT modifiers, UINT key);
+
 // Presses a key and waits until the system reports it held. Wine re-reads the X server's key
 // state when its desktop window gets the focus and may drop an injected key-down then, so the
 // press is repeated a few times. False when the key never reads as held.
