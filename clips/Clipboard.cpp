@@ -437,6 +437,28 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     return ClipboardWrite::Done;
 }
 
+ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip) {
+    const ClipboardRead result = ReadClipboardClip(clip);
+    switch (result) {
+    case ClipboardRead::Empty:
+        WriteLog("Clipboard is empty", 0);
+        break;
+    case ClipboardRead::Excluded:
+        WriteLog("Clipboard content excluded", 0);
+        break;
+    case ClipboardRead::NotOpened:
+        WriteLog("Clipboard held by another program: copy not captured", 0);
+        break;
+    case ClipboardRead::TimedOut:
+        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
+        break;
+    case ClipboardRead::NotDelivered:
+    case ClipboardRead::Done:
+        break;
+    }
+    return result;
+}
+
 void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize]) {
     if (read.format != g_nRichTextFormat || !read.hasText) return;
     TakeCaption(caption, read.text.c_str(), read.text.size());

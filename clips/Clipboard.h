@@ -66,6 +66,10 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
 // caption; other clips have none. Logs the plain text's size.
 void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize]);
 
+// ReadClipboardClip, with a log line for each way a read finds nothing to store (nothing for
+// NotDelivered, whose owner simply handed over no data).
+ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip);
+
 // SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
 

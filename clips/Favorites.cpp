@@ -40,19 +40,12 @@ int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
         return 1;
     }
     ClipboardClip read;
-    switch (ReadClipboardClip(read)) {
+    switch (ReadClipboardClipAndLog(read)) {
     case ClipboardRead::Empty:
-        WriteLog("Clipboard is empty", 0);
-        return 1;
     case ClipboardRead::Excluded:
-        WriteLog("Clipboard content excluded", 0);
-        return 1;
     case ClipboardRead::NotOpened:
-        WriteLog("OpenClipboard error", 0);
         return 1;
     case ClipboardRead::TimedOut:
-        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
-        return 0;
     case ClipboardRead::NotDelivered:
         return 0;
     case ClipboardRead::Done:

@@ -251,22 +251,17 @@ int GetRecentClip(CMenu& menu) {
         return 1;
     }
     ClipboardClip read;
-    const ClipboardRead result = ReadClipboardClip(read);
+    const ClipboardRead result = ReadClipboardClipAndLog(read);
     switch (result) {
     case ClipboardRead::Empty:
-        WriteLog("Clipboard is empty", 0);
+    case ClipboardRead::NotOpened:
         return 1;
     case ClipboardRead::Excluded:
         // Private content (a password, say) leaves the list, its files and the menu as they were.
         s_capturedSequence = read.sequence;
-        WriteLog("Clipboard content excluded", 0);
-        return 1;
-    case ClipboardRead::NotOpened:
-        WriteLog("Clipboard held by another program: copy not captured", 0);
         return 1;
     case ClipboardRead::TimedOut:
         s_capturedSequence = sequence;
-        WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
         return 1;
     case ClipboardRead::NotDelivered:
     case ClipboardRead::Done:
