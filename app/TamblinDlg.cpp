@@ -69,7 +69,30 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
     return table;
 }
 
+namespace {
+// What opens a window or a menu loop, or ends the program.
+bool OpensALoopOrEnds(UINT message) {
+    switch (message) {
+    case WM_TRAYNOTIFY:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case WM_HOTKEY:
+    case WM_CLOSE:
+    case WM_ENDSESSION:
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
 MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A clipboard read answers the messages sent meanwhile; one that would run a loop inside it (the
+    // about box, the tray menu, a put whose change the capture would swallow) waits until it is over.
+    if (IsClipboardReadWaiting() && OpensALoopOrEnds(message)) {
+        PostMessageA(m_hWnd, message, wParam, lParam);
+        return 0;
+    }
     return DispatchMessageTable(*this, Messages(), message, wParam, lParam);
 }
 
@@ -96,6 +119,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
+    DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);
     RedrawMenuProject();
     UpdateMenuState();
@@ -244,11 +268,15 @@ MessageResult CTamblinDlg::OnClose(WPARAM, LPARAM) {
 MessageResult CTamblinDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
 
 // The session ends and the process may be ended without another message: save and leave the tray now.
-MessageResult CTamblinDlg::OnEndSession(WPARAM wParam, LPARAM) {
-    if (wParam) {
-        SaveRecentClips();
-        m_TrayIcon.HideFromTray();
+// An installer or an update closing this program alone leaves the session running: that is Exit.
+MessageResult CTamblinDlg::OnEndSession(WPARAM wParam, LPARAM lParam) {
+    if (!wParam) return 0;
+    if (lParam & ENDSESSION_CLOSEAPP) {
+        DestroyWindow();
+        return 0;
     }
+    SaveRecentClips();
+    m_TrayIcon.HideFromTray();
     return 0;
 }
 

@@ -1,7 +1,5 @@
 #include "Clipboard.h"
 
-#include <richedit.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -10,6 +8,7 @@
 
 #include "base/Log.h"
 #include "clips/ClipRecord.h"
+#include "clips/RichText.h"
 #include "framework/Handles.h"
 #include "framework/Prompts.h"
 
@@ -19,6 +18,7 @@ int g_bSkipClipChange = 0;
 namespace {
 
 HWND s_ownerWindow = nullptr;
+bool s_readWaiting = false;
 
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
@@ -300,62 +300,15 @@ bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
     default: return false;
     }
     if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
-    std::uint64_t colours = header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
-    std::uint64_t masks = header.biCompression == BI_BITFIELDS && header.biSize == sizeof header ? 12 : 0;
-    std::uint64_t stride = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    std::uint64_t rows = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
-    return header.biSize + masks + colours * 4 + stride * rows <= count;
-}
-
-// Feeds rich-text bytes to a rich-edit control.
-struct RichTextSource {
-    const char* next;
-    std::size_t left;
-};
-
-DWORD CALLBACK StreamRichText(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-    auto& source = *reinterpret_cast<RichTextSource*>(cookie);
-    std::size_t count = std::min(source.left, static_cast<std::size_t>(wanted));
-    std::memcpy(buffer, source.next, count);
-    source.next += count;
-    source.left -= count;
-    *given = static_cast<LONG>(count);
-    return 0;
-}
-
-// The class name of the newest rich-edit control this system has; null when there is none.
-const wchar_t* RichEditClass() {
-    static const wchar_t* const loaded = [] () -> const wchar_t* {
-        if (LoadLibraryW(L"Msftedit.dll")) return L"RICHEDIT50W";
-        if (LoadLibraryW(L"Riched20.dll")) return L"RichEdit20W";
-        return nullptr;
-    }();
-    return loaded;
-}
-
-// The plain text of rich text, lines ending in CR LF, as a hidden rich-edit control reads it;
-// empty when no such control is available.
-std::wstring RichTextToPlainText(const void* bytes, std::size_t count) {
-    const wchar_t* editClass = RichEditClass();
-    if (!editClass) return L"";
-    HWND edit = CreateWindowExW(0, editClass, L"", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (!edit) return L"";
-    RichTextSource source{static_cast<const char*>(bytes), count};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, StreamRichText};
-    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    GETTEXTLENGTHEX measure{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
-    LRESULT length = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0);
-    std::wstring text;
-    if (length > 0) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        GETTEXTEX request{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_USECRLF, 1200, nullptr, nullptr};
-        LRESULT copied = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                      reinterpret_cast<LPARAM>(text.data()));
-        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    }
-    DestroyWindow(edit);
-    return text;
+    // Each part is weighed against the bytes left for it, so no claim of a header can make a sum wrap.
+    const std::uint64_t colours =
+        header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+    const std::uint64_t masks = header.biCompression == BI_BITFIELDS && header.biSize == sizeof header ? 12 : 0;
+    const std::uint64_t table = header.biSize + masks + colours * 4;
+    if (table > count) return false;
+    const std::uint64_t stride = (static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    const std::uint64_t rows = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
+    return rows <= (count - table) / stride;
 }
 
 bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
@@ -381,7 +334,7 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
     } else if (format == g_nRichTextFormat && StartsWithRichTextHeader(bytes, count)) {
         data.push_back(GlobalData(format, bytes, count));
         // Beside the rich text its plain text, for the many programs that paste only that.
-        std::wstring text = RichTextToPlainText(bytes, count);
+        std::wstring text = RichTextPlainText(static_cast<const char*>(bytes), count);
         if (!text.empty())
             data.push_back(GlobalData(CF_UNICODETEXT, text.c_str(), text.size() * sizeof(wchar_t), sizeof(wchar_t)));
     }
@@ -398,6 +351,8 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
+bool IsClipboardReadWaiting() { return s_readWaiting; }
+
 void StartClipboardReader() {
     if (!s_readerThread.reader) s_readerThread.Start();
 }
@@ -411,7 +366,10 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    if (!WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs)) return ClipboardRead::TimedOut;
+    s_readWaiting = true;
+    const bool arrived = WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs);
+    s_readWaiting = false;
+    if (!arrived) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
 }

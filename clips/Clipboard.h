@@ -46,6 +46,9 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // and gives up after kClipboardReadTimeoutMs, the late result being dropped. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip);
 
+// True while ReadClipboardClip waits for the reading thread, answering the messages sent to this one.
+bool IsClipboardReadWaiting();
+
 // Starts the reading thread ahead of the first read (which would otherwise start it), so that its
 // thread and window are made while the rest of the start-up runs.
 void StartClipboardReader();

@@ -75,7 +75,7 @@ int PutFavClip(UINT id) {
         return 1;
     }
     auto bytes = std::make_unique<char[]>(kClipBufferSize);
-    long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::CreateIfMissing);
+    long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
     // A slot without an index entry has no type to put its bytes under: it is empty too.
     UINT type = count > 0 ? GetClipType(slot, nullptr, false) : 0;
     if (type == 0) {

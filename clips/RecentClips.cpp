@@ -102,20 +102,26 @@ bool StoreAt(int position, const CLIP_STR& clip) {
     return true;
 }
 
+// The first of positions from..10 that lacks its file, or 0.
+int FirstMissingFile(int from) {
+    for (int p = from; p <= kLast; ++p)
+        if (!ClipFileExists(FileAt(p))) return p;
+    return 0;
+}
+
 // Moves the files of positions from+1..10 down one position and the incoming clip into position
-// 10; the file of `from` waits under the outgoing name and is deleted at the end. At every moment
-// exactly one of positions from..10 lacks its file, so a start that finds a shift under way
-// (`resuming`) goes on from that position. On failure names the file that could not be moved.
+// 10; the file of `from` waits under the outgoing name (an empty one when it had none), which the
+// caller deletes once the shift mark is gone: until then it tells a finished shift from one whose
+// files were put back. At every moment exactly one of positions from..10 lacks its file, so a start
+// that finds a shift under way (`resuming`) goes on from that position. On failure names the file
+// that could not be moved.
 bool CompleteShift(int from, bool resuming, std::string& failed) {
-    int missing = 0;
-    for (int p = from; resuming && p <= kLast && !missing; ++p)
-        if (!ClipFileExists(FileAt(p))) missing = p;
+    int missing = resuming ? FirstMissingFile(from) : 0;
     if (!missing) {
-        if (resuming && !ClipFileExists(kIncomingName)) {  // all moved; only the outgoing file is left
-            DeleteClipFile(kOutgoingName);
-            return true;
-        }
-        if (ClipFileExists(FileAt(from)) && !MoveClipFile(FileAt(from), kOutgoingName)) {
+        if (resuming && !ClipFileExists(kIncomingName)) return true;  // all moved
+        const bool moved = ClipFileExists(FileAt(from)) ? MoveClipFile(FileAt(from), kOutgoingName)
+                                                        : WriteFreshFile(kOutgoingName, "", 0);
+        if (!moved) {
             failed = FileAt(from);
             return false;
         }
@@ -131,15 +137,12 @@ bool CompleteShift(int from, bool resuming, std::string& failed) {
         failed = FileAt(kLast);
         return false;
     }
-    DeleteClipFile(kOutgoingName);
     return true;
 }
 
 // Puts the files back where they were before a shift that could not complete.
 void UndoShift(int from) {
-    int missing = 0;
-    for (int p = from; p <= kLast && !missing; ++p)
-        if (!ClipFileExists(FileAt(p))) missing = p;
+    const int missing = FirstMissingFile(from);
     for (int p = missing - 1; missing && p >= from; --p) MoveClipFile(FileAt(p), FileAt(p + 1));
     if (ClipFileExists(kOutgoingName)) MoveClipFile(kOutgoingName, FileAt(from));
 }
@@ -177,7 +180,7 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
     }
     dropped = from == 1 ? g_disk.clip[0] : nullptr;
     g_disk = next;
-    if (entriesChange) WriteRecentIndex(g_disk.index, 0);
+    if (!entriesChange || WriteRecentIndex(g_disk.index, 0)) DeleteClipFile(kOutgoingName);
     return true;
 }
 
@@ -197,18 +200,23 @@ void Forget(const CLIP_STR* clip) {
 }
 
 // Finishes what a crash interrupted. With the shift mark in Save.ini the entries already describe
-// the shifted list, so the files follow them; entries whose files could not follow are emptied.
-// Without it the entries still describe the files, and the clip that was coming in is dropped.
+// the shifted list, so the files follow them; entries whose files could not follow are emptied, and
+// so are those of a shift whose files were put back (no hole, neither the incoming nor the outgoing
+// file): nothing then tells whose bytes each file holds. Without the mark the entries still describe
+// the files, and the clip that was coming in is dropped.
 void FinishInterruptedCapture() {
-    int from = RecentShiftInProgress();
-    std::string failed;
-    if (from >= 1 && from <= kLast && !CompleteShift(from, true, failed)) {
-        LogWriteFailure(kWriteFailure, failed);
-        bool stuck = false;
-        for (int p = from; p <= kLast; ++p) {
-            stuck = stuck || !ClipFileExists(FileAt(p));
-            if (stuck) SetClipType(p, 0, nullptr, true);
+    const int from = RecentShiftInProgress();
+    if (from >= 1 && from <= kLast) {
+        std::string failed;
+        int vouched = kLast;
+        if (!FirstMissingFile(from) && !ClipFileExists(kIncomingName) && !ClipFileExists(kOutgoingName)) {
+            WriteLog("Recent clips of an unfinished shift dropped", 0);
+            vouched = from - 1;
+        } else if (!CompleteShift(from, true, failed)) {
+            LogWriteFailure(kWriteFailure, failed);
+            vouched = FirstMissingFile(from) - 1;
         }
+        if (!EndRecentShift(vouched)) return;  // the next start finds the same files and mark
     }
     DeleteClipFile(kIncomingName);
     DeleteClipFile(kOutgoingName);

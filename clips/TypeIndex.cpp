@@ -1,6 +1,7 @@
 #include "TypeIndex.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,17 @@ void SetClipType(int number, UINT type, const char* caption, bool recent) {
         WriteLog("Error save INI!", 0);
         return;
     }
-    char value[16];
-    std::snprintf(value, sizeof value, "0x%X", type);
-    if (!WriteIni(path, keys.section, keys.typeKey, value)) WriteLog("Error save INI!", 0);
-    if (!WriteIni(path, keys.section, keys.captionKey, caption)) WriteLog("Error save INI!", 0);
+    wchar_t value[16];
+    std::swprintf(value, 16, L"0x%X", type);
+    const std::wstring section = WideText(keys.section), typeKey = WideText(keys.typeKey),
+                       captionKey = WideText(keys.captionKey), wideCaption = caption ? WideText(caption) : L"";
+    // The type and its caption change together.
+    const bool written = ChangeIni(path, [&](const wchar_t* copy) {
+        return WritePrivateProfileStringW(section.c_str(), typeKey.c_str(), value, copy) &&
+               WritePrivateProfileStringW(section.c_str(), captionKey.c_str(), caption ? wideCaption.c_str() : nullptr,
+                                          copy);
+    });
+    if (!written) WriteLog("Error save INI!", 0);
 }
 
 UINT GetClipType(int number, char* caption, bool recent) {
@@ -128,11 +136,28 @@ bool WriteRecentIndex(const RecentIndexEntry (&entries)[kRecentPositions], int s
     // A missing section already reads as an empty list.
     if (wanted == current || (current.empty() && wanted == RecentSectionText({}, 0))) return true;
     wanted.push_back(L'\0');  // the list ends with an empty string
-    if (!WritePrivateProfileSectionW(kRecentSection, wanted.c_str(), path)) {
+    if (!ChangeIni(path, [&](const wchar_t* copy) {
+            return WritePrivateProfileSectionW(kRecentSection, wanted.c_str(), copy) != FALSE;
+        })) {
         WriteLog("Error save INI!", 0);
         return false;
     }
     return true;
+}
+
+bool EndRecentShift(int lastVouched) {
+    wchar_t path[MAX_PATH];
+    const bool written = ProgramPathW(path, "Save.ini") && ChangeIni(path, [&](const wchar_t* copy) {
+        bool done = true;
+        for (int p = lastVouched + 1; p <= kRecentPositions; ++p) {
+            const std::wstring type = L"RECCLIP" + std::to_wstring(p), caption = L"CAPTION" + std::to_wstring(p);
+            done = done && WritePrivateProfileStringW(kRecentSection, type.c_str(), L"0x0", copy) &&
+                   WritePrivateProfileStringW(kRecentSection, caption.c_str(), nullptr, copy);
+        }
+        return done && WritePrivateProfileStringW(kRecentSection, kShiftKey, nullptr, copy);
+    });
+    if (!written) WriteLog("Error save INI!", 0);
+    return written;
 }
 
 int RecentShiftInProgress() {

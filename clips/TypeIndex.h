@@ -26,5 +26,9 @@ constexpr int kRecentPositions = 10;
 // already reads so. False (logged "Error save INI!") when Save.ini cannot be written.
 bool WriteRecentIndex(const RecentIndexEntry (&entries)[kRecentPositions], int shiftingFrom);
 
+// Ends a shift that a start found under way, in one write: the entries past `lastVouched` become 0x0
+// and the shift mark goes. False (logged) when Save.ini cannot be written.
+bool EndRecentShift(int lastVouched);
+
 // The position a shift that never finished started from (the SHIFTING key), 0 when there is none.
 int RecentShiftInProgress();

@@ -30,6 +30,11 @@ int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + stat
 
 }  // namespace
 
+void DiscardUnfinishedSaveIniChange() {
+    wchar_t path[MAX_PATH];
+    if (ProgramPathW(path, "Save.ini")) DiscardUnfinishedIniChange(path);
+}
+
 void LoadProjects(HWND hotkeyWindow) {
     ProjectList.clear();
     ProjectList.shrink_to_fit();

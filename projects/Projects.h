@@ -16,6 +16,9 @@ struct PRJ_STR {
 // The projects of Save.ini in letter order; rebuilt by LoadProjects.
 extern std::vector<PRJ_STR> ProjectList;
 
+// A Save.ini change that a kill interrupted left its copy behind; Save.ini itself is whole.
+void DiscardUnfinishedSaveIniChange();
+
 // Rebuilds ProjectList from Save.ini, makes the project that CURRENT_PRJ names current and
 // registers each project's hotkey on `hotkeyWindow`. When CURRENT_PRJ names no loaded project,
 // nothing is selected and CurrentPrj keeps its value.

@@ -1,5 +1,7 @@
 #include "clips/Clipboard.h"
 
+#include <cstring>
+
 #include "support/ClipStoreFixture.h"
 
 using ClipboardTest = ClipStoreTest;
@@ -94,19 +96,64 @@ TEST_F(ClipboardTest, AnEnhancedMetafileIsReadAsItsBitsAndPutBackAsAMetafile) {
     EXPECT_EQ(again.bytes, bits);
 }
 
-TEST_F(ClipboardTest, RichTextIsPutWithItsPlainTextAndTextAlone) {
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("old\0", 4)}, {g_nRichTextFormat, "{\\rtf1 old}"}}));
-    const char rich[] = "{\\rtf1\\ansi Hello {\\b bold}\\par second line}";
-    EXPECT_EQ(SetClipboardClip(g_nRichTextFormat, rich, sizeof rich), ClipboardWrite::Done);
-    EXPECT_EQ(g_bSkipClipChange, 1);
-    EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), std::string(rich, sizeof rich));
-    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"Hello bold\r\nsecond line"));
-    EXPECT_EQ(ClipboardText(), "Hello bold\r\nsecond line");
+TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlone) {
+    const struct {
+        const char* rtf;
+        const wchar_t* plain;
+    } cases[] = {
+        {"{\\rtf1\\ansi Hello {\\b bold}\\par second line}", L"Hello bold\r\nsecond line"},
+        // Fonts, colours, pictures, ignorable groups and a field's instruction are no text.
+        {"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255;}{\\*\\generator x;}A{\\pict\\pngblip\\bin2 }{}"
+         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt B}}C}",
+         L"ABC"},
+        // Escapes, tabs, a Unicode character with its fallback skipped, bytes in the document's code page.
+        {"{\\rtf1\\ansi\\ansicpg1251 \\{x\\}\\\\\\tab y\\u8364?\\'cf\\'f0\\line}", L"{x}\\\ty\u20AC\u041F\u0440\r\n"},
+        // A font's character set chooses its bytes' code page, double-byte ones too; \uc2 skips two.
+        {"{\\rtf1\\ansi{\\fonttbl{\\f1\\fcharset204 X;}{\\f2\\fcharset128 Y;}}\\f1\\'cf{\\f2\\'95\\'5c}\\uc2\\u26085\\'93\\'fa.}",
+         L"\u041F\u8868\u65E5."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rtf);
+        const std::string rich(c.rtf, std::strlen(c.rtf) + 1);
+        EXPECT_EQ(SetClipboardClip(g_nRichTextFormat, rich.data(), rich.size()), ClipboardWrite::Done);
+        EXPECT_EQ(g_bSkipClipChange, 1);
+        EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), rich);
+        EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(c.plain));
+    }
 
     // Text without its NUL still arrives terminated, and alone.
     EXPECT_EQ(SetClipboardClip(CF_TEXT, "abc", 3), ClipboardWrite::Done);
     EXPECT_EQ(ClipboardBytes(CF_TEXT), std::string("abc\0", 4));
     EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), "<none>");
+}
+
+TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
+    auto bitmap = [](LONG width, LONG height, WORD bits, DWORD coloursUsed, std::size_t pixelBytes) {
+        BITMAPINFOHEADER header{sizeof header, width, height, 1, bits, BI_RGB, 0, 0, 0, coloursUsed, 0};
+        return std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(pixelBytes, '\x7F');
+    };
+    const struct {
+        UINT type;
+        std::string bytes;
+        ClipboardWrite result;
+    } cases[] = {
+        {CF_DIB, "text where a bitmap belongs", ClipboardWrite::Damaged},
+        {CF_DIB, bitmap(2, 2, 24, 0, 8), ClipboardWrite::Damaged},  // 16 bytes of pixels promised
+        {CF_DIB, bitmap(0x7FFFFFFF, 0x7FFFFFFF, 32, 0xFFFFFFFF, 0), ClipboardWrite::Damaged},
+        {CF_DIB, bitmap(1, -0x7FFFFFFF, 1, 2, 8), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, "text where a metafile belongs", ClipboardWrite::Damaged},
+        {RichTextId(), "text where rich text belongs", ClipboardWrite::Damaged},
+        {CF_HDROP, std::string("C:\\windows\\win.ini\0\0", 20), ClipboardWrite::UnknownType},
+        {CF_BITMAP, "text as a bitmap handle", ClipboardWrite::UnknownType},
+        {CF_DIB, bitmap(2, 2, 24, 0, 16), ClipboardWrite::Done},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_TRUE(PutTextOnClipboard("untouched"));
+        const DWORD untouched = GetClipboardSequenceNumber();
+        EXPECT_EQ(SetClipboardClip(c.type, c.bytes.data(), c.bytes.size()), c.result);
+        EXPECT_EQ(GetClipboardSequenceNumber() == untouched, c.result != ClipboardWrite::Done);
+    }
 }
 
 TEST_F(ClipboardTest, FindRichTextFormatRegistersTheSharedIdAndLogsOnlyIt) {

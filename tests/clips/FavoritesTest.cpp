@@ -126,8 +126,8 @@ TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
         EXPECT_EQ(g_bSkipClipChange, 0) << id;
     }
     EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 4);
-    // A paste of a never-saved slot leaves an empty file behind, as before.
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB5.DAT"), "");
+    // A paste of a never-saved slot creates no file.
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
 
     // A text favourite whose file is gone, an unknown type and a picture without its file.
     folder.SetIni("B", "CLIP1", "0x1");

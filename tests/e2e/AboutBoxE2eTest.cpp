@@ -36,6 +36,18 @@ TEST_F(AboutBoxE2e, TrayDoubleClickOpensOneAboutBoxAtATime) {
     PostMessageA(program->MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(program->WaitForEnd(kStepTimeoutMs)) << "WM_CLOSE did not end the program";
     EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 1);
+
+    // An installer closing this program alone (the session goes on) ends it as Exit does.
+    auto closed = StartReady();
+    ASSERT_TRUE(closed->Ready());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(closed->MainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL, kStepTimeoutMs,
+                        &answer);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    SendMessageTimeoutA(closed->MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, kStepTimeoutMs,
+                        &answer);
+    EXPECT_TRUE(closed->WaitForEnd(kStepTimeoutMs)) << "closing the program for an installer left it running";
+    EXPECT_TRUE(StartReady()->Ready()) << "a start after it was refused";
 }
 
 }  // namespace

@@ -176,6 +176,25 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
     }
     EXPECT_TRUE(HandledAllPostedAndRuns(*program));
     EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang"}));
+
+    // A double click on the icon while a capture waits: the about box opens once the wait is over,
+    // never inside it, so copies made while it is open are captured and the program's own put is not.
+    const int captures = m_install.LogCount("GetRecentClip started");
+    {
+        WindowOnItsOwnThread owner(WindowOnItsOwnThread::PromiseText);
+        ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("GetRecentClip started") > captures; }, kStepTimeoutMs));
+        SendNotifyMessageA(program->MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK);
+        HWND about = WaitForDialog(*program, kAboutTitle);
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(m_install.LogCount(kTimedOut), 2) << "the box opened inside the capture's wait";
+        owner.Release();
+        ASSERT_TRUE(CopyAndWaitForCapture("while the box is open", 3));
+        ASSERT_TRUE(PressKeys({VK_CONTROL, '3'}));  // puts "before" back
+        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "before"; }, kStepTimeoutMs));
+        EXPECT_TRUE(CloseAboutBox(about));
+    }
+    ASSERT_TRUE(CopyAndWaitForCapture("after the box", 4));
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang", "while the box is open", "after the box"}));
 }
 
 // --- A clipboard held for a moment -------------------------------------------------------------
@@ -279,7 +298,29 @@ TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
 }
 
 TEST_F(CaptureFaultsE2e, RichTextFromAnotherProgramPastesAsPlainTextIntoAPlainEdit) {
+    // A stored rich-text clip of the largest size, one unbroken line, is put back while the program
+    // keeps answering.
+    std::string longLine = "{\\rtf1\\ansi ";
+    while (longLine.size() < 249998) longLine += "base64+/0123456789";
+    longLine.resize(249998);
+    longLine += "}";
+    m_install.Write(RecentFile(1), longLine);
+    m_install.SetIni("RECENTS", RecentKey(1).c_str(), TypeValue(RichTextId()).c_str());
     auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    const DWORD before = GetClipboardSequenceNumber();
+    PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
+    DWORD slowest = 0;
+    while (GetClipboardSequenceNumber() == before && program->Running() && slowest < kStepTimeoutMs) {
+        const DWORD start = GetTickCount();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(program->MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kStepTimeoutMs, &answer);
+        slowest = std::max(slowest, GetTickCount() - start);
+    }
+    EXPECT_LT(slowest, 1000u) << "the put kept the program from answering";
+    EXPECT_TRUE(PumpUntil([] { return ClipboardBytes(CF_UNICODETEXT).size() > 200000; }, kStepTimeoutMs));
+    ASSERT_TRUE(ClearClipboard());
+
     ASSERT_TRUE(program->Ready());
     ASSERT_TRUE(FillClipboard({{RegisterClipboardFormatA("Rich Text Format"),
                                 std::string("{\\rtf1\\ansi Rich {\\b words} end}\0", 31)},

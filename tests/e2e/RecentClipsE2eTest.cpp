@@ -3,6 +3,7 @@
 #include "E2eFixture.h"
 #include "support/KeyboardRecorder.h"
 
+#include <array>
 #include <cstdio>
 #include <random>
 
@@ -146,6 +147,10 @@ testing::AssertionResult StoredClipsAreWholeAndInOrder(const Installation& insta
 TEST_F(RecentClipsE2e, KillsDuringBurstsOfCopiesNeverPairAClipWithAnotherOrTearAFile) {
     std::mt19937 random(20261207);
     int copied = 0;
+    // Save.ini holds more than the recent clips: a kill while it is written must not cut any of it.
+    const std::vector<std::array<const char*, 3>> projectKeys = {
+        {"A", "NAME", "Work"}, {"A", "CLIP1", "0x1"}, {"A", "CAPTION1", "kept"}, {"CURRENT_PRJ", "PRJ", "A"}};
+    for (const auto& key : projectKeys) m_install.SetIni(key[0], key[1], key[2]);
     for (int run = 1; run <= 30; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         auto program = StartReady();
@@ -153,6 +158,8 @@ TEST_F(RecentClipsE2e, KillsDuringBurstsOfCopiesNeverPairAClipWithAnotherOrTearA
         // The clipboard is empty, so the start captures nothing: what is on disk is what it loaded.
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("Clipboard is empty") >= 1; }, kStepTimeoutMs));
         ASSERT_TRUE(StoredClipsAreWholeAndInOrder(m_install, copied));
+        for (const auto& key : projectKeys) ASSERT_EQ(m_install.Ini(key[0], key[1]), key[2]) << key[1];
+        EXPECT_FALSE(m_install.Exists("Save.TMP")) << "a start leaves no unfinished copy of Save.ini";
 
         const int burst = std::uniform_int_distribution<int>(1, 12)(random);
         for (int i = 0; i < burst; ++i) {
