@@ -37,6 +37,17 @@ bool FlushCopy(const wchar_t* copy) {
     return file.IsValid() && FlushFileBuffers(file.Get());
 }
 
+// Another program reading the file for a moment keeps it from being replaced (under Wine, any open
+// handle does): about 100 ms of retries.
+bool ReplaceByCopy(const wchar_t* copy, const wchar_t* file) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(copy, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if (attempt == 10 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+        Sleep(10);
+    }
+}
+
 }  // namespace
 
 std::string ReadIni(const wchar_t* file, const char* section, const char* key, const char* fallback) {
@@ -64,8 +75,7 @@ bool ChangeIni(const wchar_t* file, const std::function<bool(const wchar_t* copy
     }
     // A change that wrote nothing to a file that does not exist leaves nothing to move.
     if (GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    if (!FlushCopy(copy.c_str()) ||
-        !MoveFileExW(copy.c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!FlushCopy(copy.c_str()) || !ReplaceByCopy(copy.c_str(), file)) {
         DeleteFileW(copy.c_str());
         return false;
     }

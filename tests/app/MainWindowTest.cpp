@@ -112,7 +112,10 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRec
     folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
     folder.SetIni("RECENTS", "RECCLIP1", "0x1");
     folder.SetIni("RECENTS", "RECCLIP2", "0x1");
+    // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
+    folder.Write("Save.TMP", "[RECENTS]\r\nRECCLIP1=0x0\r\n");
     Start();
+    EXPECT_FALSE(folder.Exists("Save.TMP"));
 
     char title[64] = "";
     GetWindowTextA(dialog->m_hWnd, title, sizeof title);

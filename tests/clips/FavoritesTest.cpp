@@ -30,6 +30,12 @@ protected:
     CMenu menu;
 };
 
+// A 2 x 2 pixel, 24-bit device-independent bitmap.
+std::string TinyBitmap() {
+    BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    return std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '\x40');
+}
+
 struct CaptionCase {
     const char* what;
     std::vector<std::pair<UINT, std::string>> clipboard;
@@ -49,6 +55,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
         {"rich text without plain text", {{rich, "{\\rtf1 y}"}}, L"Win-3 <RICH TEXT>", L"Win-3 <RICH TEXT>", ""},
         {"unicode text", {{CF_UNICODETEXT, Utf16Bytes(L"Привет & мир")}}, L"Win-3 'Привет && м ...'",
          L"Win-3 'Привет && м' ...", ""},
+        {"picture", {{CF_DIB, TinyBitmap()}}, L"Win-3 <PICTURE>", L"Win-3 <PICTURE>", ""},
     };
     for (const CaptionCase& c : cases) {
         ASSERT_TRUE(FillClipboard(c.clipboard)) << c.what;
@@ -70,9 +77,9 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
 
 TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing) {
     ASSERT_TRUE(PutTextOnClipboard(std::string(249998, 'k')));
-    EXPECT_EQ(Save(1), 0);
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT").size(), 249999u);
-    EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
+    EXPECT_EQ(Save(10), 0);  // Ctrl+Win+0
+    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB10.DAT").size(), 249999u);
+    EXPECT_EQ(folder.Ini("B", "CLIP10"), "0x1");
 
     ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
     EXPECT_EQ(Save(2), 0);
@@ -82,12 +89,12 @@ TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing)
     EXPECT_EQ(Item(2), L"Ctl-2");
 
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
-    FileHandle held(CreateFileW(folder.File("FAVORITE\\BCLIPB1.DAT").c_str(), GENERIC_READ, 0, nullptr,
+    FileHandle held(CreateFileW(folder.File("FAVORITE\\BCLIPB10.DAT").c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
-    EXPECT_EQ(Save(1), 0);
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB1.DAT")}));
-    EXPECT_EQ(folder.Ini("B", "CLIP1"), "0x1");
+    EXPECT_EQ(Save(10), 0);
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB10.DAT")}));
+    EXPECT_EQ(folder.Ini("B", "CLIP10"), "0x1");
 }
 
 TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {

@@ -52,15 +52,6 @@ protected:
         EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.OLD"));
         EXPECT_EQ(folder.Ini("RECENTS", "SHIFTING"), "<missing>");
     }
-    // The file system's identity of a file: the same after a rename, new after a rewrite.
-    ULONGLONG FileId(const std::string& name) const {
-        HANDLE file = CreateFileW(folder.File(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        BY_HANDLE_FILE_INFORMATION info{};
-        GetFileInformationByHandle(file, &info);
-        CloseHandle(file);
-        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    }
     HANDLE Hold(const std::string& name) const {
         return CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
     }
@@ -83,7 +74,7 @@ protected:
 TEST_F(RecentClipsTest, AFullListTakesANewClipByRenamingItsFilesDown) {
     FillList();
     std::vector<ULONGLONG> ids;
-    for (int p = 2; p <= 10; ++p) ids.push_back(FileId(File(p)));
+    for (int p = 2; p <= 10; ++p) ids.push_back(folder.FileId(File(p)));
     Capture("clip 11");
     ASSERT_EQ(RecentClip.size(), 10u);
     for (int p = 1; p <= 10; ++p) {
@@ -92,7 +83,7 @@ TEST_F(RecentClipsTest, AFullListTakesANewClipByRenamingItsFilesDown) {
         std::string bytes = rich ? "{\\rtf1 " + Name(p + 1) + "}" : Name(p + 1) + '\0';
         EXPECT_EQ(folder.Read(File(p)), bytes);
         if (p < 10) {
-            EXPECT_EQ(FileId(File(p)), ids[p - 1]) << "moved by a rename, not rewritten";
+            EXPECT_EQ(folder.FileId(File(p)), ids[p - 1]) << "moved by a rename, not rewritten";
         }
         EXPECT_EQ(folder.Ini("RECENTS", Key("RECCLIP", p).c_str()), TypeValue(rich ? g_nRichTextFormat : 1u));
         EXPECT_EQ(folder.Ini("RECENTS", Key("CAPTION", p).c_str()), rich ? Name(p + 1) : "");
@@ -193,13 +184,13 @@ TEST_F(RecentClipsTest, AStartClosesUpGapsByRenamesAndClearsTheEntriesPastTheLis
         FillList(4);
         std::vector<std::string> clips = List();
         std::vector<ULONGLONG> ids;
-        for (int p = 1; p <= 4; ++p) ids.push_back(folder.Exists(File(p)) ? FileId(File(p)) : 0);
+        for (int p = 1; p <= 4; ++p) ids.push_back(folder.Exists(File(p)) ? folder.FileId(File(p)) : 0);
         c.damage();
         LoadRecentClips();
         ASSERT_EQ(RecentClip.size(), c.kept.size());
         for (std::size_t i = 0; i < c.kept.size(); ++i) {
             EXPECT_EQ(List()[i], clips[c.kept[i] - 1]);
-            EXPECT_EQ(FileId(File(static_cast<int>(i) + 1)), ids[c.kept[i] - 1]);
+            EXPECT_EQ(folder.FileId(File(static_cast<int>(i) + 1)), ids[c.kept[i] - 1]);
         }
         ExpectNoEntriesFrom(static_cast<int>(c.kept.size()) + 1);
         ExpectStartFindsTheList();

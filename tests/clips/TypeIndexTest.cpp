@@ -20,7 +20,12 @@ TEST_F(TypeIndexTest, TypesAreWrittenInHexCaptionsReadUpTo49CharactersAndAMissin
     EXPECT_EQ(GetClipType(2, caption, true), g_nRichTextFormat);
     EXPECT_EQ(std::string(caption), std::string(49, 'c'));
 
+    // Save.ini is replaced whole by a copy made beside it, never rewritten in place.
+    const ULONGLONG written = folder.FileId("Save.ini");
+    folder.Write("Save.TMP", "left by a kill");
     SetClipType(2, 0, nullptr, true);
+    EXPECT_NE(folder.FileId("Save.ini"), written);
+    EXPECT_FALSE(folder.Exists("Save.TMP"));
     EXPECT_EQ(folder.Ini("RECENTS", "RECCLIP2"), "0x0");
     EXPECT_EQ(folder.Ini("RECENTS", "CAPTION2"), "<missing>");
     EXPECT_FALSE(Logged("Error save INI!"));
