@@ -21,10 +21,25 @@ quorvex_wine_fail() {
     return 1
 }
 
+# Ends every process of this prefix: the server's own and any program it lost track of (a test
+# runner killed at its time limit leaves its programs, and their services can outlive the server).
+quorvex_wine_end_prefix() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    local environ pid
+    for environ in /proc/[0-9]*/environ; do
+        pid="${environ#/proc/}"
+        pid="${pid%/environ}"
+        case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in */wine*) ;; *) continue ;; esac
+        if tr '\0' '\n' <"$environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            kill -9 "$pid" 2>/dev/null || true
+        fi
+    done
+}
+
 quorvex_wine_done() {
     if [ "${QUORVEX_WINESERVER_STARTED:-0}" = 1 ]; then
-        wineserver -k >/dev/null 2>&1 || true
-        wineserver -w >/dev/null 2>&1 || true
+        quorvex_wine_end_prefix
         QUORVEX_WINESERVER_STARTED=0
     fi
     if [ -n "${QUORVEX_XVFB_PID:-}" ]; then

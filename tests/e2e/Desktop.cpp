@@ -19,7 +19,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId) return TRUE;
+    if (search->processId && owner != search->processId) return TRUE;
     if (search->title && WindowText(window) != search->title) return TRUE;
     if (search->className && WindowClass(window) != search->className) return TRUE;
     search->found.push_back(window);

@@ -21,7 +21,7 @@ constexpr WPARAM kTrayIconId = 131;
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 
-// Top-level windows of a process, optionally only those with the given title and/or class.
+// Top-level windows of a process (of any, for 0), optionally only those with the given title and/or class.
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* title = nullptr, const char* className = nullptr);
 HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "Desktop.h"
 #include "Installation.h"
 
 namespace {
@@ -22,6 +23,21 @@ std::string DistBesideThisExecutable() {
     return folder + "\\dist";
 }
 
+// A runner ended at its time limit leaves the program it started running, which would refuse every
+// start of this run.
+void EndProgramsLeftByAnEarlierRun() {
+    for (HWND window : TopLevelWindows(0, kMainTitle, kDialogClass)) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            std::printf("Ending Quorvex process %lu left by an earlier run\n", id);
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, kStepTimeoutMs);
+            CloseHandle(process);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +47,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], option, sizeof option - 1) == 0) dist = argv[i] + sizeof option - 1;
     SetDistFolder(dist);
+    EndProgramsLeftByAnEarlierRun();
     std::printf("Installation folder under test: %s\n", DistFolder().c_str());
     return RUN_ALL_TESTS();
 }
