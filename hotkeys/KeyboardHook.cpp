@@ -28,10 +28,6 @@ void SendMaskKey() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-}  // namespace
-
-namespace {
-
 bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
     if (held.alt || held.shift || !(held.win || held.control)) return false;
     if (vk >= '0' && vk <= '9') return true;
@@ -41,23 +37,24 @@ bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
 
 }  // namespace
 
-KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served) {
+KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifiers& held, HookedHotkey& served) {
     vk &= 0xFF;
-    if (up) {
-        m_down[vk] = false;
+    if (!held.win) m_servedUnderWin.reset();
+    if (stroke == KeyStroke::Up) {
+        m_servedUnderWin[vk] = false;
         if (!m_swallowed[vk]) return KeyVerdict::PassOn;
         m_swallowed[vk] = false;
         return KeyVerdict::Swallow;
     }
-    const bool repeat = m_down[vk];
-    m_down[vk] = true;
-    if (m_swallowed[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
-    if (repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
+    if (stroke == KeyStroke::Repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
+    if (m_servedUnderWin[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
+    m_swallowed[vk] = false;  // a new press, whatever became of the last one's key-up
     if (!held.win || held.alt || held.shift) return KeyVerdict::PassOn;
     const UINT modifiers = MOD_WIN | (held.control ? MOD_CONTROL : 0);
     for (const HookedHotkey& hotkey : m_served) {
         if (hotkey.key == vk && hotkey.modifiers == modifiers) {
             m_swallowed[vk] = true;
+            m_servedUnderWin[vk] = true;
             served = hotkey;
             return KeyVerdict::SwallowAndPost;
         }
@@ -107,8 +104,10 @@ LRESULT CALLBACK HotkeyKeyboardHook::HookProc(int code, WPARAM wParam, LPARAM lP
     if (code != HC_ACTION || !g_activeMatcher) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+    const bool held = IsHeld(static_cast<int>(key->vkCode));  // as it was before this event
+    const KeyStroke stroke = up ? KeyStroke::Up : held ? KeyStroke::Repeat : KeyStroke::Down;
     HookedHotkey served{};
-    switch (g_activeMatcher->OnKey(key->vkCode, up, HeldNow(), served)) {
+    switch (g_activeMatcher->OnKey(key->vkCode, stroke, HeldNow(), served)) {
     case KeyVerdict::PassOn:
         return CallNextHookEx(nullptr, code, wParam, lParam);
     case KeyVerdict::SwallowAndPost:
