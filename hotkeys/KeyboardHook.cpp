@@ -62,17 +62,20 @@ KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifie
     return KeyVerdict::PassOn;
 }
 
-bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> hotkeys) {
+bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> served) {
     Stop();
     m_target = target;
+    m_served = std::move(served);
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool installed = false;
-    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, std::move(hotkeys), ready, &installed);
+    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, ready, &installed);
     WaitForSingleObject(ready, INFINITE);
     CloseHandle(ready);
     if (!installed) m_thread.join();
     return installed;
 }
+
+bool HotkeyKeyboardHook::Reinstall() { return !Running() || Start(m_target, m_served); }
 
 void HotkeyKeyboardHook::Stop() {
     if (!m_thread.joinable()) return;
@@ -80,8 +83,11 @@ void HotkeyKeyboardHook::Stop() {
     m_thread.join();
 }
 
-void HotkeyKeyboardHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed) {
-    HotkeyKeyMatcher matcher(std::move(hotkeys));
+void HotkeyKeyboardHook::Run(HANDLE ready, bool* installed) {
+    // Windows removes a low-level hook that answers later than LowLevelHooksTimeout: this thread
+    // only pumps and answers, so it runs ahead of every busy thread of the machine.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    HotkeyKeyMatcher matcher(m_served);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
     m_threadId = GetCurrentThreadId();

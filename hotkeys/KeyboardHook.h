@@ -59,14 +59,19 @@ public:
     // Serves the given combinations (none: it only keeps held hotkeys from repeating). False when
     // the hook cannot be installed.
     bool Start(HWND target, std::vector<HookedHotkey> served);
+    // Installs a running hook anew, serving the same combinations: Windows may have removed it
+    // without a word (it answered too late once). False when it cannot be installed again; a hook
+    // that is not running stays so.
+    bool Reinstall();
     void Stop();
     bool Running() const { return m_thread.joinable(); }
 
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
-    void Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed);
+    void Run(HANDLE ready, bool* installed);
 
     HWND m_target = nullptr;
+    std::vector<HookedHotkey> m_served;
     std::thread m_thread;
     DWORD m_threadId = 0;
 };
