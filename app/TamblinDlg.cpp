@@ -318,16 +318,13 @@ void CTamblinDlg::OnAppendMode(UINT) {
     UpdateMenuState();
 }
 
-// The item shows the setting as the registry operation left it, so a registration that failed
-// is not shown as done.
+// The item shows the setting as the registry operation left it: a registration that failed is not
+// shown as done, nor a Run value that could not be removed as gone.
 void CTamblinDlg::OnRunAtStartup(UINT) {
-    if (m_bRunAtStartup == 1) {
-        m_bRunAtStartup = 0;
-        UnregisterAppStartup();
-    } else {
-        m_bRunAtStartup = 1;
+    if (m_bRunAtStartup == 1)
+        UnregisterAppStartup(&m_bRunAtStartup);
+    else
         RegisterAppStartup(&m_bRunAtStartup, 1, AppendMode);
-    }
     UpdateMenuState();
 }
 

@@ -378,9 +378,18 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
     }
     EXPECT_EQ(folder.LogCount("Error 0x0 set Append Mode"), 3);
 
+    // Each switch shows the Run value as it left it: one that cannot be removed keeps the item
+    // checked, a registration that fails leaves it unchecked.
+    {
+        UnwritableRegistryRoot unwritable;
+        unwritable.HoldRunValue("C:\\Quorvex\\Quorvex.exe");
+        SetSettingsRootForTests(unwritable.Get());
+        Command(ID_RUN_AT_STARTUP);
+        EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+        SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
+    }
     Command(ID_RUN_AT_STARTUP);
     EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
-    // A registration that fails is shown as it stands: off.
     {
         UnwritableRegistryRoot unwritable;
         SetSettingsRootForTests(unwritable.Get());
