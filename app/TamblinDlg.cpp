@@ -1,5 +1,7 @@
 #include "TamblinDlg.h"
 
+#include <wtsapi32.h>
+
 #include <cstdio>
 
 #include "app/AboutDlg.h"
@@ -56,6 +58,8 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnMessage(WM_QUERYENDSESSION, &CTamblinDlg::OnQueryEndSession),
         OnMessage(WM_ENDSESSION, &CTamblinDlg::OnEndSession),
         OnMessage(WM_TIMER, &CTamblinDlg::OnTimer),
+        OnMessage(WM_WTSSESSION_CHANGE, &CTamblinDlg::OnSessionChange),
+        OnMessage(WM_POWERBROADCAST, &CTamblinDlg::OnPowerBroadcast),
         OnMessage(WM_DESTROY, &CTamblinDlg::OnDestroy),
         OnCommand(ID_APP_ABOUT, &CTamblinDlg::OnAbout),
         OnCommandRange(ID_RECENT_FIRST, ID_RECENT_LAST, &CTamblinDlg::OnPasteRecent),
@@ -116,6 +120,8 @@ BOOL CTamblinDlg::OnInitDialog() {
     // Without a taskbar yet the icon comes from the timer or at "TaskbarCreated" (its hook).
     if (!m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hSmallIcon, WM_TRAYNOTIFY, 0, FALSE))
         SetTimer(m_hWnd, kTrayRetryTimer, kTrayIconRetryMs, nullptr);
+    if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
+        WriteLogFormat(0, "Error 0x%X registering for session notifications", static_cast<unsigned>(GetLastError()));
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
@@ -286,7 +292,30 @@ MessageResult CTamblinDlg::OnTimer(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+// While the session is locked or the machine sleeps, Windows may remove the keyboard hook for an
+// answer it found late; it would stay gone for the rest of the session.
+MessageResult CTamblinDlg::OnSessionChange(WPARAM wParam, LPARAM) {
+    switch (wParam) {
+    case WTS_SESSION_UNLOCK:
+    case WTS_SESSION_LOGON:
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT:
+        ReinstallKeyboardHook();
+    }
+    return 0;
+}
+
+MessageResult CTamblinDlg::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ReinstallKeyboardHook();
+    return TRUE;
+}
+
+void CTamblinDlg::ReinstallKeyboardHook() {
+    if (!m_KeyboardHook.Reinstall()) WriteLog("Can't install the keyboard hook!", 0);
+}
+
 MessageResult CTamblinDlg::OnDestroy(WPARAM, LPARAM) {
+    WTSUnRegisterSessionNotification(m_hWnd);
     // Leave the viewer chain so the viewers after us keep getting notifications.
     ChangeClipboardChain(m_hWnd, m_hNextViewer);
     m_hNextViewer = nullptr;
@@ -317,16 +346,13 @@ void CTamblinDlg::OnAppendMode(UINT) {
     UpdateMenuState();
 }
 
-// The item shows the setting as the registry operation left it, so a registration that failed
-// is not shown as done.
+// The item shows the setting as the registry operation left it: a registration that failed is not
+// shown as done, nor a Run value that could not be removed as gone.
 void CTamblinDlg::OnRunAtStartup(UINT) {
-    if (m_bRunAtStartup == 1) {
-        m_bRunAtStartup = 0;
-        UnregisterAppStartup();
-    } else {
-        m_bRunAtStartup = 1;
+    if (m_bRunAtStartup == 1)
+        UnregisterAppStartup(&m_bRunAtStartup);
+    else
         RegisterAppStartup(&m_bRunAtStartup, 1, AppendMode);
-    }
     UpdateMenuState();
 }
 

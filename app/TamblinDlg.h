@@ -57,6 +57,9 @@ private:
     MessageResult OnQueryEndSession(WPARAM, LPARAM);
     MessageResult OnEndSession(WPARAM, LPARAM);
     MessageResult OnTimer(WPARAM, LPARAM);
+    MessageResult OnSessionChange(WPARAM, LPARAM);
+    MessageResult OnPowerBroadcast(WPARAM, LPARAM);
+    void ReinstallKeyboardHook();
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnAbout(UINT);
     void OnPasteRecent(UINT command);

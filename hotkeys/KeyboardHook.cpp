@@ -28,10 +28,6 @@ void SendMaskKey() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-}  // namespace
-
-namespace {
-
 bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
     if (held.alt || held.shift || !(held.win || held.control)) return false;
     if (vk >= '0' && vk <= '9') return true;
@@ -41,23 +37,24 @@ bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
 
 }  // namespace
 
-KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served) {
+KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifiers& held, HookedHotkey& served) {
     vk &= 0xFF;
-    if (up) {
-        m_down[vk] = false;
+    if (!held.win) m_servedUnderWin.reset();
+    if (stroke == KeyStroke::Up) {
+        m_servedUnderWin[vk] = false;
         if (!m_swallowed[vk]) return KeyVerdict::PassOn;
         m_swallowed[vk] = false;
         return KeyVerdict::Swallow;
     }
-    const bool repeat = m_down[vk];
-    m_down[vk] = true;
-    if (m_swallowed[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
-    if (repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
+    if (stroke == KeyStroke::Repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
+    if (m_servedUnderWin[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
+    m_swallowed[vk] = false;  // a new press, whatever became of the last one's key-up
     if (!held.win || held.alt || held.shift) return KeyVerdict::PassOn;
     const UINT modifiers = MOD_WIN | (held.control ? MOD_CONTROL : 0);
     for (const HookedHotkey& hotkey : m_served) {
         if (hotkey.key == vk && hotkey.modifiers == modifiers) {
             m_swallowed[vk] = true;
+            m_servedUnderWin[vk] = true;
             served = hotkey;
             return KeyVerdict::SwallowAndPost;
         }
@@ -65,17 +62,20 @@ KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, bool up, const HeldModifiers& held,
     return KeyVerdict::PassOn;
 }
 
-bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> hotkeys) {
+bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> served) {
     Stop();
     m_target = target;
+    m_served = std::move(served);
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool installed = false;
-    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, std::move(hotkeys), ready, &installed);
+    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, ready, &installed);
     WaitForSingleObject(ready, INFINITE);
     CloseHandle(ready);
     if (!installed) m_thread.join();
     return installed;
 }
+
+bool HotkeyKeyboardHook::Reinstall() { return !Running() || Start(m_target, m_served); }
 
 void HotkeyKeyboardHook::Stop() {
     if (!m_thread.joinable()) return;
@@ -83,8 +83,11 @@ void HotkeyKeyboardHook::Stop() {
     m_thread.join();
 }
 
-void HotkeyKeyboardHook::Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed) {
-    HotkeyKeyMatcher matcher(std::move(hotkeys));
+void HotkeyKeyboardHook::Run(HANDLE ready, bool* installed) {
+    // Windows removes a low-level hook that answers later than LowLevelHooksTimeout: this thread
+    // only pumps and answers, so it runs ahead of every busy thread of the machine.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    HotkeyKeyMatcher matcher(m_served);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
     m_threadId = GetCurrentThreadId();
@@ -107,8 +110,10 @@ LRESULT CALLBACK HotkeyKeyboardHook::HookProc(int code, WPARAM wParam, LPARAM lP
     if (code != HC_ACTION || !g_activeMatcher) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+    const bool held = IsHeld(static_cast<int>(key->vkCode));  // as it was before this event
+    const KeyStroke stroke = up ? KeyStroke::Up : held ? KeyStroke::Repeat : KeyStroke::Down;
     HookedHotkey served{};
-    switch (g_activeMatcher->OnKey(key->vkCode, up, HeldNow(), served)) {
+    switch (g_activeMatcher->OnKey(key->vkCode, stroke, HeldNow(), served)) {
     case KeyVerdict::PassOn:
         return CallNextHookEx(nullptr, code, wParam, lParam);
     case KeyVerdict::SwallowAndPost:

@@ -15,6 +15,10 @@ struct HookedHotkey {
 
 enum class KeyVerdict { PassOn, Swallow, SwallowAndPost };
 
+// A key event as the system's key state shows it: a key-down is a Repeat when the key already
+// reads as held before it (the hook sees each event before the system's state takes it in).
+enum class KeyStroke { Down, Repeat, Up };
+
 // The modifier keys held when a key event arrives.
 struct HeldModifiers {
     bool win, control, alt, shift;
@@ -23,22 +27,23 @@ struct HeldModifiers {
 // Decides, one key event at a time, what the program's keyboard hook does with it:
 // - the key-down of a served combination (the digit with Win held, Ctrl held exactly as the
 //   combination says, no Alt, no Shift) is swallowed and posted as its hotkey, its key-up too;
-// - a key-down repeated while the key is held (auto-repeat) of any of the program's combinations
-//   (a digit with Ctrl and/or Win, Insert or Delete with Win, a letter with Ctrl+Win; never with
-//   Alt or Shift) is swallowed, so a held hotkey acts once, also where RegisterHotKey's no-repeat
-//   flag is not honoured;
+// - an auto-repeat of any of the program's combinations (a digit with Ctrl and/or Win, Insert or
+//   Delete with Win, a letter with Ctrl+Win; never with Alt or Shift) is swallowed, so a held
+//   hotkey acts once, also where RegisterHotKey's no-repeat flag is not honoured;
 // - every other event passes on.
 class HotkeyKeyMatcher {
 public:
     explicit HotkeyKeyMatcher(std::vector<HookedHotkey> served) : m_served(std::move(served)) {}
 
     // `served` is set when the verdict is SwallowAndPost.
-    KeyVerdict OnKey(DWORD vk, bool up, const HeldModifiers& held, HookedHotkey& served);
+    KeyVerdict OnKey(DWORD vk, KeyStroke stroke, const HeldModifiers& held, HookedHotkey& served);
 
 private:
     std::vector<HookedHotkey> m_served;
-    std::bitset<256> m_down;       // keys whose key-down was seen and not yet their key-up
     std::bitset<256> m_swallowed;  // keys whose key-down went to a served combination
+    // Served keys that may still be repeating under Win: the system never saw them go down, so
+    // their auto-repeats come as presses. Win released ends it, also for a key-up the hook missed.
+    std::bitset<256> m_servedUnderWin;
 };
 
 // The program's low-level keyboard hook, on a thread of its own that does nothing but pump its
@@ -54,14 +59,19 @@ public:
     // Serves the given combinations (none: it only keeps held hotkeys from repeating). False when
     // the hook cannot be installed.
     bool Start(HWND target, std::vector<HookedHotkey> served);
+    // Installs a running hook anew, serving the same combinations: Windows may have removed it
+    // without a word (it answered too late once). False when it cannot be installed again; a hook
+    // that is not running stays so.
+    bool Reinstall();
     void Stop();
     bool Running() const { return m_thread.joinable(); }
 
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
-    void Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed);
+    void Run(HANDLE ready, bool* installed);
 
     HWND m_target = nullptr;
+    std::vector<HookedHotkey> m_served;
     std::thread m_thread;
     DWORD m_threadId = 0;
 };

@@ -17,27 +17,27 @@ HKEY g_root = nullptr;  // decided on first use
 
 void LogStatus(const char* format, LONG status) { WriteLogFormat(0, format, static_cast<unsigned>(status)); }
 
-// A key opened or created with read and write access. A key that could not be opened is not used:
-// every read, write or delete through it fails with the status of that open.
+// The settings are written under this run's root only, and read from the other root too: a start
+// that could write HKEY_LOCAL_MACHINE (elevated, an installer's "start now") may have kept them there.
+HKEY OtherRoot() { return SettingsRoot() == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+
+// A registry key, opened or created. A key that could not be opened is not used: every read,
+// write or delete through it fails with the status of that open.
 class RegistryKey {
 public:
+    // Under this run's root, for reading and writing, made when missing.
     static RegistryKey Create(const wchar_t* path) {
         RegistryKey key;
-        DWORD disposition = 0;
         key.m_status = RegCreateKeyExW(SettingsRoot(), path, 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr,
-                                       &key.m_key, &disposition);
-        key.m_existed = key.m_status == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY;
+                                       &key.m_key, nullptr);
         return key;
     }
-    static RegistryKey Open(const wchar_t* path) {
+    static RegistryKey Open(HKEY root, const wchar_t* path, REGSAM access) {
         RegistryKey key;
-        key.m_status = RegOpenKeyExW(SettingsRoot(), path, 0, kAccess, &key.m_key);
+        key.m_status = RegOpenKeyExW(root, path, 0, access, &key.m_key);
         return key;
     }
-    RegistryKey(RegistryKey&& other) noexcept
-        : m_key(other.m_key), m_status(other.m_status), m_existed(other.m_existed) {
-        other.m_key = nullptr;
-    }
+    RegistryKey(RegistryKey&& other) noexcept : m_key(other.m_key), m_status(other.m_status) { other.m_key = nullptr; }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
     RegistryKey& operator=(RegistryKey&&) = delete;
@@ -46,7 +46,6 @@ public:
     }
 
     LONG Status() const { return m_status; }
-    bool Existed() const { return m_existed; }
 
     // Values are read as 4 bytes whatever their stored type; value changes only on success.
     LONG ReadDword(const wchar_t* name, int& value) const {
@@ -75,7 +74,6 @@ private:
     RegistryKey() = default;
     HKEY m_key = nullptr;
     LONG m_status = ERROR_INVALID_HANDLE;
-    bool m_existed = false;
 };
 
 // Whether the key can be opened for writing under the root, or created there when missing.
@@ -88,6 +86,35 @@ bool Writable(HKEY root, const std::wstring& path) {
     }
     std::wstring::size_type slash = path.rfind(L'\\');
     return status == ERROR_FILE_NOT_FOUND && slash != std::wstring::npos && Writable(root, path.substr(0, slash));
+}
+
+// A first run finds the program's key under neither root.
+bool SettingsStored() {
+    for (HKEY root : {SettingsRoot(), OtherRoot()})
+        if (RegistryKey::Open(root, kProgramKey, KEY_READ).Status() == ERROR_SUCCESS) return true;
+    return false;
+}
+
+// A value is read from the first root that holds it, this run's root first: what this start stored
+// overrides what it can only read.
+LONG ReadSetting(const wchar_t* name, int& value) {
+    LONG status = ERROR_FILE_NOT_FOUND;
+    for (HKEY root : {SettingsRoot(), OtherRoot()}) {
+        status = RegistryKey::Open(root, kProgramKey, KEY_READ).ReadDword(name, value);
+        if (status == ERROR_SUCCESS) break;
+    }
+    return status;
+}
+
+bool HoldsRunValue(HKEY root) {
+    return RegGetValueW(root, kRunKey, kRunValue, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void DeleteRunValue(HKEY root) {
+    RegistryKey run = RegistryKey::Open(root, kRunKey, kAccess);
+    if (run.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", run.Status());
+    LONG status = run.DeleteValue(kRunValue);
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X delete registry value", status);
 }
 
 // The program starts with Windows once the Run value names it; quoted, so a path with spaces
@@ -122,10 +149,8 @@ void SetSettingsRootForTests(HKEY root) { g_root = root; }
 
 LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
     *runAtStartup = 0;
-    RegistryKey program = RegistryKey::Create(kProgramKey);
-    if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", program.Status());
-    if (program.Existed()) {
-        LONG status = program.ReadDword(kRunAtStartupValue, *runAtStartup);
+    if (SettingsStored()) {
+        LONG status = ReadSetting(kRunAtStartupValue, *runAtStartup);
         if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", status);
         LONG appendStatus = GetAppendMode(appendMode);
         if (appendStatus != ERROR_SUCCESS) LogStatus("Error GetAppendMode return 0x%X", appendStatus);
@@ -135,6 +160,8 @@ LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
     }
 
     *runAtStartup = 1;
+    RegistryKey program = RegistryKey::Create(kProgramKey);
+    if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", program.Status());
     LONG status = program.WriteDword(kRunAtStartupValue, 1);
     if (status != ERROR_SUCCESS) {
         *runAtStartup = 0;
@@ -150,27 +177,22 @@ LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
     return run.Status();
 }
 
-LONG UnregisterAppStartup() {
-    RegistryKey run = RegistryKey::Open(kRunKey);
-    if (run.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", run.Status());
-    LONG status = run.DeleteValue(kRunValue);
-    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X delete registry value", status);
-    RegistryKey program = RegistryKey::Open(kProgramKey);
+LONG UnregisterAppStartup(int* runAtStartup) {
+    DeleteRunValue(SettingsRoot());
+    // One that an earlier start left under the other root would start the program all the same.
+    if (HoldsRunValue(OtherRoot())) DeleteRunValue(OtherRoot());
+    *runAtStartup = HoldsRunValue(SettingsRoot()) || HoldsRunValue(OtherRoot()) ? 1 : 0;
+    RegistryKey program = RegistryKey::Create(kProgramKey);
     if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", program.Status());
-    status = program.WriteDword(kRunAtStartupValue, 0);
+    LONG status = program.WriteDword(kRunAtStartupValue, *runAtStartup);
     if (status != ERROR_SUCCESS) LogStatus("Error 0x%X set registry value", status);
     return status;
 }
 
 LONG GetAppendMode(int& appendMode) {
     int mode = 1;
-    RegistryKey program = RegistryKey::Create(kProgramKey);
-    LONG status = program.Status();
-    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application startup", status);
-    if (program.Existed()) {
-        status = program.ReadDword(kAppendModeValue, mode);
-        if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application Append Mode", status);
-    }
+    LONG status = ReadSetting(kAppendModeValue, mode);
+    if (status != ERROR_SUCCESS) LogStatus("Error 0x%X registering application Append Mode", status);
     appendMode = mode;
     return status;
 }

@@ -2,21 +2,24 @@
 #include <windows.h>
 
 // The two user settings kept in the registry: start with Windows (the value "CORVELLAN" under the
-// Run key) and append mode. Both keys live under HKEY_LOCAL_MACHINE when it can be written there,
-// else under HKEY_CURRENT_USER; the choice is made once per run and logged. Results are registry
-// status codes, 0 on success.
+// Run key) and append mode. Both keys are written under HKEY_LOCAL_MACHINE when it can be written
+// there, else under HKEY_CURRENT_USER; the choice is made once per run and logged. Each value is
+// read from the first root that holds it, this run's root first, so a start that cannot write
+// HKEY_LOCAL_MACHINE keeps what an elevated start stored there. Results are registry status codes,
+// 0 on success.
 
-// The root of both keys in this run.
+// The root this run writes both keys under.
 HKEY SettingsRoot();
 
-// Reads both settings into the flags; on the first run (the program's key is new) or when enable
-// is non-zero it also stores RunAtStartup = 1 and registers the program to start with Windows.
-// *runAtStartup ends as 1 only when that registration held. Returns the status of the Run key's
-// creation, or of the append-mode read when only reading.
+// Reads both settings into the flags; on the first run (the program's key is under neither root)
+// or when enable is non-zero it also stores RunAtStartup = 1 and registers the program to start
+// with Windows. *runAtStartup ends as 1 only when that registration held. Returns the status of the
+// Run key's creation, or of the append-mode read when only reading.
 LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode);
 
-// Removes the Run value and stores RunAtStartup = 0; returns the status of that store.
-LONG UnregisterAppStartup();
+// Removes the Run value under both roots where it can be removed and stores RunAtStartup as that
+// left it: *runAtStartup stays 1 while a Run value is left. Returns the status of that store.
+LONG UnregisterAppStartup(int* runAtStartup);
 
 // Reads AppendMode into appendMode (1 when there is none to read).
 LONG GetAppendMode(int& appendMode);
@@ -24,5 +27,6 @@ LONG GetAppendMode(int& appendMode);
 // Stores the mode in the registry and in appendMode, which takes it even when the store fails.
 LONG SetAppendMode(int& appendMode, int mode);
 
-// Tests keep both keys under a root of their choosing; null lets the program decide again.
+// Tests choose the root this run writes under (HKEY_CURRENT_USER plays a start that cannot write
+// HKEY_LOCAL_MACHINE); null lets the program decide again.
 void SetSettingsRootForTests(HKEY root);

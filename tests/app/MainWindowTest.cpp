@@ -15,6 +15,7 @@
 #include "projects/Projects.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
+#include "support/KeyboardRecorder.h"
 #include "support/ProgramSettings.h"
 #include "support/Pump.h"
 #include "support/TrayIconShell.h"
@@ -380,9 +381,18 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
     }
     EXPECT_EQ(folder.LogCount("Error 0x0 set Append Mode"), 3);
 
+    // Each switch shows the Run value as it left it: one that cannot be removed keeps the item
+    // checked, a registration that fails leaves it unchecked.
+    {
+        UnwritableRegistryRoot unwritable;
+        unwritable.HoldRunValue("C:\\Quorvex\\Quorvex.exe");
+        SetSettingsRootForTests(unwritable.Get());
+        Command(ID_RUN_AT_STARTUP);
+        EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+        SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
+    }
     Command(ID_RUN_AT_STARTUP);
     EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
-    // A registration that fails is shown as it stands: off.
     {
         UnwritableRegistryRoot unwritable;
         SetSettingsRootForTests(unwritable.Get());
@@ -399,6 +409,30 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
     EXPECT_FALSE(Checked(ID_APPEND_MODE));
     Command(ID_RUN_AT_STARTUP);
     EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+}
+
+// Windows removes a low-level hook that answers late without a word; the hook is installed anew,
+// so first in the chain again, when the session is unlocked or the machine resumes.
+TEST_F(MainWindowTest, AnUnlockOrAResumeInstallsTheKeyboardHookAgainAndItServesARefusedFavourite) {
+    Start();
+    HWND shell = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(RegisterHotKey(shell, 1, MOD_WIN, '2'));
+    EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook), 0);
+    const std::pair<UINT, WPARAM> events[] = {{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
+                                              {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}};
+    int served = 0;
+    for (const auto& [message, event] : events) {
+        KeyboardRecorder recorder;  // a hook newer than the program's, until that is installed anew
+        SendMessageA(dialog->m_hWnd, message, event, 0);
+        EXPECT_TRUE(HoldKey(VK_LWIN));
+        SendKey('2', false);
+        SendKey('2', true);
+        SendKey(VK_LWIN, true);
+        ++served;
+        EXPECT_TRUE(PumpUntil([&] { return folder.LogCount("Called hotkey PasteFav-2") == served; }, 2000)) << message;
+        for (const KeyEvent& key : recorder.Events()) EXPECT_NE(key.vk, static_cast<DWORD>('2')) << message;
+    }
+    DestroyWindow(shell);
 }
 
 TEST_F(MainWindowTest, CopiesAreAppendedAndTheHotkeysAndMenuCommandsEmptyTheFileOrTheList) {

@@ -100,33 +100,39 @@ TEST_F(HotkeysTest, AnyOtherTakenCombinationEndsRegistrationAndIsNamed) {
 TEST_F(HotkeysTest, MatcherTakesExactlyTheHookedCombinations) {
     HotkeyKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
     const KeyVerdict pass = KeyVerdict::PassOn, swallow = KeyVerdict::Swallow, post = KeyVerdict::SwallowAndPost;
+    const KeyStroke down = KeyStroke::Down, repeat = KeyStroke::Repeat, up = KeyStroke::Up;
     const struct {
         const char* held;  // W Win, C Ctrl, A Alt, S Shift
         DWORD vk;
-        bool up;
+        KeyStroke stroke;
         KeyVerdict verdict;
         UINT id;
     } steps[] = {
-        {"", '2', false, pass, 0},     {"", '2', true, pass, 0},       // no Win: a plain digit
-        {"W", '2', false, post, 0x202}, {"W", '2', false, swallow, 0},  // auto-repeat posts nothing more
-        {"", '2', true, swallow, 0},                                    // its key-up is swallowed, Win up or not
-        {"W", '0', false, post, 0x20A}, {"W", '0', true, swallow, 0},
-        {"W", '3', false, pass, 0},    {"W", '3', true, pass, 0},      // not hooked
-        {"W", 'A', false, pass, 0},    {"W", VK_LWIN, true, pass, 0},
-        {"WC", '2', false, post, 0x102}, {"WC", '2', true, swallow, 0},
-        {"WC", '0', false, pass, 0},   {"WC", '0', true, pass, 0},     // Ctrl+Win+0 is not hooked
-        {"WS", '2', false, pass, 0},   {"WS", '2', true, pass, 0},     // Shift: no favourite
-        {"WA", '2', false, pass, 0},   {"WA", '2', true, pass, 0},     // Alt: no favourite
-        {"WCS", '2', false, pass, 0},  {"WCS", '2', true, pass, 0},
-        {"C", '2', false, pass, 0},    {"C", '2', true, pass, 0},      // Ctrl alone: the system's hotkey
+        {"", '2', down, pass, 0},      {"", '2', up, pass, 0},         // no Win: a plain digit
+        // The system never saw the served key go down, so its auto-repeat comes as a press: it posts nothing more.
+        {"W", '2', down, post, 0x202}, {"W", '2', down, swallow, 0},
+        {"", '2', up, swallow, 0},                                     // its key-up is swallowed, Win up or not
+        {"W", '0', down, post, 0x20A}, {"W", '0', up, swallow, 0},
+        {"W", '3', down, pass, 0},     {"W", '3', up, pass, 0},        // not hooked
+        {"W", 'A', down, pass, 0},     {"W", VK_LWIN, up, pass, 0},
+        {"WC", '2', down, post, 0x102}, {"WC", '2', up, swallow, 0},
+        {"WC", '0', down, pass, 0},    {"WC", '0', up, pass, 0},       // Ctrl+Win+0 is not hooked
+        {"WS", '2', down, pass, 0},    {"WS", '2', up, pass, 0},       // Shift: no favourite
+        {"WA", '2', down, pass, 0},    {"WA", '2', up, pass, 0},       // Alt: no favourite
+        {"WCS", '2', down, pass, 0},   {"WCS", '2', up, pass, 0},
+        {"C", '2', down, pass, 0},     {"C", '2', up, pass, 0},        // Ctrl alone: the system's hotkey
         // A held hotkey that the system serves acts once: its repeats go, its key-up passes.
-        {"C", '5', false, pass, 0},    {"C", '5', false, swallow, 0}, {"C", '5', false, swallow, 0},
-        {"C", '5', true, pass, 0},     {"C", '5', false, pass, 0},     {"C", '5', true, pass, 0},
-        {"W", VK_INSERT, false, pass, 0}, {"W", VK_INSERT, false, swallow, 0}, {"W", VK_INSERT, true, pass, 0},
-        {"WC", 'K', false, pass, 0},   {"WC", 'K', false, swallow, 0}, {"WC", 'K', true, pass, 0},
+        {"C", '5', down, pass, 0},     {"C", '5', repeat, swallow, 0}, {"C", '5', repeat, swallow, 0},
+        {"C", '5', up, pass, 0},       {"C", '5', down, pass, 0},      {"C", '5', up, pass, 0},
+        {"W", VK_INSERT, down, pass, 0}, {"W", VK_INSERT, repeat, swallow, 0}, {"W", VK_INSERT, up, pass, 0},
+        {"WC", 'K', down, pass, 0},    {"WC", 'K', repeat, swallow, 0}, {"WC", 'K', up, pass, 0},
         // Repeats of anything else reach the program that has the focus.
-        {"", 'K', false, pass, 0},     {"", 'K', false, pass, 0},      {"", 'K', true, pass, 0},
-        {"CS", '5', false, pass, 0},   {"CS", '5', false, pass, 0},    {"CS", '5', true, pass, 0},
+        {"", 'K', down, pass, 0},      {"", 'K', repeat, pass, 0},     {"", 'K', up, pass, 0},
+        {"CS", '5', down, pass, 0},    {"CS", '5', repeat, pass, 0},   {"CS", '5', up, pass, 0},
+        // A key-up the hook never saw (Win+L locking the session): the next press is no repeat.
+        {"W", 'L', down, pass, 0},     {"WC", 'L', down, pass, 0},     {"WC", 'L', up, pass, 0},
+        {"W", '2', down, post, 0x202}, {"", '2', down, pass, 0},       {"", '2', up, pass, 0},
+        {"W", '2', down, post, 0x202}, {"", VK_LWIN, down, pass, 0},   {"W", '2', down, post, 0x202},
     };
     int index = 0;
     for (const auto& step : steps) {
@@ -134,7 +140,7 @@ TEST_F(HotkeysTest, MatcherTakesExactlyTheHookedCombinations) {
         const HeldModifiers modifiers{held.find('W') != std::string::npos, held.find('C') != std::string::npos,
                                       held.find('A') != std::string::npos, held.find('S') != std::string::npos};
         HookedHotkey served{};
-        EXPECT_EQ(matcher.OnKey(step.vk, step.up, modifiers, served), step.verdict) << "step " << index;
+        EXPECT_EQ(matcher.OnKey(step.vk, step.stroke, modifiers, served), step.verdict) << "step " << index;
         if (step.verdict == post) {
             EXPECT_EQ(served.id, step.id) << "step " << index;
         }
@@ -166,6 +172,7 @@ TEST_F(HotkeysTest, FavoriteCombinationsHeldElsewhereAreServedByTheKeyboardHook)
             ASSERT_TRUE(HoldKey(VK_CONTROL));
         }
         SendKey(press.digit, false);
+        SendKey(press.digit, false);  // held: an auto-repeat
         SendKey(press.digit, true);
         if (press.control) SendKey(VK_CONTROL, true);
         SendKey(VK_LWIN, true);

@@ -44,9 +44,12 @@ TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStored
         EXPECT_EQ(SettingValue(root, "AppendMode"), 1);
         EXPECT_EQ(RunValue(root), QuotedExePath());
 
-        // Switched off twice (the second time the Run value is already gone), append mode off.
-        EXPECT_EQ(UnregisterAppStartup(), 0);
-        EXPECT_EQ(UnregisterAppStartup(), 0);
+        // Switched off twice (the second time the Run value is already gone), append mode off; a
+        // Run value an earlier start left under the other root goes too.
+        SetRunValue(other, "C:\\Quorvex\\Quorvex.exe");
+        EXPECT_EQ(UnregisterAppStartup(&runAtStartup), 0);
+        EXPECT_EQ(UnregisterAppStartup(&runAtStartup), 0);
+        EXPECT_EQ(RunValue(other), L"<missing>");
         EXPECT_EQ(SetAppendMode(appendMode, 0), 0);
         EXPECT_EQ(Register(0), 0);
         EXPECT_EQ(runAtStartup, 0);
@@ -67,25 +70,30 @@ TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStored
     EXPECT_EQ(folder.LogCount("Settings kept under HKEY_LOCAL_MACHINE"), 1) << "the root is chosen once";
 }
 
-TEST_F(SettingsTest, AMissingValueOfAnExistingKeyTakesItsDefault) {
+TEST_F(SettingsTest, ALaterStartReadsTheStoredValuesAndAMissingValueTakesItsDefault) {
     struct Case {
-        int storedRun, storedAppend;  // -1: value missing
+        int storedRun, storedAppend;  // under HKEY_LOCAL_MACHINE; -1: value missing
+        HKEY root;                    // where this start can write
         int runAtStartup, appendMode;
         std::vector<std::string> logged;
     };
     const Case cases[] = {
-        {1, -1, 1, 1, {"Error 0x2 registering application Append Mode", "Error GetAppendMode return 0x2"}},
-        {-1, 0, 0, 0, {"Error 0x2 registering application startup"}},
+        {1, -1, HKEY_LOCAL_MACHINE, 1, 1,
+         {"Error 0x2 registering application Append Mode", "Error GetAppendMode return 0x2"}},
+        {-1, 0, HKEY_LOCAL_MACHINE, 0, 0, {"Error 0x2 registering application startup"}},
+        // Stored by an elevated start; a normal user's start can read them there but not write.
+        {1, 0, HKEY_CURRENT_USER, 1, 0, {}},
     };
     for (const Case& c : cases) {
         CleanProgramSettings fresh;
         folder.Remove("Clip.log");
+        SetSettingsRootForTests(c.root);
         if (c.storedRun >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup", c.storedRun);
         if (c.storedAppend >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "AppendMode", c.storedAppend);
         Register(0);
         EXPECT_EQ(runAtStartup, c.runAtStartup) << c.storedRun;
         EXPECT_EQ(appendMode, c.appendMode) << c.storedAppend;
-        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>");
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) EXPECT_EQ(RunValue(root), L"<missing>");
         EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), c.storedAppend);
         EXPECT_TRUE(LoggedInOrder(c.logged)) << c.storedRun << c.storedAppend;
     }

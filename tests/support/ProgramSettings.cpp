@@ -1,5 +1,7 @@
 #include "ProgramSettings.h"
 
+#include <sddl.h>
+
 #include "support/ProgramFiles.h"
 
 namespace {
@@ -48,6 +50,18 @@ void CleanProgramSettings::Remove() {
 UnwritableRegistryRoot::UnwritableRegistryRoot() {
     RegCreateKeyExA(HKEY_CURRENT_USER, kVolatileKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &m_key,
                     nullptr);
+}
+
+void UnwritableRegistryRoot::HoldRunValue(const std::string& command) {
+    HKEY run = nullptr;
+    RegCreateKeyExA(m_key, kRunKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &run, nullptr);
+    RegSetValueExA(run, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read it and delete the whole key, nothing more
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+    RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+    RegCloseKey(run);
 }
 
 UnwritableRegistryRoot::~UnwritableRegistryRoot() {
