@@ -77,7 +77,33 @@ TEST_F(ClipboardTest, TheFirstStoredFormatInTheClipboardsOrderIsReadWithItsTextA
     }
 }
 
-// A bitmap's round trip is tested from outside, with a program that reads it back as a bitmap.
+TEST_F(ClipboardTest, ABitmapIsReadAsDeviceIndependentBytesAndPutBackAsTheSamePicture) {
+    auto stripes = [](int x) { return x % 2 ? RGB(250, 200, 0) : RGB(0, 90, 160); };
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 6, 4);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 4; ++y) SetPixel(dc, x, y, stripes(x));
+    SelectObject(dc, old);
+    ASSERT_TRUE(PutHandle(CF_BITMAP, bitmap));
+    ClipboardClip read;
+    ASSERT_EQ(ReadClipboardClip(read), ClipboardRead::Done);
+    EXPECT_EQ(read.format, static_cast<UINT>(CF_DIB));
+    ClearClipboard();
+    ASSERT_EQ(SetClipboardClip(read.format, read.bytes.data(), read.bytes.size()), ClipboardWrite::Done);
+    ASSERT_TRUE(OpenWithRetry());
+    HBITMAP pasted = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    ASSERT_NE(pasted, nullptr);
+    old = SelectObject(dc, pasted);
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 4; ++y) EXPECT_EQ(GetPixel(dc, x, y), GetNearestColor(screen, stripes(x))) << x << "," << y;
+    SelectObject(dc, old);
+    CloseClipboard();
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST_F(ClipboardTest, AnEnhancedMetafileIsReadAsItsBitsAndPutBackAsAMetafile) {
     HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
     Rectangle(recorder, 1, 2, 30, 40);

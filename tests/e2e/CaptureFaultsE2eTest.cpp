@@ -1,11 +1,10 @@
 // What other programs do to the clipboard and the viewer chain, and what the program must survive:
 // viewers and clipboard owners that stop answering, a clipboard held for a moment, bursts of
-// copies, pictures, rich text and stored clips of types the program never stores.
+// copies, and the largest rich-text clip.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
-#include <iterator>
 #include <thread>
 
 #include "E2eFixture.h"
@@ -115,20 +114,6 @@ protected:
     }
 };
 
-HBITMAP ColouredBitmap(COLORREF colour(int x, int y)) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 6, 4);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    for (int x = 0; x < 6; ++x)
-        for (int y = 0; y < 4; ++y) SetPixel(dc, x, y, colour(x, y));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
-COLORREF Stripes(int x, int) { return x % 2 ? RGB(250, 200, 0) : RGB(0, 90, 160); }
 
 // --- Hangs -------------------------------------------------------------------------------------
 
@@ -254,52 +239,11 @@ TEST_F(CaptureFaultsE2e, BurstsOfCopiesNeverStoreOneCopyTwice) {
     ASSERT_TRUE(HandledAllPostedAndRuns(*program));  // every change was announced before this
     ExpectEachCopyOnceInOrder(StoredTexts(), "burst ", 500);
 
-    // At 25 copies a second every copy is kept while a capture takes less than 40 ms; how many
-    // were is a figure of this machine's speed, printed rather than asserted.
-    for (int i = 1; i <= 10; ++i) {
-        ASSERT_TRUE(PutTextOnClipboard("paced " + std::to_string(i)));
-        PumpFor(40);
-    }
-    ASSERT_TRUE(HandledAllPostedAndRuns(*program));
-    std::vector<std::string> paced = StoredTexts();
-    paced.erase(std::remove_if(paced.begin(), paced.end(), [](const std::string& t) { return t[0] != 'p'; }),
-                paced.end());
-    ExpectEachCopyOnceInOrder(paced, "paced ", 10);
-    std::printf("25 copies a second: %d of 10 kept\n", static_cast<int>(paced.size()));
 }
 
-// --- Pictures, rich text and stored types ------------------------------------------------------
+// --- Rich text ---------------------------------------------------------------------------------
 
-TEST_F(CaptureFaultsE2e, ACopiedBitmapComesBackAsTheSameBitmap) {
-    auto program = StartReady();
-    ASSERT_TRUE(program->Ready());
-    ASSERT_TRUE(OpenWithRetry());
-    EmptyClipboard();
-    SetClipboardData(CF_BITMAP, ColouredBitmap(Stripes));
-    CloseClipboard();
-    ASSERT_TRUE(PumpUntil([&] { return Stored(1, "0x8"); }, kStepTimeoutMs)) << "the picture was not stored";
-    ASSERT_TRUE(ClearClipboard());
-
-    PostMessageA(program->MainWindow(), WM_COMMAND, 32812, 0);  // Recents item 1
-    ASSERT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, kStepTimeoutMs));
-    EXPECT_EQ(GetClipboardOwner(), program->MainWindow()) << "the program puts clips as the clipboard's owner";
-    ASSERT_TRUE(OpenWithRetry());
-    HBITMAP pasted = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = pasted ? SelectObject(dc, pasted) : nullptr;
-    for (int x = 0; x < 6 && pasted; ++x)
-        for (int y = 0; y < 4; ++y) EXPECT_EQ(GetPixel(dc, x, y), GetNearestColor(screen, Stripes(x, y))) << x;
-    if (old) SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    CloseClipboard();
-    EXPECT_NE(pasted, nullptr);
-}
-
-TEST_F(CaptureFaultsE2e, RichTextFromAnotherProgramPastesAsPlainTextIntoAPlainEdit) {
-    // A stored rich-text clip of the largest size, one unbroken line, is put back while the program
-    // keeps answering.
+TEST_F(CaptureFaultsE2e, TheLargestRichTextClipInOneUnbrokenLineIsPutBackWhileTheProgramKeepsAnswering) {
     std::string longLine = "{\\rtf1\\ansi ";
     while (longLine.size() < 249998) longLine += "base64+/0123456789";
     longLine.resize(249998);
@@ -318,60 +262,8 @@ TEST_F(CaptureFaultsE2e, RichTextFromAnotherProgramPastesAsPlainTextIntoAPlainEd
         slowest = std::max(slowest, GetTickCount() - start);
     }
     EXPECT_LT(slowest, 1000u) << "the put kept the program from answering";
-    EXPECT_TRUE(PumpUntil([] { return ClipboardBytes(CF_UNICODETEXT).size() > 200000; }, kStepTimeoutMs));
-    ASSERT_TRUE(ClearClipboard());
-
-    ASSERT_TRUE(program->Ready());
-    ASSERT_TRUE(FillClipboard({{RegisterClipboardFormatA("Rich Text Format"),
-                                std::string("{\\rtf1\\ansi Rich {\\b words} end}\0", 31)},
-                               {CF_TEXT, std::string("Rich words end\0", 15)}}));
-    const std::string richType = TypeValue(RichTextId());
-    ASSERT_TRUE(PumpUntil([&] { return Stored(1, richType); }, kStepTimeoutMs));
-    ASSERT_TRUE(ClearClipboard());
-
-    TypingTarget editor;
-    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
-    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
-    EXPECT_TRUE(EditorShows(editor, "Rich words end"));
-}
-
-TEST_F(CaptureFaultsE2e, StoredClipsOfTypesTheProgramNeverStoresLeaveTheClipboardAlone) {
-    struct Hostile {
-        const char* type;
-        std::string bytes;
-    } hostile[] = {
-        {"0xF", std::string("C:\\windows\\win.ini\0\0", 20)},  // a file list for a shell paste
-        {"0x2", "text as a bitmap handle"},
-        {"0x11", "text as a version 5 bitmap"},
-        {"0xC0DE", "text where rich text belongs"},
-        {"0x8", "text where a bitmap belongs"},
-        {"0xE", "text where a metafile belongs"},
-    };
-    const int count = static_cast<int>(std::size(hostile));
-    for (int i = 0; i < count; ++i) {
-        m_install.Write(RecentFile(i + 1), hostile[i].bytes);
-        m_install.SetIni("RECENTS", RecentKey(i + 1).c_str(), hostile[i].type);
-    }
-    auto program = StartReady();
-    ASSERT_TRUE(program->Ready());
-    ASSERT_TRUE(CopyAndWaitForCapture("untouched", count + 1));
-    TypingTarget editor;
-    ASSERT_TRUE(editor.TakeFocus()) << "the test's editor could not get the keyboard focus";
-    const DWORD untouched = GetClipboardSequenceNumber();
-
-    for (int i = 0; i < count; ++i) {
-        const int slot = count - i + 1;
-        const int refusals = m_install.LogCount("PutRecentClip start");
-        ASSERT_TRUE(PressKeys({VK_CONTROL, static_cast<WORD>('0' + slot)}));
-        ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("PutRecentClip start") > refusals; }, kStepTimeoutMs));
-        EXPECT_TRUE(HandledAllPostedAndRuns(*program));
-        EXPECT_EQ(GetClipboardSequenceNumber(), untouched) << hostile[i].type;
-    }
-    ASSERT_TRUE(editor.TakeFocus());
-    ASSERT_TRUE(PressKeys({'Z'}));
-    EXPECT_TRUE(EditorShows(editor, "z"));
-    EXPECT_EQ(ClipboardText(), "untouched");
-    EXPECT_EQ(m_install.LogCount("PutRecentClip OK"), 1) << "only the capture logs it";
+    EXPECT_TRUE(PumpUntil([] { return ClipboardBytes(CF_UNICODETEXT).size() > 400000; }, kStepTimeoutMs))
+        << "its plain text is put beside it";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// One instance per session: a second start is refused, and "-exit" ends the running instance of
-// the same installation and nothing else.
+// One instance per session: a second start is refused, "-exit" ends the running instance of the same
+// installation and nothing else, Windows ends it as Exit does, and a start that cannot take its keys
+// says so and ends.
 #include <algorithm>
 #include <vector>
 
@@ -11,101 +12,89 @@ using SingleInstanceE2e = E2eTest;
 
 // Position of a window in the order EnumWindows reports top-level windows, or -1.
 int EnumerationIndex(HWND window) {
-    struct Search {
-        HWND target;
-        int index;
-        int found;
-    } search{window, 0, -1};
-    EnumWindows(
-        [](HWND current, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (current == s->target) {
-                s->found = s->index;
-                return FALSE;
-            }
-            ++s->index;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> all = TopLevelWindows(0);
+    auto found = std::find(all.begin(), all.end(), window);
+    return found == all.end() ? -1 : static_cast<int>(found - all.begin());
 }
 
-TEST_F(SingleInstanceE2e, AnotherStartIsRefusedWhileAnInstanceRuns) {
+TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOwnInstallation) {
     auto first = StartReady();
     ASSERT_TRUE(first->Ready());
+    ASSERT_TRUE(CopyAndWaitForCapture("saved at exit", 1));
     const std::vector<std::string> logOfFirst = m_install.LogLines();
-    ASSERT_FALSE(logOfFirst.empty());
 
     // A plain start, and command lines that only resemble the exit request, are normal starts.
-    for (const char* arguments : {"", "-EXIT", "-Exit", "-exit ", " -exit x", "x -exit"}) {
+    for (const char* arguments : {"", "-EXIT", " -exit x", "x -exit"}) {
         SCOPED_TRACE(std::string("arguments \"") + arguments + "\"");
-        const int exits = m_install.LogCount("APP ExitInstance");
         EXPECT_TRUE(RunToEnd(m_install, arguments));
-        EXPECT_TRUE(PumpUntil([&] { return m_install.LogCount("APP ExitInstance") == exits + 1; }, kStepTimeoutMs));
         ASSERT_TRUE(first->Running());
     }
-
-    // None of them asked the first instance to exit, and none restarted its log.
-    EXPECT_TRUE(HandledAllPostedAndRuns(*first));
+    // None of them restarted the log.
     const std::vector<std::string> log = m_install.LogLines();
     ASSERT_GE(log.size(), logOfFirst.size());
     EXPECT_TRUE(std::equal(logOfFirst.begin(), logOfFirst.end(), log.begin()));
 
-    EXPECT_TRUE(first->Exit(kStepTimeoutMs));
-}
-
-TEST_F(SingleInstanceE2e, ExitRequestEndsTheRunningInstanceWhichSavesItsClips) {
-    auto first = StartReady();
-    ASSERT_TRUE(first->Ready());
-    ASSERT_TRUE(CopyAndWaitForCapture("saved at exit", 1));
-    // Take the saved clip away behind the program's back: only a save at exit brings it back.
-    m_install.Remove(RecentFile(1));
-    m_install.SetIni("RECENTS", "RECCLIP1", nullptr);
-    ASSERT_FALSE(m_install.Exists(RecentFile(1)));
-
-    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
-    EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the running instance did not end";
-
-    EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("saved at exit"));
-    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "0x1");
-    // Both processes appended their last entry to the one log, neither over the other.
-    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 2);
-}
-
-TEST_F(SingleInstanceE2e, ExitRequestEndsNoOtherInstallationAndNoOtherProgram) {
-    auto first = StartReady();
-    ASSERT_TRUE(first->Ready());
-    // A window of another program with the very same title, above the instance's window in the
-    // order in which windows are enumerated.
+    // Another program's window with the very same title, found first, and a copy of the program in
+    // another folder asking: neither ends the instance.
     CountingWindow lookalike(kMainTitle);
-    ASSERT_NE(lookalike.Handle(), nullptr);
     ASSERT_LT(EnumerationIndex(lookalike.Handle()), EnumerationIndex(first->MainWindow()));
-
     Installation elsewhere;
     ASSERT_TRUE(elsewhere.Ready());
     EXPECT_TRUE(RunToEnd(elsewhere, "-exit"));
     EXPECT_TRUE(HandledAllPostedAndRuns(*first)) << "a copy in another folder ended the instance";
-    EXPECT_EQ(lookalike.Commands(kExitCommand), 0);
-    // The request logged beside its own executable.
-    EXPECT_EQ(elsewhere.LogCount("APP ExitInstance"), 1);
-    EXPECT_EQ(m_install.LogCount("APP ExitInstance"), 0);
 
+    // Its own installation's request ends it, and it saves its clips on the way out.
+    m_install.Remove(RecentFile(1));
+    m_install.SetIni("RECENTS", "RECCLIP1", nullptr);
     EXPECT_TRUE(RunToEnd(m_install, "-exit"));
-    EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the request passed the instance by";
+    EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the running instance did not end";
     PumpFor(0);
     EXPECT_EQ(lookalike.Commands(kExitCommand), 0) << "the other program's window got the Exit command";
+    EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("saved at exit"));
+    EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "0x1");
+
+    // With nothing running the request ends at once and leaves nothing that keeps the next start out.
+    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
+    EXPECT_TRUE(StartReady()->Ready());
 }
 
-TEST_F(SingleInstanceE2e, ExitRequestWithNothingRunningEndsAndChangesNothing) {
-    EXPECT_TRUE(RunToEnd(m_install, "-exit"));
-    EXPECT_FALSE(m_install.Exists("Save.ini"));
-    EXPECT_FALSE(m_install.Exists(RecentFile(1)));
-    EXPECT_EQ(m_install.LogLines(), std::vector<std::string>{"APP ExitInstance"});
-
-    // It left nothing behind that would keep the next start out.
+TEST_F(SingleInstanceE2e, WindowsEndsItAsExitDoes) {
+    // "End task" and taskkill ask with WM_CLOSE.
     auto program = StartReady();
     ASSERT_TRUE(program->Ready());
-    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+    PostMessageA(program->MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->WaitForEnd(kStepTimeoutMs)) << "WM_CLOSE did not end the program";
+
+    // An installer closing this program alone (the session goes on).
+    program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(program->MainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL, kStepTimeoutMs,
+                        &answer);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    SendMessageTimeoutA(program->MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, kStepTimeoutMs,
+                        &answer);
+    EXPECT_TRUE(program->WaitForEnd(kStepTimeoutMs)) << "closing the program for an installer left it running";
+}
+
+TEST_F(SingleInstanceE2e, AHotkeyHeldByAnotherProgramEndsStartUpWithAnError) {
+    HeldHotkey held(MOD_CONTROL, '5');
+    ASSERT_TRUE(held.Held()) << "the test could not take Ctrl+5 itself";
+    Program program(m_install);
+    ASSERT_TRUE(program.Started());
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            box = FindTopLevel(program.Id(), "Quorvex", kDialogClass);
+            return box && FindChildWithText(box, "Error initialize HOT Keys!") != nullptr;
+        },
+        kStartTimeoutMs))
+        << "no message box \"Error initialize HOT Keys!\" captioned \"Quorvex\"";
+    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '4'));
+    ASSERT_TRUE(ClickButton(box, IDOK)) << "the message box has no OK button";
+    EXPECT_TRUE(program.WaitForEnd(kStepTimeoutMs)) << "the program did not end after OK";
+    // The hotkeys it did register went with its window.
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '4'));
 }
 
 }  // namespace
