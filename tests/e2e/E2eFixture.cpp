@@ -3,7 +3,7 @@
 #include <cstdio>
 
 void E2eTest::SetUp() {
-    ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder " << DistFolder();
+    ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder " << m_install.Source();
     HANDLE leftover = OpenSemaphoreA(SYNCHRONIZE, FALSE, "Quorvex");
     if (leftover) CloseHandle(leftover);
     ASSERT_EQ(leftover, nullptr) << "a Quorvex instance is already running in this session";

@@ -51,7 +51,7 @@ std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
-Installation::Installation(const std::wstring& suffix, const std::string& from) {
+Installation::Installation(const std::wstring& suffix, const std::string& from) : m_source(from) {
     m_path = FreshTemporaryFolder(L"quorvex-e2e", suffix);
     m_ready = from.empty() ? GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES
                            : CopyTree(ToWide(from), m_path) && Exists("Quorvex.exe");

@@ -30,9 +30,11 @@ public:
     Installation& operator=(const Installation&) = delete;
 
     bool Ready() const { return m_ready; }
+    const std::string& Source() const { return m_source; }
     std::wstring Exe() const { return File("Quorvex.exe"); }
 
 private:
+    std::string m_source;
     bool m_ready = false;
 };
 

@@ -87,18 +87,20 @@ protected:
     }
     // The user's files, as the program and the user made them, are all there.
     testing::AssertionResult KeepsTheClips() {
-        if (m_install.Read(RecentFile(1)) != TextBlock(kClip) || m_install.Ini("RECENTS", RecentKey(1).c_str()) != "0x1")
+        if (m_install.Read(RecentFile(1)) != TextBlock(kClip) ||
+            m_install.Ini("RECENTS", RecentKey(1).c_str()) != "0x1")
             return testing::AssertionFailure() << "recent clip 1 is no longer \"" << kClip << "\"";
         if (m_install.Read("ClipAppends.txt").find(kClip) == std::string::npos)
             return testing::AssertionFailure() << "the append file lost \"" << kClip << "\"";
-        if (m_install.Read("FAVORITE\\ACLIPB1.DAT") != "favourite" || m_install.Read("EXPORT\\Work\\Export.ini") != "export")
+        if (m_install.Read("FAVORITE\\ACLIPB1.DAT") != "favourite" ||
+            m_install.Read("EXPORT\\Work\\Export.ini") != "export")
             return testing::AssertionFailure() << "a favourite or an export changed";
         return testing::AssertionSuccess();
     }
     // Ctrl+1 in a fresh editor pastes recent clip 1.
     static testing::AssertionResult CtrlOnePastes(const std::string& text) {
         TypingTarget editor;
-        if (!editor.TakeFocus()) return testing::AssertionFailure() << "the test's editor could not get the keyboard focus";
+        if (!editor.TakeFocus()) return testing::AssertionFailure() << "the editor could not get the keyboard focus";
         if (!PressKeys({VK_CONTROL, '1'})) return testing::AssertionFailure() << "Ctrl+1 could not be pressed";
         return EditorShows(editor, text);
     }
@@ -116,7 +118,8 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
 
     // The version in the setup's name is the one its own resources, the program's and the entry show.
     const std::string& setup = SetupProgram();
-    const std::string version = setup.substr(setup.rfind("Quorvex-") + 8, setup.rfind("-setup.exe") - setup.rfind("Quorvex-") - 8);
+    const std::string::size_type start = setup.rfind("Quorvex-") + 8;
+    const std::string version = setup.substr(start, setup.rfind("-setup.exe") - start);
     EXPECT_EQ(Version(ToWide(setup)), version + ".0 " + version);
     EXPECT_EQ(Version(exe), version + ".0 " + version);
     const std::wstring uninstaller = L"\"" + folder + L"\\uninstall.exe\"";
@@ -126,7 +129,8 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         {L"InstallLocation", folder},           {L"UninstallString", uninstaller},
         {L"QuietUninstallString", uninstaller + L" /S"}, {L"NoModify", L"1"}, {L"NoRepair", L"1"}};
     for (const auto& [name, value] : entry) EXPECT_EQ(UninstallValue(name), value) << ToAnsi(name);
-    EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10), m_install.Read("Quorvex.exe").size() / 1024);
+    EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10),
+              m_install.Read("Quorvex.exe").size() / 1024);
 
     // The installed program captures and pastes, and registers itself to start with Windows.
     auto program = StartReady();
@@ -157,9 +161,9 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     EXPECT_TRUE(RunToEnd(elsewhere + L"\\uninstall.exe", "/S _?=" + ToAnsi(folder)));
     RemoveTree(elsewhere);
     EXPECT_FALSE(upgraded->Running()) << "the uninstaller returned while the program still ran";
-    const std::set<std::wstring> clips = {L"Save.ini",  L"ClipAppends.txt", L"RECENT\\",         L"RECENT\\RECCLIP1.DAT",
-                                          L"FAVORITE\\", L"FAVORITE\\ACLIPB1.DAT", L"EXPORT\\", L"EXPORT\\Work\\",
-                                          L"EXPORT\\Work\\Export.ini"};
+    const std::set<std::wstring> clips = {
+        L"Save.ini", L"ClipAppends.txt", L"RECENT\\", L"RECENT\\RECCLIP1.DAT", L"FAVORITE\\",
+        L"FAVORITE\\ACLIPB1.DAT", L"EXPORT\\", L"EXPORT\\Work\\", L"EXPORT\\Work\\Export.ini"};
     EXPECT_EQ(Entries(folder), clips);
     EXPECT_TRUE(KeepsTheClips());
     for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
