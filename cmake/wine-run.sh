@@ -3,5 +3,5 @@
 # WINEPREFIX and DISPLAY come from the caller (scripts/wine-env.sh) when set.
 : "${WINEPREFIX:?WINEPREFIX must name the build folder's Wine prefix (source scripts/wine-env.sh)}"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 exec wine "$@"

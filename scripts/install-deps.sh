@@ -2,7 +2,7 @@
 # Installs what building and running Quorvex under Wine needs on a Debian machine.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-          wine wine64 xvfb x11-utils xdotool imagemagick googletest)
+          wine wine64 xvfb x11-utils xdotool imagemagick googletest nsis)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -4,15 +4,21 @@
     res/quorvex.ico   application icon (resource 128): a clipboard, 32-bit, in the small and large
                       icon sizes of 100 % to 200 % scaling: 16, 20, 24, 32, 40, 48 and 64 pixels
     res/banner.bmp    about-box banner (resource 134): 258x124, uncompressed 24-bit
+    res/wizard.bmp    the setup program's welcome and finish pages: 164x314, uncompressed 24-bit
+
+It also puts the manual's pictures into docs/Manual.rtf: each {\*\quorvexpicture NAME} there is
+followed by a {\pict} group holding docs/NAME, a PNG that scripts/screenshot.sh made, so that the
+build needs no display.
 
 The banner fits the 173x83 dialog-unit picture control of the about box whether "MS Sans Serif"
 8 pt gives 6x13 base units (Windows: 260x135 pixels) or 6x12 (Wine's stand-in font: 260x124).
 
-Usage: scripts/make-assets.py [--out DIR] [--preview DIR] [--banner-size WxH]
+Usage: scripts/make-assets.py [--out DIR] [--preview DIR] [--banner-size WxH] [--manual RTF]
   --out          folder to write into (default: res/ beside this script's folder)
   --preview      also write PNG copies there, for looking at (not part of the build)
   --banner-size  another banner size; the design stays centred (Wine's stand-in for
                  "MS Sans Serif" has 6x12 base units, for which 258x125 fits the control)
+  --manual       the manual whose pictures are renewed (default: docs/Manual.rtf)
 
 Everything is drawn with anti-aliased signed-distance shapes and a small built-in stroke font;
 the same script always writes the same bytes.
@@ -21,6 +27,7 @@ the same script always writes the same bytes.
 import argparse
 import math
 import os
+import re
 import struct
 import zlib
 
@@ -411,27 +418,86 @@ def make_banner(w=BANNER_W, h=BANNER_H):
     return cv
 
 
+WIZARD_W, WIZARD_H = 164, 314
+
+
+def make_wizard():
+    """The banner's colours upright: the glyph large at the top, the name and the maker beneath."""
+    w, h = WIZARD_W, WIZARD_H
+    cv = Canvas(w, h, SKY_TOP)
+    for y in range(h):
+        for x in range(w):
+            c = mix(SKY_TOP, SKY_BOTTOM, clamp01((y / h) * 0.8 + (x / w) * 0.2))
+            cv.px[y][x] = (c[0], c[1], c[2], 1.0)
+    band = lambda k, bw: (lambda x, y: abs((x - 0.45 * y) - k) - bw)  # noqa: E731
+    cv.fill_sdf(band(40, 30), (0, 0, w, h), WHITE, 0.05)
+    cv.fill_sdf(band(120, 12), (0, 0, w, h), WHITE, 0.04)
+
+    gs = 2.0
+    gx, gy = w / 2.0 - 24 * gs, 44.0
+    round_rect(cv, gx + 6 * gs + 3, gy + 4 * gs + 4, gx + 42 * gs + 3, gy + 47 * gs + 4, 8.0,
+               hex_rgb("#000000"), 0.22)
+    draw_clipboard(cv, ICON_LAYOUTS[48], dx=gx, dy=gy, scale=gs)
+
+    def centred(s, y, scale, width, color, tracking):
+        draw_text(cv, s, (w - text_width(s, scale, tracking)) / 2.0, y, scale, width, color, tracking)
+
+    centred("Clipboard", 178.0, 1.6, 2.0, WHITE, 2.0)
+    centred("Quorvex", 202.0, 1.6, 2.0, WHITE, 2.0)
+    strokes(cv, [(w / 2.0 - 22, 230.0, w / 2.0 + 22, 230.0)], 2.0, ACCENT)
+    centred("Corvellan Software", 242.0, 0.82, 1.05, MUTED, 2.4)
+    return cv
+
+
+PICTURE = re.compile(r"(\{\\\*\\quorvexpicture ([^}]+)\})(\{\\pict[^}]*\})?")
+
+
+def rtf_picture(path):
+    """A PNG as an RTF picture group, at its size on a 96 dpi screen (15 twips a pixel)."""
+    with open(path, "rb") as f:
+        png = f.read()
+    w, h = struct.unpack(">II", png[16:24])
+    data = png.hex()
+    lines = "\n".join(data[i:i + 128] for i in range(0, len(data), 128))
+    return "{\\pict\\pngblip\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d\n%s}" % (w, h, w * 15, h * 15, lines)
+
+
+def embed_pictures(manual):
+    folder = os.path.dirname(manual)
+    with open(manual, "r", encoding="ascii", newline="") as f:
+        text = f.read()
+    text = PICTURE.sub(lambda m: m.group(1) + rtf_picture(os.path.join(folder, m.group(2))), text)
+    with open(manual, "w", encoding="ascii", newline="") as f:
+        f.write(text)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    ap = argparse.ArgumentParser(description="Writes res/quorvex.ico and res/banner.bmp.")
+    ap = argparse.ArgumentParser(description="Writes res/quorvex.ico, res/banner.bmp and res/wizard.bmp.")
     ap.add_argument("--out", default=os.path.join(here, "..", "res"))
     ap.add_argument("--preview", default=None)
     ap.add_argument("--banner-size", default="%dx%d" % (BANNER_W, BANNER_H))
+    ap.add_argument("--manual", default=os.path.join(here, "..", "docs", "Manual.rtf"))
     args = ap.parse_args()
     bw, bh = (int(v) for v in args.banner_size.lower().split("x"))
 
     icons = [make_icon(s) for s in ICON_SIZES]
     banner = make_banner(bw, bh)
+    wizard = make_wizard()
     os.makedirs(args.out, exist_ok=True)
     write_ico(os.path.join(args.out, "quorvex.ico"), icons)
     write_bmp24(os.path.join(args.out, "banner.bmp"), banner)
+    write_bmp24(os.path.join(args.out, "wizard.bmp"), wizard)
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         for cv in icons:
             write_png(os.path.join(args.preview, "icon-%d.png" % cv.w), cv, scale=max(1, 192 // cv.w))
         write_png(os.path.join(args.preview, "banner.png"), banner, scale=2)
-    print("wrote", os.path.normpath(os.path.join(args.out, "quorvex.ico")), "and",
-          os.path.normpath(os.path.join(args.out, "banner.bmp")))
+        write_png(os.path.join(args.preview, "wizard.png"), wizard, scale=2)
+    embed_pictures(args.manual)
+    print("wrote", ", ".join(os.path.normpath(os.path.join(args.out, name))
+                             for name in ("quorvex.ico", "banner.bmp", "wizard.bmp")),
+          "and the pictures of", os.path.normpath(args.manual))
 
 
 if __name__ == "__main__":

@@ -11,6 +11,9 @@
 # <out>-projects.png shows "List of Projects", opened from the menu, with the two projects the
 # copy starts with (A "Default" and B "Work").
 #
+# <out>-alone.png and <out>-projects-alone.png show the menu and the list without the desktop
+# around them: docs/TrayMenu.png and docs/ProjectList.png, the manual's pictures, are copies.
+#
 # It also writes <out>-about.png, the about box opened by a double click on the icon.
 # QUORVEX_DPI=144 shows it all at that resolution (150 %), in a Wine prefix of its own
 # (wineprefix-144dpi/ in the build folder), so the tests' prefix keeps 96.
@@ -70,6 +73,8 @@ work=$(mktemp -d /tmp/quorvex-shot.XXXXXX)
 cp -r "$QUORVEX_BUILD/dist/." "$work/"
 exe_win="Z:${work//\//\\}\\Quorvex.exe"
 projects="${out%.png}-projects.png"
+menu_alone="${out%.png}-alone.png"
+projects_alone="${out%.png}-projects-alone.png"
 printf '[A]\r\nNAME=Default\r\n[B]\r\nNAME=Work\r\n[CURRENT_PRJ]\r\nPRJ=A\r\n' >"$work/Save.ini"
 
 desktop_pid=
@@ -197,11 +202,18 @@ visible_children() {
 }
 shown_before=$(visible_children)
 menu_appeared() { [ -n "$(comm -13 <(echo "$shown_before") <(visible_children))" ]; }
+# The window that appeared, alone, without the desktop around it.
+capture_new_window() {
+    local id
+    id=$(comm -13 <(echo "$shown_before") <(visible_children) | head -n 1)
+    [ -n "$id" ] && import -window "$id" "$1"
+}
 
 xdotool mousemove --window "$desk" "$ix" "$iy" click 3
 poll 20 menu_appeared || die "no popup menu appeared after a right click at ($ix, $iy)"
 stable_capture "$out"
-say "wrote $out (menu) and $before (tray before the click)"
+capture_new_window "$menu_alone"
+say "wrote $out (menu), $before (tray before the click) and $menu_alone"
 
 # --- close the menu, open the about box with a double click ----------------------------------------
 xdotool mousemove --window "$desk" $((W / 2)) $((H / 3)) click 1
@@ -216,7 +228,8 @@ xdotool key Down Down Down Return
 sleep 0.5
 poll 20 menu_appeared || die "\"List of Projects\" did not appear"
 stable_capture "$projects"
-say "wrote $projects"
+capture_new_window "$projects_alone"
+say "wrote $projects and $projects_alone"
 xdotool key Escape
 poll 10 menu_closed || say "the project list did not close"
 

@@ -9,7 +9,9 @@
 : "${QUORVEX_BUILD:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
 export WINEPREFIX="${QUORVEX_WINEPREFIX:-$QUORVEX_BUILD/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko download; and no menu entries on this machine for the shortcuts a setup program
+# makes in the prefix's Start menu.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 mkdir -p "$QUORVEX_BUILD"
 quorvex_setup_log="$WINEPREFIX.setup.log"

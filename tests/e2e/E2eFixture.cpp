@@ -3,7 +3,7 @@
 #include <cstdio>
 
 void E2eTest::SetUp() {
-    ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder " << DistFolder();
+    ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder " << m_install.Source();
     HANDLE leftover = OpenSemaphoreA(SYNCHRONIZE, FALSE, "Quorvex");
     if (leftover) CloseHandle(leftover);
     ASSERT_EQ(leftover, nullptr) << "a Quorvex instance is already running in this session";
@@ -63,11 +63,14 @@ testing::AssertionResult E2eTest::HandledAllPostedAndRuns(const Program& program
     return testing::AssertionSuccess();
 }
 
-testing::AssertionResult RunToEnd(const Installation& install, const std::string& arguments) {
-    Program run(install, arguments);
-    if (!run.Started()) return testing::AssertionFailure() << "CreateProcess failed for " << install.Exe();
-    if (run.WaitForEnd(kStepTimeoutMs)) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the run with \"" << arguments << "\" did not end by itself";
+testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments) {
+    Program run(exe, arguments);
+    if (!run.Started()) return testing::AssertionFailure() << "CreateProcess failed for " << ToAnsi(exe);
+    if (!run.WaitForEnd(kStepTimeoutMs))
+        return testing::AssertionFailure() << "the run with \"" << arguments << "\" did not end by itself";
+    if (run.ExitCode() != 0)
+        return testing::AssertionFailure() << "the run with \"" << arguments << "\" ended with " << run.ExitCode();
+    return testing::AssertionSuccess();
 }
 
 HWND WaitForDialog(const Program& program, const char* title) {

@@ -13,7 +13,8 @@
 // Quorvex running anywhere in the session (a leftover would refuse every start).
 class E2eTest : public testing::Test {
 protected:
-    explicit E2eTest(const std::wstring& installationSuffix = L"") : m_install(installationSuffix) {}
+    explicit E2eTest(const std::wstring& installationSuffix = L"", const std::string& from = DistFolder())
+        : m_install(installationSuffix, from) {}
     void SetUp() override;
     // A failed test shows what the program logged.
     void TearDown() override;
@@ -42,9 +43,12 @@ protected:
     Installation m_install;
 };
 
-// Runs the installation's program once more (a second start, a "-exit" request) and waits until
-// that run has ended by itself.
-testing::AssertionResult RunToEnd(const Installation& install, const std::string& arguments);
+// Runs the installation's program once more (a second start, a "-exit" request), or another
+// program, and waits until that run has ended by itself with exit code 0.
+testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments);
+inline testing::AssertionResult RunToEnd(const Installation& install, const std::string& arguments) {
+    return RunToEnd(install.Exe(), arguments);
+}
 // Waits for a visible dialog of the program with the title; nullptr when none came up in time.
 HWND WaitForDialog(const Program& program, const char* title);
 // A recent clip's data file and its type key in Save.ini, by position (1 = oldest).

@@ -11,6 +11,14 @@ std::string& DistFolderValue() {
     static std::string folder;
     return folder;
 }
+std::string& SetupProgramValue() {
+    static std::string file;
+    return file;
+}
+std::string& PortableFolderValue() {
+    static std::string folder;
+    return folder;
+}
 
 bool CopyTree(const std::wstring& from, const std::wstring& to) {
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
@@ -28,6 +36,13 @@ void SetDistFolder(const std::string& path) { DistFolderValue() = WindowsPath(pa
 
 const std::string& DistFolder() { return DistFolderValue(); }
 
+void SetRelease(const std::string& setupProgram, const std::string& portableFolder) {
+    SetupProgramValue() = WindowsPath(setupProgram);
+    PortableFolderValue() = WindowsPath(portableFolder);
+}
+const std::string& SetupProgram() { return SetupProgramValue(); }
+const std::string& PortableFolder() { return PortableFolderValue(); }
+
 std::string WindowsPath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;
     std::string converted = "Z:" + path;
@@ -36,9 +51,10 @@ std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
-Installation::Installation(const std::wstring& suffix) {
+Installation::Installation(const std::wstring& suffix, const std::string& from) : m_source(from) {
     m_path = FreshTemporaryFolder(L"quorvex-e2e", suffix);
-    m_ready = !DistFolder().empty() && CopyTree(ToWide(DistFolder()), m_path) && Exists("Quorvex.exe");
+    m_ready = from.empty() ? GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES
+                           : CopyTree(ToWide(from), m_path) && Exists("Quorvex.exe");
 }
 
 Installation::~Installation() {
@@ -51,15 +67,15 @@ Installation::~Installation() {
         3000);
 }
 
-Program::Program(const Installation& installation, const std::string& arguments) {
-    std::wstring commandLine = L"\"" + installation.Exe() + L"\"";
+Program::Program(const std::wstring& exe, const std::string& arguments) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Under load Wine now and then refuses to start a program it started a moment ago; a person
     // would simply start it again.
-    for (int attempt = 1; !CreateProcessW(installation.Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+    for (int attempt = 1; !CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                           nullptr, nullptr, &startup, &info);
          ++attempt) {
         const DWORD error = GetLastError();
@@ -98,6 +114,12 @@ bool Program::Running() const { return m_process && WaitForSingleObject(m_proces
 bool Program::WaitForEnd(DWORD timeoutMs) const {
     if (!m_process) return false;
     return PumpUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
+DWORD Program::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (m_process) GetExitCodeProcess(m_process, &code);
+    return code;
 }
 
 HWND Program::WaitUntilReady(DWORD timeoutMs) {

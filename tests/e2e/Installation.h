@@ -9,33 +9,44 @@
 // Manual.doc). Set once by main from the command line or found beside the test executable.
 void SetDistFolder(const std::string& path);
 const std::string& DistFolder();
+// What the build packed from that folder: the setup program, and the portable zip unpacked (its
+// top folder). Set once by main.
+void SetRelease(const std::string& setupProgram, const std::string& portableFolder);
+const std::string& SetupProgram();
+const std::string& PortableFolder();
 
 // A Linux path as Wine's drive Z: shows it ("/work/x" -> "Z:\work\x"); Windows paths pass unchanged.
 std::string WindowsPath(const std::string& path);
 
-// A fresh, real copy of the installation folder in a temporary folder of its own, removed with
-// everything in it afterwards. The program writes Save.ini, Clip.log and its data files here.
-// The suffix ends the folder's name and may hold any characters.
+// A fresh, real copy of an installation folder (the build's unless another is named) in a
+// temporary folder of its own, removed with everything in it afterwards. The program writes
+// Save.ini, Clip.log and its data files here. The suffix ends the folder's name and may hold any
+// characters. Copied from nowhere (""), the folder stays empty for a setup program to fill.
 class Installation : public ProgramFiles {
 public:
-    explicit Installation(const std::wstring& suffix = L"");
+    explicit Installation(const std::wstring& suffix = L"", const std::string& from = DistFolder());
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
     bool Ready() const { return m_ready; }
+    const std::string& Source() const { return m_source; }
     std::wstring Exe() const { return File("Quorvex.exe"); }
 
 private:
+    std::string m_source;
     bool m_ready = false;
 };
 
-// One run of the installation's Quorvex.exe, started with CreateProcess as a shell would.
-// Whatever happens in a test, the process has ended when this object is gone: it is asked to exit
-// with the Exit command first and only terminated when it does not end (a reported failure).
+// One run of the installation's Quorvex.exe (or of another program), started with CreateProcess
+// as a shell would. Whatever happens in a test, the process has ended when this object is gone:
+// it is asked to exit with the Exit command first and only terminated when it does not end (a
+// reported failure).
 class Program {
 public:
-    Program(const Installation& installation, const std::string& arguments = "");
+    Program(const std::wstring& exe, const std::string& arguments);
+    explicit Program(const Installation& installation, const std::string& arguments = "")
+        : Program(installation.Exe(), arguments) {}
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -46,6 +57,8 @@ public:
 
     // Waits (pumping this thread's messages) until the process has ended.
     bool WaitForEnd(DWORD timeoutMs) const;
+    // The exit code of the ended process; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const;
 
     // Waits until the hidden main window exists and start-up has reached the message loop.
     // Returns the window, or nullptr when it did not come up in time.

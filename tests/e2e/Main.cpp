@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "Desktop.h"
 #include "Installation.h"
@@ -42,11 +43,14 @@ void EndProgramsLeftByAnEarlierRun() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    std::string dist = DistBesideThisExecutable();
-    const char option[] = "--dist=";
+    std::string dist = DistBesideThisExecutable(), setup, portable;
+    const std::pair<const char*, std::string*> options[] = {
+        {"--dist=", &dist}, {"--setup=", &setup}, {"--portable=", &portable}};
     for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], option, sizeof option - 1) == 0) dist = argv[i] + sizeof option - 1;
+        for (const auto& [option, value] : options)
+            if (std::strncmp(argv[i], option, std::strlen(option)) == 0) *value = argv[i] + std::strlen(option);
     SetDistFolder(dist);
+    SetRelease(setup, portable);
     EndProgramsLeftByAnEarlierRun();
     std::printf("Installation folder under test: %s\n", DistFolder().c_str());
     return RUN_ALL_TESTS();
