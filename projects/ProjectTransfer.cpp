@@ -2,7 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <cwctype>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -44,25 +45,24 @@ UINT ImportedFormat(unsigned long format) {
 
 }  // namespace
 
-bool IsPlainFolderName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    if (name.back() == '.' || name.back() == ' ') return false;
-    for (unsigned char c : name)
-        if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return false;
-    std::string stem = name.substr(0, name.find('.'));
-    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+bool IsPlainFolderName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name)
+        if (c < 32 || std::wcschr(L"\\/:*?\"<>|", c)) return false;
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    for (wchar_t& c : stem) c = static_cast<wchar_t>(std::towupper(c));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
         if (stem == device) return false;
-    return !(stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-             stem[3] >= '1' && stem[3] <= '9');
+    return !(stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+             stem[3] >= L'1' && stem[3] <= L'9');
 }
 
 void ExportProject(const PRJ_STR& project) {
-    const std::string name = project.name;
-    const std::string folderName = "EXPORT\\" + name;
+    const std::string folderName = std::string("EXPORT\\") + project.name;
     wchar_t folder[MAX_PATH], exportIni[MAX_PATH], saveIni[MAX_PATH];
-    if (!IsPlainFolderName(name) || !ProgramPathW(folder, folderName.c_str()) ||
+    if (!IsPlainFolderName(WideText(project.name)) || !ProgramPathW(folder, folderName.c_str()) ||
         !ProgramPathFormatW(exportIni, "%s\\Export.ini", folderName.c_str()) || !ProgramPathW(saveIni, "Save.ini")) {
         ReportIniFailure();
         return;
@@ -99,7 +99,7 @@ void ExportProject(const PRJ_STR& project) {
 }
 
 bool ImportProject(const std::wstring& exportIni) {
-    std::string name = ReadIni(exportIni.c_str(), "EXP", "NAME", "").substr(0, kImportedNameLength);
+    const std::string name = AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", "NAME", ""), kImportedNameLength);
     // A name of "-" would hide the project while its favourite keys stay behind.
     if (name.empty() || name == "-") {
         WriteLog("Error read Export.ini", 0);
@@ -124,7 +124,7 @@ bool ImportProject(const std::wstring& exportIni) {
         char clip[16];
         std::snprintf(clip, sizeof clip, "0x%X", format);
         const std::string caption =
-            ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), "").substr(0, kImportedCaptionLength);
+            AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""), kImportedCaptionLength);
         written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
                   WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
         imported[slot] = true;

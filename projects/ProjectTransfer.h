@@ -8,7 +8,7 @@
 
 // True when the name can be one folder inside EXPORT: not empty, not "." or "..", no path or
 // wildcard characters, no control characters, no trailing dot or space, no device name.
-bool IsPlainFolderName(const std::string& name);
+bool IsPlainFolderName(const std::wstring& name);
 
 // Writes the project's export folder, says so and opens EXPORT in the shell. A name that is no
 // plain folder name, or a failed Export.ini write, is reported and ends the export.

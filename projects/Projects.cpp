@@ -47,7 +47,7 @@ void LoadProjects(HWND hotkeyWindow) {
 
         PRJ_STR project;
         project.letter = letter;
-        name.copy(project.name, kProjectNameLength);
+        AnsiPrefix(name, kProjectNameLength).copy(project.name, kProjectNameLength);
         project.selected = letter == wanted ? 1 : 0;
         if (project.selected) CurrentPrj = letter;
         if (!RegisterHotKey(hotkeyWindow, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)))

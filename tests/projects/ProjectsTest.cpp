@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -313,11 +314,11 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
 }
 
 TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
-    for (const char* name : {"", ".", "..", "..\\..\\Windows", "a\\b", "a/b", "C:x", "what?", "star*", "<x>", "pipe|",
-                             "quote\"", "tab\there", "dot.", "space ", "CON", "con.txt", "PRN", "AUX", "NUL",
-                             "COM1", "com9.log", "LPT1", "LPT9"})
+    for (const wchar_t* name : {L"", L".", L"..", L"..\\..\\Windows", L"a\\b", L"a/b", L"C:x", L"what?", L"star*",
+                                L"<x>", L"pipe|", L"quote\"", L"tab\there", L"dot.", L"space ", L"CON", L"con.txt", L"PRN",
+                                L"AUX", L"NUL", L"COM1", L"com9.log", L"LPT1", L"LPT9"})
         EXPECT_FALSE(IsPlainFolderName(name)) << name;
-    for (const char* name : {"Work", "COM10", "CONSOLE", "a.b", ".hidden"})
+    for (const wchar_t* name : {L"Work", L"COM10", L"CONSOLE", L"a.b", L".hidden"})
         EXPECT_TRUE(IsPlainFolderName(name)) << name;
 
     PRJ_STR hostile;
@@ -332,6 +333,49 @@ TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
     EXPECT_TRUE(Logged("Error write to Export.ini"));
     EXPECT_TRUE(RemoveDirectoryW(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
     EXPECT_FALSE(folder.Exists("..\\Windows"));
+}
+
+// Each name that the run's ANSI code page can hold. Cuts keep whole characters: the list keeps 26
+// bytes of a name, an import 25.
+TEST_F(ProjectDialogsTest, ANameOutsideAsciiNamesItsExportFolderAndComesBackInAnotherInstallation) {
+    const std::wstring thirteen(13, L'表');
+    const struct {
+        std::wstring name, listed, imported;
+    } cases[] = {
+        {L"Œuvre €", L"Œuvre €", L"Œuvre €"},
+        {L"Работа", L"Работа", L"Работа"},
+        {L"表計算", L"表計算", L"表計算"},
+        {L"ポイント", L"ポイント", L"ポイント"},
+        {L"a" + thirteen, L"a" + thirteen.substr(1), L"a" + thirteen.substr(1)},
+        {thirteen, thirteen, thirteen.substr(1)},
+    };
+    int held = 0;
+    for (const auto& c : cases) {
+        const std::optional<std::string> name = HeldInAnsi(c.name);
+        if (!name) continue;
+        ++held;
+        TestFolder from;
+        from.SetIni("D", "NAME", name->c_str());
+        from.SetIni("D", "CLIP1", "0x1");
+        from.Write("FAVORITE\\DCLIPB1.DAT", "one");
+        LoadProjects(window);
+        UnregisterProjectHotKey(window, 'D');
+        ASSERT_EQ(ProjectList.size(), 1u);
+        EXPECT_EQ(ToWide(ProjectList[0].name), c.listed);
+        prompts.clear();
+        ExportProject(ProjectList[0]);
+        ASSERT_EQ(prompts.size(), 2u) << c.name;
+        EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONINFORMATION}) << c.name;
+        std::vector<std::wstring> exported;
+        ForEachEntry(from.File("EXPORT"), [&](const std::wstring& entry, bool) { exported.push_back(entry); });
+        EXPECT_EQ(exported, std::vector<std::wstring>{c.listed});
+
+        TestFolder to;
+        EXPECT_TRUE(ImportProject(from.Path() + L"\\EXPORT\\" + c.listed + L"\\Export.ini")) << c.name;
+        EXPECT_EQ(ToWide(to.Ini("A", "NAME")), c.imported);
+        EXPECT_EQ(to.Read("FAVORITE\\ACLIPB1.DAT"), "one") << c.name;
+    }
+    EXPECT_GT(held, 0);
 }
 
 namespace {
