@@ -73,12 +73,15 @@ int GetCurrentPrjIndex() {
     return -1;
 }
 
+const PRJ_STR* FindProject(char letter) {
+    for (const PRJ_STR& project : ProjectList)
+        if (project.letter == letter) return &project;
+    return nullptr;
+}
+
 char GetFreePrjLetter() {
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        bool taken = false;
-        for (const PRJ_STR& project : ProjectList) taken = taken || project.letter == letter;
-        if (!taken) return letter;
-    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (!FindProject(letter)) return letter;
     return 0;
 }
 

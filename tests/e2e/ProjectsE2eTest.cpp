@@ -163,8 +163,8 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         PostMessageA(GetDlgItem(list, 1055), BM_CLICK, 0, 0);
         HWND done = WaitForDialog(*program, "Quorvex");
         ASSERT_NE(done, nullptr);
-        EXPECT_NE(FindChildWithText(done, "Export completed successfully!\nProject <" + *name + "> stored in EXPORT directory."),
-                  nullptr);
+        const std::string said = "Export completed successfully!\nProject <" + *name + "> stored in EXPORT directory.";
+        EXPECT_NE(FindChildWithText(done, said), nullptr);
         ClickButton(done, IDOK);
         ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\" + *name + "\\CLIPB1.DAT"); }, kStepTimeoutMs));
         // The shell shows the EXPORT folder in a window of its own; the test closes it again.
