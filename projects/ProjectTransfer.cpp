@@ -35,9 +35,12 @@ bool ParseFormat(const std::string& text, unsigned long& format) {
     return true;
 }
 
-// The format under which this run stores an imported favourite, or 0 for one it never stores.
-// Registered formats are rich text of the exporting run and become this run's rich-text id.
-UINT ImportedFormat(unsigned long format) {
+// The format under which this run stores an imported favourite whose Export.ini value is `text`,
+// or 0 for an empty slot or one it never stores. Registered formats are rich text of the exporting
+// run and become this run's rich-text id.
+UINT ImportedFormat(const std::string& text) {
+    unsigned long format = 0;
+    if (!ParseFormat(text, format)) return 0;
     if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
     if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
     return 0;
@@ -115,32 +118,26 @@ bool ImportProject(const std::wstring& exportIni) {
     // Keys left in a section without a project must not become this project's favourites.
     bool written = ProgramPathW(saveIni, "Save.ini") && WriteIni(saveIni, section.c_str(), nullptr, nullptr) &&
                    WriteIni(saveIni, section.c_str(), "NAME", name.c_str());
-    bool imported[kSlots + 1] = {};
-    for (int slot = 1; written && slot <= kSlots; ++slot) {
-        unsigned long stored = 0;
-        if (!ParseFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""), stored)) continue;
-        const UINT format = ImportedFormat(stored);
-        if (format == 0) continue;
-        char clip[16];
-        std::snprintf(clip, sizeof clip, "0x%X", format);
-        const std::string caption =
-            AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""), kImportedCaptionLength);
-        written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
-                  WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
-        imported[slot] = true;
-    }
-    if (!written) {
-        ReportIniFailure();
-        return true;  // the name already written lists the project
-    }
+    // A slot's keys are written only once its data file is in place; every other slot of the new
+    // letter is left empty, without a file that a deleted project of this letter may have left.
     const std::wstring folder = exportIni.substr(0, exportIni.find_last_of(L'\\'));
-    for (int slot = 1; slot <= kSlots; ++slot) {
-        if (!imported[slot]) continue;
+    for (int slot = 1; written && slot <= kSlots; ++slot) {
+        const UINT format = ImportedFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""));
         const std::wstring source = folder + L"\\CLIPB" + std::to_wstring(slot) + L".DAT";
         wchar_t target[MAX_PATH];
-        if (!ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot) ||
-            !CopyFileW(source.c_str(), target, FALSE))
-            WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
+        const bool fits = ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot);
+        if (format != 0 && fits && CopyFileW(source.c_str(), target, FALSE)) {
+            char clip[16];
+            std::snprintf(clip, sizeof clip, "0x%X", format);
+            const std::string caption = AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""),
+                                                   kImportedCaptionLength);
+            written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
+                      WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
+            continue;
+        }
+        if (format != 0) WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
+        if (fits) DeleteFileW(target);
     }
-    return true;
+    if (!written) ReportIniFailure();
+    return true;  // a name already written lists the project, even after a failed write
 }

@@ -392,8 +392,11 @@ void WriteExport(const ProgramFiles& folder, const std::string& name,
 }  // namespace
 
 TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourites) {
-    WriteExport(folder, "Work", {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}});
-    folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted project C");
+    // Slot 5 is named but its data file is missing. A deleted project C left files of slots 2 and 5.
+    WriteExport(folder, "Work",
+                {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}, {"CLIP5", "0x1"}});
+    folder.Remove("EXPORT\\Work\\CLIPB5.DAT");
+    for (const char* stale : {"FAVORITE\\CCLIPB2.DAT", "FAVORITE\\CCLIPB5.DAT"}) folder.Write(stale, "left by a deleted project C");
     std::wstring offeredFolder;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         offeredFolder = prompt.path;
@@ -419,15 +422,18 @@ TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourit
         EXPECT_EQ(folder.Ini(section, "CLIP3"), rich);
         EXPECT_EQ(folder.Ini(section, "CAPTION3"), "rich");
         EXPECT_EQ(folder.Ini(section, "CLIP2"), "<missing>");
+        EXPECT_EQ(folder.Ini(section, "CLIP5"), "<missing>");
         EXPECT_EQ(folder.Read(std::string("FAVORITE\\") + section + "CLIPB3.DAT"), "bytes 3");
     }
-    // The stale file of slot 2 is no favourite: the menu shows nothing and nothing is put.
+    EXPECT_EQ(folder.LogCount("Error import file - "), 2);
+    // The stale files are no favourites: the menu shows nothing and nothing is put.
     CurrentPrj = 'C';
     CMenu menu;
     ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     LoadFavorite(menu);
     EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 1), "Win-2 <EMPTY>");
-    EXPECT_EQ(PutFavClip(0x202), 1);
+    EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 4), "Win-5 <EMPTY>");
+    EXPECT_EQ(PutFavClip(0x205), 1);
     EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST), "Win-1 'bytes 1' ...");
 }
 
