@@ -72,6 +72,9 @@ void ExportProject(const PRJ_STR& project) {
     }
     if (!CreateDirectoryW(folder, nullptr))
         WriteLogFormat(0, "Error create directory - \n%s !", AnsiText(folder).c_str());
+    // The folder may hold an earlier export of this name: the export replaces its Export.ini and
+    // data files (below), so that slots emptied since do not travel along.
+    DeleteFileW(exportIni);
 
     const std::string section(1, project.letter);
     bool written = WriteIni(exportIni, "EXP", "NAME", ReadIni(saveIni, section.c_str(), "NAME", "").c_str());
@@ -90,8 +93,10 @@ void ExportProject(const PRJ_STR& project) {
         wchar_t source[MAX_PATH], target[MAX_PATH];
         const bool paths = ProgramPathFormatW(source, "FAVORITE\\%cCLIPB%d.DAT", project.letter, slot) &&
                            ProgramPathFormatW(target, "%s\\CLIPB%d.DAT", folderName.c_str(), slot);
-        if (!paths || !CopyFileW(source, target, FALSE))
+        if (!paths || !CopyFileW(source, target, FALSE)) {
             WriteLogFormat(0, "Error copy to file - \n%s !", paths ? AnsiText(target).c_str() : folderName.c_str());
+            if (paths) DeleteFileW(target);
+        }
     }
     char message[128];
     std::snprintf(message, sizeof message, "Export completed successfully!\nProject <%s> stored in EXPORT directory.",
