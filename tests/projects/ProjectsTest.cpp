@@ -57,6 +57,7 @@ struct LoadCase {
     char currentLetter;
     char freeLetter;
     const char* logged;  // a line the load must log, or null
+    char heldElsewhere;  // a letter whose Ctrl+Win+letter another hotkey holds, or 0
 };
 
 }  // namespace
@@ -65,18 +66,21 @@ struct LoadCase {
 TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     const std::string longName(40, 'n');
     const LoadCase cases[] = {
-        {"no Save.ini", {}, nullptr, "", 0, 'A', nullptr},
+        {"no Save.ini", {}, nullptr, "", 0, 'A', nullptr, 0},
         {"dash, empty and Z", {{'A', "Alpha"}, {'B', "-"}, {'C', ""}, {'Z', "Zed"}}, nullptr, "A:Alpha* C: Z:Zed", 'A',
-         'B', "Error GetPrivateProfileString 'NAME'"},
-        {"over-long name", {{'A', longName.c_str()}}, "A", "A:" + std::string(26, 'n') + "*", 'A', 'B', nullptr},
-        {"current names a missing letter", {{'A', "Alpha"}, {'B', "Beta"}}, "D", "A:Alpha B:Beta", 0, 'C', nullptr},
-        {"empty current", {{'B', "Beta"}}, "", "B:Beta", 0, 'A', "Error GetPrivateProfileString 'CURRENT_PRJ'"},
+         'B', "Error GetPrivateProfileString 'NAME'", 0},
+        {"over-long name", {{'A', longName.c_str()}}, "A", "A:" + std::string(26, 'n') + "*", 'A', 'B', nullptr, 0},
+        {"current names a missing letter", {{'A', "Alpha"}, {'B', "Beta"}}, "D", "A:Alpha B:Beta", 0, 'C', nullptr, 0},
+        {"empty current", {{'B', "Beta"}}, "", "B:Beta", 0, 'A', "Error GetPrivateProfileString 'CURRENT_PRJ'", 0},
+        {"a hotkey held elsewhere", {{'A', "Alpha"}, {'B', "Beta"}}, "B", "A:Alpha B:Beta*", 'B', 'C',
+         "Can't register Ctl-Win-B !", 'B'},
     };
     for (const LoadCase& c : cases) {
         TestFolder fresh;
         CurrentPrj = 0;
         for (const auto& [letter, name] : c.names) fresh.SetIni(std::string(1, letter).c_str(), "NAME", name);
         if (c.current) fresh.SetIni("CURRENT_PRJ", "PRJ", c.current);
+        if (c.heldElsewhere) RegisterHotKey(window, 1, MOD_CONTROL | MOD_WIN, static_cast<UINT>(c.heldElsewhere));
         LoadProjects(window);
         EXPECT_EQ(Listed(), c.listed) << c.what;
         EXPECT_EQ(CurrentPrj, c.currentLetter) << c.what;
@@ -90,6 +94,7 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
         LoadProjects(window);
         EXPECT_EQ(Listed(), first) << c.what;
         for (const PRJ_STR& project : ProjectList) UnregisterProjectHotKey(window, project.letter);
+        if (c.heldElsewhere) UnregisterHotKey(window, 1);
     }
 }
 
@@ -218,27 +223,45 @@ TEST_F(ProjectDialogsTest, TheListShowsEveryProjectWithTheCurrentOneSelectedAndS
 }
 
 TEST_F(ProjectDialogsTest, NewTakesTheNextFreeLetterAndListsItWithoutMakingItCurrent) {
-    std::string hotkeyShown;
-    std::vector<std::string> shown;
-    Run({{kList, [](HWND dialog) { Click(dialog, IDC_PROJECT_NEW); }},
-         {kNew,
-          [&](HWND dialog) {
-              char text[64] = "";
-              GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, text, sizeof text);
-              hotkeyShown = text;
-              SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, "Work");
-              Click(dialog, IDOK);
-          }},
-         {kList, [&](HWND dialog) {
-              shown = Entries(dialog);
-              Click(dialog, IDCANCEL);
-          }}});
-    EXPECT_EQ(hotkeyShown, "Ctl - Win - C");
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[2], "C=  Ctl-Win-C\t<Work>");
-    EXPECT_EQ(folder.Ini("C", "NAME"), "Work");
-    EXPECT_TRUE(HotkeyHeld('C'));
-    EXPECT_EQ(CurrentPrj, 'B');
+    struct Case {
+        const char* typed;
+        int button;
+        const char* stored;  // C's NAME afterwards
+        const char* listed;  // C's entry, or null where C has no project
+    };
+    const Case cases[] = {
+        {"Work", IDOK, "Work", "C=  Ctl-Win-C\t<Work>"},
+        {"", IDOK, "", "C=  Ctl-Win-C\t<>"},
+        {"-", IDOK, "-", nullptr},  // the name that means "no project": C stays free
+        {"Work", IDCANCEL, "<missing>", nullptr},
+    };
+    for (const Case& c : cases) {
+        folder.SetIni("C", nullptr, nullptr);
+        std::string hotkeyShown;
+        std::vector<std::string> shown;
+        Run({{kList, [](HWND dialog) { Click(dialog, IDC_PROJECT_NEW); }},
+             {kNew,
+              [&](HWND dialog) {
+                  char text[64] = "";
+                  GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, text, sizeof text);
+                  hotkeyShown = text;
+                  SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, c.typed);
+                  Click(dialog, c.button);
+              }},
+             {kList, [&](HWND dialog) {
+                  shown = Entries(dialog);
+                  Click(dialog, IDCANCEL);
+              }}});
+        EXPECT_EQ(hotkeyShown, "Ctl - Win - C") << c.typed;
+        EXPECT_EQ(folder.Ini("C", "NAME"), c.stored) << c.typed;
+        ASSERT_EQ(shown.size(), c.listed ? 4u : 3u) << c.typed;
+        EXPECT_EQ(HotkeyHeld('C'), c.listed != nullptr) << c.typed;
+        EXPECT_EQ(CurrentPrj, 'B');
+        if (c.listed) {
+            EXPECT_EQ(shown[2], c.listed);
+            UnregisterProjectHotKey(window, 'C');
+        }
+    }
 
     // With every letter taken, New refuses at once.
     TakeEveryLetter();
@@ -339,6 +362,14 @@ TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
     EXPECT_TRUE(Logged("Error write to Export.ini"));
     EXPECT_TRUE(RemoveDirectoryW(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
     EXPECT_FALSE(folder.Exists("..\\Windows"));
+
+    // Without EXPORT the export folder cannot be made, and an ordinary name fails the same way.
+    std::strcpy(hostile.name, "Work");
+    ExportProject(hostile);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[1].text, "Error export project INI file!");
+    EXPECT_EQ(folder.LogCount("Error create directory - "), 1);
+    EXPECT_FALSE(folder.Exists("EXPORT"));
 }
 
 // Each name that the run's ANSI code page can hold. Cuts keep whole characters: the list keeps 26
@@ -474,7 +505,18 @@ TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
         return IDOK;
     });
     EXPECT_FALSE(ImportProject(folder.File("EXPORT\\hostile\\Export.ini")));
-    AfxSetPromptResponder(nullptr);
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0].text, "Can not create another project!");
+
+    // A Save.ini that cannot be written (here a folder): the import says so and copies no data file.
+    ProjectList.clear();
+    folder.Remove("Save.ini");
+    folder.Remove("FAVORITE\\ACLIPB4.DAT");
+    CreateDirectoryW(folder.File("Save.ini").c_str(), nullptr);
+    ImportProject(folder.File("EXPORT\\hostile\\Export.ini"));
+    AfxSetPromptResponder(nullptr);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[1].text, "Error export project INI file!");
+    EXPECT_EQ(prompts[1].type, UINT{MB_OK | MB_ICONHAND});
+    EXPECT_FALSE(folder.Exists("FAVORITE\\ACLIPB4.DAT"));
 }
