@@ -363,6 +363,11 @@ void CTamblinDlg::OnPasteFavorite(UINT command) {
 }
 
 void CTamblinDlg::OnProjects(UINT) {
+    // The tray still answers while the list shows a message box: asked again, the open list comes forward.
+    if (HWND open = CProject::OpenList()) {
+        SetForegroundWindow(open);
+        return;
+    }
     CProject projects(m_hWnd);
     projects.DoModal(m_hWnd);
     LoadFavorite(TrayMenu());

@@ -2,9 +2,10 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <cwchar>
 #include <string>
+
+#include "framework/TextConversion.h"
 
 namespace {
 
@@ -38,13 +39,12 @@ bool ProgramPathW(wchar_t (&out)[MAX_PATH], const char* name) {
     wchar_t folder[MAX_PATH];
     out[0] = L'\0';
     if (!ProgramFolder(folder)) return false;
-    // The names are the program's own ASCII names, so each byte is one UTF-16 unit.
-    std::size_t length = std::wcslen(folder);
-    std::size_t nameLength = std::strlen(name);
-    if (length + 1 + nameLength >= MAX_PATH) return false;
+    const std::wstring wideName = WideText(name);
+    const std::size_t length = std::wcslen(folder);
+    if (length + 1 + wideName.size() >= MAX_PATH) return false;
     std::wcscpy(out, folder);
     out[length] = L'\\';
-    for (std::size_t i = 0; i <= nameLength; ++i) out[length + 1 + i] = static_cast<unsigned char>(name[i]);
+    std::wcscpy(out + length + 1, wideName.c_str());
     return true;
 }
 

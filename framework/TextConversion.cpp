@@ -19,3 +19,12 @@ std::string AnsiText(const wchar_t* text) {
     ansi.pop_back();
     return ansi;
 }
+
+std::string AnsiPrefix(const std::string& text, std::size_t maxBytes) {
+    const char* start = text.c_str();
+    const char* end = start;
+    for (const char* next = CharNextA(end); next != end && static_cast<std::size_t>(next - start) <= maxBytes;
+         next = CharNextA(end))
+        end = next;
+    return std::string(start, end);
+}

@@ -5,3 +5,7 @@
 // the wide-character calls).
 std::wstring WideText(const char* text);
 std::string AnsiText(const wchar_t* text);
+
+// The longest start of an ANSI text that fits in maxBytes and ends between two characters, so a
+// cut never keeps half of a double-byte character.
+std::string AnsiPrefix(const std::string& text, std::size_t maxBytes);

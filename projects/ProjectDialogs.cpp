@@ -16,6 +16,12 @@ const int kNewNameLength = 25;  // what the name box accepts
 
 CProject::CProject(HWND hotkeyWindow) : CDialog(IDD_PROJECTS), m_hotkeyWindow(hotkeyWindow) {}
 
+CProject::~CProject() {
+    if (s_open == this) s_open = nullptr;
+}
+
+HWND CProject::OpenList() { return s_open ? s_open->m_hWnd : nullptr; }
+
 const MessageTable<CProject>& CProject::Messages() {
     static const MessageTable<CProject> table = {
         OnCommand(IDOK, &CProject::OnBnClickedSelect),
@@ -34,6 +40,7 @@ MessageResult CProject::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
 
 BOOL CProject::OnInitDialog() {
     CDialog::OnInitDialog();
+    s_open = this;
     RedrawProjectList();
     return TRUE;
 }
@@ -79,11 +86,10 @@ void CProject::OnBnClickedDelete(UINT) {
         AfxMessageBox("Can't remove default project 'A'!", MB_OK | MB_ICONHAND);
         return;
     }
-    const char* name = "";
-    for (const PRJ_STR& project : ProjectList)
-        if (project.letter == letter) name = project.name;
+    const PRJ_STR* project = FindProject(letter);
     char question[96];
-    std::snprintf(question, sizeof question, "Are you sure to delete project %c <%s>?", letter, name);
+    std::snprintf(question, sizeof question, "Are you sure to delete project %c <%s>?", letter,
+                  project ? project->name : "");
     if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
 
     if (!DeleteProjectSection(letter)) WriteLog("Error save INI!", 0);
@@ -99,9 +105,10 @@ void CProject::OnBnClickedDelete(UINT) {
 }
 
 void CProject::OnBnClickedExport(UINT) {
-    const char letter = SelectedLetter();
-    for (const PRJ_STR& project : ProjectList)
-        if (letter && project.letter == letter) ExportProject(project);
+    const PRJ_STR* listed = FindProject(SelectedLetter());
+    if (!listed) return;
+    const PRJ_STR chosen = *listed;  // the export's message boxes let messages run, which may reload ProjectList
+    ExportProject(chosen);
 }
 
 void CProject::OnBnClickedImport(UINT) {

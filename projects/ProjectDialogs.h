@@ -8,11 +8,16 @@
 class CProject : public CDialog {
 public:
     explicit CProject(HWND hotkeyWindow);
+    ~CProject() override;
     const char* GetRuntimeClassName() const override { return "CProject"; }
     BOOL OnInitDialog() override;
 
     // Reloads the projects from Save.ini and lists them, the current one selected.
     void RedrawProjectList();
+
+    // The list's window while one is open, else null. There is one list at a time: each reloads
+    // ProjectList, which would change under another list's Select, Delete or Export.
+    static HWND OpenList();
 
     static const MessageTable<CProject>& Messages();
 
@@ -29,6 +34,7 @@ private:
     char SelectedLetter() const;
 
     HWND m_hotkeyWindow;
+    static inline CProject* s_open = nullptr;
 };
 
 // "New Project": shows the next free letter's hotkey and asks for the name.

@@ -2,7 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <cwctype>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -34,9 +35,12 @@ bool ParseFormat(const std::string& text, unsigned long& format) {
     return true;
 }
 
-// The format under which this run stores an imported favourite, or 0 for one it never stores.
-// Registered formats are rich text of the exporting run and become this run's rich-text id.
-UINT ImportedFormat(unsigned long format) {
+// The format under which this run stores an imported favourite whose Export.ini value is `text`,
+// or 0 for an empty slot or one it never stores. Registered formats are rich text of the exporting
+// run and become this run's rich-text id.
+UINT ImportedFormat(const std::string& text) {
+    unsigned long format = 0;
+    if (!ParseFormat(text, format)) return 0;
     if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
     if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
     return 0;
@@ -44,31 +48,33 @@ UINT ImportedFormat(unsigned long format) {
 
 }  // namespace
 
-bool IsPlainFolderName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    if (name.back() == '.' || name.back() == ' ') return false;
-    for (unsigned char c : name)
-        if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return false;
-    std::string stem = name.substr(0, name.find('.'));
-    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+bool IsPlainFolderName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name)
+        if (c < 32 || std::wcschr(L"\\/:*?\"<>|", c)) return false;
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    for (wchar_t& c : stem) c = static_cast<wchar_t>(std::towupper(c));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
         if (stem == device) return false;
-    return !(stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-             stem[3] >= '1' && stem[3] <= '9');
+    return !(stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+             stem[3] >= L'1' && stem[3] <= L'9');
 }
 
 void ExportProject(const PRJ_STR& project) {
-    const std::string name = project.name;
-    const std::string folderName = "EXPORT\\" + name;
+    const std::string folderName = std::string("EXPORT\\") + project.name;
     wchar_t folder[MAX_PATH], exportIni[MAX_PATH], saveIni[MAX_PATH];
-    if (!IsPlainFolderName(name) || !ProgramPathW(folder, folderName.c_str()) ||
+    if (!IsPlainFolderName(WideText(project.name)) || !ProgramPathW(folder, folderName.c_str()) ||
         !ProgramPathFormatW(exportIni, "%s\\Export.ini", folderName.c_str()) || !ProgramPathW(saveIni, "Save.ini")) {
         ReportIniFailure();
         return;
     }
     if (!CreateDirectoryW(folder, nullptr))
         WriteLogFormat(0, "Error create directory - \n%s !", AnsiText(folder).c_str());
+    // The folder may hold an earlier export of this name: the export replaces its Export.ini and
+    // data files (below), so that slots emptied since do not travel along.
+    DeleteFileW(exportIni);
 
     const std::string section(1, project.letter);
     bool written = WriteIni(exportIni, "EXP", "NAME", ReadIni(saveIni, section.c_str(), "NAME", "").c_str());
@@ -87,8 +93,10 @@ void ExportProject(const PRJ_STR& project) {
         wchar_t source[MAX_PATH], target[MAX_PATH];
         const bool paths = ProgramPathFormatW(source, "FAVORITE\\%cCLIPB%d.DAT", project.letter, slot) &&
                            ProgramPathFormatW(target, "%s\\CLIPB%d.DAT", folderName.c_str(), slot);
-        if (!paths || !CopyFileW(source, target, FALSE))
+        if (!paths || !CopyFileW(source, target, FALSE)) {
             WriteLogFormat(0, "Error copy to file - \n%s !", paths ? AnsiText(target).c_str() : folderName.c_str());
+            if (paths) DeleteFileW(target);
+        }
     }
     char message[128];
     std::snprintf(message, sizeof message, "Export completed successfully!\nProject <%s> stored in EXPORT directory.",
@@ -99,7 +107,7 @@ void ExportProject(const PRJ_STR& project) {
 }
 
 bool ImportProject(const std::wstring& exportIni) {
-    std::string name = ReadIni(exportIni.c_str(), "EXP", "NAME", "").substr(0, kImportedNameLength);
+    const std::string name = AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", "NAME", ""), kImportedNameLength);
     // A name of "-" would hide the project while its favourite keys stay behind.
     if (name.empty() || name == "-") {
         WriteLog("Error read Export.ini", 0);
@@ -115,32 +123,26 @@ bool ImportProject(const std::wstring& exportIni) {
     // Keys left in a section without a project must not become this project's favourites.
     bool written = ProgramPathW(saveIni, "Save.ini") && WriteIni(saveIni, section.c_str(), nullptr, nullptr) &&
                    WriteIni(saveIni, section.c_str(), "NAME", name.c_str());
-    bool imported[kSlots + 1] = {};
-    for (int slot = 1; written && slot <= kSlots; ++slot) {
-        unsigned long stored = 0;
-        if (!ParseFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""), stored)) continue;
-        const UINT format = ImportedFormat(stored);
-        if (format == 0) continue;
-        char clip[16];
-        std::snprintf(clip, sizeof clip, "0x%X", format);
-        const std::string caption =
-            ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), "").substr(0, kImportedCaptionLength);
-        written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
-                  WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
-        imported[slot] = true;
-    }
-    if (!written) {
-        ReportIniFailure();
-        return true;  // the name already written lists the project
-    }
+    // A slot's keys are written only once its data file is in place; every other slot of the new
+    // letter is left empty, without a file that a deleted project of this letter may have left.
     const std::wstring folder = exportIni.substr(0, exportIni.find_last_of(L'\\'));
-    for (int slot = 1; slot <= kSlots; ++slot) {
-        if (!imported[slot]) continue;
+    for (int slot = 1; written && slot <= kSlots; ++slot) {
+        const UINT format = ImportedFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""));
         const std::wstring source = folder + L"\\CLIPB" + std::to_wstring(slot) + L".DAT";
         wchar_t target[MAX_PATH];
-        if (!ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot) ||
-            !CopyFileW(source.c_str(), target, FALSE))
-            WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
+        const bool fits = ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot);
+        if (format != 0 && fits && CopyFileW(source.c_str(), target, FALSE)) {
+            char clip[16];
+            std::snprintf(clip, sizeof clip, "0x%X", format);
+            const std::string caption = AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""),
+                                                   kImportedCaptionLength);
+            written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
+                      WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
+            continue;
+        }
+        if (format != 0) WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
+        if (fits) DeleteFileW(target);
     }
-    return true;
+    if (!written) ReportIniFailure();
+    return true;  // a name already written lists the project, even after a failed write
 }

@@ -52,7 +52,7 @@ void LoadProjects(HWND hotkeyWindow) {
 
         PRJ_STR project;
         project.letter = letter;
-        name.copy(project.name, kProjectNameLength);
+        AnsiPrefix(name, kProjectNameLength).copy(project.name, kProjectNameLength);
         project.selected = letter == wanted ? 1 : 0;
         if (project.selected) CurrentPrj = letter;
         if (!RegisterHotKey(hotkeyWindow, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)))
@@ -78,12 +78,15 @@ int GetCurrentPrjIndex() {
     return -1;
 }
 
+const PRJ_STR* FindProject(char letter) {
+    for (const PRJ_STR& project : ProjectList)
+        if (project.letter == letter) return &project;
+    return nullptr;
+}
+
 char GetFreePrjLetter() {
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        bool taken = false;
-        for (const PRJ_STR& project : ProjectList) taken = taken || project.letter == letter;
-        if (!taken) return letter;
-    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (!FindProject(letter)) return letter;
     return 0;
 }
 

@@ -28,6 +28,9 @@ void LoadProjects(HWND hotkeyWindow);
 void SelectProject(char letter);
 void SaveCurrentPrj(char letter);
 
+// The letter's project in ProjectList, or null.
+const PRJ_STR* FindProject(char letter);
+
 // Position of the current project in ProjectList, or -1.
 int GetCurrentPrjIndex();
 

@@ -1,5 +1,6 @@
 #include "app/TamblinDlg.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -68,14 +69,17 @@ protected:
     std::unique_ptr<CTamblinDlg> dialog;
 };
 
-// Counts the about boxes of this thread while a modal loop runs, then closes them.
-class AboutBoxWatcher {
+// Counts this thread's dialogs with a title while a modal loop runs, shown or not yet (Wine shows a
+// modal dialog nested in another one late); after a few ticks it closes each one with `close`.
+class DialogWatcher {
 public:
-    AboutBoxWatcher() {
+    explicit DialogWatcher(const char* title, std::function<void(HWND)> close = [](HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }) : m_title(title), m_close(std::move(close)) {
         s_watcher = this;
         m_timer = SetTimer(nullptr, 0, 50, Tick);
     }
-    ~AboutBoxWatcher() {
+    ~DialogWatcher() {
         KillTimer(nullptr, m_timer);
         s_watcher = nullptr;
     }
@@ -86,21 +90,23 @@ private:
     static BOOL CALLBACK Count(HWND window, LPARAM found) {
         char title[128] = "";
         GetWindowTextA(window, title, sizeof title);
-        if (lstrcmpA(title, kAboutTitle) == 0 && IsWindowVisible(window))
+        if (lstrcmpA(title, s_watcher->m_title) == 0)
             reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
         return TRUE;
     }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         std::vector<HWND> open;
         EnumThreadWindows(GetCurrentThreadId(), Count, reinterpret_cast<LPARAM>(&open));
-        AboutBoxWatcher& self = *s_watcher;
+        DialogWatcher& self = *s_watcher;
         self.m_most = std::max(self.m_most, static_cast<int>(open.size()));
         if (!open.empty() && ++self.m_seen >= 4) {
-            for (HWND box : open) PostMessageA(box, WM_COMMAND, IDOK, 0);
+            for (HWND dialog : open) self.m_close(dialog);
         }
     }
 
-    static inline AboutBoxWatcher* s_watcher = nullptr;
+    static inline DialogWatcher* s_watcher = nullptr;
+    const char* m_title;
+    std::function<void(HWND)> m_close;
     UINT_PTR m_timer;
     int m_most = 0;
     int m_seen = 0;
@@ -322,7 +328,7 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce)
     // Each way asked twice at once: the second request, handled while the first box is open, opens none.
     for (const auto& [message, command] :
          {std::pair<UINT, WPARAM>{WM_COMMAND, ID_APP_ABOUT}, {WM_SYSCOMMAND, 0x0010}, {WM_SYSCOMMAND, 0x001F}}) {
-        AboutBoxWatcher watcher;
+        DialogWatcher watcher(kAboutTitle);
         PostMessageA(dialog->m_hWnd, message, command, 0);
         PostMessageA(dialog->m_hWnd, message, command, 0);
         EXPECT_TRUE(PumpUntil([&] { return watcher.Seen() >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
@@ -457,7 +463,7 @@ TEST_F(MainWindowTest, CopiesAreAppendedAndTheHotkeysAndMenuCommandsEmptyTheFile
     EXPECT_EQ(RecentItem(1), "Ctl-1 <EMPTY>");
 }
 
-TEST_F(MainWindowTest, ProjectHotkeysSwitchTheFavouritesAndTheProjectItem) {
+TEST_F(MainWindowTest, ProjectHotkeysAndTheOneProjectListSwitchTheFavouritesAndTheProjectItem) {
     folder.SetIni("A", "NAME", "Alpha");
     folder.SetIni("B", "NAME", "Beta");
     folder.SetIni("CURRENT_PRJ", "PRJ", "B");
@@ -489,6 +495,18 @@ TEST_F(MainWindowTest, ProjectHotkeysSwitchTheFavouritesAndTheProjectItem) {
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     CopyText("still captured");
     EXPECT_EQ(RecentItem(1), "Ctl-1 'still captured ...'");
+
+    // "Projects..." asked for again while its list is open (the tray answers meanwhile) opens no
+    // second list. Select there makes B current, and the tray menu shows B and its favourites.
+    DialogWatcher lists("List of Projects", [](HWND list) {
+        SendDlgItemMessageA(list, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
+        PostMessageA(list, WM_COMMAND, IDOK, 0);
+    });
+    PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
+    PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
+    EXPECT_TRUE(PumpUntil([&] { return lists.Seen() >= 4 && ProjectItem() == "Ctl-Win-B <Beta>"; }, 5000));
+    EXPECT_EQ(lists.MostOpenAtOnce(), 1);
+    EXPECT_EQ(FavoriteItem(1), "Win-1 'beta fav' ...");
 }
 
 TEST_F(MainWindowTest, TheFirstStoredFavouriteCreatesTheDefaultProject) {

@@ -151,7 +151,10 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
 }
 
 TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
-    SetUpProjectA(m_install, "Work", "exported favourite");
+    // A name outside ASCII in code page 1252, the run's, whose characters lie outside Latin-1 too.
+    const std::optional<std::string> name = HeldInAnsi(L"Œuvre €");
+    ASSERT_TRUE(name) << "the run's ANSI code page is not 1252";
+    SetUpProjectA(m_install, name->c_str(), "exported favourite");
     {
         auto program = StartReady();
         ASSERT_TRUE(program->Ready());
@@ -160,10 +163,10 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         PostMessageA(GetDlgItem(list, 1055), BM_CLICK, 0, 0);
         HWND done = WaitForDialog(*program, "Quorvex");
         ASSERT_NE(done, nullptr);
-        EXPECT_NE(FindChildWithText(done, "Export completed successfully!\nProject <Work> stored in EXPORT directory."),
-                  nullptr);
+        const std::string said = "Export completed successfully!\nProject <" + *name + "> stored in EXPORT directory.";
+        EXPECT_NE(FindChildWithText(done, said), nullptr);
         ClickButton(done, IDOK);
-        ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\Work\\CLIPB1.DAT"); }, kStepTimeoutMs));
+        ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\" + *name + "\\CLIPB1.DAT"); }, kStepTimeoutMs));
         // The shell shows the EXPORT folder in a window of its own; the test closes it again.
         HWND folderWindow = nullptr;
         EXPECT_TRUE(PumpUntil([&] { return (folderWindow = FindWindowA("ExplorerWClass", "EXPORT")) != nullptr; },
@@ -194,12 +197,12 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         },
         reinterpret_cast<LPARAM>(&nameEdit));
     ASSERT_NE(nameEdit, nullptr);
-    const std::wstring exported = m_install.File("EXPORT\\Work\\Export.ini");
+    const std::wstring exported = m_install.File("EXPORT\\" + *name + "\\Export.ini");
     SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
     ClickButton(open, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
 
-    EXPECT_EQ(other.Ini("B", "NAME"), "Work");
+    EXPECT_EQ(other.Ini("B", "NAME"), *name);
     ASSERT_TRUE(CloseWithCancel(list));
 
     TypingTarget editor;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ struct LoadCase {
     char currentLetter;
     char freeLetter;
     const char* logged;  // a line the load must log, or null
+    char heldElsewhere;  // a letter whose Ctrl+Win+letter another hotkey holds, or 0
 };
 
 }  // namespace
@@ -64,18 +66,21 @@ struct LoadCase {
 TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     const std::string longName(40, 'n');
     const LoadCase cases[] = {
-        {"no Save.ini", {}, nullptr, "", 0, 'A', nullptr},
+        {"no Save.ini", {}, nullptr, "", 0, 'A', nullptr, 0},
         {"dash, empty and Z", {{'A', "Alpha"}, {'B', "-"}, {'C', ""}, {'Z', "Zed"}}, nullptr, "A:Alpha* C: Z:Zed", 'A',
-         'B', "Error GetPrivateProfileString 'NAME'"},
-        {"over-long name", {{'A', longName.c_str()}}, "A", "A:" + std::string(26, 'n') + "*", 'A', 'B', nullptr},
-        {"current names a missing letter", {{'A', "Alpha"}, {'B', "Beta"}}, "D", "A:Alpha B:Beta", 0, 'C', nullptr},
-        {"empty current", {{'B', "Beta"}}, "", "B:Beta", 0, 'A', "Error GetPrivateProfileString 'CURRENT_PRJ'"},
+         'B', "Error GetPrivateProfileString 'NAME'", 0},
+        {"over-long name", {{'A', longName.c_str()}}, "A", "A:" + std::string(26, 'n') + "*", 'A', 'B', nullptr, 0},
+        {"current names a missing letter", {{'A', "Alpha"}, {'B', "Beta"}}, "D", "A:Alpha B:Beta", 0, 'C', nullptr, 0},
+        {"empty current", {{'B', "Beta"}}, "", "B:Beta", 0, 'A', "Error GetPrivateProfileString 'CURRENT_PRJ'", 0},
+        {"a hotkey held elsewhere", {{'A', "Alpha"}, {'B', "Beta"}}, "B", "A:Alpha B:Beta*", 'B', 'C',
+         "Can't register Ctl-Win-B !", 'B'},
     };
     for (const LoadCase& c : cases) {
         TestFolder fresh;
         CurrentPrj = 0;
         for (const auto& [letter, name] : c.names) fresh.SetIni(std::string(1, letter).c_str(), "NAME", name);
         if (c.current) fresh.SetIni("CURRENT_PRJ", "PRJ", c.current);
+        if (c.heldElsewhere) RegisterHotKey(window, 1, MOD_CONTROL | MOD_WIN, static_cast<UINT>(c.heldElsewhere));
         LoadProjects(window);
         EXPECT_EQ(Listed(), c.listed) << c.what;
         EXPECT_EQ(CurrentPrj, c.currentLetter) << c.what;
@@ -89,6 +94,7 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
         LoadProjects(window);
         EXPECT_EQ(Listed(), first) << c.what;
         for (const PRJ_STR& project : ProjectList) UnregisterProjectHotKey(window, project.letter);
+        if (c.heldElsewhere) UnregisterHotKey(window, 1);
     }
 }
 
@@ -217,27 +223,45 @@ TEST_F(ProjectDialogsTest, TheListShowsEveryProjectWithTheCurrentOneSelectedAndS
 }
 
 TEST_F(ProjectDialogsTest, NewTakesTheNextFreeLetterAndListsItWithoutMakingItCurrent) {
-    std::string hotkeyShown;
-    std::vector<std::string> shown;
-    Run({{kList, [](HWND dialog) { Click(dialog, IDC_PROJECT_NEW); }},
-         {kNew,
-          [&](HWND dialog) {
-              char text[64] = "";
-              GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, text, sizeof text);
-              hotkeyShown = text;
-              SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, "Work");
-              Click(dialog, IDOK);
-          }},
-         {kList, [&](HWND dialog) {
-              shown = Entries(dialog);
-              Click(dialog, IDCANCEL);
-          }}});
-    EXPECT_EQ(hotkeyShown, "Ctl - Win - C");
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[2], "C=  Ctl-Win-C\t<Work>");
-    EXPECT_EQ(folder.Ini("C", "NAME"), "Work");
-    EXPECT_TRUE(HotkeyHeld('C'));
-    EXPECT_EQ(CurrentPrj, 'B');
+    struct Case {
+        const char* typed;
+        int button;
+        const char* stored;  // C's NAME afterwards
+        const char* listed;  // C's entry, or null where C has no project
+    };
+    const Case cases[] = {
+        {"Work", IDOK, "Work", "C=  Ctl-Win-C\t<Work>"},
+        {"", IDOK, "", "C=  Ctl-Win-C\t<>"},
+        {"-", IDOK, "-", nullptr},  // the name that means "no project": C stays free
+        {"Work", IDCANCEL, "<missing>", nullptr},
+    };
+    for (const Case& c : cases) {
+        folder.SetIni("C", nullptr, nullptr);
+        std::string hotkeyShown;
+        std::vector<std::string> shown;
+        Run({{kList, [](HWND dialog) { Click(dialog, IDC_PROJECT_NEW); }},
+             {kNew,
+              [&](HWND dialog) {
+                  char text[64] = "";
+                  GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, text, sizeof text);
+                  hotkeyShown = text;
+                  SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, c.typed);
+                  Click(dialog, c.button);
+              }},
+             {kList, [&](HWND dialog) {
+                  shown = Entries(dialog);
+                  Click(dialog, IDCANCEL);
+              }}});
+        EXPECT_EQ(hotkeyShown, "Ctl - Win - C") << c.typed;
+        EXPECT_EQ(folder.Ini("C", "NAME"), c.stored) << c.typed;
+        ASSERT_EQ(shown.size(), c.listed ? 4u : 3u) << c.typed;
+        EXPECT_EQ(HotkeyHeld('C'), c.listed != nullptr) << c.typed;
+        EXPECT_EQ(CurrentPrj, 'B');
+        if (c.listed) {
+            EXPECT_EQ(shown[2], c.listed);
+            UnregisterProjectHotKey(window, 'C');
+        }
+    }
 
     // With every letter taken, New refuses at once.
     TakeEveryLetter();
@@ -288,7 +312,9 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
     folder.SetIni("D", "CAPTION3", "rich caption");
     folder.Write("FAVORITE\\DCLIPB1.DAT", std::string("one\0", 4));
     folder.Write("FAVORITE\\DCLIPB3.DAT", "{\\rtf1 three}");
+    // Slot 3 is emptied between the two exports: the second replaces what the first left.
     for (int run = 1; run <= 2; ++run) {
+        const bool third = run == 1;
         prompts.clear();
         Run({{kList, [](HWND dialog) {
                  Highlight(dialog, 'D');
@@ -296,9 +322,9 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
                  Click(dialog, IDCANCEL);
              }}});
         EXPECT_EQ(folder.Read("EXPORT\\Delta\\CLIPB1.DAT"), std::string("one\0", 4));
-        EXPECT_EQ(folder.Read("EXPORT\\Delta\\CLIPB3.DAT"), "{\\rtf1 three}");
+        EXPECT_EQ(folder.Exists("EXPORT\\Delta\\CLIPB3.DAT"), third);
         EXPECT_FALSE(folder.Exists("EXPORT\\Delta\\CLIPB2.DAT"));
-        EXPECT_EQ(folder.LogCount("Error copy to file - "), 8 * run);
+        EXPECT_EQ(folder.LogCount("Error copy to file - "), third ? 8 : 17);
         EXPECT_EQ(folder.LogCount("Error create directory - "), run - 1);
         ASSERT_EQ(prompts.size(), 2u);
         EXPECT_EQ(prompts[0].text, "Export completed successfully!\nProject <Delta> stored in EXPORT directory.");
@@ -306,18 +332,22 @@ TEST_F(ProjectDialogsTest, ExportWritesTheOccupiedSlotsAndTheDataFilesAndOpensTh
         EXPECT_EQ(prompts[1].kind, Prompt::Kind::ShellOpen);
         EXPECT_EQ(prompts[1].path, folder.File("EXPORT\\"));
         EXPECT_EQ(prompts[1].caption, "explore");
+        for (const auto& [key, value] : {std::pair<const char*, const char*>{"NAME", "Delta"}, {"CLIP1", "0x1"},
+                                         {"CAPTION1", ""}, {"CLIP3", third ? "0xC0A1" : "<missing>"},
+                                         {"CAPTION3", third ? "rich caption" : "<missing>"}, {"CLIP2", "<missing>"}})
+            EXPECT_EQ(folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"), value) << key << " in run " << run;
+        folder.SetIni("D", "CLIP3", nullptr);
+        folder.SetIni("D", "CAPTION3", nullptr);
+        folder.Remove("FAVORITE\\DCLIPB3.DAT");
     }
-    for (const auto& [key, value] : {std::pair<const char*, const char*>{"NAME", "Delta"}, {"CLIP1", "0x1"}, {"CAPTION1", ""},
-                                     {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich caption"}, {"CLIP2", "<missing>"}})
-        EXPECT_EQ(folder.Ini("EXP", key, "EXPORT\\Delta\\Export.ini"), value) << key;
 }
 
 TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
-    for (const char* name : {"", ".", "..", "..\\..\\Windows", "a\\b", "a/b", "C:x", "what?", "star*", "<x>", "pipe|",
-                             "quote\"", "tab\there", "dot.", "space ", "CON", "con.txt", "PRN", "AUX", "NUL",
-                             "COM1", "com9.log", "LPT1", "LPT9"})
+    for (const wchar_t* name : {L"", L".", L"..", L"..\\..\\Windows", L"a\\b", L"a/b", L"C:x", L"what?", L"star*",
+                                L"<x>", L"pipe|", L"quote\"", L"tab\there", L"dot.", L"space ", L"CON", L"con.txt", L"PRN",
+                                L"AUX", L"NUL", L"COM1", L"com9.log", L"LPT1", L"LPT9"})
         EXPECT_FALSE(IsPlainFolderName(name)) << name;
-    for (const char* name : {"Work", "COM10", "CONSOLE", "a.b", ".hidden"})
+    for (const wchar_t* name : {L"Work", L"COM10", L"CONSOLE", L"a.b", L".hidden"})
         EXPECT_TRUE(IsPlainFolderName(name)) << name;
 
     PRJ_STR hostile;
@@ -332,6 +362,57 @@ TEST_F(ProjectDialogsTest, OnlyOrdinaryFolderNamesAreExported) {
     EXPECT_TRUE(Logged("Error write to Export.ini"));
     EXPECT_TRUE(RemoveDirectoryW(folder.File("EXPORT").c_str())) << "EXPORT is no longer empty";
     EXPECT_FALSE(folder.Exists("..\\Windows"));
+
+    // Without EXPORT the export folder cannot be made, and an ordinary name fails the same way.
+    std::strcpy(hostile.name, "Work");
+    ExportProject(hostile);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[1].text, "Error export project INI file!");
+    EXPECT_EQ(folder.LogCount("Error create directory - "), 1);
+    EXPECT_FALSE(folder.Exists("EXPORT"));
+}
+
+// Each name that the run's ANSI code page can hold. Cuts keep whole characters: the list keeps 26
+// bytes of a name, an import 25.
+TEST_F(ProjectDialogsTest, ANameOutsideAsciiNamesItsExportFolderAndComesBackInAnotherInstallation) {
+    const std::wstring thirteen(13, L'表');
+    const struct {
+        std::wstring name, listed, imported;
+    } cases[] = {
+        {L"Œuvre €", L"Œuvre €", L"Œuvre €"},
+        {L"Работа", L"Работа", L"Работа"},
+        {L"表計算", L"表計算", L"表計算"},
+        {L"ポイント", L"ポイント", L"ポイント"},
+        {L"a" + thirteen, L"a" + thirteen.substr(1), L"a" + thirteen.substr(1)},
+        {thirteen, thirteen, thirteen.substr(1)},
+    };
+    int held = 0;
+    for (const auto& c : cases) {
+        const std::optional<std::string> name = HeldInAnsi(c.name);
+        if (!name) continue;
+        ++held;
+        TestFolder from;
+        from.SetIni("D", "NAME", name->c_str());
+        from.SetIni("D", "CLIP1", "0x1");
+        from.Write("FAVORITE\\DCLIPB1.DAT", "one");
+        LoadProjects(window);
+        UnregisterProjectHotKey(window, 'D');
+        ASSERT_EQ(ProjectList.size(), 1u);
+        EXPECT_EQ(ToWide(ProjectList[0].name), c.listed);
+        prompts.clear();
+        ExportProject(ProjectList[0]);
+        ASSERT_EQ(prompts.size(), 2u) << c.name;
+        EXPECT_EQ(prompts[0].type, UINT{MB_OK | MB_ICONINFORMATION}) << c.name;
+        std::vector<std::wstring> exported;
+        ForEachEntry(from.File("EXPORT"), [&](const std::wstring& entry, bool) { exported.push_back(entry); });
+        EXPECT_EQ(exported, std::vector<std::wstring>{c.listed});
+
+        TestFolder to;
+        EXPECT_TRUE(ImportProject(from.Path() + L"\\EXPORT\\" + c.listed + L"\\Export.ini")) << c.name;
+        EXPECT_EQ(ToWide(to.Ini("A", "NAME")), c.imported);
+        EXPECT_EQ(to.Read("FAVORITE\\ACLIPB1.DAT"), "one") << c.name;
+    }
+    EXPECT_GT(held, 0);
 }
 
 namespace {
@@ -348,8 +429,11 @@ void WriteExport(const ProgramFiles& folder, const std::string& name,
 }  // namespace
 
 TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourites) {
-    WriteExport(folder, "Work", {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}});
-    folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted project C");
+    // Slot 5 is named but its data file is missing. A deleted project C left files of slots 2 and 5.
+    WriteExport(folder, "Work",
+                {{"NAME", "Work"}, {"CLIP1", "0x1"}, {"CLIP3", "0xC0A1"}, {"CAPTION3", "rich"}, {"CLIP5", "0x1"}});
+    folder.Remove("EXPORT\\Work\\CLIPB5.DAT");
+    for (const char* stale : {"FAVORITE\\CCLIPB2.DAT", "FAVORITE\\CCLIPB5.DAT"}) folder.Write(stale, "left by a deleted project C");
     std::wstring offeredFolder;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         offeredFolder = prompt.path;
@@ -375,15 +459,18 @@ TEST_F(ProjectDialogsTest, ImportCreatesTheNextFreeLetterWithTheExportedFavourit
         EXPECT_EQ(folder.Ini(section, "CLIP3"), rich);
         EXPECT_EQ(folder.Ini(section, "CAPTION3"), "rich");
         EXPECT_EQ(folder.Ini(section, "CLIP2"), "<missing>");
+        EXPECT_EQ(folder.Ini(section, "CLIP5"), "<missing>");
         EXPECT_EQ(folder.Read(std::string("FAVORITE\\") + section + "CLIPB3.DAT"), "bytes 3");
     }
-    // The stale file of slot 2 is no favourite: the menu shows nothing and nothing is put.
+    EXPECT_EQ(folder.LogCount("Error import file - "), 2);
+    // The stale files are no favourites: the menu shows nothing and nothing is put.
     CurrentPrj = 'C';
     CMenu menu;
     ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     LoadFavorite(menu);
     EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 1), "Win-2 <EMPTY>");
-    EXPECT_EQ(PutFavClip(0x202), 1);
+    EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 4), "Win-5 <EMPTY>");
+    EXPECT_EQ(PutFavClip(0x205), 1);
     EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST), "Win-1 'bytes 1' ...");
 }
 
@@ -418,7 +505,18 @@ TEST_F(ProjectsTest, ImportTakesOnlyWhatAProjectCanHold) {
         return IDOK;
     });
     EXPECT_FALSE(ImportProject(folder.File("EXPORT\\hostile\\Export.ini")));
-    AfxSetPromptResponder(nullptr);
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0].text, "Can not create another project!");
+
+    // A Save.ini that cannot be written (here a folder): the import says so and copies no data file.
+    ProjectList.clear();
+    folder.Remove("Save.ini");
+    folder.Remove("FAVORITE\\ACLIPB4.DAT");
+    CreateDirectoryW(folder.File("Save.ini").c_str(), nullptr);
+    ImportProject(folder.File("EXPORT\\hostile\\Export.ini"));
+    AfxSetPromptResponder(nullptr);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[1].text, "Error export project INI file!");
+    EXPECT_EQ(prompts[1].type, UINT{MB_OK | MB_ICONHAND});
+    EXPECT_FALSE(folder.Exists("FAVORITE\\ACLIPB4.DAT"));
 }

@@ -19,6 +19,12 @@ std::string ToAnsi(const std::wstring& text) {
     return ansi;
 }
 
+std::optional<std::string> HeldInAnsi(const std::wstring& text) {
+    std::string ansi = ToAnsi(text);
+    if (ToWide(ansi) != text) return std::nullopt;
+    return ansi;
+}
+
 bool ForEachEntry(const std::wstring& folder, const std::function<void(const std::wstring&, bool)>& visit) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);

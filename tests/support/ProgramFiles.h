@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ protected:
 // Text between ANSI and UTF-16; the end-to-end tests do not link the program's own conversions.
 std::wstring ToWide(const std::string& text);
 std::string ToAnsi(const std::wstring& text);
+// The text in the ANSI code page, or nothing when the code page cannot hold it.
+std::optional<std::string> HeldInAnsi(const std::wstring& text);
 
 // Calls `visit` with the name of each file and folder in a folder but "." and "..", and whether it is
 // a folder. False when the folder cannot be read.
