@@ -100,6 +100,7 @@ TEST_F(RecentClipsTest, AFewClipsTakeTheNextPositionsAndTheNewestIsNotAddedTwice
     Capture("Tom & Jerry");
     Capture("Tom & Jerry");  // a late notification or a restart: the same content is already the newest
     Capture("other");
+    EXPECT_EQ(GetRecentClip(menu), 1);  // a late notification of the copy already captured
     Capture("Tom & Jerry");
     EXPECT_EQ(RecentClip.size(), 3u);
     // The menu shows the '&' itself rather than underlining the next letter; the clip keeps it single.
