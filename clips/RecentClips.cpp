@@ -213,8 +213,10 @@ void FinishInterruptedCapture() {
             WriteLog("Recent clips of an unfinished shift dropped", 0);
             vouched = from - 1;
         } else if (!CompleteShift(from, true, failed)) {
+            // The files follow the entries up to the hole; without one none has moved.
             LogWriteFailure(kWriteFailure, failed);
-            vouched = FirstMissingFile(from) - 1;
+            const int missing = FirstMissingFile(from);
+            vouched = (missing ? missing : from) - 1;
         }
         if (!EndRecentShift(vouched)) return;  // the next start finds the same files and mark
     }
