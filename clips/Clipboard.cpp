@@ -87,18 +87,33 @@ bool IsMarkedPrivate() {
     return allowed == 0;
 }
 
-// A text clip whose Unicode text the ANSI code page would change becomes that Unicode text; the
-// ANSI form, stand-ins and all, is what the append file gets.
-void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
+// The text form its owner put, CF_TEXT or CF_UNICODETEXT, or 0: the first the clipboard lists, as
+// the forms it converts come after all the owner's. Only that form is read and the other is made
+// here: under Wine every read answered from the clipboard's cache, which a converted form always
+// is, leaves a 1 KB buffer behind.
+UINT OwnersTextFormat() {
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;)
+        if (format == CF_TEXT || format == CF_UNICODETEXT) return format;
+    return 0;
+}
+
+// Unicode text that the ANSI code page holds unchanged becomes an ANSI text clip; other Unicode
+// text stays Unicode, and its ANSI form, stand-ins and all, is what the append file gets.
+bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
-    if (!lock.Data()) return;
+    if (!lock.Data()) return false;
     const std::wstring text = UnicodeClipText(lock.Data(), lock.Size());
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
-    if (unchanged) return;
+    clip.bytes.clear();
+    if (unchanged) {
+        clip.format = CF_TEXT;
+        clip.blockSize = ansi.size() + 1;
+        if (clip.blockSize < kClipBufferSize) clip.bytes.assign(ansi.c_str(), ansi.c_str() + clip.blockSize);
+        return true;
+    }
     clip.format = CF_UNICODETEXT;
     clip.blockSize = lock.Size();
-    clip.bytes.clear();
     if (clip.blockSize < kClipBufferSize) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
@@ -106,6 +121,23 @@ void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
     clip.hasText = true;
     clip.textBlockSize = ansi.size() + 1;
     clip.text = std::move(ansi);
+    return true;
+}
+
+// The ANSI text beside a clip of another format, for its caption and the append file.
+void TakeText(UINT ownersFormat, ClipboardClip& clip) {
+    if (ownersFormat == CF_TEXT) {
+        std::vector<char> text;
+        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
+        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
+    } else if (ownersFormat == CF_UNICODETEXT) {
+        GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
+        if (!lock.Data()) return;
+        bool unchanged = true;
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size()), unchanged);
+        clip.hasText = true;
+        clip.textBlockSize = clip.text.size() + 1;
+    }
 }
 
 // On the reading thread: one read of the clipboard, opened with that thread's own window (under
@@ -121,8 +153,11 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
     }
     if (offered == 0) return ClipboardRead::Empty;
 
+    const UINT ownersText = OwnersTextFormat();
     bool delivered;
-    if (offered == CF_ENHMETAFILE) {
+    if (offered == CF_TEXT && ownersText == CF_UNICODETEXT) {
+        delivered = TakeUnicodeText(clip);
+    } else if (offered == CF_ENHMETAFILE) {
         clip.format = CF_ENHMETAFILE;
         delivered = CopyMetafileBits(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), clip.blockSize,
                                      clip.bytes);
@@ -132,14 +167,7 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
         delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
     }
     if (!delivered) return ClipboardRead::NotDelivered;
-
-    if (clip.format == CF_TEXT) {
-        if (IsClipboardFormatAvailable(CF_UNICODETEXT)) KeepTextBeyondAnsiCodePage(clip);
-    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
-        std::vector<char> text;
-        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
-        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
-    }
+    if (offered != CF_TEXT) TakeText(ownersText, clip);
     return ClipboardRead::Done;
 }
 
