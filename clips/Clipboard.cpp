@@ -223,8 +223,16 @@ DWORD WINAPI ReaderLoop(void* parameter) {
     auto* handedOver = static_cast<std::shared_ptr<Reader>*>(parameter);
     std::shared_ptr<Reader> reader = std::move(*handedOver);
     delete handedOver;
+    // A class of its own: under the manifest's common controls 6 "STATIC" is a class of
+    // comctl32, which a window of it would load into every run.
     auto createWindow = [] {
-        return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"QuorvexClipboardReader";
+        RegisterClassW(&windowClass);  // a second reading thread finds it registered
+        return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
     };
     HWND window = createWindow();
     while (!reader->ending) {
