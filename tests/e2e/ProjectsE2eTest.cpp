@@ -104,7 +104,7 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     // New: the next letter, B, with the name typed into "New Project".
     HWND list = OpenProjectList(*program);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(ListCount(list), 0);
+    EXPECT_EQ(ListCount(list), 1);
     PostMessageA(GetDlgItem(list, 1054), BM_CLICK, 0, 0);
     HWND newProject = WaitForDialog(*program, "New Project");
     ASSERT_NE(newProject, nullptr);
