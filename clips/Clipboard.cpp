@@ -217,6 +217,10 @@ struct Reader {
     std::atomic<bool> ending{false};
 };
 
+// A read uses some 20 KB of the reading thread's stack (the clip's bytes are on the heap): it
+// reserves a margin over that rather than the program's default of 2 MB.
+const SIZE_T kReaderStackReservation = 256 * 1024;
+
 // The reading thread: its window and its loop live as long as the program, so a read costs
 // neither a thread nor a window of its own.
 DWORD WINAPI ReaderLoop(void* parameter) {
@@ -262,7 +266,8 @@ struct ReaderThread {
         auto started = std::make_shared<Reader>();
         if (!started->wake) return false;
         auto* handedOver = new std::shared_ptr<Reader>(started);
-        HANDLE created = CreateThread(nullptr, 0, ReaderLoop, handedOver, 0, nullptr);
+        HANDLE created = CreateThread(nullptr, kReaderStackReservation, ReaderLoop, handedOver,
+                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (!created) {
             delete handedOver;
             return false;

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <bitset>
-#include <thread>
 #include <vector>
 
 // A favourite combination (Win+digit or Ctrl+Win+digit) that another program, usually the
@@ -55,13 +54,14 @@ public:
     // the hook cannot be installed.
     bool Start(HWND target, std::vector<HookedHotkey> served);
     void Stop();
-    bool Running() const { return m_thread.joinable(); }
+    bool Running() const { return m_thread != nullptr; }
 
 private:
+    struct Starting;
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
-    void Run(std::vector<HookedHotkey> hotkeys, HANDLE ready, bool* installed);
+    static DWORD WINAPI Run(void* starting);
 
     HWND m_target = nullptr;
-    std::thread m_thread;
+    HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
 };
