@@ -33,5 +33,6 @@ void AfxShellOpen(const wchar_t* target, const char* verb = "open");
 // must exist. Returns the chosen path, an empty text when the person cancels, or nothing when the
 // dialog's library cannot be loaded (GetLastError tells why). The library is loaded at the first
 // call: a program that never shows the dialog never holds it.
-std::optional<std::wstring> AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
-                                const char* fileName, const wchar_t* initialFolder);
+std::optional<std::wstring> AfxGetOpenFileName(HWND owner, const char* title, const char* filterName,
+                                               const char* pattern, const char* fileName,
+                                               const wchar_t* initialFolder);
