@@ -87,18 +87,43 @@ bool IsMarkedPrivate() {
     return allowed == 0;
 }
 
-// A text clip whose Unicode text the ANSI code page would change becomes that Unicode text; the
-// ANSI form, stand-ins and all, is what the append file gets.
-void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
+// The text forms its owner put. The clipboard lists the owner's formats first, then CF_LOCALE, then
+// the forms it converts. Only the owner's forms are read and a missing one is made here: under Wine
+// every read answered from the clipboard's cache, which a converted form always is, leaves a 1 KB
+// buffer behind.
+struct OwnersText {
+    bool ansi = false;
+    bool unicode = false;
+};
+
+OwnersText OwnersTextForms() {
+    OwnersText owners;
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0 && format != CF_LOCALE;) {
+        owners.ansi = owners.ansi || format == CF_TEXT;
+        owners.unicode = owners.unicode || format == CF_UNICODETEXT;
+    }
+    return owners;
+}
+
+// A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
+// text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
+// Other text stays Unicode, and its ANSI form, stand-ins and all, is what the append file gets.
+bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
-    if (!lock.Data()) return;
+    if (!lock.Data()) return clip.format == CF_TEXT;
     const std::wstring text = UnicodeClipText(lock.Data(), lock.Size());
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
-    if (unchanged) return;
+    if (unchanged && clip.format == CF_TEXT) return true;
+    clip.bytes.clear();
+    if (unchanged) {
+        clip.format = CF_TEXT;
+        clip.blockSize = ansi.size() + 1;
+        if (clip.blockSize < kClipBufferSize) clip.bytes.assign(ansi.c_str(), ansi.c_str() + clip.blockSize);
+        return true;
+    }
     clip.format = CF_UNICODETEXT;
     clip.blockSize = lock.Size();
-    clip.bytes.clear();
     if (clip.blockSize < kClipBufferSize) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
@@ -106,6 +131,23 @@ void KeepTextBeyondAnsiCodePage(ClipboardClip& clip) {
     clip.hasText = true;
     clip.textBlockSize = ansi.size() + 1;
     clip.text = std::move(ansi);
+    return true;
+}
+
+// The ANSI text beside a clip of another format, for its caption and the append file.
+void TakeText(const OwnersText& owners, ClipboardClip& clip) {
+    if (owners.ansi) {
+        std::vector<char> text;
+        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
+        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
+    } else if (owners.unicode) {
+        GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
+        if (!lock.Data()) return;
+        bool unchanged = true;
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size()), unchanged);
+        clip.hasText = true;
+        clip.textBlockSize = clip.text.size() + 1;
+    }
 }
 
 // On the reading thread: one read of the clipboard, opened with that thread's own window (under
@@ -121,8 +163,11 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
     }
     if (offered == 0) return ClipboardRead::Empty;
 
+    const OwnersText owners = OwnersTextForms();
     bool delivered;
-    if (offered == CF_ENHMETAFILE) {
+    if (offered == CF_TEXT && !owners.ansi && owners.unicode) {
+        delivered = TakeUnicodeText(clip);
+    } else if (offered == CF_ENHMETAFILE) {
         clip.format = CF_ENHMETAFILE;
         delivered = CopyMetafileBits(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), clip.blockSize,
                                      clip.bytes);
@@ -132,14 +177,10 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
         delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
     }
     if (!delivered) return ClipboardRead::NotDelivered;
-
-    if (clip.format == CF_TEXT) {
-        if (IsClipboardFormatAvailable(CF_UNICODETEXT)) KeepTextBeyondAnsiCodePage(clip);
-    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
-        std::vector<char> text;
-        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
-        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
-    }
+    if (offered != CF_TEXT)
+        TakeText(owners, clip);
+    else if (clip.format == CF_TEXT && owners.unicode)
+        TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
     return ClipboardRead::Done;
 }
 
@@ -189,14 +230,26 @@ struct Reader {
     std::atomic<bool> ending{false};
 };
 
+// A read uses some 20 KB of the reading thread's stack (the clip's bytes are on the heap): it
+// reserves a margin over that rather than the program's default of 2 MB.
+const SIZE_T kReaderStackReservation = 256 * 1024;
+
 // The reading thread: its window and its loop live as long as the program, so a read costs
 // neither a thread nor a window of its own.
 DWORD WINAPI ReaderLoop(void* parameter) {
     auto* handedOver = static_cast<std::shared_ptr<Reader>*>(parameter);
     std::shared_ptr<Reader> reader = std::move(*handedOver);
     delete handedOver;
+    // A class of its own: under the manifest's common controls 6 "STATIC" is a class of
+    // comctl32, which a window of it would load into every run.
     auto createWindow = [] {
-        return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"QuorvexClipboardReader";
+        RegisterClassW(&windowClass);  // a second reading thread finds it registered
+        return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
     };
     HWND window = createWindow();
     while (!reader->ending) {
@@ -226,7 +279,8 @@ struct ReaderThread {
         auto started = std::make_shared<Reader>();
         if (!started->wake) return false;
         auto* handedOver = new std::shared_ptr<Reader>(started);
-        HANDLE created = CreateThread(nullptr, 0, ReaderLoop, handedOver, 0, nullptr);
+        HANDLE created = CreateThread(nullptr, kReaderStackReservation, ReaderLoop, handedOver,
+                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (!created) {
             delete handedOver;
             return false;

@@ -34,13 +34,32 @@ void AfxShellOpen(const wchar_t* target, const char* verb) {
     ShellExecuteW(nullptr, WideText(verb).c_str(), target, nullptr, nullptr, SW_SHOW);
 }
 
-std::wstring AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
-                                const char* fileName, const wchar_t* initialFolder) {
+namespace {
+// GetOpenFileNameW, from comdlg32.dll loaded at the first call; null while it cannot be loaded.
+// Linked at start, that library would bring the print spooler's with it into every run.
+using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+GetOpenFileNameFunction OpenFileDialog() {
+    static GetOpenFileNameFunction function = nullptr;
+    if (!function) {
+        // FARPROC goes through the generic function pointer type, from which any other may be cast.
+        if (HMODULE library = LoadLibraryW(L"comdlg32.dll"))
+            function = reinterpret_cast<GetOpenFileNameFunction>(
+                reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameW")));
+    }
+    return function;
+}
+}  // namespace
+
+std::optional<std::wstring> AfxGetOpenFileName(HWND owner, const char* title, const char* filterName,
+                                               const char* pattern, const char* fileName,
+                                               const wchar_t* initialFolder) {
     if (Responder()) {
         std::wstring chosen;
         Prompt prompt{Prompt::Kind::OpenFile, "", title, 0, initialFolder, &chosen};
         return Responder()(prompt) == IDOK ? chosen : std::wstring();
     }
+    const GetOpenFileNameFunction getOpenFileName = OpenFileDialog();
+    if (!getOpenFileName) return std::nullopt;
     // The filter is pairs of NUL-terminated texts, ended by an empty one.
     const std::wstring filter = WideText(filterName) + L'\0' + WideText(pattern) + L'\0' + L'\0';
     const std::wstring caption = WideText(title);
@@ -55,5 +74,5 @@ std::wstring AfxGetOpenFileName(HWND owner, const char* title, const char* filte
     dialog.lpstrInitialDir = initialFolder;
     dialog.lpstrTitle = caption.c_str();
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    return GetOpenFileNameW(&dialog) ? std::wstring(file) : std::wstring();
+    return getOpenFileName(&dialog) ? std::wstring(file) : std::wstring();
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // The three ways the program asks the person or the shell for something.
@@ -29,6 +30,9 @@ int AfxMessageBox(const char* text, UINT type = MB_OK);
 void AfxShellOpen(const wchar_t* target, const char* verb = "open");
 
 // The open-file dialog: one filter, a file name filled in, a first folder and a title; the file
-// must exist. Returns the chosen path, or an empty text when the person cancels.
-std::wstring AfxGetOpenFileName(HWND owner, const char* title, const char* filterName, const char* pattern,
-                                const char* fileName, const wchar_t* initialFolder);
+// must exist. Returns the chosen path, an empty text when the person cancels, or nothing when the
+// dialog's library cannot be loaded (GetLastError tells why). The library is loaded at the first
+// call: a program that never shows the dialog never holds it.
+std::optional<std::wstring> AfxGetOpenFileName(HWND owner, const char* title, const char* filterName,
+                                               const char* pattern, const char* fileName,
+                                               const wchar_t* initialFolder);

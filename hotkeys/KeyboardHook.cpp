@@ -6,6 +6,9 @@ namespace {
 const WORD kMaskKey = 0xE8;
 // Posted to the hook thread: send the mask key once the hook has returned.
 const UINT WM_SEND_MASK_KEY = WM_APP + 1;
+// The hook thread pumps messages and runs the hook procedure, some 12 KB of stack at the most:
+// it reserves a margin over that rather than the program's default of 2 MB.
+const SIZE_T kStackReservation = 256 * 1024;
 
 HotkeyKeyboardHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
 HotkeyKeyMatcher* g_activeMatcher = nullptr;
@@ -62,40 +65,51 @@ KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifie
     return KeyVerdict::PassOn;
 }
 
+// What Start hands the hook thread; it lives until the thread has said whether the hook is in.
+struct HotkeyKeyboardHook::Starting {
+    HotkeyKeyboardHook* hook;
+    HANDLE ready;
+    bool installed;
+};
+
 bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> served) {
     Stop();
     m_target = target;
     m_served = std::move(served);
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    bool installed = false;
-    m_thread = std::thread(&HotkeyKeyboardHook::Run, this, ready, &installed);
-    WaitForSingleObject(ready, INFINITE);
-    CloseHandle(ready);
-    if (!installed) m_thread.join();
-    return installed;
+    Starting starting{this, CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
+    if (!starting.ready) return false;
+    m_thread = CreateThread(nullptr, kStackReservation, Run, &starting, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (m_thread) WaitForSingleObject(starting.ready, INFINITE);
+    CloseHandle(starting.ready);
+    if (m_thread && !starting.installed) Stop();
+    return starting.installed;
 }
 
 bool HotkeyKeyboardHook::Reinstall() { return !Running() || Start(m_target, m_served); }
 
 void HotkeyKeyboardHook::Stop() {
-    if (!m_thread.joinable()) return;
+    if (!m_thread) return;
     PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-    m_thread.join();
+    WaitForSingleObject(m_thread, INFINITE);
+    CloseHandle(m_thread);
+    m_thread = nullptr;
 }
 
-void HotkeyKeyboardHook::Run(HANDLE ready, bool* installed) {
+DWORD WINAPI HotkeyKeyboardHook::Run(void* parameter) {
+    auto& starting = *static_cast<Starting*>(parameter);
+    HotkeyKeyboardHook* self = starting.hook;
     // Windows removes a low-level hook that answers later than LowLevelHooksTimeout: this thread
     // only pumps and answers, so it runs ahead of every busy thread of the machine.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-    HotkeyKeyMatcher matcher(m_served);
+    HotkeyKeyMatcher matcher(self->m_served);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
-    m_threadId = GetCurrentThreadId();
-    g_activeHook = this;
+    self->m_threadId = GetCurrentThreadId();
+    g_activeHook = self;
     g_activeMatcher = &matcher;
     HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, HookProc, GetModuleHandleA(nullptr), 0);
-    *installed = hook != nullptr;
-    SetEvent(ready);
+    starting.installed = hook != nullptr;
+    SetEvent(starting.ready);  // `starting` is gone from here on
     if (hook) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             if (msg.hwnd == nullptr && msg.message == WM_SEND_MASK_KEY) SendMaskKey();
@@ -104,6 +118,7 @@ void HotkeyKeyboardHook::Run(HANDLE ready, bool* installed) {
     }
     g_activeMatcher = nullptr;
     g_activeHook = nullptr;
+    return 0;
 }
 
 LRESULT CALLBACK HotkeyKeyboardHook::HookProc(int code, WPARAM wParam, LPARAM lParam) {

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <bitset>
-#include <thread>
 #include <vector>
 
 // A favourite combination (Win+digit or Ctrl+Win+digit) that another program, usually the
@@ -64,14 +63,15 @@ public:
     // that is not running stays so.
     bool Reinstall();
     void Stop();
-    bool Running() const { return m_thread.joinable(); }
+    bool Running() const { return m_thread != nullptr; }
 
 private:
+    struct Starting;
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
-    void Run(HANDLE ready, bool* installed);
+    static DWORD WINAPI Run(void* starting);
 
     HWND m_target = nullptr;
     std::vector<HookedHotkey> m_served;
-    std::thread m_thread;
+    HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
 };

@@ -114,9 +114,16 @@ void CProject::OnBnClickedExport(UINT) {
 void CProject::OnBnClickedImport(UINT) {
     wchar_t exportFolder[MAX_PATH];
     if (!ProgramPathW(exportFolder, "EXPORT\\")) return;
-    const std::wstring chosen = AfxGetOpenFileName(m_hWnd, "Import Project", "Project Export (*.INI)", "*.INI",
-                                                  "Export.ini", exportFolder);
-    if (!chosen.empty() && ImportProject(chosen)) RedrawProjectList();
+    const std::optional<std::wstring> chosen = AfxGetOpenFileName(
+        m_hWnd, "Import Project", "Project Export (*.INI)", "*.INI", "Export.ini", exportFolder);
+    if (!chosen) {
+        WriteLogFormat(0, "Error 0x%X loading comdlg32.dll: the open-file dialog cannot be shown",
+                       static_cast<unsigned>(GetLastError()));
+        AfxMessageBox("The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported.",
+                      MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!chosen->empty() && ImportProject(*chosen)) RedrawProjectList();
 }
 
 CNewPrj::CNewPrj() : CDialog(IDD_NEW_PROJECT) {}

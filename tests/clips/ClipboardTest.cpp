@@ -54,6 +54,11 @@ TEST_F(ClipboardTest, TheFirstStoredFormatInTheClipboardsOrderIsReadWithItsTextA
          Utf16Bytes(L"ok 😀"), nullptr},
         {{{CF_UNICODETEXT, Utf16Bytes(L"plain")}}, 0, ClipboardRead::Done, CF_TEXT, std::string("plain\0", 6), ""},
         {{{CF_UNICODETEXT, Utf16Bytes(L"café")}}, 0, ClipboardRead::Done, CF_TEXT, std::string("caf\xE9\0", 5), ""},
+        // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
+        {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, 0, ClipboardRead::Done,
+         CF_UNICODETEXT, Utf16Bytes(L"Жж"), "??"},
+        {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, 0, ClipboardRead::Done,
+         CF_TEXT, std::string("ok\0tail\0", 8), ""},
         // Content its owner marked private is not read; a history mark that allows it changes nothing.
         {{{exclude, "1"}, {CF_TEXT, secret}}, 0, ClipboardRead::Excluded, 0, "", ""},
         {{{CF_TEXT, secret}, {viewerIgnore, "1"}}, 0, ClipboardRead::Excluded, 0, "", ""},

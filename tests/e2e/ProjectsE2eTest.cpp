@@ -214,4 +214,33 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
     EXPECT_TRUE(program->Exit(kStepTimeoutMs));
 }
 
+// Wine loads no comdlg32.dll into a Quorvex.exe while this override stands.
+struct NoOpenFileDialogLibrary {
+    NoOpenFileDialogLibrary() {
+        RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\DllOverrides").c_str(), L"comdlg32", REG_SZ, L"",
+                        sizeof(wchar_t));
+    }
+    ~NoOpenFileDialogLibrary() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Quorvex.exe";
+};
+
+TEST_F(ProjectsE2e, ImportWithoutTheOpenFileDialogsLibrarySaysSoAndImportsNothing) {
+    NoOpenFileDialogLibrary noLibrary;
+    auto program = StartReady();
+    ASSERT_TRUE(program->Ready());
+    HWND list = OpenProjectList(*program);
+    ASSERT_NE(list, nullptr);
+    PostMessageA(GetDlgItem(list, 1056), BM_CLICK, 0, 0);
+    HWND box = WaitForDialog(*program, "Quorvex");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(FindChildWithText(
+                  box, "The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported."),
+              nullptr);
+    EXPECT_EQ(m_install.LogCount("Error 0x7E loading comdlg32.dll: the open-file dialog cannot be shown"), 1);
+    ClickButton(box, IDOK);
+    EXPECT_EQ(ListCount(list), 0);
+    ASSERT_TRUE(CloseWithCancel(list));
+    EXPECT_TRUE(program->Exit(kStepTimeoutMs));
+}
+
 }  // namespace
