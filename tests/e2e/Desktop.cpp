@@ -26,20 +26,16 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Counts per window and command id (hotkeys under kHotkeyKey + id); the windows live on the
-// test's one thread.
-const UINT kHotkeyKey = 0x10000;
-std::map<HWND, std::map<UINT, int>>& CommandCounts() {
-    static std::map<HWND, std::map<UINT, int>> counts;
+// WM_COMMAND and WM_HOTKEY messages received, per window; the windows live on the test's one thread.
+std::map<HWND, int>& ReceivedCounts() {
+    static std::map<HWND, int> counts;
     return counts;
 }
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == WM_HOTKEY) {
-        ++CommandCounts()[window][message == WM_COMMAND ? LOWORD(wParam) : kHotkeyKey + static_cast<UINT>(wParam)];
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_COMMAND && message != WM_HOTKEY) return DefWindowProcA(window, message, wParam, lParam);
+    ++ReceivedCounts()[window];
+    return 0;
 }
 
 void RegisterWindowClass() {
@@ -160,22 +156,15 @@ CountingWindow::CountingWindow(const char* title) {
 }
 
 CountingWindow::~CountingWindow() {
-    if (m_window) {
-        DestroyWindow(m_window);
-        CommandCounts().erase(m_window);
-    }
+    if (!m_window) return;
+    DestroyWindow(m_window);
+    ReceivedCounts().erase(m_window);
 }
 
-int CountingWindow::Count(UINT key) const {
-    auto window = CommandCounts().find(m_window);
-    if (window == CommandCounts().end()) return 0;
-    auto count = window->second.find(key);
-    return count == window->second.end() ? 0 : count->second;
+int CountingWindow::Received() const {
+    auto count = ReceivedCounts().find(m_window);
+    return count == ReceivedCounts().end() ? 0 : count->second;
 }
-
-int CountingWindow::Commands(UINT id) const { return Count(id); }
-
-int CountingWindow::Hotkeys(UINT id) const { return Count(kHotkeyKey + id); }
 
 HeldHotkey::HeldHotkey(UINT modifiers, UINT key) : m_owner("Quorvex e2e hotkey holder") {
     m_held = RegisterHotKey(m_owner.Handle(), 1, modifiers, key) != FALSE;

@@ -55,8 +55,7 @@ private:
     HWND m_edit = nullptr;
 };
 
-// A top-level window of the test process, hidden unless asked otherwise, that counts the
-// WM_COMMAND messages it receives by command id and the WM_HOTKEY messages by hotkey id.
+// A hidden top-level window of the test process that counts the commands and hotkeys it receives.
 class CountingWindow {
 public:
     explicit CountingWindow(const char* title);
@@ -65,12 +64,9 @@ public:
     CountingWindow& operator=(const CountingWindow&) = delete;
 
     HWND Handle() const { return m_window; }
-    int Commands(UINT id) const;
-    int Hotkeys(UINT id) const;
+    int Received() const;
 
 private:
-    int Count(UINT key) const;
-
     HWND m_window = nullptr;
 };
 
@@ -84,7 +80,7 @@ public:
 
     bool Held() const { return m_held; }
     // How often the combination reached the test process.
-    int Fired() const { return m_owner.Hotkeys(1); }
+    int Fired() const { return m_owner.Received(); }
 
 private:
     CountingWindow m_owner;

@@ -10,20 +10,6 @@
 
 namespace {
 
-// Without --dist=, the installation folder is the build's dist folder: this executable lives in
-// <build>\tests\e2e.
-std::string DistBesideThisExecutable() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    for (int level = 0; level < 3; ++level) {
-        std::string::size_type slash = folder.find_last_of('\\');
-        if (slash == std::string::npos) return "";
-        folder.erase(slash);
-    }
-    return folder + "\\dist";
-}
-
 // A runner ended at its time limit leaves the program it started running, which would refuse every
 // start of this run.
 void EndProgramsLeftByAnEarlierRun() {
@@ -43,7 +29,7 @@ void EndProgramsLeftByAnEarlierRun() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    std::string dist = DistBesideThisExecutable(), setup, portable;
+    std::string dist, setup, portable;
     const std::pair<const char*, std::string*> options[] = {
         {"--dist=", &dist}, {"--setup=", &setup}, {"--portable=", &portable}};
     for (int i = 1; i < argc; ++i)

@@ -49,7 +49,7 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOw
     EXPECT_TRUE(RunToEnd(m_install, "-exit"));
     EXPECT_TRUE(first->WaitForEnd(kStepTimeoutMs)) << "the running instance did not end";
     PumpFor(0);
-    EXPECT_EQ(lookalike.Commands(kExitCommand), 0) << "the other program's window got the Exit command";
+    EXPECT_EQ(lookalike.Received(), 0) << "the other program's window got the Exit command";
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("saved at exit"));
     EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "0x1");
 
