@@ -3,7 +3,6 @@
 // held for a moment and late notifications of bursts are component cases.)
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <functional>
 #include <thread>
 

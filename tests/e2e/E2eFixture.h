@@ -13,7 +13,7 @@
 // Quorvex running anywhere in the session (a leftover would refuse every start).
 class E2eTest : public testing::Test {
 protected:
-    explicit E2eTest(const std::wstring& installationSuffix = L"", const std::string& from = DistFolder())
+    explicit E2eTest(const std::wstring& installationSuffix = L"", const std::string& from = Built().dist)
         : m_install(installationSuffix, from) {}
     void SetUp() override;
     // A failed test shows what the program logged.

@@ -7,19 +7,6 @@
 
 namespace {
 
-std::string& DistFolderValue() {
-    static std::string folder;
-    return folder;
-}
-std::string& SetupProgramValue() {
-    static std::string file;
-    return file;
-}
-std::string& PortableFolderValue() {
-    static std::string folder;
-    return folder;
-}
-
 bool CopyTree(const std::wstring& from, const std::wstring& to) {
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     bool ok = true;
@@ -32,16 +19,10 @@ bool CopyTree(const std::wstring& from, const std::wstring& to) {
 
 }  // namespace
 
-void SetDistFolder(const std::string& path) { DistFolderValue() = WindowsPath(path); }
-
-const std::string& DistFolder() { return DistFolderValue(); }
-
-void SetRelease(const std::string& setupProgram, const std::string& portableFolder) {
-    SetupProgramValue() = WindowsPath(setupProgram);
-    PortableFolderValue() = WindowsPath(portableFolder);
+BuildOutputs& Built() {
+    static BuildOutputs built;
+    return built;
 }
-const std::string& SetupProgram() { return SetupProgramValue(); }
-const std::string& PortableFolder() { return PortableFolderValue(); }
 
 std::string WindowsPath(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;

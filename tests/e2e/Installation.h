@@ -5,15 +5,13 @@
 
 #include "support/ProgramFiles.h"
 
-// The folder that the build leaves as the installation (Quorvex.exe, RECENT\, FAVORITE\, EXPORT\,
-// Manual.doc). Set once by main from the command line or found beside the test executable.
-void SetDistFolder(const std::string& path);
-const std::string& DistFolder();
-// What the build packed from that folder: the setup program, and the portable zip unpacked (its
-// top folder). Set once by main.
-void SetRelease(const std::string& setupProgram, const std::string& portableFolder);
-const std::string& SetupProgram();
-const std::string& PortableFolder();
+// What the build made, as Windows paths; set once by main from the command line.
+struct BuildOutputs {
+    std::string dist;      // the installation folder: Quorvex.exe, RECENT\, FAVORITE\, EXPORT\, Manual.doc
+    std::string setup;     // the setup program
+    std::string portable;  // the portable zip unpacked: its top folder
+};
+BuildOutputs& Built();
 
 // A Linux path as Wine's drive Z: shows it ("/work/x" -> "Z:\work\x"); Windows paths pass unchanged.
 std::string WindowsPath(const std::string& path);
@@ -24,7 +22,7 @@ std::string WindowsPath(const std::string& path);
 // characters. Copied from nowhere (""), the folder stays empty for a setup program to fill.
 class Installation : public ProgramFiles {
 public:
-    explicit Installation(const std::wstring& suffix = L"", const std::string& from = DistFolder());
+    explicit Installation(const std::wstring& suffix = L"", const std::string& from = Built().dist);
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;

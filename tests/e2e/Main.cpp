@@ -35,9 +35,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         for (const auto& [option, value] : options)
             if (std::strncmp(argv[i], option, std::strlen(option)) == 0) *value = argv[i] + std::strlen(option);
-    SetDistFolder(dist);
-    SetRelease(setup, portable);
+    Built() = {WindowsPath(dist), WindowsPath(setup), WindowsPath(portable)};
     EndProgramsLeftByAnEarlierRun();
-    std::printf("Installation folder under test: %s\n", DistFolder().c_str());
+    std::printf("Installation folder under test: %s\n", Built().dist.c_str());
     return RUN_ALL_TESTS();
 }

@@ -83,7 +83,7 @@ protected:
     ReleaseE2e() : E2eTest(L" Clipboard Quorvex", "") {}
 
     testing::AssertionResult RunSetup() {
-        return RunToEnd(ToWide(SetupProgram()), "/S /D=" + ToAnsi(m_install.Path()));
+        return RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(m_install.Path()));
     }
     // The user's files, as the program and the user made them, are all there.
     testing::AssertionResult KeepsTheClips() {
@@ -107,7 +107,7 @@ protected:
 };
 
 TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyTheClips) {
-    ASSERT_FALSE(SetupProgram().empty()) << "no --setup= given";
+    ASSERT_FALSE(Built().setup.empty()) << "no --setup= given";
     const std::wstring folder = m_install.Path(), exe = m_install.Exe();
     ASSERT_TRUE(RunSetup());
     std::set<std::wstring> installed = kProgramEntries;
@@ -117,7 +117,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         EXPECT_TRUE(Exists(StartMenuShortcut(shortcut))) << ToAnsi(StartMenuShortcut(shortcut));
 
     // The version in the setup's name is the one its own resources, the program's and the entry show.
-    const std::string& setup = SetupProgram();
+    const std::string& setup = Built().setup;
     const std::string::size_type start = setup.rfind("Quorvex-") + 8;
     const std::string version = setup.substr(start, setup.rfind("-setup.exe") - start);
     EXPECT_EQ(Version(ToWide(setup)), version + ".0 " + version);
@@ -178,7 +178,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
 // The portable zip, unpacked into a folder named in Cyrillic.
 class ReleaseZipE2e : public E2eTest {
 protected:
-    ReleaseZipE2e() : E2eTest(L" Переносная", PortableFolder()) {}
+    ReleaseZipE2e() : E2eTest(L" Переносная", Built().portable) {}
 };
 
 TEST_F(ReleaseZipE2e, TheUnpackedZipRunsWhereItIsAndKeepsItsClipsThere) {
