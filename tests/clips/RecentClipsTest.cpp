@@ -7,7 +7,6 @@
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
-#include "framework/Handles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -40,33 +39,25 @@ protected:
             list.push_back(std::to_string(clip->type) + "|" + clip->caption + "|" + std::string(clip->buf, clip->size));
         return list;
     }
-    // What a start finds on disk must be the list this run holds, and nothing else.
+    // Save.ini holds no clip past the list, and a start finds on disk the list this run holds.
     void ExpectStartFindsTheList() {
-        std::vector<std::string> held = List();
+        const std::vector<std::string> held = List();
+        for (int p = static_cast<int>(held.size()) + 1; p <= 10; ++p) {
+            EXPECT_EQ(Entry("RECCLIP", p), "0x0") << p;
+            EXPECT_EQ(Entry("CAPTION", p), "<missing>") << p;
+        }
         LoadRecentClips();
         EXPECT_EQ(List(), held);
         EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.TMP"));
         EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.OLD"));
         EXPECT_EQ(folder.Ini("RECENTS", "SHIFTING"), "<missing>");
     }
-    // Another program holding the file open without sharing.
-    HANDLE Hold(const std::string& name) const {
-        return CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-    }
     static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
     std::string Entry(const std::string& key, int position) const {
         return folder.Ini("RECENTS", (key + std::to_string(position)).c_str());
     }
-    void SetEntry(int position, const std::string& type, const std::string& caption) const {
-        folder.SetIni("RECENTS", ("RECCLIP" + std::to_string(position)).c_str(), type.c_str());
-        folder.SetIni("RECENTS", ("CAPTION" + std::to_string(position)).c_str(), caption.c_str());
-    }
-    // Save.ini holds no clip from this position on.
-    void ExpectNoEntriesFrom(int first) const {
-        for (int p = first; p <= 10; ++p) {
-            EXPECT_EQ(Entry("RECCLIP", p), "0x0") << p;
-            EXPECT_EQ(Entry("CAPTION", p), "<missing>") << p;
-        }
+    void SetEntry(const std::string& key, int position, const std::string& value) const {
+        folder.SetIni("RECENTS", (key + std::to_string(position)).c_str(), value.c_str());
     }
 
     CMenu menu;
@@ -74,7 +65,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachAndAFullListMovesItsFilesDownByRenames) {
+TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachAndAFullListDropsItsOldest) {
     folder.Write(File(5), "untouched");
     ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string(249999, 'a')}}));  // no NUL: cut to fit a data file
     EXPECT_EQ(GetRecentClip(menu), 0);
@@ -85,32 +76,33 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachAndAFullListMovesItsFil
     EXPECT_EQ(GetRecentClip(menu), 1);     // a late notification of the copy already captured
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(GetRecentClip(menu), 1);
-    Capture("other");
-    Capture("Tom & Jerry");
+    // Content its owner marked private leaves list, files, index and menu as they were.
+    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
+                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
+    EXPECT_EQ(GetRecentClip(menu), 1);
+    EXPECT_EQ(Capture("Bold", true), 0);
     EXPECT_EQ(folder.Read(File(1)), std::string(249998, 'a') + '\0');
-    EXPECT_EQ(Item(1), "Ctl-1 'Tom && Jerry ...'");  // the menu shows the '&' itself
-    EXPECT_EQ(Item(2), "Ctl-2 'other ...'");
-    EXPECT_EQ(Item(5), "Ctl-5 <EMPTY>");
+    EXPECT_EQ(Item(2), "Ctl-2 'Tom && Jerry ...'");  // the menu shows the '&' itself
+    EXPECT_EQ(Item(4), "Ctl-4 <EMPTY>");
     EXPECT_EQ(folder.Read(File(5)), "untouched");
-    ExpectNoEntriesFrom(5);
     ExpectStartFindsTheList();
+    RedrawMenuRecent(menu);
+    EXPECT_EQ(Item(1), "Ctl-1 'Bold'");  // a rich text shows the start of its plain text
+    ASSERT_TRUE(ClearClipboard());
+    EXPECT_EQ(PutRecentClip(0x301), 0);
+    EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), "{\\rtf1 Bold}");
 
     // Clear all empties the index but leaves the files.
     ClearRecentClips(menu);
     EXPECT_EQ(Item(1), "Ctl-1 <EMPTY>");
-    ExpectNoEntriesFrom(1);
     EXPECT_TRUE(folder.Exists(File(1)));
     ExpectStartFindsTheList();
 
     std::vector<std::string> clips = FillList();
-    std::vector<ULONGLONG> ids;
-    for (int p = 2; p <= 10; ++p) ids.push_back(folder.FileId(File(p)));
     Capture("clip 11");
     clips.erase(clips.begin());
     clips.push_back("1||clip 11" + std::string(1, '\0'));
     EXPECT_EQ(List(), clips);
-    for (int p = 1; p <= 9; ++p) EXPECT_EQ(folder.FileId(File(p)), ids[p - 1]) << "moved by a rename, not rewritten";
-    EXPECT_EQ(Item(1), "Ctl-1 'clip 11 ...'");
     EXPECT_EQ(Item(10), "Ctl-10 'clip 2 ...'");
     ExpectStartFindsTheList();
 }
@@ -125,8 +117,10 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     std::vector<std::function<void()>> shift = {
         [&] { folder.Write("RECENT\\RECCLIP.TMP", std::string("new\0", 4)); },
         [&] {
-            for (int p = 1; p <= 9; ++p) SetEntry(p, Entry("RECCLIP", p + 1), Entry("CAPTION", p + 1));
-            SetEntry(10, "0x1", "");
+            for (int p = 1; p <= 10; ++p) {
+                SetEntry("RECCLIP", p, p < 10 ? Entry("RECCLIP", p + 1) : "0x1");
+                SetEntry("CAPTION", p, p < 10 ? Entry("CAPTION", p + 1) : "");
+            }
             folder.SetIni("RECENTS", "SHIFTING", "1");
         },
         [&] { move(File(1), "RECENT\\RECCLIP.OLD"); },
@@ -152,10 +146,10 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
         {3, nullptr, "Save.ini", true, {1, 2, 3}, "Error save INI!"},
         {10, nullptr, "Save.ini", true, all, "Error save INI!"},
         {4, [&] { folder.Remove(File(2)); }, "", false, {1, 3, 4}, "Open File error CreateFile() (READ)"},
-        {4, [&] { SetEntry(1, "0x0", ""); }, "", false, {2, 3, 4}, nullptr},  // an entry emptied by hand
+        {4, [&] { SetEntry("RECCLIP", 1, "0x0"); }, "", false, {2, 3, 4}, nullptr},  // an entry emptied by hand
         {4, [&] {
              folder.Remove(File(1));
-             SetEntry(3, "zz", "");
+             SetEntry("RECCLIP", 3, "zz");
          }, "", false, {2, 4}, nullptr},
         // A shift whose files were put back while its mark stayed (two failed Save.ini writes) cannot be
         // told from a finished one by its files, nor can one that a start cannot go on with: no entry
@@ -176,7 +170,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
         SCOPED_TRACE(&c - cases.data());
         const std::vector<std::string> clips = FillList(c.stored);
         if (c.damage) c.damage();
-        FileHandle held(c.held.empty() ? INVALID_HANDLE_VALUE : Hold(c.held));
+        FileHandle held(c.held.empty() ? FileHandle() : Hold(c.held));
         if (c.capture)
             Capture("new one", true);
         else
@@ -186,7 +180,6 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
         for (int k : c.kept) expected.push_back(k > 10 ? "1||" + std::string("new\0", 4) : clips[k - 1]);
         EXPECT_EQ(List(), expected);
         EXPECT_TRUE(!c.logged || Logged(c.logged));
-        ExpectNoEntriesFrom(static_cast<int>(c.kept.size()) + 1);
         EXPECT_EQ(Entry("RECCLIP", 0), "<missing>");
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
@@ -195,7 +188,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
 
     // A file another program holds at a start is left out, and its position kept for a later start.
     const std::vector<std::string> clips = FillList(3);
-    FileHandle held(Hold(File(2)));
+    FileHandle held = Hold(File(2));
     LoadRecentClips();
     EXPECT_EQ(List(), (std::vector<std::string>{clips[0], clips[2]}));
     Capture("after");  // takes position 4
@@ -219,28 +212,4 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedOnceAtTheStartAndFails
     EXPECT_NE(log.find(warning), std::string::npos);
     EXPECT_EQ(log.find(warning, log.find(warning) + 1), std::string::npos);
     EXPECT_EQ(log.find("Couldn't create"), std::string::npos);
-}
-
-TEST_F(RecentClipsTest, RichTextKeepsItsBytesAndCaptionAcrossARestartAndPrivateContentChangesNothing) {
-    const std::string rtf("{\\rtf1 Bold}\0", 13);
-    ASSERT_TRUE(FillClipboard({{g_nRichTextFormat, rtf}, {CF_TEXT, std::string("\r\n  Bold words from a text\0", 27)}}));
-    EXPECT_EQ(GetRecentClip(menu), 0);
-    EXPECT_EQ(folder.Read(File(1)), rtf);
-    EXPECT_EQ(Entry("RECCLIP", 1), TypeValue(g_nRichTextFormat));
-    EXPECT_EQ(Entry("CAPTION", 1), "Bold words from");  // the start of its plain text
-    ExpectStartFindsTheList();
-    RedrawMenuRecent(menu);
-    EXPECT_EQ(Item(1), "Ctl-1 'Bold words from'");
-    ASSERT_TRUE(ClearClipboard());
-    EXPECT_EQ(PutRecentClip(0x301), 0);
-    EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), rtf);
-
-    // Content its owner marked private changes nothing: list, files, index and menu stay.
-    const std::string index = folder.Read("Save.ini");
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
-                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
-    EXPECT_EQ(GetRecentClip(menu), 1);
-    EXPECT_EQ(folder.Read("Save.ini"), index);
-    EXPECT_FALSE(folder.Exists(File(2)));
-    EXPECT_EQ(Item(2), "Ctl-2 <EMPTY>");
 }

@@ -42,3 +42,7 @@ bool ClipStoreTest::LoggedInOrder(const std::vector<std::string>& expected) cons
     }
     return true;
 }
+
+FileHandle ClipStoreTest::Hold(const std::string& name) const {
+    return FileHandle(CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+}
