@@ -3,11 +3,8 @@
 #include "base/CurrentProject.h"
 #include "clips/Clipboard.h"
 #include "clips/TypeIndex.h"
-#include "framework/Handles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
-
-namespace {
 
 // Favourites of project B, shown in a loaded copy of the tray menu.
 class FavoritesTest : public ClipStoreTest {
@@ -27,109 +24,85 @@ protected:
     CMenu menu;
 };
 
-}  // namespace
 
 // The clipboard's first stored format in its own order is read, with the text beside it for a caption.
-TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeShownJustSavedAndRebuiltAndPutBack) {
+TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutBack) {
     const UINT rich = RichTextId(), history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
     const std::string rtf = "{\\rtf1 R}", secret("secret\0", 7), unicode = Utf16Bytes(L"\tПривет\t😀 мир");
     BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const std::string picture = std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '@');
-    // What is offered; the type and bytes stored (type 0: none); CAPTION3; the item just saved and rebuilt.
-    const std::tuple<std::vector<std::pair<UINT, std::string>>, UINT, std::string, const char*, const wchar_t*,
-                     const wchar_t*>
-        cases[] = {
-            {{{RegisterClipboardFormatA("Quorvex Test Private"), "x"}, {rich, rtf}, {CF_TEXT, std::string("\tplain\0", 7)}},
-             rich, rtf, "plain", L"Win-3 'plain'", L"Win-3 'plain'"},
-            {{{rich, rtf}}, rich, rtf, "", L"Win-3 <RICH TEXT>", L"Win-3 <RICH TEXT>"},
-            {{{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, CF_TEXT, std::string("plain\0tail\0", 11), "",
-             L"Win-3 'plain ...'", L"Win-3 'plain' ..."},
-            {{{CF_DIB, picture}}, CF_DIB, picture, "", L"Win-3 <PICTURE>", L"Win-3 <PICTURE>"},
-            // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its
-            // caption shows ten characters (an emoji is one), cleaned as a text's.
-            {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, "", L"Win-3 'Привет 😀 ...'",
-             L"Win-3 'Привет 😀' ..."},
-            {{{CF_UNICODETEXT, Utf16Bytes(L"\tabcdefghijklmnopqrstuvwxy")}}, CF_TEXT,
-             std::string("\tabcdefghijklmnopqrstuvwxy\0", 27), "", L"Win-3 'abcdefghijklmnopqrs ...'",
-             L"Win-3 'abcdefghijklmnopqrs' ..."},
-            {{{CF_UNICODETEXT, Utf16Bytes(L"café")}}, CF_TEXT, std::string("caf\xE9\0", 5), "", L"Win-3 'café ...'",
-             L"Win-3 'café' ..."},
-            // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
-            {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT, Utf16Bytes(L"Жж"),
-             "", L"Win-3 'Жж ...'", L"Win-3 'Жж' ..."},
-            {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, CF_TEXT,
-             std::string("ok\0tail\0", 8), "", L"Win-3 'ok ...'", L"Win-3 'ok' ..."},
-            // Content its owner marked private is refused; a history mark that allows it changes nothing.
-            {{{RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}, {CF_TEXT, secret}}, 0,
-             "", "", nullptr, nullptr},
-            {{{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}, 0, "", "", nullptr, nullptr},
-            {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, "", "", nullptr, nullptr},
-            {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, CF_TEXT, secret, "", L"Win-3 'secret ...'",
-             L"Win-3 'secret' ..."},
-        };
-    for (const auto& [offered, type, bytes, caption, saved, rebuilt] : cases) {
-        SCOPED_TRACE(bytes);
-        folder.Remove("FAVORITE\\BCLIPB3.DAT");
+    // What is offered; the type and bytes stored (type 0: refused); the item LoadFavorite shows, a rich
+    // text's from the caption kept in Save.ini.
+    const std::tuple<std::vector<std::pair<UINT, std::string>>, UINT, std::string, const wchar_t*> cases[] = {
+        {{{RegisterClipboardFormatA("Quorvex Test Private"), "x"}, {rich, rtf}, {CF_TEXT, std::string("\tplain\0", 7)}},
+         rich, rtf, L"Win-3 'plain'"},
+        {{{rich, rtf}}, rich, rtf, L"Win-3 <RICH TEXT>"},
+        {{{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, CF_TEXT, std::string("plain\0tail\0", 11),
+         L"Win-3 'plain' ..."},
+        {{{CF_DIB, picture}}, CF_DIB, picture, L"Win-3 <PICTURE>"},
+        // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its caption
+        // shows ten characters (an emoji is one), cleaned as a text's is.
+        {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, L"Win-3 'Привет 😀' ..."},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, CF_TEXT,
+         std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), L"Win-3 'café abcdefghijklm' ..."},  // 20 bytes, trimmed
+        // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
+        {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT, Utf16Bytes(L"Жж"),
+         L"Win-3 'Жж' ..."},
+        {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, CF_TEXT,
+         std::string("ok\0tail\0", 8), L"Win-3 'ok' ..."},
+        // Content its owner marked private is refused; a history mark that allows it changes nothing.
+        {{{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}, 0, "", nullptr},
+        {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, "", nullptr},
+        {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, CF_TEXT, secret, L"Win-3 'secret' ..."},
+    };
+    for (const auto& [offered, type, bytes, shown] : cases) {
         ASSERT_TRUE(FillClipboard(offered));
-        EXPECT_EQ(Save(3), type ? 0 : 1);
-        EXPECT_EQ(folder.Exists("FAVORITE\\BCLIPB3.DAT"), type != 0);
+        EXPECT_EQ(Save(3), type ? 0 : 1) << bytes;
         if (!type) continue;
-        EXPECT_EQ(Item(3), saved);
         EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), bytes);
         EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(type));
-        EXPECT_EQ(folder.Ini("B", "CAPTION3"), caption);
         LoadFavorite(menu);
-        EXPECT_EQ(Item(3), rebuilt);
+        EXPECT_EQ(Item(3), shown);
         ASSERT_TRUE(ClearClipboard());
         EXPECT_EQ(PutFavClip(0x203), 0);
         EXPECT_EQ(ClipboardBytes(type), bytes);
     }
 }
 
-TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardChangeNothingAndTheFlagFollowsTheCopy) {
+TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndTheFlagFollowsTheCopy) {
     ASSERT_TRUE(PutTextOnClipboard(std::string(249998, 'k')));
     EXPECT_EQ(Save(10), 0);  // Ctrl+Win+0
+    EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk ...'");
     ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
     EXPECT_EQ(Save(2), 0);
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB2.DAT"));
-    EXPECT_EQ(folder.Ini("B", "CLIP2"), "<missing>");
-    EXPECT_EQ(Item(2), L"Ctl-2");
-
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
-    FileHandle held(CreateFileW(folder.File("FAVORITE\\BCLIPB10.DAT").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+    FileHandle held = Hold("FAVORITE\\BCLIPB10.DAT");
     ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
     EXPECT_EQ(Save(10), 0);
     held.Close();
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB10.DAT"), std::string(249998, 'k') + '\0');
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
-    EXPECT_EQ(folder.Ini("B", "CLIP10"), "0x1");
     EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB10.DAT")}));
-
     // The copy before the save changed nothing (no selection): no notification will come.
     g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
     EXPECT_EQ(g_bSkipClipChange, 0);
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), "{\\rtf1 z}");
     // An empty clipboard after a real change: the flag stays set, nothing is stored.
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(Save(5), 1);
     EXPECT_EQ(g_bSkipClipChange, 1);
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
+    // Neither the block too large nor the failed write changed their slots' entries.
+    LoadFavorite(menu);
+    EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
+    EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk' ...");
 }
 
-TEST_F(FavoritesTest, EmptyOrDamagedSlotsPutNothingAndShowAsEmptyAndWithoutAProjectNothingIsStored) {
+TEST_F(FavoritesTest, EmptyOrDamagedSlotsPutNothingAndShowAsEmpty) {
+    // No file, a file without an index entry, an empty file.
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
     folder.SetIni("B", "CLIP7", "0x1");
-    ASSERT_TRUE(PutTextOnClipboard("the person's clip"));
-    for (UINT id : {0x205u, 0x206u, 0x207u}) {
-        EXPECT_EQ(PutFavClip(id), 1) << id;
-        EXPECT_EQ(ClipboardText(), "the person's clip") << id;
-        EXPECT_EQ(g_bSkipClipChange, 0) << id;
-    }
+    for (UINT id : {0x205u, 0x206u, 0x207u}) EXPECT_EQ(PutFavClip(id), 1) << id;
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));  // a paste of a never-saved slot creates no file
-
     // A text favourite whose file is gone, an unknown type and a picture without its file.
     folder.SetIni("B", "CLIP1", "0x1");
     folder.SetIni("B", "CLIP2", "0x5");
@@ -140,13 +113,4 @@ TEST_F(FavoritesTest, EmptyOrDamagedSlotsPutNothingAndShowAsEmptyAndWithoutAProj
     EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
 
-    CurrentPrj = 0;
-    const std::string index = folder.Read("Save.ini");
-    EXPECT_EQ(Save(1), 1);
-    EXPECT_EQ(PutFavClip(0x207), 1);
-    SetClipType(1, CF_TEXT, "", false);
-    LoadFavorite(menu);
-    EXPECT_EQ(Item(8), L"Win-8 <EMPTY>");
-    EXPECT_EQ(folder.Read("Save.ini"), index);
-    EXPECT_EQ(ClipboardText(), "the person's clip");
 }
