@@ -8,8 +8,7 @@ using AppendFileTest = ClipStoreTest;
 
 // The capture with the program's append step, as the main window runs it.
 TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndOtherClipsAppendTheirText) {
-    CMenu menu;
-    menu.CreatePopupMenu();
+    CMenu menu;  // no menu: its items are not looked at here
     g_pAcceptedClipHook = AppendClipboardText;
     // What is captured, and the append mode then.
     const std::pair<std::vector<std::pair<UINT, std::string>>, int> captures[] = {

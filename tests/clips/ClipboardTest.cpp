@@ -8,8 +8,7 @@ using ClipboardTest = ClipStoreTest;
 
 TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
     const DWORD pixels[4] = {0xFFC800, 0x005AA0, 0x005AA0, 0xFFC800};
-    HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-    Rectangle(recorder, 1, 2, 30, 40);
+    HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);  // a metafile that draws nothing
     // A bitmap is read as the device-independent bytes the clipboard makes of it, a metafile as its bits.
     const std::tuple<UINT, HANDLE, UINT> cases[] = {{CF_BITMAP, CreateBitmap(2, 2, 1, 32, pixels), CF_DIB},
                                                     {CF_ENHMETAFILE, CloseEnhMetaFile(recorder), CF_ENHMETAFILE}};
@@ -23,7 +22,6 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
         EXPECT_EQ(read.format, format);
         EXPECT_EQ(ClipMenuCaption("Ctl", 1, format, read.bytes.data(), read.bytes.size(), "", CaptionStyle::RecentItem),
                   L"Ctl-1 <PICTURE>");
-        ASSERT_TRUE(ClearClipboard());
         ASSERT_EQ(SetClipboardClip(read.format, read.bytes.data(), read.bytes.size()), ClipboardWrite::Done);
         ASSERT_EQ(ReadClipboardClip(again), ClipboardRead::Done);
         EXPECT_EQ(again.bytes, read.bytes);
@@ -36,7 +34,8 @@ TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlone) {
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     EXPECT_TRUE(Logged("Found format 'Rich Text Format' = " + TypeValue(RichTextId())));
     const std::pair<const char*, const wchar_t*> cases[] = {
-        {"{\\rtf1\\ansi Hello {\\b bold}\\par second line}", L"Hello bold\r\nsecond line"},
+        // No-break space and hyphen; a soft hyphen with the optional-hyphen symbol as its fallback.
+        {"{\\rtf1\\ansi Hello {\\b bold}\\par a\\~b\\_c\\u173\\-d}", L"Hello bold\r\na\u00A0b\u2011c\u00ADd"},
         // Fonts, colours, pictures, ignorable groups and a field's instruction are no text.
         {"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255;}{\\*\\generator x;}A{\\pict\\pngblip\\bin2 }{}"
          "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt B}}C}",
@@ -44,8 +43,8 @@ TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlone) {
         // Escapes, tabs, a Unicode character with its fallback skipped, bytes in the document's code page.
         {"{\\rtf1\\ansi\\ansicpg1251 \\{x\\}\\\\\\tab y\\u8364?\\'cf\\'f0\\line}", L"{x}\\\ty\u20AC\u041F\u0440\r\n"},
         // A font's character set chooses its bytes' code page, double-byte ones too; \uc2 skips two.
-        {"{\\rtf1\\ansi{\\fonttbl{\\f1\\fcharset204 X;}{\\f2\\fcharset128 Y;}}\\f1\\'cf{\\f2\\'95\\'5c}\\uc2\\u26085\\'93\\'fa.}",
-         L"\u041F\u8868\u65E5."},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f1\\fcharset204\\fprq2 X;}{\\f2\\fcharset128 Y;}}\\f1\\'cf{\\f2\\'95\\'5c}"
+         "\\uc2\\u26085\\'93\\'fa.}", L"\u041F\u8868\u65E5."},
     };
     for (const auto& [rtf, plain] : cases) {
         const std::string rich(rtf, std::strlen(rtf) + 1);

@@ -30,7 +30,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
     const UINT rich = RichTextId(), history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
     const std::string rtf = "{\\rtf1 R}", secret("secret\0", 7), unicode = Utf16Bytes(L"\tПривет\t😀 мир");
     BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const std::string picture = std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '@');
+    const std::string dib = std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '@');
     // What is offered; the type and bytes stored (type 0: refused); the item LoadFavorite shows, a rich
     // text's from the caption kept in Save.ini.
     const std::tuple<std::vector<std::pair<UINT, std::string>>, UINT, std::string, const wchar_t*> cases[] = {
@@ -39,7 +39,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         {{{rich, rtf}}, rich, rtf, L"Win-3 <RICH TEXT>"},
         {{{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, CF_TEXT, std::string("plain\0tail\0", 11),
          L"Win-3 'plain' ..."},
-        {{{CF_DIB, picture}}, CF_DIB, picture, L"Win-3 <PICTURE>"},
+        {{{CF_DIB, dib}}, CF_DIB, dib, L"Win-3 <PICTURE>"},
         // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its caption
         // shows ten characters (an emoji is one), cleaned as a text's is.
         {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, L"Win-3 'Привет 😀' ..."},
@@ -112,5 +112,4 @@ TEST_F(FavoritesTest, EmptyOrDamagedSlotsPutNothingAndShowAsEmpty) {
     EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.LoggedFile("FAVORITE\\BCLIPB1.DAT")}));
     EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
-
 }

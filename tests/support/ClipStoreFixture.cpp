@@ -9,8 +9,7 @@
 
 namespace {
 // The OLE clipboard needs OLE on the test thread, as the program has it on its UI thread.
-class OleEnvironment : public ::testing::Environment {
-public:
+struct OleEnvironment : ::testing::Environment {
     void SetUp() override { OleInitialize(nullptr); }
     void TearDown() override { OleUninitialize(); }
 };
