@@ -15,7 +15,7 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
     for (const auto& [put, handle, format] : cases) {
         ASSERT_TRUE(OpenWithRetry());
         EmptyClipboard();
-        SetClipboardData(put, handle);
+        EXPECT_NE(SetClipboardData(put, handle), nullptr);
         CloseClipboard();
         ClipboardClip read, again;
         ASSERT_EQ(ReadClipboardClip(read), ClipboardRead::Done);
@@ -28,7 +28,7 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
     }
 }
 
-TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlone) {
+TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEndsInANul) {
     g_nRichTextFormat = 0;
     FindRichTextFormat();  // the id every program shares, found without a prompt
     EXPECT_EQ(g_nRichTextFormat, RichTextId());

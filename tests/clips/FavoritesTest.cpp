@@ -2,7 +2,6 @@
 
 #include "base/CurrentProject.h"
 #include "clips/Clipboard.h"
-#include "clips/TypeIndex.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -24,7 +23,6 @@ protected:
     CMenu menu;
 };
 
-
 // The clipboard's first stored format in its own order is read, with the text beside it for a caption.
 TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutBack) {
     const UINT rich = RichTextId(), history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
@@ -43,8 +41,9 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its caption
         // shows ten characters (an emoji is one), cleaned as a text's is.
         {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, L"Win-3 'Привет 😀' ..."},
+        // Text the code page holds is ANSI text; its caption is its first 20 bytes, trimmed.
         {{{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, CF_TEXT,
-         std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), L"Win-3 'café abcdefghijklm' ..."},  // 20 bytes, trimmed
+         std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), L"Win-3 'café abcdefghijklm' ..."},
         // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
         {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT, Utf16Bytes(L"Жж"),
          L"Win-3 'Жж' ..."},
@@ -67,6 +66,8 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(PutFavClip(0x203), 0);
         EXPECT_EQ(ClipboardBytes(type), bytes);
     }
+    CurrentPrj = 0;  // without a current project nothing is stored
+    EXPECT_EQ(Save(4), 1);
 }
 
 TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndTheFlagFollowsTheCopy) {

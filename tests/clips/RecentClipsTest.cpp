@@ -46,9 +46,7 @@ protected:
         EXPECT_EQ(folder.Ini("RECENTS", "SHIFTING"), "<missing>");
     }
     static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
-    std::string Entry(const std::string& k, int p) const {
-        return folder.Ini("RECENTS", (k + std::to_string(p)).c_str());
-    }
+    std::string Entry(std::string k, int p) const { return folder.Ini("RECENTS", (k + std::to_string(p)).c_str()); }
     void SetEntry(const std::string& k, int p, const std::string& value) const {
         folder.SetIni("RECENTS", (k + std::to_string(p)).c_str(), value.c_str());
     }
