@@ -1,15 +1,9 @@
 #include "clips/Favorites.h"
 
-#include <cstdio>
-
 #include "base/CurrentProject.h"
 #include "clips/Clipboard.h"
-#include "clips/TypeIndex.h"
-#include "framework/Handles.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
-
-namespace {
 
 // Favourites of project B, shown in a loaded copy of the tray menu.
 class FavoritesTest : public ClipStoreTest {
@@ -20,8 +14,7 @@ protected:
         ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     }
     std::wstring Item(int slot) const { return MenuTextW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1); }
-    // Stores the clipboard as the copy of the save hotkey would have left it.
-    // As the hotkey does: the flag is set before the copy, which changed the clipboard.
+    // Stores the clipboard as the save hotkey does: the skip flag set before its copy, which changed the clipboard.
     int Save(int slot) {
         g_bSkipClipChange = 1;
         return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu);
@@ -30,112 +23,87 @@ protected:
     CMenu menu;
 };
 
-// A 2 x 2 pixel, 24-bit device-independent bitmap.
-std::string TinyBitmap() {
+// The clipboard's first stored format in its own order is read, with the text beside it for a caption.
+TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutBack) {
+    const UINT rich = RichTextId(), history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+    const std::string rtf = "{\\rtf1 R}", secret("secret\0", 7), unicode = Utf16Bytes(L"\tПривет\t😀 мир");
     BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    return std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '\x40');
-}
-
-struct CaptionCase {
-    const char* what;
-    std::vector<std::pair<UINT, std::string>> clipboard;
-    const wchar_t* saved;
-    const wchar_t* rebuilt;
-    const char* caption;  // CAPTION<n> in Save.ini
-};
-
-}  // namespace
-
-TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndShownJustSavedAndRebuilt) {
-    const UINT rich = RichTextId();
-    const CaptionCase cases[] = {
-        {"text", {{CF_TEXT, std::string("Hello\0", 6)}}, L"Win-3 'Hello ...'", L"Win-3 'Hello' ...", ""},
-        {"rich text", {{rich, "{\\rtf1 x}"}, {CF_TEXT, std::string("\tplain part\0", 12)}}, L"Win-3 'plain part'",
-         L"Win-3 'plain part'", "plain part"},
-        {"rich text without plain text", {{rich, "{\\rtf1 y}"}}, L"Win-3 <RICH TEXT>", L"Win-3 <RICH TEXT>", ""},
-        {"unicode text", {{CF_UNICODETEXT, Utf16Bytes(L"Привет & мир")}}, L"Win-3 'Привет && м ...'",
-         L"Win-3 'Привет && м' ...", ""},
-        {"picture", {{CF_DIB, TinyBitmap()}}, L"Win-3 <PICTURE>", L"Win-3 <PICTURE>", ""},
+    const std::string dib = std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, '@');
+    // What is offered; the type and bytes stored (type 0: refused); the item LoadFavorite shows, a rich
+    // text's from the caption kept in Save.ini.
+    const std::tuple<std::vector<std::pair<UINT, std::string>>, UINT, std::string, const wchar_t*> cases[] = {
+        {{{RegisterClipboardFormatA("Quorvex Test Private"), "x"}, {rich, rtf}, {CF_TEXT, std::string("\tplain\0", 7)}},
+         rich, rtf, L"Win-3 'plain'"},
+        {{{rich, rtf}}, rich, rtf, L"Win-3 <RICH TEXT>"},
+        {{{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, CF_TEXT, std::string("plain\0tail\0", 11),
+         L"Win-3 'plain' ..."},
+        {{{CF_DIB, dib}}, CF_DIB, dib, L"Win-3 <PICTURE>"},
+        // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its caption
+        // shows ten characters (an emoji is one), cleaned as a text's is.
+        {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, L"Win-3 'Привет 😀' ..."},
+        // Text the code page holds is ANSI text; its caption is its first 20 bytes, trimmed.
+        {{{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, CF_TEXT,
+         std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), L"Win-3 'café abcdefghijklm' ..."},
+        // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
+        {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT, Utf16Bytes(L"Жж"),
+         L"Win-3 'Жж' ..."},
+        {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, CF_TEXT,
+         std::string("ok\0tail\0", 8), L"Win-3 'ok' ..."},
+        // Content its owner marked private is refused; a history mark that allows it changes nothing.
+        {{{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}, 0, "", nullptr},
+        {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, "", nullptr},
+        {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, CF_TEXT, secret, L"Win-3 'secret' ..."},
     };
-    for (const CaptionCase& c : cases) {
-        ASSERT_TRUE(FillClipboard(c.clipboard)) << c.what;
-        EXPECT_EQ(Save(3), 0) << c.what;
-        EXPECT_EQ(Item(3), c.saved) << c.what;
-        // The whole block is stored, whatever it holds after a text's NUL.
-        EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), c.clipboard.front().second) << c.what;
-        EXPECT_EQ(folder.Ini("B", "CAPTION3"), c.caption) << c.what;
-        EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(c.clipboard.front().first)) << c.what;
+    for (const auto& [offered, type, bytes, shown] : cases) {
+        ASSERT_TRUE(FillClipboard(offered));
+        EXPECT_EQ(Save(3), type ? 0 : 1) << bytes;
+        if (!type) continue;
+        EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), bytes);
+        EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(type));
         LoadFavorite(menu);
-        EXPECT_EQ(Item(3), c.rebuilt) << c.what;
-        EXPECT_EQ(Item(4), L"Win-4 <EMPTY>") << c.what;
-
+        EXPECT_EQ(Item(3), shown);
         ASSERT_TRUE(ClearClipboard());
-        EXPECT_EQ(PutFavClip(0x203), 0) << c.what;
-        EXPECT_EQ(ClipboardBytes(c.clipboard.front().first), c.clipboard.front().second) << c.what;
+        EXPECT_EQ(PutFavClip(0x203), 0);
+        EXPECT_EQ(ClipboardBytes(type), bytes);
     }
+    CurrentPrj = 0;  // without a current project nothing is stored
+    EXPECT_EQ(Save(4), 1);
 }
 
-TEST_F(FavoritesTest, BlocksBelow250000BytesAreStoredAndLargerOnesChangeNothing) {
+TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndTheFlagFollowsTheCopy) {
     ASSERT_TRUE(PutTextOnClipboard(std::string(249998, 'k')));
     EXPECT_EQ(Save(10), 0);  // Ctrl+Win+0
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB10.DAT").size(), 249999u);
-    EXPECT_EQ(folder.Ini("B", "CLIP10"), "0x1");
-
+    EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk ...'");
     ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
     EXPECT_EQ(Save(2), 0);
-    EXPECT_TRUE(Logged("GlobalSize = 250000"));
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB2.DAT"));
-    EXPECT_EQ(folder.Ini("B", "CLIP2"), "<missing>");
-    EXPECT_EQ(Item(2), L"Ctl-2");
-
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
-    FileHandle held(CreateFileW(folder.File("FAVORITE\\BCLIPB10.DAT").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+    FileHandle held = Hold("FAVORITE\\BCLIPB10.DAT");
     ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
     EXPECT_EQ(Save(10), 0);
+    held.Close();
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
     EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB10.DAT")}));
-    EXPECT_EQ(folder.Ini("B", "CLIP10"), "0x1");
-}
-
-TEST_F(FavoritesTest, TheSkipFlagIsSetOnlyWhenTheClipboardReallyChanged) {
     // The copy before the save changed nothing (no selection): no notification will come.
-    ASSERT_TRUE(PutTextOnClipboard("as it was"));
     g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
     EXPECT_EQ(g_bSkipClipChange, 0);
-    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it was\0", 10));
-    EXPECT_EQ(Save(1), 0);
-    EXPECT_EQ(g_bSkipClipChange, 1);
-
-    // Empty clipboard after a real change: the flag stays set, nothing stored.
+    // An empty clipboard after a real change: the flag stays set, nothing is stored.
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(Save(5), 1);
     EXPECT_EQ(g_bSkipClipChange, 1);
-    EXPECT_TRUE(Logged("Clipboard is empty"));
-
-    // Content its owner marked private is refused as an empty clipboard is: nothing stored.
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string("password\0", 9)},
-                               {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
-    EXPECT_EQ(Save(5), 1);
-    EXPECT_TRUE(Logged("Clipboard content excluded"));
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
-    EXPECT_EQ(folder.Ini("B", "CLIP5"), "<missing>");
+    // Neither the block too large nor the failed write changed their slots' entries.
+    LoadFavorite(menu);
+    EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
+    EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk' ...");
 }
 
-TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
+TEST_F(FavoritesTest, EmptyOrDamagedSlotsPutNothingAndShowAsEmpty) {
+    // No file, a file without an index entry, an empty file.
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
     folder.SetIni("B", "CLIP7", "0x1");
-    ASSERT_TRUE(PutTextOnClipboard("the person's clip"));
-    for (UINT id : {0x205u, 0x206u, 0x207u, 0x20Au}) {
-        EXPECT_EQ(PutFavClip(id), 1) << id;
-        EXPECT_EQ(ClipboardText(), "the person's clip") << id;
-        EXPECT_EQ(g_bSkipClipChange, 0) << id;
-    }
-    EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 4);
-    // A paste of a never-saved slot creates no file.
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
-
+    for (UINT id : {0x205u, 0x206u, 0x207u}) EXPECT_EQ(PutFavClip(id), 1) << id;
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));  // a paste of a never-saved slot creates no file
     // A text favourite whose file is gone, an unknown type and a picture without its file.
     folder.SetIni("B", "CLIP1", "0x1");
     folder.SetIni("B", "CLIP2", "0x5");
@@ -144,21 +112,5 @@ TEST_F(FavoritesTest, EmptySlotsPutNothingAndLeaveTheFlagClear) {
     EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
     EXPECT_TRUE(LoggedInOrder({"Open File error CreateFile() (READ)", folder.LoggedFile("FAVORITE\\BCLIPB1.DAT")}));
     EXPECT_EQ(Item(2), L"Win-2 <EMPTY>");
-    EXPECT_EQ(Item(6), L"Win-6 <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
-}
-
-TEST_F(FavoritesTest, WithoutACurrentProjectNothingIsStoredOrCreated) {
-    CurrentPrj = 0;
-    ASSERT_TRUE(PutTextOnClipboard("selected"));
-    EXPECT_EQ(Save(1), 1);
-    EXPECT_EQ(PutFavClip(0x201), 1);
-    SetClipType(1, CF_TEXT, "", false);
-    LoadFavorite(menu);
-    EXPECT_EQ(Item(1), L"Win-1 <EMPTY>");
-    EXPECT_FALSE(folder.Exists("Save.ini"));
-    WIN32_FIND_DATAW found;
-    EXPECT_EQ(FindFirstFileW(folder.File("FAVORITE\\*CLIPB*").c_str(), &found), INVALID_HANDLE_VALUE)
-        << ToAnsi(found.cFileName);
-    EXPECT_EQ(ClipboardText(), "selected");
 }

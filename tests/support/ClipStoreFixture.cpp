@@ -9,8 +9,7 @@
 
 namespace {
 // The OLE clipboard needs OLE on the test thread, as the program has it on its UI thread.
-class OleEnvironment : public ::testing::Environment {
-public:
+struct OleEnvironment : ::testing::Environment {
     void SetUp() override { OleInitialize(nullptr); }
     void TearDown() override { OleUninitialize(); }
 };
@@ -41,4 +40,8 @@ bool ClipStoreTest::LoggedInOrder(const std::vector<std::string>& expected) cons
         ++at;
     }
     return true;
+}
+
+FileHandle ClipStoreTest::Hold(const std::string& name) const {
+    return FileHandle(CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
 }

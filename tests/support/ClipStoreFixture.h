@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "support/ClipboardFixture.h"
 #include "support/TestFolder.h"
 
@@ -17,6 +18,8 @@ protected:
     bool Logged(const std::string& line) const;
     // True when `expected` occurs in the log in this order (other lines may lie between).
     bool LoggedInOrder(const std::vector<std::string>& expected) const;
+    // The file as another program holds it open, without sharing (created when missing).
+    FileHandle Hold(const std::string& name) const;
 
     TestFolder folder;
 };
