@@ -1,6 +1,7 @@
 #include "clips/Clipboard.h"
 
 #include <cstring>
+#include <thread>
 
 #include "support/ClipStoreFixture.h"
 
@@ -79,5 +80,30 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         const DWORD untouched = GetClipboardSequenceNumber();
         EXPECT_EQ(SetClipboardClip(type, bytes.data(), bytes.size()), result) << bytes;
         EXPECT_EQ(GetClipboardSequenceNumber() == untouched, result != ClipboardWrite::Done);
+    }
+}
+
+// The program that just copied often keeps the clipboard open a moment after its copy was announced.
+TEST_F(ClipboardTest, AClipboardHeldForAMomentByAnotherProgramDelaysAReadAndAPutButFailsNeither) {
+    ASSERT_TRUE(PutTextOnClipboard("held a moment"));
+    for (bool put : {false, true}) {
+        HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            // Under Wine a clipboard opened without a window does not keep other threads out.
+            HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            OpenWithRetry(window);
+            SetEvent(opened);
+            Sleep(50);
+            CloseClipboard();
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(opened, INFINITE);
+        ClipboardClip read;
+        const bool done = put ? SetClipboardClip(CF_TEXT, "put", 4) == ClipboardWrite::Done
+                              : ReadClipboardClip(read) == ClipboardRead::Done;
+        holder.join();
+        CloseHandle(opened);
+        EXPECT_TRUE(done) << put;
+        EXPECT_EQ(put ? ClipboardText() : std::string(read.bytes.data()), put ? "put" : "held a moment");
     }
 }

@@ -6,7 +6,14 @@
 using TypeIndexTest = ClipStoreTest;
 
 TEST_F(TypeIndexTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapToThisRuns) {
+    SetClipType(1, 0xC0A1, "Bold", true);
+    // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
+    // middle of a write would cut it); a copy a kill left behind is no part of it.
+    const ULONGLONG written = folder.FileId("Save.ini");
+    folder.Write("Save.TMP", "left by a kill");
     SetClipType(1, CF_TEXT, "", true);
+    EXPECT_NE(folder.FileId("Save.ini"), written);
+    EXPECT_FALSE(folder.Exists("Save.TMP"));
     // Written through the wide calls, the new file is still ANSI, byte for byte as before.
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");
 
