@@ -35,15 +35,11 @@ void SetRunValue(HKEY root, const std::string& command) {
     RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
 }
 
+// RegDeleteTree with a subkey removes that key too.
 void CleanProgramSettings::Remove() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         RegDeleteTreeA(root, kSettingsKey);
-        RegDeleteKeyA(root, kSettingsKey);
-        HKEY run = nullptr;
-        if (RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-            RegDeleteValueA(run, kRunValue);
-            RegCloseKey(run);
-        }
+        RegDeleteKeyValueA(root, kRunKey, kRunValue);
     }
 }
 
@@ -67,5 +63,4 @@ void UnwritableRegistryRoot::HoldRunValue(const std::string& command) {
 UnwritableRegistryRoot::~UnwritableRegistryRoot() {
     if (m_key) RegCloseKey(m_key);
     RegDeleteTreeA(HKEY_CURRENT_USER, kVolatileKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kVolatileKey);
 }
