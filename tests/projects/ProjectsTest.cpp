@@ -2,6 +2,7 @@
 
 #include "base/CurrentProject.h"
 #include "base/Log.h"
+#include "clips/Favorites.h"
 #include "framework/Prompts.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectTransfer.h"
@@ -233,6 +234,12 @@ TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
                                 "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) + "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
     EXPECT_FALSE(folder.Exists("FAVORITE\\CCLIPB1.DAT") || folder.Exists("FAVORITE\\CCLIPB8.DAT"));
     EXPECT_EQ(folder.LogCount("Error import file - "), 1);
+    // The tray menu shows an imported slot as the project's favourite.
+    CurrentPrj = 'C';
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
+    LoadFavorite(menu);
+    EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 9), "Win-10 'bytes' ...");
 
     // With every letter taken, New and Import find no letter.
     for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");

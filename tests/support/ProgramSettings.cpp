@@ -25,10 +25,9 @@ void SetSettingValue(HKEY root, const char* name, DWORD value) {
 std::wstring RunValue(HKEY root) {
     wchar_t text[2 * MAX_PATH] = L"";
     DWORD size = sizeof text;
-    if (RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
-        return L"<missing>";
-    return text;
+    const LONG status =
+        RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? text : L"<missing>";
 }
 
 void SetRunValue(HKEY root, const std::string& command) {
