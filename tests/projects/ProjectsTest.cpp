@@ -10,8 +10,6 @@
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 
-namespace {
-
 // Projects A "Alpha", B "Beta" (current) and D "Delta" in Save.ini, a window that holds the project
 // hotkeys (released with it), and the prompts: message box texts gathered in `said`, each answered
 // with `answer`; an open-file dialog chooses `chosenFile`.
@@ -74,8 +72,6 @@ protected:
     int answer = IDOK;
 };
 
-}  // namespace
-
 // Save.ini as a hand edit may leave it, while another program holds Ctrl+Win+Z.
 TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     folder.SetIni("B", "NAME", "-");  // no project
@@ -103,17 +99,20 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
     } cases[] = {
         {0, IDCANCEL, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // Close after highlighting another entry
         {0, IDC_PROJECT_DELETE, IDOK, L"", "Can't remove default project 'A'!|", L"A:Alpha B:Beta* D:Delta"},
-        {2, IDC_PROJECT_DELETE, IDCANCEL, L"", "Are you sure to delete project D <Delta>?|", L"A:Alpha B:Beta* D:Delta"},
+        {2, IDC_PROJECT_DELETE, IDCANCEL, L"", "Are you sure to delete project D <Delta>?|",
+         L"A:Alpha B:Beta* D:Delta"},
         {2, IDC_PROJECT_DELETE, IDOK, L"", "Are you sure to delete project D <Delta>?|", L"A:Alpha* B:Beta"},
         // New takes the next free letter without making it current. Its name box takes 25 bytes: a
         // double-byte code page's name is cut between two characters.
         {0, IDC_PROJECT_NEW, IDOK, L"Work", "", L"A:Alpha B:Beta* C:Work D:Delta"},
         {0, IDC_PROJECT_NEW, IDOK, L"", "", L"A:Alpha B:Beta* C: D:Delta"},
         {0, IDC_PROJECT_NEW, IDCANCEL, L"Work", "", L"A:Alpha B:Beta* D:Delta"},
-        {0, IDC_PROJECT_NEW, IDOK, std::wstring(30, L'x'), "", L"A:Alpha B:Beta* C:" + std::wstring(25, L'x') + L" D:Delta"},
-        {0, IDC_PROJECT_NEW, IDOK, std::wstring(25, L'表'), "", L"A:Alpha B:Beta* C:" + std::wstring(12, L'表') + L" D:Delta"},
-        {2, IDC_PROJECT_EXPORT, IDOK, L"", "Export completed successfully!\nProject <Delta> stored in EXPORT directory.|",
-         L"A:Alpha B:Beta* D:Delta"},
+        {0, IDC_PROJECT_NEW, IDOK, L"abcdefghijklmnopqrstuvwxyz0123", "",
+         L"A:Alpha B:Beta* C:abcdefghijklmnopqrstuvwxy D:Delta"},
+        {0, IDC_PROJECT_NEW, IDOK, std::wstring(25, L'表'), "",
+         L"A:Alpha B:Beta* C:" + std::wstring(12, L'表') + L" D:Delta"},
+        {2, IDC_PROJECT_EXPORT, IDOK, L"",
+         "Export completed successfully!\nProject <Delta> stored in EXPORT directory.|", L"A:Alpha B:Beta* D:Delta"},
         {2, IDOK, IDOK, L"", "", L"A:Alpha B:Beta D:Delta*"},
     };
     for (const auto& c : cases) {
@@ -214,13 +213,14 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
 
 TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
     // An export of another installation. Slot 8 is named but its data file is missing.
-    const std::string ini = "EXPORT\\Work\\Export.ini";
-    CreateDirectoryW(folder.File("EXPORT\\Work").c_str(), nullptr);
-    for (const auto& [key, value] : {std::pair<const char*, std::string>{"NAME", std::string(40, 'n')}, {"CLIP1", "zz"},
-                                     {"CLIP2", "0x5"}, {"CLIP3", "0x1z"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')},
-                                     {"CLIP5", "0x0"}, {"CLIP6", "0xD"}, {"CLIP7", "0xC0A1"}, {"CLIP8", "0x1"}, {"CLIP10", "0x1"}})
+    const std::string work = "EXPORT\\Work\\", ini = work + "Export.ini";
+    CreateDirectoryW(folder.File(work).c_str(), nullptr);
+    for (const auto& [key, value] :
+         {std::pair<const char*, std::string>{"NAME", std::string(40, 'n')}, {"CLIP1", "zz"}, {"CLIP2", "0x5"},
+          {"CLIP3", "0x1z"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')}, {"CLIP5", "0x0"}, {"CLIP6", "0xD"},
+          {"CLIP7", "0xC0A1"}, {"CLIP8", "0x1"}, {"CLIP10", "0x1"}})
         folder.SetIni("EXP", key, value.c_str(), ini);
-    for (int slot : {1, 2, 3, 4, 5, 6, 7, 9, 10}) folder.Write("EXPORT\\Work\\CLIPB" + std::to_string(slot) + ".DAT", "bytes");
+    for (int slot : {1, 2, 3, 4, 5, 6, 7, 9, 10}) folder.Write(work + "CLIPB" + std::to_string(slot) + ".DAT", "bytes");
     chosenFile = folder.File(ini);
     // A deleted project C left a key and data files.
     folder.SetIni("C", "CLIP9", "0x1");
@@ -231,7 +231,8 @@ TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
     });
     EXPECT_EQ(Listed(), "A:Alpha B:Beta* C:" + std::string(25, 'n') + " D:Delta");
     EXPECT_EQ(Section("C"), "NAME=" + std::string(25, 'n') + "|CLIP4=0x8|CAPTION4=" + std::string(20, 'c') +
-                                "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) + "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
+                                "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
+                                "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
     EXPECT_FALSE(folder.Exists("FAVORITE\\CCLIPB1.DAT") || folder.Exists("FAVORITE\\CCLIPB8.DAT"));
     EXPECT_EQ(folder.LogCount("Error import file - "), 1);
     // The tray menu shows an imported slot as the project's favourite.

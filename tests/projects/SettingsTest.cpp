@@ -51,8 +51,8 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             if (c.runValue) SetRunValue(root, c.runValue);
         int runAtStartup = -1, appendMode = -1;
-        const LONG result =
-            c.enable < 0 ? UnregisterAppStartup(&runAtStartup) : RegisterAppStartup(&runAtStartup, c.enable, appendMode);
+        const LONG result = c.enable < 0 ? UnregisterAppStartup(&runAtStartup)
+                                         : RegisterAppStartup(&runAtStartup, c.enable, appendMode);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(runAtStartup, c.runAtStartup);
         EXPECT_EQ(appendMode, c.appendMode);

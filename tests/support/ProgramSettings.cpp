@@ -12,8 +12,7 @@ const char kVolatileKey[] = "Software\\QuorvexVolatileTestRoot";
 }  // namespace
 
 int SettingValue(HKEY root, const char* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
+    DWORD value = 0, size = sizeof value;
     if (RegGetValueA(root, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return -1;
     return static_cast<int>(value);
 }
