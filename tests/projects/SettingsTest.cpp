@@ -1,113 +1,66 @@
 #include "projects/Settings.h"
 
+#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 #include "support/ProgramSettings.h"
 
-namespace {
+// Each row cleans the settings under both roots before and after it.
+using SettingsTest = ClipStoreTest;
 
-// Wine lets the tests write under HKEY_LOCAL_MACHINE, so the program's own choice is that root.
-class SettingsTest : public ClipStoreTest {
-protected:
-    void SetUp() override {
-        ClipStoreTest::SetUp();
-        SetSettingsRootForTests(nullptr);
-    }
-    void TearDown() override {
-        SetSettingsRootForTests(nullptr);
-        ClipStoreTest::TearDown();
-    }
-    LONG Register(int enable) { return RegisterAppStartup(&runAtStartup, enable, appendMode); }
-
-    CleanProgramSettings clean;
-    int runAtStartup = -1;
-    int appendMode = -1;
-};
-
-std::wstring QuotedExePath() {
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return L"\"" + std::wstring(path) + L"\"";
-}
-
-}  // namespace
-
-TEST_F(SettingsTest, TheFirstRunTurnsBothOnAndLaterRunsReadWhatTheSwitchesStoredUnderEitherRoot) {
-    // The program's own choice under Wine, and the fallback for a user who can't write HKLM.
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        CleanProgramSettings fresh;
-        const HKEY other = root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        SetSettingsRootForTests(root == HKEY_LOCAL_MACHINE ? nullptr : root);
-        EXPECT_EQ(Register(0), 0);
-        EXPECT_EQ(runAtStartup, 1);
-        EXPECT_EQ(appendMode, 1);
-        EXPECT_EQ(SettingValue(root, "RunAtStartup"), 1);
-        EXPECT_EQ(SettingValue(root, "AppendMode"), 1);
-        EXPECT_EQ(RunValue(root), QuotedExePath());
-
-        // Switched off twice (the second time the Run value is already gone), append mode off; a
-        // Run value an earlier start left under the other root goes too.
-        SetRunValue(other, "C:\\Quorvex\\Quorvex.exe");
-        EXPECT_EQ(UnregisterAppStartup(&runAtStartup), 0);
-        EXPECT_EQ(UnregisterAppStartup(&runAtStartup), 0);
-        EXPECT_EQ(RunValue(other), L"<missing>");
-        EXPECT_EQ(SetAppendMode(appendMode, 0), 0);
-        EXPECT_EQ(Register(0), 0);
-        EXPECT_EQ(runAtStartup, 0);
-        EXPECT_EQ(appendMode, 0);
-        EXPECT_EQ(RunValue(root), L"<missing>") << "a later run leaves the Run key alone";
-
-        // Switched on again: a moved executable is registered under its new path.
-        SetRunValue(root, "C:\\old place\\Quorvex.exe");
-        EXPECT_EQ(Register(1), 0);
-        EXPECT_EQ(runAtStartup, 1);
-        EXPECT_EQ(RunValue(root), QuotedExePath());
-        EXPECT_EQ(SettingValue(root, "RunAtStartup"), 1);
-        EXPECT_EQ(SettingValue(other, "AppendMode"), -1);
-        EXPECT_EQ(RunValue(other), L"<missing>");
-    }
-    EXPECT_EQ(folder.LogCount("Error 0x0 registering application Append Mode"), 2);
-    EXPECT_EQ(folder.LogCount("Error 0x2 delete registry value"), 2);
-    EXPECT_EQ(folder.LogCount("Settings kept under HKEY_LOCAL_MACHINE"), 1) << "the root is chosen once";
-}
-
-TEST_F(SettingsTest, ALaterStartReadsTheStoredValuesAndAMissingValueTakesItsDefault) {
-    struct Case {
-        int storedRun, storedAppend;  // under HKEY_LOCAL_MACHINE; -1: value missing
-        HKEY root;                    // where this start can write
-        int runAtStartup, appendMode;
+// Each row is a start, or start with Windows switched off, after what earlier starts stored.
+TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnderBoth) {
+    wchar_t exe[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring registered = L"\"" + std::wstring(exe) + L"\"", none = L"<missing>";
+    UnwritableRegistryRoot unwritable;
+    const struct {
+        HKEY root;                    // where this start can write; null: the program's choice, HKEY_LOCAL_MACHINE
+        int storedRun, storedAppend;  // under HKEY_LOCAL_MACHINE; -1: missing
+        const char* runValue;         // under both roots, or null
+        int enable;                   // -1: switched off
+        LONG result;
+        int runAtStartup, appendMode;  // -1: left as it was
+        std::wstring runAfter;         // this start's Run value afterwards
         std::vector<std::string> logged;
-    };
-    const Case cases[] = {
-        {1, -1, HKEY_LOCAL_MACHINE, 1, 1,
+    } cases[] = {
+        // A first run turns both on, where it can write.
+        {nullptr, -1, -1, nullptr, 0, 0, 1, 1, registered, {}},
+        {HKEY_CURRENT_USER, -1, -1, nullptr, 0, 0, 1, 1, registered, {}},
+        {unwritable.Get(), -1, -1, nullptr, 0, ERROR_CHILD_MUST_BE_VOLATILE, 0, 1, none,
+         {"Error 0x3FD registering application startup", "Error 0x3FD set registry value",
+          "Registry Error 0x3FD set value for application startup"}},
+        // Switched off, the Run value goes under both roots; a missing one is logged.
+        {nullptr, 1, 1, "C:\\Quorvex\\Quorvex.exe", -1, 0, 0, -1, none, {}},
+        {nullptr, 1, 1, nullptr, -1, 0, 0, -1, none, {"Error 0x2 delete registry value"}},
+        // Switched on again: a moved executable is registered under its new path.
+        {nullptr, 0, 0, "C:\\old place\\Quorvex.exe", 1, 0, 1, 0, registered, {}},
+        // A later start reads the stored values and leaves the Run key alone; a missing value takes its
+        // default. Values an elevated start stored are read where they cannot be written.
+        {nullptr, 1, -1, nullptr, 0, ERROR_FILE_NOT_FOUND, 1, 1, none,
          {"Error 0x2 registering application Append Mode", "Error GetAppendMode return 0x2"}},
-        {-1, 0, HKEY_LOCAL_MACHINE, 0, 0, {"Error 0x2 registering application startup"}},
-        // Stored by an elevated start; a normal user's start can read them there but not write.
-        {1, 0, HKEY_CURRENT_USER, 1, 0, {}},
+        {nullptr, -1, 0, nullptr, 0, 0, 0, 0, none, {"Error 0x2 registering application startup"}},
+        {HKEY_CURRENT_USER, 1, 0, nullptr, 0, 0, 1, 0, none, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         CleanProgramSettings fresh;
-        folder.Remove("Clip.log");
+        DeleteLog();
         SetSettingsRootForTests(c.root);
         if (c.storedRun >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup", c.storedRun);
         if (c.storedAppend >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "AppendMode", c.storedAppend);
-        Register(0);
-        EXPECT_EQ(runAtStartup, c.runAtStartup) << c.storedRun;
-        EXPECT_EQ(appendMode, c.appendMode) << c.storedAppend;
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) EXPECT_EQ(RunValue(root), L"<missing>");
-        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), c.storedAppend);
-        EXPECT_TRUE(LoggedInOrder(c.logged)) << c.storedRun << c.storedAppend;
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            if (c.runValue) SetRunValue(root, c.runValue);
+        int runAtStartup = -1, appendMode = -1;
+        const LONG result = c.enable < 0 ? UnregisterAppStartup(&runAtStartup)
+                                         : RegisterAppStartup(&runAtStartup, c.enable, appendMode);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(runAtStartup, c.runAtStartup);
+        EXPECT_EQ(appendMode, c.appendMode);
+        EXPECT_EQ(RunValue(c.root ? c.root : HKEY_LOCAL_MACHINE), c.runAfter);
+        if (c.enable < 0) {
+            EXPECT_EQ(RunValue(HKEY_CURRENT_USER), none) << "under the other root too";
+        }
+        EXPECT_TRUE(LoggedInOrder(c.logged));
     }
-}
-
-TEST_F(SettingsTest, ARootThatCannotBeWrittenLeavesStartWithWindowsOffAndAppendModeInMemory) {
-    UnwritableRegistryRoot unwritable;
-    ASSERT_NE(unwritable.Get(), nullptr);
-    SetSettingsRootForTests(unwritable.Get());
-    EXPECT_EQ(Register(1), ERROR_CHILD_MUST_BE_VOLATILE);
-    EXPECT_EQ(runAtStartup, 0);
-    EXPECT_EQ(appendMode, 1);
-    EXPECT_EQ(SetAppendMode(appendMode, 0), ERROR_CHILD_MUST_BE_VOLATILE);
-    EXPECT_EQ(appendMode, 0);
-    EXPECT_TRUE(LoggedInOrder({"Error 0x3FD registering application startup", "Error 0x3FD set registry value",
-                               "Registry Error 0x3FD set value for application startup"}));
+    SetSettingsRootForTests(nullptr);
 }

@@ -12,8 +12,7 @@ const char kVolatileKey[] = "Software\\QuorvexVolatileTestRoot";
 }  // namespace
 
 int SettingValue(HKEY root, const char* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
+    DWORD value = 0, size = sizeof value;
     if (RegGetValueA(root, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return -1;
     return static_cast<int>(value);
 }
@@ -25,25 +24,20 @@ void SetSettingValue(HKEY root, const char* name, DWORD value) {
 std::wstring RunValue(HKEY root) {
     wchar_t text[2 * MAX_PATH] = L"";
     DWORD size = sizeof text;
-    if (RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
-        return L"<missing>";
-    return text;
+    const LONG status =
+        RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? text : L"<missing>";
 }
 
 void SetRunValue(HKEY root, const std::string& command) {
     RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
 }
 
+// RegDeleteTree with a subkey removes that key too.
 void CleanProgramSettings::Remove() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         RegDeleteTreeA(root, kSettingsKey);
-        RegDeleteKeyA(root, kSettingsKey);
-        HKEY run = nullptr;
-        if (RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-            RegDeleteValueA(run, kRunValue);
-            RegCloseKey(run);
-        }
+        RegDeleteKeyValueA(root, kRunKey, kRunValue);
     }
 }
 
@@ -67,5 +61,4 @@ void UnwritableRegistryRoot::HoldRunValue(const std::string& command) {
 UnwritableRegistryRoot::~UnwritableRegistryRoot() {
     if (m_key) RegCloseKey(m_key);
     RegDeleteTreeA(HKEY_CURRENT_USER, kVolatileKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kVolatileKey);
 }

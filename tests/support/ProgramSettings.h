@@ -33,8 +33,6 @@ class CleanProgramSettings {
 public:
     CleanProgramSettings() { Remove(); }
     ~CleanProgramSettings() { Remove(); }
-    CleanProgramSettings(const CleanProgramSettings&) = delete;
-    CleanProgramSettings& operator=(const CleanProgramSettings&) = delete;
 
 private:
     static void Remove();
