@@ -1,6 +1,6 @@
 // What other programs do to the clipboard and the viewer chain, and what the program must survive:
-// viewers and clipboard owners that stop answering, and the largest rich-text clip. (A clipboard
-// held for a moment and late notifications of bursts are component cases.)
+// viewers and clipboard owners that stop answering, a clipboard held for a moment, and the largest
+// rich-text clip. (Late notifications of bursts of copies are component cases.)
 #include <algorithm>
 #include <atomic>
 #include <functional>
@@ -158,6 +158,21 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
     EXPECT_TRUE(HandledAllPostedAndRuns(*program));
     EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang"}));
 
+    // A program that keeps the clipboard open a moment after its copy was announced (under Wine a
+    // clipboard opened without a window does not keep other threads out): the copy is still stored.
+    CountingWindow holder("holder");
+    ASSERT_TRUE(OpenWithRetry(holder.Handle()));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 14);
+    lstrcpyA(static_cast<char*>(GlobalLock(block)), "held a moment");
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    PostMessageA(program->MainWindow(), WM_DRAWCLIPBOARD, 0, 0);
+    Sleep(30);
+    CloseClipboard();
+    ASSERT_TRUE(PumpUntil([&] { return StoredTexts().size() == 3; }, kStepTimeoutMs));
+    EXPECT_EQ(StoredTexts().back(), "held a moment");
+
     // A double click on the icon while a capture waits: the about box opens once the wait is over,
     // never inside it, so copies made while it is open are captured and the program's own put is not.
     const int captures = m_install.LogCount("GetRecentClip started");
@@ -169,13 +184,14 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(m_install.LogCount(kTimedOut), 2) << "the box opened inside the capture's wait";
         owner.Release();
-        ASSERT_TRUE(CopyAndWaitForCapture("while the box is open", 3));
-        ASSERT_TRUE(PressKeys({VK_CONTROL, '3'}));  // puts "before" back
+        ASSERT_TRUE(CopyAndWaitForCapture("while the box is open", 4));
+        ASSERT_TRUE(PressKeys({VK_CONTROL, '4'}));  // puts "before" back
         EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "before"; }, kStepTimeoutMs));
         EXPECT_TRUE(CloseAboutBox(about));
     }
-    ASSERT_TRUE(CopyAndWaitForCapture("after the box", 4));
-    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang", "while the box is open", "after the box"}));
+    ASSERT_TRUE(CopyAndWaitForCapture("after the box", 5));
+    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang", "held a moment",
+                                                       "while the box is open", "after the box"}));
 }
 
 // --- Rich text ---------------------------------------------------------------------------------

@@ -1,6 +1,5 @@
 // One instance per session: a second start is refused, "-exit" ends the running instance of the same
-// installation and nothing else, Windows ends it as Exit does, and a start that cannot take its keys
-// says so and ends.
+// installation and nothing else, and Windows ends it as Exit does.
 #include <algorithm>
 #include <vector>
 
@@ -75,26 +74,6 @@ TEST_F(SingleInstanceE2e, WindowsEndsItAsExitDoes) {
     SendMessageTimeoutA(program->MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, kStepTimeoutMs,
                         &answer);
     EXPECT_TRUE(program->WaitForEnd(kStepTimeoutMs)) << "closing the program for an installer left it running";
-}
-
-TEST_F(SingleInstanceE2e, AHotkeyHeldByAnotherProgramEndsStartUpWithAnError) {
-    HeldHotkey held(MOD_CONTROL, '5');
-    ASSERT_TRUE(held.Held()) << "the test could not take Ctrl+5 itself";
-    Program program(m_install);
-    ASSERT_TRUE(program.Started());
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            box = FindTopLevel(program.Id(), "Quorvex", kDialogClass);
-            return box && FindChildWithText(box, "Error initialize HOT Keys!") != nullptr;
-        },
-        kStartTimeoutMs))
-        << "no message box \"Error initialize HOT Keys!\" captioned \"Quorvex\"";
-    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '4'));
-    ASSERT_TRUE(ClickButton(box, IDOK)) << "the message box has no OK button";
-    EXPECT_TRUE(program.WaitForEnd(kStepTimeoutMs)) << "the program did not end after OK";
-    // The hotkeys it did register went with its window.
-    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '4'));
 }
 
 }  // namespace
