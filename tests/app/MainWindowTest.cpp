@@ -2,18 +2,17 @@
 
 #include <functional>
 #include <memory>
-#include <set>
+#include <tuple>
 
 #include "app/AboutDlg.h"
-#include "append/AppendFile.h"
 #include "app/TamblinApp.h"
+#include "append/AppendFile.h"
 #include "clips/Clipboard.h"
-#include "framework/Prompts.h"
-#include "framework/WinApp.h"
 #include "clips/RecentClips.h"
+#include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"
-#include "projects/Settings.h"
 #include "projects/Projects.h"
+#include "projects/Settings.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
@@ -23,19 +22,12 @@
 
 namespace {
 
-const char kAboutTitle[] = "About Clipboard Quorvex v.1.00";
-
 // The hidden main window, created and joined to the clipboard chain as at start-up.
 class MainWindowTest : public ClipStoreTest {
 protected:
-    void SetUp() override {
-        ClipStoreTest::SetUp();
-        g_nRichTextFormat = 0;
-        g_nAboutBoxes = 0;
-        SetSettingsRootForTests(nullptr);
-    }
     void TearDown() override {
         Stop();
+        AfxSetPromptResponder(nullptr);
         SetSettingsRootForTests(nullptr);
         ClipStoreTest::TearDown();
     }
@@ -53,182 +45,55 @@ protected:
         PumpFor(100);
     }
     void CopyText(const std::string& text) {
-        size_t before = RecentClip.size();
+        const size_t before = RecentClip.size();
         ASSERT_TRUE(FillClipboard({{CF_TEXT, text + '\0'}}));
-        ASSERT_TRUE(PumpUntil([&] { return RecentClip.size() != before || RecentClip.size() == 10; }, 3000));
+        ASSERT_TRUE(PumpUntil([&] { return RecentClip.size() != before; }, 3000));
     }
-    std::string RecentItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_RECENT_FIRST + slot - 1); }
-    std::string FavoriteItem(int slot) { return dialog->TrayMenu().GetMenuString(ID_FAVORITE_FIRST + slot - 1); }
-    std::string ProjectItem() { return dialog->TrayMenu().GetMenuString(ID_CURRENT_PROJECT); }
-    void HotKey(UINT id) { SendMessageA(dialog->m_hWnd, WM_HOTKEY, id, 0); }
-    void Command(UINT id) { SendMessageA(dialog->m_hWnd, WM_COMMAND, id, 0); }
+    std::string Item(UINT id) { return dialog->TrayMenu().GetMenuString(id); }
     bool Checked(UINT id) { return GetMenuState(dialog->TrayMenu().GetSafeHmenu(), id, MF_BYCOMMAND) & MF_CHECKED; }
+    void Send(UINT message, WPARAM wParam) { SendMessageA(dialog->m_hWnd, message, wParam, 0); }
     bool TrayHoldsIcon() const { return Shell(NIM_MODIFY, dialog->m_hWnd); }
 
     CleanProgramSettings cleanSettings;
     std::unique_ptr<CTamblinDlg> dialog;
 };
 
-// Counts this thread's dialogs with a title while a modal loop runs, shown or not yet (Wine shows a
+// Counts this thread's windows with a title while a modal loop runs, shown or not yet (Wine shows a
 // modal dialog nested in another one late); after a few ticks it closes each one with `close`.
-class DialogWatcher {
-public:
-    explicit DialogWatcher(const char* title, std::function<void(HWND)> close = [](HWND dialog) {
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    }) : m_title(title), m_close(std::move(close)) {
+struct DialogWatcher {
+    DialogWatcher(const char* title, std::function<void(HWND)> close) : title(title), close(std::move(close)) {
         s_watcher = this;
-        m_timer = SetTimer(nullptr, 0, 50, Tick);
     }
-    ~DialogWatcher() {
-        KillTimer(nullptr, m_timer);
-        s_watcher = nullptr;
-    }
-    int MostOpenAtOnce() const { return m_most; }
-    int Seen() const { return m_seen; }
+    ~DialogWatcher() { KillTimer(nullptr, timer); }
 
-private:
-    static BOOL CALLBACK Count(HWND window, LPARAM found) {
-        char title[128] = "";
-        GetWindowTextA(window, title, sizeof title);
-        if (lstrcmpA(title, s_watcher->m_title) == 0)
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-        return TRUE;
-    }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         std::vector<HWND> open;
-        EnumThreadWindows(GetCurrentThreadId(), Count, reinterpret_cast<LPARAM>(&open));
-        DialogWatcher& self = *s_watcher;
-        self.m_most = std::max(self.m_most, static_cast<int>(open.size()));
-        if (!open.empty() && ++self.m_seen >= 4) {
-            for (HWND dialog : open) self.m_close(dialog);
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
+            char text[128] = "";
+            GetWindowTextA(window, text, sizeof text);
+            if (lstrcmpA(text, s_watcher->title) == 0) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&open));
+        s_watcher->most = std::max(s_watcher->most, static_cast<int>(open.size()));
+        if (!open.empty() && ++s_watcher->seen >= 4) {
+            for (HWND dialog : open) s_watcher->close(dialog);
         }
     }
 
     static inline DialogWatcher* s_watcher = nullptr;
-    const char* m_title;
-    std::function<void(HWND)> m_close;
-    UINT_PTR m_timer;
-    int m_most = 0;
-    int m_seen = 0;
+    const char* title;
+    std::function<void(HWND)> close;
+    int most = 0;
+    int seen = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
 };
 
-}  // namespace
-
-TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemRichTextIdAndTheSavedRecentClips) {
-    folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
-    folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
-    folder.SetIni("RECENTS", "RECCLIP1", "0x1");
-    folder.SetIni("RECENTS", "RECCLIP2", "0x1");
-    // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
-    folder.Write("Save.TMP", "[RECENTS]\r\nRECCLIP1=0x0\r\n");
-    Start();
-    EXPECT_FALSE(folder.Exists("Save.TMP"));
-
-    char title[64] = "";
-    GetWindowTextA(dialog->m_hWnd, title, sizeof title);
-    EXPECT_STREQ(title, "Clipboard Quorvex");
-    EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
-    EXPECT_EQ(g_nRichTextFormat, RichTextId());
-    EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
-    // The tray's and the window's icons come at the system's sizes, not the large one scaled down.
-    auto width = [](HICON icon) {
-        ICONINFO info{};
-        BITMAP image{};
-        if (GetIconInfo(icon, &info)) GetObjectA(info.hbmColor, sizeof image, &image);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return image.bmWidth;
-    };
-    EXPECT_EQ(width(dialog->m_TrayIcon.NotifyData().hIcon), GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(width(reinterpret_cast<HICON>(SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0))),
-              GetSystemMetrics(SM_CXICON));
-
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'newer ...'");
-    EXPECT_EQ(RecentItem(2), "Ctl-2 'older ...'");
-    EXPECT_EQ(RecentItem(3), "Ctl-3 <EMPTY>");
-    // Nothing in the hidden window takes the focus and blinks a caret, even once it is activated
-    // (as the tray menu does).
-    SendMessageA(dialog->m_hWnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &thread));
-    EXPECT_EQ(thread.hwndCaret, nullptr);
-    // Entry lines of level 1 stay out of the log.
-    EXPECT_FALSE(Logged("CTamblinDlg::OnInitDialog() started"));
-    EXPECT_TRUE(LoggedInOrder({"LoadRecentClips started", "RedrawMenuRecent started"}));
-}
-
-TEST_F(MainWindowTest, CopiesAreCapturedButThePutOfARecentClipIsNot) {
-    Start();
-    CopyText("first");
-    CopyText("second");
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'second ...'");
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("second\0", 7));
-
-    Command(ID_RECENT_FIRST + 1);  // Recents item 2
-    PumpFor(200);
-    EXPECT_EQ(ClipboardText(), "first");
-    EXPECT_EQ(RecentClip.size(), 2u);
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'second ...'");  // the list keeps its order
-    EXPECT_EQ(g_bSkipClipChange, 0);
-    EXPECT_TRUE(Logged("Menu HOT_PASTE_R2"));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // the menu never pastes
-
-    CopyText("third");  // the flag swallowed exactly one notification
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'third ...'");
-
-}
-
 // The clipboard's previous owner closes it while the program empties it: the put is refused.
-static LRESULT CALLBACK ClosesTheClipboardWhenDispossessed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ClosesTheClipboardWhenDispossessed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROYCLIPBOARD) CloseClipboard();
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(MainWindowTest, ARefusedPutIsReportedAndNotPasted) {
-    Start();
-    CopyText("never pasted");
-    HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesTheClipboardWhenDispossessed));
-    ASSERT_TRUE(OpenWithRetry(owner));
-    EmptyClipboard();
-    CloseClipboard();
-    PumpFor(100);
-
-    SendMessageA(dialog->m_hWnd, WM_HOTKEY, 0x301, 0);
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-1", "PutRecentClip start", "SetClipboardData error"}));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
-    DestroyWindow(owner);
-}
-
-TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {
-    Start();
-    CopyText("keep me");
-    ASSERT_TRUE(TrayHoldsIcon());
-    folder.Remove("RECENT\\RECCLIP1.DAT");
-    EXPECT_EQ(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
-    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, FALSE, 0);  // the session goes on
-    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT"));
-    EXPECT_TRUE(TrayHoldsIcon());
-    // The process may be ended after this without another message.
-    SendMessageA(dialog->m_hWnd, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
-    EXPECT_FALSE(TrayHoldsIcon());
-
-    // Exit from the menu, and WM_CLOSE from "End task" or an installer, both end after saving.
-    for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, ID_APP_EXIT}, {WM_CLOSE, 0}}) {
-        if (!dialog->m_hWnd) Start();
-        folder.Remove("RECENT\\RECCLIP1.DAT");
-        PostMessageA(dialog->m_hWnd, message, wParam, 0);
-        EXPECT_TRUE(PumpUntil([&] { return dialog->m_hWnd == nullptr; }, 2000)) << message;
-        EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8)) << message;
-    }
-    EXPECT_TRUE(Logged("SaveRecentClips started"));
-    EXPECT_FALSE(Logged("DestroyWindow started"));
-}
-
-namespace {
 // Plays a shell that already shows an icon under the main window's handle and id, so the
 // window's own add is refused at start-up as it is while there is no taskbar yet.
 HWND g_refusedWindow;
@@ -240,7 +105,112 @@ LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
+
 }  // namespace
+
+TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemIconsRichTextIdAndTheSavedRecentClips) {
+    folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
+    folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
+    folder.SetIni("RECENTS", "RECCLIP1", "0x1");
+    folder.SetIni("RECENTS", "RECCLIP2", "0x1");
+    // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
+    folder.Write("Save.TMP", "[RECENTS]\r\nRECCLIP1=0x0\r\n");
+    g_nRichTextFormat = 0;
+    Start();
+    EXPECT_FALSE(folder.Exists("Save.TMP"));
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'newer ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 1), "Ctl-2 'older ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
+    EXPECT_EQ(g_nRichTextFormat, RichTextId());
+
+    char title[64] = "";
+    GetWindowTextA(dialog->m_hWnd, title, sizeof title);
+    EXPECT_STREQ(title, "Clipboard Quorvex");
+    EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
+    // No control in the hidden window takes the focus and blinks a caret.
+    EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
+    EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+    // The tray's and the window's icons come at the system's sizes, not the large one scaled down.
+    const HICON big = reinterpret_cast<HICON>(SendMessageA(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    for (const auto& [icon, size] : {std::pair{dialog->m_TrayIcon.NotifyData().hIcon, SM_CXSMICON}, {big, SM_CXICON}}) {
+        ICONINFO info{};
+        BITMAP image{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        GetObjectA(info.hbmColor, sizeof image, &image);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        EXPECT_EQ(image.bmWidth, GetSystemMetrics(size));
+    }
+    EXPECT_FALSE(Logged("CTamblinDlg::OnInitDialog() started"));  // entry lines of level 1 stay out of the log
+}
+
+TEST_F(MainWindowTest, CopiesAreCapturedAndAppendedButThePutsOfTheProgramAreNotAndNothingItPutsIsPasted) {
+    Start();
+    CopyText("first");
+    CopyText("second");
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("second\0", 7));
+    Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
+    PumpFor(200);
+    EXPECT_EQ(ClipboardText(), "first");
+    EXPECT_EQ(RecentClip.size(), 2u);
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");  // the list keeps its order
+    EXPECT_EQ(g_bSkipClipChange, 0);
+    CopyText("third");  // the flag swallowed exactly one notification
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'third ...'");
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
+
+    // Win+Del deletes the append file; Win+Ins then finds it empty and puts nothing.
+    Send(WM_HOTKEY, HOTKEY_WIN_DEL);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+    Send(WM_HOTKEY, HOTKEY_WIN_INS);
+    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
+    EXPECT_EQ(ClipboardText(), "third");
+    Send(WM_COMMAND, ID_APPEND_DELETE);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+
+    HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesTheClipboardWhenDispossessed));
+    ASSERT_TRUE(OpenWithRetry(owner));
+    EmptyClipboard();
+    CloseClipboard();
+    PumpFor(100);
+    Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 1);
+    DestroyWindow(owner);
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey select Win-Ins", "Error returned from PutAppendClip()",
+                               "Called hotkey RecentPaste-1", "SetClipboardData error"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // neither the menu nor a put that failed pastes
+
+    Send(WM_COMMAND, ID_RECENT_CLEAR);
+    EXPECT_TRUE(RecentClip.empty());
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 <EMPTY>");
+}
+
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {
+    Start();
+    CopyText("keep me");
+    ASSERT_TRUE(TrayHoldsIcon());
+    folder.Remove("RECENT\\RECCLIP1.DAT");
+    EXPECT_EQ(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    Send(WM_ENDSESSION, FALSE);  // the session goes on
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT"));
+    EXPECT_TRUE(TrayHoldsIcon());
+    Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
+    EXPECT_FALSE(TrayHoldsIcon());
+
+    // Exit from the menu, WM_CLOSE from "End task", and an installer closing this program alone end after saving.
+    const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
+        {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
+    for (const auto& [message, wParam, lParam] : requests) {
+        if (!dialog->m_hWnd) Start();
+        folder.Remove("RECENT\\RECCLIP1.DAT");
+        PostMessageA(dialog->m_hWnd, message, wParam, lParam);
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_hWnd == nullptr; }, 2000)) << message;
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8)) << message;
+    }
+}
 
 TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTheIconWhenItCan) {
     g_refusedWindow = nullptr;
@@ -250,19 +220,18 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     ASSERT_EQ(g_refusedWindow, dialog->m_hWnd);
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));  // what the shell showed was not the program's icon
     CopyText("captured");
-    // A hotkey or menu item beyond the list is answered, and pastes nothing.
-    SendMessageA(dialog->m_hWnd, WM_HOTKEY, HOTKEY_PASTE_RECENT + 4, 0);
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "PutRecentClip start", "Try to get unavailable clipboard"}));
+    // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
+    Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
+    Send(WM_COMMAND, ID_RECENT_LAST);
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "Try to get unavailable clipboard", "Menu HOT_PASTE_R10",
+                               "Try to get unavailable clipboard", "Error returned from PutRecentClip()"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     EXPECT_EQ(ClipboardText(), "captured");
     EXPECT_EQ(g_bSkipClipChange, 0);  // the next copy is captured
-    Command(ID_RECENT_LAST);
-    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_R10", "Try to get unavailable clipboard",
-                               "Error returned from PutRecentClip()"}));
 
     // The retry, once a second, adds the icon with its menu as it now stands; then it stops.
     EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'captured ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'captured ...'");
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
     EXPECT_FALSE(TrayHoldsIcon());
@@ -281,13 +250,7 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileI
     CTamblinApp app;
     EXPECT_FALSE(app.InitInstance());
     UnhookWindowsHookEx(veto);
-    AfxSetPromptResponder(nullptr);
-
     EXPECT_EQ(shown, std::vector<std::string>{"Error creating the main window!"});
-    const std::vector<std::string> log = folder.LogLines();
-    EXPECT_NE(std::find_if(log.begin(), log.end(),
-                           [](const std::string& line) { return line.find("creating the main window") != line.npos; }),
-              log.end());
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '1')) << "a hotkey was registered without a window";
     UnregisterHotKey(nullptr, 1);
 
@@ -303,117 +266,65 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileI
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST_F(MainWindowTest, ADoubleClickOnTheAboutBannerOpensTheOrderPageOnceAndTheOtherLinksOpenTheirTargets) {
+// Each way to the about box asked twice at once: the second request, handled while the first box is open, opens
+// none. In the box, a double click on the banner opens the order page once, and the other links their targets.
+TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnceAndItsLinksOpenTheirTargets) {
     std::vector<std::wstring> opened;
     AfxSetPromptResponder([&](const Prompt& prompt) {
         opened.push_back(prompt.path);
         return 0;
     });
-    CAboutDlg about;
-    ASSERT_TRUE(about.Create(nullptr));
-    // The mouse as the notifying static sees a double click: it reports a click and a double click.
-    HWND banner = GetDlgItem(about.m_hWnd, IDC_BANNER);
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-        SendMessageA(banner, message, 0, MAKELPARAM(5, 5));
-    SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
-    SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_HELP_MANUAL, BN_CLICKED), 0);
-    about.DestroyWindow();
-    AfxSetPromptResponder(nullptr);
-    EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://shop.corvellan.example/clipboard-quorvex",
-                                                   L"https://www.corvellan.example/", folder.File("Manual.doc")}));
-}
-
-TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnce) {
     Start();
-    // Each way asked twice at once: the second request, handled while the first box is open, opens none.
-    for (const auto& [message, command] :
-         {std::pair<UINT, WPARAM>{WM_COMMAND, ID_APP_ABOUT}, {WM_SYSCOMMAND, 0x0010}, {WM_SYSCOMMAND, 0x001F}}) {
-        DialogWatcher watcher(kAboutTitle);
+    const std::pair<UINT, WPARAM> requests[] = {{WM_COMMAND, ID_APP_ABOUT}, {WM_SYSCOMMAND, 0x0010}, {WM_SYSCOMMAND, 0x001F}};
+    std::vector<std::wstring> expected;
+    for (const auto& [message, command] : requests) {
+        DialogWatcher watcher("About Clipboard Quorvex v.1.00", [](HWND about) {
+            // The mouse as the notifying static sees a double click: it reports a click and a double click.
+            for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                SendDlgItemMessageA(about, IDC_BANNER, mouse, 0, MAKELPARAM(5, 5));
+            SendMessageA(about, WM_COMMAND, MAKEWPARAM(IDC_WEB, 1), 0);  // as an accelerator sends it
+            SendMessageA(about, WM_COMMAND, MAKEWPARAM(IDC_HELP_MANUAL, BN_CLICKED), 0);
+            PostMessageA(about, WM_COMMAND, IDOK, 0);
+        });
         PostMessageA(dialog->m_hWnd, message, command, 0);
         PostMessageA(dialog->m_hWnd, message, command, 0);
-        EXPECT_TRUE(PumpUntil([&] { return watcher.Seen() >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
-        EXPECT_EQ(watcher.MostOpenAtOnce(), 1) << command;
+        EXPECT_TRUE(PumpUntil([&] { return watcher.seen >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
+        EXPECT_EQ(watcher.most, 1) << command;
+        expected.insert(expected.end(), {L"https://shop.corvellan.example/clipboard-quorvex",
+                                         L"https://www.corvellan.example/", folder.File("Manual.doc")});
     }
-    EXPECT_EQ(g_nAboutBoxes, 0);
-}
-
-namespace {
-
-// Every command id of a menu and its submenus.
-void CollectCommands(HMENU menu, std::vector<UINT>& ids) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i))
-            CollectCommands(sub, ids);
-        else if (UINT id = GetMenuItemID(menu, i); id != 0 && id != static_cast<UINT>(-1))
-            ids.push_back(id);
-    }
-}
-
-}  // namespace
-
-TEST_F(MainWindowTest, TheMessageTableHandlesEachMessageOnceAndEveryMenuCommandOfThisRelease) {
-    std::set<UINT> messages;
-    std::set<UINT> commands;
-    for (const auto& entry : CTamblinDlg::Messages()) {
-        if (entry.kind == MessageEntry<CTamblinDlg>::Kind::Message) {
-            EXPECT_TRUE(messages.insert(entry.first).second) << entry.first;
-        } else {
-            for (UINT id = entry.first; id <= entry.last; ++id) EXPECT_TRUE(commands.insert(id).second) << id;
-        }
-    }
-    // Grayed labels have no handler.
-    std::set<UINT> notHandled = {ID_CURRENT_PROJECT, ID_APPEND_PASTE};
-
-    CMenu menu;
-    ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
-    std::vector<UINT> menuCommands;
-    CollectCommands(menu.GetSafeHmenu(), menuCommands);
-    EXPECT_EQ(menuCommands.size(), 29u);
-    for (UINT id : menuCommands) EXPECT_NE(commands.count(id) + notHandled.count(id), 0u) << id;
-    for (UINT id : commands) EXPECT_EQ(notHandled.count(id), 0u) << id;
+    EXPECT_EQ(opened, expected);
 }
 
 TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTheNextStartToo) {
     Start();  // the first run turns both on
     EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
-    EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), "Append On");
-    EXPECT_TRUE(Checked(ID_APPEND_MODE));
-
-    for (const char* expected : {"Append Off", "Append On", "Append Off"}) {
-        Command(ID_APPEND_MODE);
-        EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), expected);
+    for (const char* expected : {"Append On", "Append Off", "Append On"}) {
+        EXPECT_EQ(Item(ID_APPEND_MODE), expected);
         EXPECT_EQ(Checked(ID_APPEND_MODE), AppendMode == 1);
         EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), AppendMode);
+        Send(WM_COMMAND, ID_APPEND_MODE);
     }
-    EXPECT_EQ(folder.LogCount("Error 0x0 set Append Mode"), 3);
 
     // Each switch shows the Run value as it left it: one that cannot be removed keeps the item
     // checked, a registration that fails leaves it unchecked.
-    {
+    const std::tuple<bool, bool, bool> switches[] = {{true, true, true}, {false, false, false}, {true, false, false}};
+    for (const auto& [unwritableRoot, holdRunValue, checkedAfter] : switches) {
         UnwritableRegistryRoot unwritable;
-        unwritable.HoldRunValue("C:\\Quorvex\\Quorvex.exe");
-        SetSettingsRootForTests(unwritable.Get());
-        Command(ID_RUN_AT_STARTUP);
-        EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
+        if (holdRunValue) unwritable.HoldRunValue("C:\\Quorvex\\Quorvex.exe");
+        SetSettingsRootForTests(unwritableRoot ? unwritable.Get() : HKEY_LOCAL_MACHINE);
+        Send(WM_COMMAND, ID_RUN_AT_STARTUP);
+        EXPECT_EQ(Checked(ID_RUN_AT_STARTUP), checkedAfter);
         SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
     }
-    Command(ID_RUN_AT_STARTUP);
-    EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
-    {
-        UnwritableRegistryRoot unwritable;
-        SetSettingsRootForTests(unwritable.Get());
-        Command(ID_RUN_AT_STARTUP);
-        EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
-        EXPECT_EQ(dialog->m_bRunAtStartup, 0);
-        SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
-    }
+    EXPECT_EQ(dialog->m_bRunAtStartup, 0);
 
     Stop();
     Start();
     EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
-    EXPECT_EQ(dialog->TrayMenu().GetMenuString(ID_APPEND_MODE), "Append Off");
+    EXPECT_EQ(Item(ID_APPEND_MODE), "Append Off");
     EXPECT_FALSE(Checked(ID_APPEND_MODE));
-    Command(ID_RUN_AT_STARTUP);
+    Send(WM_COMMAND, ID_RUN_AT_STARTUP);
     EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
 }
 
@@ -429,7 +340,7 @@ TEST_F(MainWindowTest, AnUnlockOrAResumeInstallsTheKeyboardHookAgainAndItServesA
     int served = 0;
     for (const auto& [message, event] : events) {
         KeyboardRecorder recorder;  // a hook newer than the program's, until that is installed anew
-        SendMessageA(dialog->m_hWnd, message, event, 0);
+        Send(message, event);
         EXPECT_TRUE(HoldKey(VK_LWIN));
         SendKey('2', false);
         SendKey('2', true);
@@ -441,28 +352,6 @@ TEST_F(MainWindowTest, AnUnlockOrAResumeInstallsTheKeyboardHookAgainAndItServesA
     DestroyWindow(shell);
 }
 
-TEST_F(MainWindowTest, CopiesAreAppendedAndTheHotkeysAndMenuCommandsEmptyTheFileOrTheList) {
-    Start();
-    CopyText("abc");
-    CopyText("xyz");
-    EXPECT_EQ(folder.Read("ClipAppends.txt"), "abc\r\nxyz\r\n");
-
-    HotKey(HOTKEY_WIN_DEL);
-    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    HotKey(HOTKEY_WIN_INS);
-    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
-    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey select Win-Del", "Called hotkey select Win-Ins", "PutAppendClip started",
-                               "Clipboard CLIP_APPEND_FILE clip empty", "Error returned from PutAppendClip()"}));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
-    EXPECT_EQ(ClipboardText(), "xyz");
-    Command(ID_APPEND_DELETE);
-    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    Command(ID_RECENT_CLEAR);
-    EXPECT_TRUE(RecentClip.empty());
-    EXPECT_EQ(RecentItem(1), "Ctl-1 <EMPTY>");
-}
-
 TEST_F(MainWindowTest, ProjectHotkeysAndTheOneProjectListSwitchTheFavouritesAndTheProjectItem) {
     folder.SetIni("A", "NAME", "Alpha");
     folder.SetIni("B", "NAME", "Beta");
@@ -470,31 +359,26 @@ TEST_F(MainWindowTest, ProjectHotkeysAndTheOneProjectListSwitchTheFavouritesAndT
     folder.SetIni("B", "CLIP1", "0x1");
     folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
     Start();
-    EXPECT_EQ(ProjectItem(), "Ctl-Win-B <Beta>");
-    EXPECT_EQ(FavoriteItem(1), "Win-1 'beta fav' ...");
-    EXPECT_TRUE(LoggedInOrder({"LoadFavorite started", "LoadRecentClips started"}));
-
-    Command(ID_FAVORITE_FIRST);
+    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <Beta>");
+    EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
+    Send(WM_COMMAND, ID_FAVORITE_FIRST);
     EXPECT_EQ(ClipboardText(), "beta fav");
     PumpFor(100);
     EXPECT_TRUE(RecentClip.empty()) << "the program's own put is no recent clip";
 
-    HotKey(0x541);
-    EXPECT_EQ(ProjectItem(), "Ctl-Win-A <Alpha>");
-    EXPECT_EQ(FavoriteItem(1), "Win-1 <EMPTY>");
+    Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');
+    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Alpha>");
+    EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 <EMPTY>");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
-    EXPECT_TRUE(LoggedInOrder({"LoadFavorite started", "Called hotkey select Project Ctl-Win-A"}));
-
     // Empty slots, by menu and by hotkey: nothing is put or pasted, and the next copy counts.
-    Command(ID_FAVORITE_FIRST + 2);
-    HotKey(0x203);
-    Command(ID_RECENT_LAST);
-    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Clipboard favorite clip empty", "Error returned from PutFavClip()",
-                               "Called hotkey PasteFav-3", "Error returned from PutFavClip()", "Menu HOT_PASTE_R10",
-                               "RecentClip.size =0", "Error returned from PutRecentClip()"}));
+    Send(WM_COMMAND, ID_FAVORITE_FIRST + 2);
+    Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 3);
+    EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Error returned from PutFavClip()", "Called hotkey PasteFav-3",
+                               "Error returned from PutFavClip()"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_EQ(ClipboardText(), "beta fav");
     CopyText("still captured");
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'still captured ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'still captured ...'");
 
     // "Projects..." asked for again while its list is open (the tray answers meanwhile) opens no
     // second list. Select there makes B current, and the tray menu shows B and its favourites.
@@ -504,31 +388,30 @@ TEST_F(MainWindowTest, ProjectHotkeysAndTheOneProjectListSwitchTheFavouritesAndT
     });
     PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
     PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
-    EXPECT_TRUE(PumpUntil([&] { return lists.Seen() >= 4 && ProjectItem() == "Ctl-Win-B <Beta>"; }, 5000));
-    EXPECT_EQ(lists.MostOpenAtOnce(), 1);
-    EXPECT_EQ(FavoriteItem(1), "Win-1 'beta fav' ...");
+    EXPECT_TRUE(PumpUntil([&] { return lists.seen >= 4 && Item(ID_CURRENT_PROJECT) == "Ctl-Win-B <Beta>"; }, 5000));
+    EXPECT_EQ(lists.most, 1);
+    EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
 }
 
 TEST_F(MainWindowTest, TheFirstStoredFavouriteCreatesTheDefaultProject) {
     Start();
-    EXPECT_EQ(ProjectItem(), "Ctl - A [Roses] ");
-    // Pasting on an installation without projects creates nothing.
-    HotKey(0x201);
+    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl - A [Roses] ");
+    Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects creates nothing
     EXPECT_FALSE(folder.Exists("Save.ini"));
     EXPECT_TRUE(ProjectList.empty());
 
     CopyText("selected");
     // The injected Ctrl+C reaches no selection here, so the clipboard is stored as it is.
-    HotKey(0x101);
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);
     EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
     EXPECT_EQ(folder.Ini("A", "CLIP1"), "0x1");
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("selected\0", 9));
-    EXPECT_EQ(ProjectItem(), "Ctl-Win-A <Default>");
-    EXPECT_EQ(FavoriteItem(1), "Win-1 'selected ...'");
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey SaveFav-1", "EmulCTRL_C started", "GetFavClip started"}));
+    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Default>");
+    EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'selected ...'");
+    EXPECT_TRUE(Logged("EmulCTRL_C started"));
     // The clipboard did not change, so no notification was due: the next copy is captured.
     EXPECT_EQ(g_bSkipClipChange, 0);
     CopyText("next copy");
-    EXPECT_EQ(RecentItem(1), "Ctl-1 'next copy ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'next copy ...'");
 }
