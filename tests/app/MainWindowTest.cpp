@@ -58,40 +58,25 @@ protected:
     std::unique_ptr<CTamblinDlg> dialog;
 };
 
-// Counts this thread's windows with a title while a modal loop runs, shown or not yet (Wine shows a
-// modal dialog nested in another one late); after a few ticks it closes each one with `close`.
-struct DialogWatcher {
-    DialogWatcher(const char* title, std::function<void(HWND)> close) : title(title), close(std::move(close)) {
-        s_watcher = this;
-    }
-    ~DialogWatcher() { KillTimer(nullptr, timer); }
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        std::vector<HWND> open;
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
-            char text[128] = "";
-            GetWindowTextA(window, text, sizeof text);
-            if (lstrcmpA(text, s_watcher->title) == 0) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&open));
-        s_watcher->most = std::max(s_watcher->most, static_cast<int>(open.size()));
-        if (!open.empty() && ++s_watcher->seen >= 4) {
-            for (HWND dialog : open) s_watcher->close(dialog);
-        }
-    }
-
-    static inline DialogWatcher* s_watcher = nullptr;
+// Watches the windows with a title while modal loops run, shown or not yet (Wine shows a modal dialog nested in
+// another one late): counts the most open at once and, after a few ticks that saw one, closes each with `close`.
+struct {
     const char* title;
     std::function<void(HWND)> close;
-    int most = 0;
-    int seen = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
-};
-
-// The clipboard's previous owner closes it while the program empties it: the put is refused.
-LRESULT CALLBACK ClosesTheClipboardWhenDispossessed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROYCLIPBOARD) CloseClipboard();
-    return DefWindowProcA(window, message, wParam, lParam);
+    int most;
+    int ticks;
+} g_watch;
+UINT_PTR WatchDialogs(const char* title, std::function<void(HWND)> close) {
+    g_watch = {title, std::move(close), 0, 0};
+    return SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        std::vector<HWND> open;
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, g_watch.title)) != nullptr;)
+            open.push_back(window);
+        g_watch.most = std::max(g_watch.most, static_cast<int>(open.size()));
+        if (!open.empty() && ++g_watch.ticks >= 4) {
+            for (HWND dialog : open) g_watch.close(dialog);
+        }
+    });
 }
 
 // Plays a shell that already shows an icon under the main window's handle and id, so the
@@ -122,7 +107,6 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemIconsRichTextIdAndTheSav
     EXPECT_EQ(Item(ID_RECENT_FIRST + 1), "Ctl-2 'older ...'");
     EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
-
     char title[64] = "";
     GetWindowTextA(dialog->m_hWnd, title, sizeof title);
     EXPECT_STREQ(title, "Clipboard Quorvex");
@@ -141,75 +125,71 @@ TEST_F(MainWindowTest, StartsHiddenWithItsTitleAboutItemIconsRichTextIdAndTheSav
         DeleteObject(info.hbmMask);
         EXPECT_EQ(image.bmWidth, GetSystemMetrics(size));
     }
-    EXPECT_FALSE(Logged("CTamblinDlg::OnInitDialog() started"));  // entry lines of level 1 stay out of the log
 }
 
-TEST_F(MainWindowTest, CopiesAreCapturedAndAppendedButThePutsOfTheProgramAreNotAndNothingItPutsIsPasted) {
+// Copies are captured and appended; the program's own puts are not, and nothing it puts from the menu, or that
+// fails to be put, is pasted. The end of the session, Exit, "End task" and an installer all save before it ends.
+TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWhenItEnds) {
     Start();
     CopyText("first");
     CopyText("second");
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("second\0", 7));
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
-    PumpFor(200);
     EXPECT_EQ(ClipboardText(), "first");
+    PumpFor(200);
     EXPECT_EQ(RecentClip.size(), 2u);
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");  // the list keeps its order
-    EXPECT_EQ(g_bSkipClipChange, 0);
-    CopyText("third");  // the flag swallowed exactly one notification
+    CopyText("third");  // the put's notification was the only one swallowed
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'third ...'");
     EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
 
-    // Win+Del deletes the append file; Win+Ins then finds it empty and puts nothing.
-    Send(WM_HOTKEY, HOTKEY_WIN_DEL);
-    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    Send(WM_HOTKEY, HOTKEY_WIN_INS);
-    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
-    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
-    EXPECT_EQ(ClipboardText(), "third");
-    Send(WM_COMMAND, ID_APPEND_DELETE);
-    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-
+    // The clipboard's previous owner closes it while the program empties it: the put is refused.
     HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesTheClipboardWhenDispossessed));
+    SetWindowLongPtrA(owner, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+                          if (message == WM_DESTROYCLIPBOARD) CloseClipboard();
+                          return DefWindowProcA(window, message, wParam, lParam);
+                      }));
     ASSERT_TRUE(OpenWithRetry(owner));
     EmptyClipboard();
     CloseClipboard();
     PumpFor(100);
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 1);
     DestroyWindow(owner);
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey select Win-Ins", "Error returned from PutAppendClip()",
-                               "Called hotkey RecentPaste-1", "SetClipboardData error"}));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));  // neither the menu nor a put that failed pastes
+    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-1", "SetClipboardData error"}));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
 
-    Send(WM_COMMAND, ID_RECENT_CLEAR);
-    EXPECT_TRUE(RecentClip.empty());
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 <EMPTY>");
-}
-
-TEST_F(MainWindowTest, TheEndOfTheSessionSavesAndLeavesTheTrayAndExitOrCloseEndTheWindowAfterSaving) {
-    Start();
-    CopyText("keep me");
-    ASSERT_TRUE(TrayHoldsIcon());
-    folder.Remove("RECENT\\RECCLIP1.DAT");
+    folder.Remove("RECENT\\RECCLIP3.DAT");
     EXPECT_EQ(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
     Send(WM_ENDSESSION, FALSE);  // the session goes on
-    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP1.DAT"));
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP3.DAT"));
     EXPECT_TRUE(TrayHoldsIcon());
     Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8));
+    EXPECT_EQ(folder.Read("RECENT\\RECCLIP3.DAT"), std::string("third\0", 6));
     EXPECT_FALSE(TrayHoldsIcon());
-
-    // Exit from the menu, WM_CLOSE from "End task", and an installer closing this program alone end after saving.
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
         {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
     for (const auto& [message, wParam, lParam] : requests) {
         if (!dialog->m_hWnd) Start();
-        folder.Remove("RECENT\\RECCLIP1.DAT");
+        folder.Remove("RECENT\\RECCLIP3.DAT");
         PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         EXPECT_TRUE(PumpUntil([&] { return dialog->m_hWnd == nullptr; }, 2000)) << message;
-        EXPECT_EQ(folder.Read("RECENT\\RECCLIP1.DAT"), std::string("keep me\0", 8)) << message;
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP3.DAT"), std::string("third\0", 6)) << message;
     }
+
+    // Win+Del deletes the append file; Win+Ins then finds it empty and puts nothing.
+    Start();
+    Send(WM_HOTKEY, HOTKEY_WIN_DEL);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+    Send(WM_HOTKEY, HOTKEY_WIN_INS);
+    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
+    Send(WM_COMMAND, ID_APPEND_DELETE);
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
+    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    Send(WM_COMMAND, ID_RECENT_CLEAR);
+    EXPECT_TRUE(RecentClip.empty());
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 <EMPTY>");
 }
 
 TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTheIconWhenItCan) {
@@ -223,8 +203,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
     Send(WM_COMMAND, ID_RECENT_LAST);
-    EXPECT_TRUE(LoggedInOrder({"Called hotkey RecentPaste-4", "Try to get unavailable clipboard", "Menu HOT_PASTE_R10",
-                               "Try to get unavailable clipboard", "Error returned from PutRecentClip()"}));
+    EXPECT_TRUE(Logged("Error returned from PutRecentClip()"));  // the menu's only sign of it
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     EXPECT_EQ(ClipboardText(), "captured");
     EXPECT_EQ(g_bSkipClipChange, 0);  // the next copy is captured
@@ -251,16 +230,12 @@ TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUpAndOneDeletedWhileI
     EXPECT_FALSE(app.InitInstance());
     UnhookWindowsHookEx(veto);
     EXPECT_EQ(shown, std::vector<std::string>{"Error creating the main window!"});
-    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '1')) << "a hotkey was registered without a window";
-    UnregisterHotKey(nullptr, 1);
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '1')) << "a hotkey was registered without a window";
 
-    // A main window object deleted while its window lives still ends the message loop.
     auto window = std::make_unique<CDialog>(IDD_NEW_PROJECT);
     ASSERT_TRUE(window->Create(nullptr));
-    const HWND hWnd = window->m_hWnd;
     app.m_pMainWnd = window.get();
     window.reset();
-    EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -275,10 +250,9 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnceA
         return 0;
     });
     Start();
-    const std::pair<UINT, WPARAM> requests[] = {{WM_COMMAND, ID_APP_ABOUT}, {WM_SYSCOMMAND, 0x0010}, {WM_SYSCOMMAND, 0x001F}};
-    std::vector<std::wstring> expected;
+    const std::pair<UINT, WPARAM> requests[] = {{WM_COMMAND, ID_APP_ABOUT}, {WM_SYSCOMMAND, 0x10}, {WM_SYSCOMMAND, 0x1F}};
     for (const auto& [message, command] : requests) {
-        DialogWatcher watcher("About Clipboard Quorvex v.1.00", [](HWND about) {
+        const UINT_PTR watch = WatchDialogs("About Clipboard Quorvex v.1.00", [](HWND about) {
             // The mouse as the notifying static sees a double click: it reports a click and a double click.
             for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
                 SendDlgItemMessageA(about, IDC_BANNER, mouse, 0, MAKELPARAM(5, 5));
@@ -288,12 +262,13 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromMenuAndSystemMenuButNeverTwiceAtOnceA
         });
         PostMessageA(dialog->m_hWnd, message, command, 0);
         PostMessageA(dialog->m_hWnd, message, command, 0);
-        EXPECT_TRUE(PumpUntil([&] { return watcher.seen >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
-        EXPECT_EQ(watcher.most, 1) << command;
-        expected.insert(expected.end(), {L"https://shop.corvellan.example/clipboard-quorvex",
-                                         L"https://www.corvellan.example/", folder.File("Manual.doc")});
+        EXPECT_TRUE(PumpUntil([] { return g_watch.ticks >= 4 && g_nAboutBoxes == 0; }, 5000)) << command;
+        KillTimer(nullptr, watch);
+        EXPECT_EQ(g_watch.most, 1) << command;
+        EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://shop.corvellan.example/clipboard-quorvex",
+                                                     L"https://www.corvellan.example/", folder.File("Manual.doc")}));
+        opened.clear();
     }
-    EXPECT_EQ(opened, expected);
 }
 
 TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTheNextStartToo) {
@@ -305,9 +280,8 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
         EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), AppendMode);
         Send(WM_COMMAND, ID_APPEND_MODE);
     }
-
-    // Each switch shows the Run value as it left it: one that cannot be removed keeps the item
-    // checked, a registration that fails leaves it unchecked.
+    // Each switch shows the Run value as it left it: one that cannot be removed keeps the item checked, a
+    // registration that fails leaves it unchecked.
     const std::tuple<bool, bool, bool> switches[] = {{true, true, true}, {false, false, false}, {true, false, false}};
     for (const auto& [unwritableRoot, holdRunValue, checkedAfter] : switches) {
         UnwritableRegistryRoot unwritable;
@@ -317,8 +291,6 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
         EXPECT_EQ(Checked(ID_RUN_AT_STARTUP), checkedAfter);
         SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
     }
-    EXPECT_EQ(dialog->m_bRunAtStartup, 0);
-
     Stop();
     Start();
     EXPECT_FALSE(Checked(ID_RUN_AT_STARTUP));
@@ -328,26 +300,38 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThemForTh
     EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
 }
 
-// Windows removes a low-level hook that answers late without a word; the hook is installed anew,
-// so first in the chain again, when the session is unlocked or the machine resumes.
-TEST_F(MainWindowTest, AnUnlockOrAResumeInstallsTheKeyboardHookAgainAndItServesARefusedFavourite) {
+// As on Windows 10 and 11, where the shell holds Win+digit, the program's keyboard hook serves the combination.
+// Windows removes a low-level hook that answers late without a word; the hook is installed anew, so first in the
+// chain again, when the session is unlocked or the machine resumes.
+TEST_F(MainWindowTest, AFavouriteTheShellHoldsIsServedByTheKeyboardHookAlsoAfterAnUnlockOrAResume) {
     Start();
     HWND shell = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(RegisterHotKey(shell, 1, MOD_WIN, '2'));
     EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook), 0);
-    const std::pair<UINT, WPARAM> events[] = {{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
-                                              {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}};
+    EXPECT_TRUE(Logged("Hotkeys served by the keyboard hook: Win-2"));
+    EXPECT_TRUE(HotkeyTaken(MOD_WIN, '3'));  // the rest registered as ever
     int served = 0;
-    for (const auto& [message, event] : events) {
+    for (const auto& [message, event] : {std::pair<UINT, WPARAM>{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
+                                         {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}}) {
         KeyboardRecorder recorder;  // a hook newer than the program's, until that is installed anew
         Send(message, event);
         EXPECT_TRUE(HoldKey(VK_LWIN));
         SendKey('2', false);
+        SendKey('2', false);  // held: an auto-repeat
         SendKey('2', true);
         SendKey(VK_LWIN, true);
         ++served;
         EXPECT_TRUE(PumpUntil([&] { return folder.LogCount("Called hotkey PasteFav-2") == served; }, 2000)) << message;
-        for (const KeyEvent& key : recorder.Events()) EXPECT_NE(key.vk, static_cast<DWORD>('2')) << message;
+        PumpFor(100);
+        EXPECT_EQ(folder.LogCount("Called hotkey PasteFav-2"), served) << message;
+        // The key reached neither the later hook nor the shell's hotkey; the mask key that keeps Start closed went
+        // between Win down and up.
+        int masks = 0;
+        for (const KeyEvent& key : recorder.Events()) {
+            EXPECT_NE(key.vk, static_cast<DWORD>('2')) << message;
+            masks += key.vk == 0xE8 && !(key.flags & LLKHF_UP);
+        }
+        EXPECT_EQ(masks, 1) << message;
     }
     DestroyWindow(shell);
 }
@@ -382,14 +366,15 @@ TEST_F(MainWindowTest, ProjectHotkeysAndTheOneProjectListSwitchTheFavouritesAndT
 
     // "Projects..." asked for again while its list is open (the tray answers meanwhile) opens no
     // second list. Select there makes B current, and the tray menu shows B and its favourites.
-    DialogWatcher lists("List of Projects", [](HWND list) {
+    const UINT_PTR watch = WatchDialogs("List of Projects", [](HWND list) {
         SendDlgItemMessageA(list, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
         PostMessageA(list, WM_COMMAND, IDOK, 0);
     });
     PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
     PostMessageA(dialog->m_hWnd, WM_COMMAND, ID_PROJECTS, 0);
-    EXPECT_TRUE(PumpUntil([&] { return lists.seen >= 4 && Item(ID_CURRENT_PROJECT) == "Ctl-Win-B <Beta>"; }, 5000));
-    EXPECT_EQ(lists.most, 1);
+    EXPECT_TRUE(PumpUntil([&] { return g_watch.ticks >= 4 && Item(ID_CURRENT_PROJECT) == "Ctl-Win-B <Beta>"; }, 5000));
+    KillTimer(nullptr, watch);
+    EXPECT_EQ(g_watch.most, 1);
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
 }
 
@@ -399,7 +384,6 @@ TEST_F(MainWindowTest, TheFirstStoredFavouriteCreatesTheDefaultProject) {
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects creates nothing
     EXPECT_FALSE(folder.Exists("Save.ini"));
     EXPECT_TRUE(ProjectList.empty());
-
     CopyText("selected");
     // The injected Ctrl+C reaches no selection here, so the clipboard is stored as it is.
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);
@@ -409,9 +393,7 @@ TEST_F(MainWindowTest, TheFirstStoredFavouriteCreatesTheDefaultProject) {
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("selected\0", 9));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Default>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'selected ...'");
-    EXPECT_TRUE(Logged("EmulCTRL_C started"));
     // The clipboard did not change, so no notification was due: the next copy is captured.
-    EXPECT_EQ(g_bSkipClipChange, 0);
     CopyText("next copy");
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'next copy ...'");
 }
