@@ -47,7 +47,6 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     window.m_hWnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnProc));
     auto head = [&] { return GetPropA(window.m_hWnd, "HookWnd_P"); };  // the newest hook
-    auto procedure = [&] { return GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC); };
     // Sends a message and returns who saw it, in order, and the result.
     auto deliver = [&](UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
         g_log.clear();
@@ -57,7 +56,6 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     };
     RecordingHook first{"first"}, second{"second"}, third{"third"};
     for (RecordingHook* hook : {&first, &second, &third, &first}) hook->HookWindow(&window);  // hooked again: it stays
-    EXPECT_EQ(procedure(), reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
     EXPECT_EQ(deliver(WM_USER + 1, 7, 8), (Log{"third", "second", "first", "own 7:8", "=1007"}));
     // A hook that does not pass on keeps the message from the rest of the chain.
     second.swallowed = WM_USER + 5;
@@ -75,12 +73,11 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"first", "own 1:2", "=1001"}));
     first.UnhookWindow();  // the last: the window has its own procedure back
     EXPECT_EQ(head(), nullptr);
-    EXPECT_EQ(procedure(), reinterpret_cast<LONG_PTR>(&OwnProc));
+    EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OwnProc));
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"own 1:2", "=1001"}));
 
     // Under a later subclass, hooks that go or are destroyed keep it and the window's own procedure.
-    first.HookWindow(&window);
-    second.HookWindow(&window);
+    for (RecordingHook* hook : {&first, &second}) hook->HookWindow(&window);
     g_underLater = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)));
     {
@@ -89,13 +86,11 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     }  // destroyed while its window lives: it leaves the chain
     EXPECT_EQ(head(), &second);
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:2", "=1001"}));
-    second.UnhookWindow();
-    first.UnhookWindow();
-    EXPECT_EQ(procedure(), reinterpret_cast<LONG_PTR>(&LaterSubclass));
+    for (RecordingHook* hook : {&second, &first}) hook->UnhookWindow();
+    EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterSubclass));
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "own 1:2", "=1001"}));
     third.nestOn = 0;
-    third.HookWindow(&window);  // a new chain under the later subclass
-    first.HookWindow(&window);
+    for (RecordingHook* hook : {&third, &first}) hook->HookWindow(&window);  // a new chain under the subclass
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "first", "third", "own 1:2", "=1001"}));
 
     // Destroying the window detaches every hook before its own procedure sees WM_NCDESTROY.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,11 +15,10 @@ constexpr UINT kIconId = IDR_TRAY_MENU;
 constexpr UINT kCallback = WM_USER + 100;
 using Seen = std::vector<UINT>;
 
-// What the notification window saw. Like the main window it hands the callback message to the
-// icon; a menu it owns is answered from the keyboard as soon as it waits for input.
+// What the notification window saw, a command as its id. Like the main window it hands the callback message to
+// the icon; a menu it owns is answered from the keyboard as soon as it waits for input.
 CTrayNotifyIcon* g_icon;
 Seen g_seen;
-WPARAM g_command;
 bool g_chooseFirst;
 bool g_menuAnswered;
 
@@ -32,11 +29,11 @@ LRESULT CALLBACK NotifyWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         if (g_chooseFirst) PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(menuWindow, g_chooseFirst ? WM_CHAR : WM_KEYDOWN, g_chooseFirst ? '\r' : VK_ESCAPE, 0);
     }
-    if (message == kCallback || message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP || message == WM_COMMAND ||
-        message == WM_NULL || message == TaskbarCreatedMessage()) {
+    if (message == kCallback || message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP || message == WM_NULL ||
+        message == TaskbarCreatedMessage()) {
         g_seen.push_back(message);
     }
-    if (message == WM_COMMAND) g_command = wParam;
+    if (message == WM_COMMAND) g_seen.push_back(LOWORD(wParam));
     if (message == kCallback && g_icon) return g_icon->OnCallbackMessage(wParam, lParam);
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }
@@ -48,74 +45,67 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
     CWnd window;
     window.m_hWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyWindowProc));
-    auto icon = std::make_unique<CTrayNotifyIcon>();
-    g_icon = icon.get();
-    const std::string tooltip = "Clipboard Quorvex " + std::string(80, '.');
-    auto create = [&] {
-        HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-        return icon->Create(&window, kIconId, tooltip.c_str(), appIcon, kCallback);
-    };
+    const HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    const std::string tip = "Clipboard Quorvex " + std::string(80, '.');
     auto shellHolds = [&] { return Shell(NIM_MODIFY, window.m_hWnd); };
     auto taskbarCreated = [&] { return SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0); };
+    {
+        CTrayNotifyIcon icon;
+        g_icon = &icon;
+        // The shell refuses an icon while it holds one of the same window and id, or while it restarts: the icon
+        // comes at the next "TaskbarCreated", which the hook keeps to itself, with its tooltip cut to the 63
+        // characters the short record carries.
+        ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
+        ASSERT_FALSE(icon.Create(&window, kIconId, tip.c_str(), appIcon, kCallback));
+        const HMENU firstMenu = icon.TrayMenu().GetSafeHmenu();
+        ASSERT_TRUE(IsMenu(firstMenu));
+        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        EXPECT_EQ(taskbarCreated(), 0);
+        EXPECT_EQ(g_seen, Seen{});
+        EXPECT_TRUE(shellHolds());
+        EXPECT_EQ(icon.NotifyData().szTip, tip.substr(0, 63));
 
-    // The shell refuses an icon while it holds one of the same window and id, or while it restarts: the icon comes
-    // at the next "TaskbarCreated", which the hook keeps to itself, with its tooltip cut to the 63 characters the
-    // short record carries.
-    ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
-    ASSERT_FALSE(create());
-    const HMENU firstMenu = icon->TrayMenu().GetSafeHmenu();
-    ASSERT_TRUE(IsMenu(firstMenu));
-    ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
-    EXPECT_EQ(taskbarCreated(), 0);
-    EXPECT_EQ(g_seen, Seen{});
-    EXPECT_TRUE(shellHolds());
-    EXPECT_EQ(icon->NotifyData().szTip, tooltip.substr(0, 63));
+        // A retried Create starts from a fresh menu and leaves the one hook in place.
+        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        ASSERT_TRUE(icon.Create(&window, kIconId, tip.c_str(), appIcon, kCallback));
+        EXPECT_TRUE(shellHolds());
+        EXPECT_FALSE(IsMenu(firstMenu)) << "the menu of the refused attempt was left behind";
+        ASSERT_NE(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
+        EXPECT_EQ(static_cast<CHookWnd*>(GetPropA(window.m_hWnd, "HookWnd_P"))->NextHook(), nullptr);
 
-    // A retried Create starts from a fresh menu and leaves the one hook in place.
-    ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
-    ASSERT_TRUE(create());
-    EXPECT_TRUE(shellHolds());
-    EXPECT_FALSE(IsMenu(firstMenu)) << "the menu of the refused attempt was left behind";
-    ASSERT_NE(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
-    EXPECT_EQ(static_cast<CHookWnd*>(GetPropA(window.m_hWnd, "HookWnd_P"))->NextHook(), nullptr);
+        // The menu is the icon id's, its first item the default. A double click runs that item, sent, not posted
+        // (it has been handled by the time the call returns); a right click shows the menu, closed by Escape, then
+        // by Enter on its first item. Other clicks and other icons' messages do nothing.
+        EXPECT_EQ(GetMenuDefaultItem(icon.TrayMenu().GetSubMenu(0), FALSE, 0), static_cast<UINT>(ID_APP_ABOUT));
+        const std::tuple<UINT, UINT, bool, LRESULT, Seen> clicks[] = {
+            {kIconId + 1, WM_RBUTTONUP, false, 0, {}},
+            {kIconId, WM_LBUTTONUP, false, 1, {}},
+            {kIconId, WM_LBUTTONDBLCLK, false, 1, {ID_APP_ABOUT}},
+            {kIconId, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
+            {kIconId, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
+        for (const auto& [id, mouse, chooseFirst, result, seen] : clicks) {
+            g_seen.clear();
+            g_chooseFirst = chooseFirst;
+            g_menuAnswered = false;
+            // Should the menu never wait for input, a timer closes it.
+            UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+            EXPECT_EQ(icon.OnCallbackMessage(id, mouse), result);
+            KillTimer(nullptr, watchdog);
+            PumpFor(mouse == WM_RBUTTONUP ? 300 : 50);
+            EXPECT_EQ(g_seen, seen) << mouse;
+        }
 
-    // The menu is the icon id's, its first item the default. A double click runs that item, sent, not posted (it
-    // has been handled by the time the call returns); a right click shows the menu, closed by Escape, then by Enter
-    // on its first item. Other clicks and other icons' messages do nothing.
-    const HMENU popup = icon->TrayMenu().GetSubMenu(0);
-    EXPECT_EQ(GetMenuDefaultItem(popup, FALSE, 0), static_cast<UINT>(ID_APP_ABOUT));
-    const std::tuple<UINT, UINT, bool, LRESULT, Seen> clicks[] = {
-        {kIconId + 1, WM_RBUTTONUP, false, 0, {}},
-        {kIconId, WM_LBUTTONUP, false, 1, {}},
-        {kIconId, WM_LBUTTONDBLCLK, false, 1, {WM_COMMAND}},
-        {kIconId, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
-        {kIconId, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_COMMAND, WM_NULL}}};
-    for (const auto& [id, mouse, chooseFirst, result, seen] : clicks) {
-        g_seen.clear();
-        g_command = 0;
-        g_chooseFirst = chooseFirst;
-        g_menuAnswered = false;
-        // Should the menu never wait for input, a timer closes it.
-        UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-        EXPECT_EQ(icon->OnCallbackMessage(id, mouse), result);
-        KillTimer(nullptr, watchdog);
-        PumpFor(mouse == WM_RBUTTONUP ? 300 : 50);
-        EXPECT_EQ(g_seen, seen) << mouse;
-        EXPECT_EQ(LOWORD(g_command), std::count(seen.begin(), seen.end(), WM_COMMAND) ? ID_APP_ABOUT : 0) << mouse;
+        // Hidden, it stays away at the next broadcast, and a second hide leaves alone another icon of the same
+        // window and id.
+        EXPECT_TRUE(icon.HideFromTray());
+        EXPECT_EQ(taskbarCreated(), 0);
+        EXPECT_FALSE(shellHolds());
+        ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
+        EXPECT_TRUE(icon.HideFromTray());
+        EXPECT_TRUE(shellHolds());
+        g_icon = nullptr;
     }
-
-    // Hidden, it stays away at the next broadcast, and a second hide leaves alone another icon of the same window
-    // and id.
-    EXPECT_TRUE(icon->HideFromTray());
-    EXPECT_EQ(taskbarCreated(), 0);
-    EXPECT_FALSE(shellHolds());
-    ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
-    EXPECT_TRUE(icon->HideFromTray());
-    EXPECT_TRUE(shellHolds());
-
     // Destroyed, the icon leaves the shell and a window that lives on.
-    g_icon = nullptr;
-    icon.reset();
     EXPECT_FALSE(shellHolds());
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&NotifyWindowProc));
     DestroyWindow(window.m_hWnd);
