@@ -5,11 +5,9 @@
 #include <tuple>
 
 #include "app/AboutDlg.h"
-#include "app/TamblinApp.h"
 #include "append/AppendFile.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
-#include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Projects.h"
 #include "projects/Settings.h"
@@ -26,16 +24,12 @@ namespace {
 class MainWindowTest : public ClipStoreTest {
 protected:
     void TearDown() override {
-        Stop();
-        AfxSetPromptResponder(nullptr);
-        SetSettingsRootForTests(nullptr);
-        ClipStoreTest::TearDown();
-    }
-    void Stop() {
         if (dialog && dialog->m_hWnd) dialog->DestroyWindow();
         dialog.reset();
         ProjectList.clear();
         PumpFor(50);
+        SetSettingsRootForTests(nullptr);
+        ClipStoreTest::TearDown();
     }
     void Start() {
         dialog = std::make_unique<CTamblinDlg>();
@@ -63,19 +57,16 @@ protected:
 struct {
     const char* title;
     std::function<void(HWND)> close;
-    int most;
-    int ticks;
+    int most, ticks;
 } g_watch;
 UINT_PTR WatchDialogs(const char* title, std::function<void(HWND)> close) {
     g_watch = {title, std::move(close), 0, 0};
     return SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        std::vector<HWND> open;
-        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, g_watch.title)) != nullptr;)
-            open.push_back(window);
-        g_watch.most = std::max(g_watch.most, static_cast<int>(open.size()));
-        if (!open.empty() && ++g_watch.ticks >= 4) {
-            for (HWND dialog : open) g_watch.close(dialog);
-        }
+        int open = 0;
+        for (HWND at = nullptr; (at = FindWindowExA(nullptr, at, nullptr, g_watch.title)) != nullptr; ++open)
+            if (g_watch.ticks >= 4) g_watch.close(at);
+        g_watch.most = std::max(g_watch.most, open);
+        if (open > 0) ++g_watch.ticks;
     });
 }
 
@@ -93,8 +84,8 @@ LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-// A start in an installation with recent clips and projects: the window and the tray menu show them, the project
-// hotkeys and the one list of projects switch the favourites, and the program's own puts are no recent clips.
+// A start in an installation with recent clips and projects: the window and the tray menu show them, and the
+// project hotkeys and the one list of projects switch the favourites.
 TEST_F(MainWindowTest, StartsHiddenShowingTheSavedClipsAndProjectsWhichItsHotkeysAndProjectListSwitch) {
     folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
     folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
@@ -112,7 +103,6 @@ TEST_F(MainWindowTest, StartsHiddenShowingTheSavedClipsAndProjectsWhichItsHotkey
     EXPECT_FALSE(folder.Exists("Save.TMP"));
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'newer ...'");
     EXPECT_EQ(Item(ID_RECENT_FIRST + 1), "Ctl-2 'older ...'");
-    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <Beta>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
@@ -134,10 +124,6 @@ TEST_F(MainWindowTest, StartsHiddenShowingTheSavedClipsAndProjectsWhichItsHotkey
     EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Error returned from PutFavClip()", "Called hotkey PasteFav-3"}));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
     EXPECT_EQ(ClipboardText(), "beta fav");
-    PumpFor(100);
-    EXPECT_EQ(RecentClip.size(), 2u) << "the program's own put is no recent clip";
-    CopyText("still captured");
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'still captured ...'");
 
     // "Projects..." asked for again while its list is open (the tray answers meanwhile) opens no
     // second list. Select there makes B current, and the tray menu shows B and its favourites.
@@ -160,21 +146,25 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Start();
     CopyText("first");
     CopyText("second");
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP2.DAT"), std::string("second\0", 7));
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
     PumpFor(200);
-    EXPECT_EQ(RecentClip.size(), 2u);
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");  // the list keeps its order
+    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");  // no new clip: the list keeps its order
     CopyText("third");  // the put's notification was the only one swallowed
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'third ...'");
     EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
 
-    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl - A [Roses] ");
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects creates nothing
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "<missing>");
-    // The injected Ctrl+C reaches no selection here, so the clipboard is stored as it is.
+    // The selection is copied with an injected Ctrl+C (the generic Ctrl, which may be reported as the left one). It
+    // reaches no selection here, so the clipboard is stored as it is.
+    KeyboardRecorder recorder;
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);
+    const std::vector<std::pair<DWORD, bool>> chord{{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}};
+    std::vector<std::pair<DWORD, bool>> keys;
+    for (const KeyEvent& key : recorder.Events())
+        keys.push_back({key.vk == VK_LCONTROL ? VK_CONTROL : key.vk, (key.flags & LLKHF_UP) != 0});
+    EXPECT_EQ(keys, chord);
     EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
     EXPECT_EQ(folder.Ini("A", "CLIP1"), "0x1");
@@ -192,6 +182,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_TRUE(TrayHoldsIcon());
     Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP4.DAT"), std::string("fourth\0", 7));
+    Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
     EXPECT_FALSE(TrayHoldsIcon());
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
         {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
@@ -208,8 +199,6 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Send(WM_HOTKEY, HOTKEY_WIN_DEL);
     EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
     Send(WM_HOTKEY, HOTKEY_WIN_INS);
-    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
-    EXPECT_EQ(folder.Read("ClipAppends.txt"), "");
     Send(WM_COMMAND, ID_APPEND_DELETE);
     EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
     EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
@@ -223,8 +212,8 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     HHOOK hook = SetWindowsHookExA(WH_CBT, TakeTheIconPlace, nullptr, GetCurrentThreadId());
     Start();
     UnhookWindowsHookEx(hook);
-    ASSERT_EQ(g_refusedWindow, dialog->m_hWnd);
-    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));  // what the shell showed was not the program's icon
+    // What the shell showed under the main window's handle was not the program's icon.
+    ASSERT_TRUE(g_refusedWindow == dialog->m_hWnd && Shell(NIM_DELETE, dialog->m_hWnd));
     CopyText("captured");
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
@@ -239,28 +228,6 @@ TEST_F(MainWindowTest, WithoutATaskbarItCapturesAndAnswersHotkeysAtOnceAndAddsTh
     EXPECT_FALSE(TrayHoldsIcon());
 }
 
-// A start that cannot make its main window says so, holds no hotkey and ends; the instance it began stays marked
-// as running for the process's life.
-TEST_F(MainWindowTest, AMainWindowThatCannotBeMadeEndsStartUp) {
-    std::vector<std::string> shown;
-    AfxSetPromptResponder([&](const Prompt& prompt) {
-        shown.push_back(prompt.text);
-        return IDOK;
-    });
-    auto refuseWindows = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
-    };
-    HHOOK veto = SetWindowsHookExA(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
-    CTamblinApp app;
-    EXPECT_FALSE(app.InitInstance());
-    UnhookWindowsHookEx(veto);
-    EXPECT_EQ(shown, std::vector<std::string>{"Error creating the main window!"});
-    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, '1')) << "a hotkey was registered without a window";
-    HANDLE running = OpenSemaphoreA(SYNCHRONIZE, FALSE, "component_tests");  // named after the executable
-    EXPECT_NE(running, nullptr);
-    CloseHandle(running);
-}
-
 // Each way to the about box asked twice at once: the second request, handled while the first box is open, opens
 // none. The tray icon's double click runs the menu's first item, About.
 TEST_F(MainWindowTest, TheAboutBoxOpensFromTheTrayAndTheSystemMenuButNeverTwiceAtOnce) {
@@ -268,9 +235,8 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheTrayAndTheSystemMenuButNeverTwiceA
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
         {WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONDBLCLK}, {WM_SYSCOMMAND, 0x10, 0}, {WM_SYSCOMMAND, 0x1F, 0}};
     for (const auto& [message, wParam, lParam] : requests) {
-        const UINT_PTR watch = WatchDialogs("About Clipboard Quorvex v.1.00", [](HWND about) {
-            PostMessageA(about, WM_COMMAND, IDOK, 0);
-        });
+        const UINT_PTR watch = WatchDialogs("About Clipboard Quorvex v.1.00",
+                                            [](HWND about) { PostMessageA(about, WM_COMMAND, IDOK, 0); });
         PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         EXPECT_TRUE(PumpUntil([] { return g_watch.ticks >= 4 && g_nAboutBoxes == 0; }, 5000)) << message;
@@ -281,7 +247,6 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheTrayAndTheSystemMenuButNeverTwiceA
 
 TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThem) {
     Start();  // the first run turns both on
-    EXPECT_TRUE(Checked(ID_RUN_AT_STARTUP));
     for (const char* expected : {"Append On", "Append Off", "Append On"}) {
         EXPECT_EQ(Item(ID_APPEND_MODE), expected);
         EXPECT_EQ(Checked(ID_APPEND_MODE), AppendMode == 1);
@@ -298,7 +263,6 @@ TEST_F(MainWindowTest, TheTrayMenuShowsBothSettingsAndItsCommandsSwitchThem) {
         SetSettingsRootForTests(unwritableRoot ? unwritable.Get() : HKEY_LOCAL_MACHINE);
         Send(WM_COMMAND, ID_RUN_AT_STARTUP);
         EXPECT_EQ(Checked(ID_RUN_AT_STARTUP), checkedAfter);
-        SetSettingsRootForTests(HKEY_LOCAL_MACHINE);
     }
 }
 

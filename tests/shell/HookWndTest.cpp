@@ -12,7 +12,7 @@ WNDPROC g_underLater;  // what another program's subclass, put on the window aft
 
 // The window's own procedure answers WM_USER + 1 and + 2, and tells whether hooks were left when WM_NCDESTROY came.
 LRESULT CALLBACK OwnProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) g_log.push_back(GetPropA(hWnd, "HookWnd_P") ? "own ncdestroy, hooked" : "own ncdestroy");
+    if (message == WM_NCDESTROY) g_log.push_back(GetPropA(hWnd, "HookWnd_P") ? "hooked ncdestroy" : "own ncdestroy");
     if (message != WM_USER + 1 && message != WM_USER + 2) return DefWindowProcA(hWnd, message, wParam, lParam);
     g_log.push_back("own " + std::to_string(wParam) + ":" + std::to_string(lParam));
     return 1000 + static_cast<LRESULT>(wParam);
@@ -46,7 +46,6 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     CWnd window;
     window.m_hWnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnProc));
-    auto head = [&] { return GetPropA(window.m_hWnd, "HookWnd_P"); };  // the newest hook
     // Sends a message and returns who saw it, in order, and the result.
     auto deliver = [&](UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
         g_log.clear();
@@ -69,10 +68,9 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     second.UnhookWindow();  // the middle
     EXPECT_EQ(deliver(WM_USER + 6), (Log{"third", "first", "=55"}));
     third.UnhookWindow();  // the head
-    EXPECT_EQ(head(), &first);
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"first", "own 1:2", "=1001"}));
     first.UnhookWindow();  // the last: the window has its own procedure back
-    EXPECT_EQ(head(), nullptr);
+    EXPECT_EQ(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OwnProc));
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"own 1:2", "=1001"}));
 
@@ -84,7 +82,6 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
         RecordingHook shortLived("short-lived");
         shortLived.HookWindow(&window);
     }  // destroyed while its window lives: it leaves the chain
-    EXPECT_EQ(head(), &second);
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:2", "=1001"}));
     for (RecordingHook* hook : {&second, &first}) hook->UnhookWindow();
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterSubclass));

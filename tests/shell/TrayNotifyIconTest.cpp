@@ -11,7 +11,6 @@
 #include "support/TrayIconShell.h"
 
 namespace {
-constexpr UINT kIconId = IDR_TRAY_MENU;
 constexpr UINT kCallback = WM_USER + 100;
 using Seen = std::vector<UINT>;
 
@@ -40,7 +39,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithItsMenuAndGoesWhenHiddenOrDeleted) {
+TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithItsMenuAndGoesWithIt) {
     SetCursorPos(0, 0);  // off the taskbar: an icon added under the cursor would report the cursor
     CWnd window;
     window.m_hWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -48,7 +47,6 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
     const HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     const std::string tip = "Clipboard Quorvex " + std::string(80, '.');
     auto shellHolds = [&] { return Shell(NIM_MODIFY, window.m_hWnd); };
-    auto taskbarCreated = [&] { return SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0); };
     {
         CTrayNotifyIcon icon;
         g_icon = &icon;
@@ -56,18 +54,18 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
         // comes at the next "TaskbarCreated", which the hook keeps to itself, with its tooltip cut to the 63
         // characters the short record carries.
         ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
-        ASSERT_FALSE(icon.Create(&window, kIconId, tip.c_str(), appIcon, kCallback));
+        ASSERT_FALSE(icon.Create(&window, IDR_TRAY_MENU, tip.c_str(), appIcon, kCallback));
         const HMENU firstMenu = icon.TrayMenu().GetSafeHmenu();
         ASSERT_TRUE(IsMenu(firstMenu));
         ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
-        EXPECT_EQ(taskbarCreated(), 0);
+        EXPECT_EQ(SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0), 0);
         EXPECT_EQ(g_seen, Seen{});
         EXPECT_TRUE(shellHolds());
         EXPECT_EQ(icon.NotifyData().szTip, tip.substr(0, 63));
 
         // A retried Create starts from a fresh menu and leaves the one hook in place.
         ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
-        ASSERT_TRUE(icon.Create(&window, kIconId, tip.c_str(), appIcon, kCallback));
+        ASSERT_TRUE(icon.Create(&window, IDR_TRAY_MENU, tip.c_str(), appIcon, kCallback));
         EXPECT_TRUE(shellHolds());
         EXPECT_FALSE(IsMenu(firstMenu)) << "the menu of the refused attempt was left behind";
         ASSERT_NE(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
@@ -78,11 +76,11 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
         // by Enter on its first item. Other clicks and other icons' messages do nothing.
         EXPECT_EQ(GetMenuDefaultItem(icon.TrayMenu().GetSubMenu(0), FALSE, 0), static_cast<UINT>(ID_APP_ABOUT));
         const std::tuple<UINT, UINT, bool, LRESULT, Seen> clicks[] = {
-            {kIconId + 1, WM_RBUTTONUP, false, 0, {}},
-            {kIconId, WM_LBUTTONUP, false, 1, {}},
-            {kIconId, WM_LBUTTONDBLCLK, false, 1, {ID_APP_ABOUT}},
-            {kIconId, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
-            {kIconId, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
+            {IDR_TRAY_MENU + 1, WM_RBUTTONUP, false, 0, {}},
+            {IDR_TRAY_MENU, WM_LBUTTONUP, false, 1, {}},
+            {IDR_TRAY_MENU, WM_LBUTTONDBLCLK, false, 1, {ID_APP_ABOUT}},
+            {IDR_TRAY_MENU, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
+            {IDR_TRAY_MENU, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
         for (const auto& [id, mouse, chooseFirst, result, seen] : clicks) {
             g_seen.clear();
             g_chooseFirst = chooseFirst;
@@ -94,15 +92,6 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
             PumpFor(mouse == WM_RBUTTONUP ? 300 : 50);
             EXPECT_EQ(g_seen, seen) << mouse;
         }
-
-        // Hidden, it stays away at the next broadcast, and a second hide leaves alone another icon of the same
-        // window and id.
-        EXPECT_TRUE(icon.HideFromTray());
-        EXPECT_EQ(taskbarCreated(), 0);
-        EXPECT_FALSE(shellHolds());
-        ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
-        EXPECT_TRUE(icon.HideFromTray());
-        EXPECT_TRUE(shellHolds());
         g_icon = nullptr;
     }
     // Destroyed, the icon leaves the shell and a window that lives on.
