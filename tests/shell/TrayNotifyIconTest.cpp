@@ -18,15 +18,14 @@ using Seen = std::vector<UINT>;
 // the icon; a menu it owns is answered from the keyboard as soon as it waits for input.
 CTrayNotifyIcon* g_icon;
 Seen g_seen;
-bool g_chooseFirst;
-bool g_menuAnswered;
+int g_menuAnswer;  // given once to a menu that waits for input: 1 Escape, 2 Enter on its first item
 
 LRESULT CALLBACK NotifyWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !g_menuAnswered) {
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && g_menuAnswer) {
         HWND menuWindow = reinterpret_cast<HWND>(lParam);
-        g_menuAnswered = true;
-        if (g_chooseFirst) PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(menuWindow, g_chooseFirst ? WM_CHAR : WM_KEYDOWN, g_chooseFirst ? '\r' : VK_ESCAPE, 0);
+        if (g_menuAnswer == 2) PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(menuWindow, g_menuAnswer == 2 ? WM_CHAR : WM_KEYDOWN, g_menuAnswer == 2 ? '\r' : VK_ESCAPE, 0);
+        g_menuAnswer = 0;
     }
     if (message == kCallback || message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP || message == WM_NULL ||
         message == TaskbarCreatedMessage()) {
@@ -83,8 +82,7 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
             {IDR_TRAY_MENU, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
         for (const auto& [id, mouse, chooseFirst, result, seen] : clicks) {
             g_seen.clear();
-            g_chooseFirst = chooseFirst;
-            g_menuAnswered = false;
+            g_menuAnswer = chooseFirst ? 2 : 1;
             // Should the menu never wait for input, a timer closes it.
             UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
             EXPECT_EQ(icon.OnCallbackMessage(id, mouse), result);
