@@ -19,11 +19,10 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     order.insert(order.end(), {{MOD_WIN, VK_INSERT}, {MOD_WIN, VK_DELETE}});
     // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts, with nothing to serve, to keep
     // held hotkeys from repeating.
-    const std::tuple<UINT, UINT, const char*> cases[] = {{MOD_CONTROL, '5', "Can't register Ctl-5 !"},
-                                                         {MOD_CONTROL, '0', "Can't register Ctl-10 !"},
-                                                         {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"},
-                                                         {MOD_WIN, VK_DELETE, "Can't register Win-Del!"},
-                                                         {0, 0, nullptr}};
+    const std::tuple<UINT, UINT, const char*> cases[] = {
+        {MOD_CONTROL, '5', "Can't register Ctl-5 !"}, {MOD_CONTROL, '0', "Can't register Ctl-10 !"},
+        {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"}, {MOD_WIN, VK_DELETE, "Can't register Win-Del!"},
+        {0, 0, nullptr}};
     for (const auto& [heldModifiers, heldKey, line] : cases) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

@@ -8,7 +8,6 @@
 namespace {
 using Log = std::vector<std::string>;
 Log g_log;
-WNDPROC g_underLater;  // what another program's subclass, put on the window after the hooks, calls on
 
 // The window's own procedure answers WM_USER + 1 and + 2, and tells whether hooks were left when WM_NCDESTROY came.
 LRESULT CALLBACK OwnProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -18,9 +17,10 @@ LRESULT CALLBACK OwnProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return 1000 + static_cast<LRESULT>(wParam);
 }
 
+// Another program's subclass, put on the window after the hooks.
 LRESULT CALLBACK LaterSubclass(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_USER + 1) g_log.push_back("later");
-    return CallWindowProcA(g_underLater, hWnd, message, wParam, lParam);
+    return CallWindowProcA(&CHookWnd::HookWindowProc, hWnd, message, wParam, lParam);
 }
 
 // Logs its name for what it sees, keeps one message to itself and can send a second message to
@@ -48,8 +48,7 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     // Sends a message and returns who saw it, in order, and the result.
     auto deliver = [&](UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
         g_log.clear();
-        const LRESULT result = SendMessageA(window.m_hWnd, message, wParam, lParam);
-        g_log.push_back("=" + std::to_string(result));
+        g_log.push_back("=" + std::to_string(SendMessageA(window.m_hWnd, message, wParam, lParam)));
         return g_log;
     };
     RecordingHook first{"first"}, second{"second"}, third{"third"};
@@ -75,8 +74,8 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
 
     // Under a later subclass, hooks that go or are destroyed keep it and the window's own procedure.
     for (RecordingHook* hook : {&first, &second}) hook->HookWindow(&window);
-    g_underLater = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)));
+    EXPECT_EQ(SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)),
+              reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
     {
         RecordingHook shortLived("short-lived");
         shortLived.HookWindow(&window);

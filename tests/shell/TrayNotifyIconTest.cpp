@@ -75,8 +75,7 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
         // by Enter on its first item. Other clicks and other icons' messages do nothing.
         EXPECT_EQ(GetMenuDefaultItem(icon.TrayMenu().GetSubMenu(0), FALSE, 0), static_cast<UINT>(ID_APP_ABOUT));
         const std::tuple<UINT, UINT, bool, LRESULT, Seen> clicks[] = {
-            {IDR_TRAY_MENU + 1, WM_RBUTTONUP, false, 0, {}},
-            {IDR_TRAY_MENU, WM_LBUTTONUP, false, 1, {}},
+            {IDR_TRAY_MENU + 1, WM_RBUTTONUP, false, 0, {}}, {IDR_TRAY_MENU, WM_LBUTTONUP, false, 1, {}},
             {IDR_TRAY_MENU, WM_LBUTTONDBLCLK, false, 1, {ID_APP_ABOUT}},
             {IDR_TRAY_MENU, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
             {IDR_TRAY_MENU, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
