@@ -6,27 +6,22 @@
 #include <vector>
 
 namespace {
-const char kChainProperty[] = "HookWnd_P";
 using Log = std::vector<std::string>;
 Log g_log;
-// What the window's own procedure could see of the hooks when WM_NCDESTROY reached it.
-HANDLE g_propertyAtNcDestroy;
-LONG_PTR g_procedureAtNcDestroy;
 
+// The window's own procedure answers WM_USER + 1 and + 2, and tells whether hooks were left when WM_NCDESTROY came.
 LRESULT CALLBACK OwnProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message >= WM_USER && message < WM_USER + 100) {
-        g_log.push_back("own " + std::to_string(message - WM_USER) + ":" + std::to_string(wParam) + ":" +
-                        std::to_string(lParam));
-        return 1000 + static_cast<LRESULT>(wParam);
-    }
-    if (message == WM_NCDESTROY) {
-        g_log.push_back("own ncdestroy");
-        g_propertyAtNcDestroy = GetPropA(hWnd, kChainProperty);
-        g_procedureAtNcDestroy = GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
-    }
-    return DefWindowProcA(hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) g_log.push_back(GetPropA(hWnd, "HookWnd_P") ? "hooked ncdestroy" : "own ncdestroy");
+    if (message != WM_USER + 1 && message != WM_USER + 2) return DefWindowProcA(hWnd, message, wParam, lParam);
+    g_log.push_back("own " + std::to_string(wParam) + ":" + std::to_string(lParam));
+    return 1000 + static_cast<LRESULT>(wParam);
 }
-const LONG_PTR kOwnProc = reinterpret_cast<LONG_PTR>(&OwnProc);
+
+// Another program's subclass, put on the window after the hooks.
+LRESULT CALLBACK LaterSubclass(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER + 1) g_log.push_back("later");
+    return CallWindowProcA(&CHookWnd::HookWindowProc, hWnd, message, wParam, lParam);
+}
 
 // Logs its name for what it sees, keeps one message to itself and can send a second message to
 // its window while it handles a first.
@@ -36,116 +31,66 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM, LPARAM) override {
         if (message >= WM_USER && message < WM_USER + 100) g_log.push_back(name);
-        if (message == WM_DESTROY) g_log.push_back(name + " destroy");
-        if (message == WM_NCDESTROY) g_log.push_back(name + " ncdestroy");
         if (message == swallowed) return 55;
         if (message == nestOn) SendMessageA(HookedHandle(), WM_USER + 2, 22, 222);
         return PassOn();
     }
     const std::string name;
-    UINT swallowed = 0;
-    UINT nestOn = 0;
+    UINT swallowed = 0, nestOn = 0;
 };
 
-class HookWndTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static const WNDCLASSA wc{0, OwnProc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr,
-                                  "QuorvexHookTestWnd"};
-        static const ATOM atom = RegisterClassA(&wc);
-        window.m_hWnd = CreateWindowA(MAKEINTATOM(atom), "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_NE(window.m_hWnd, nullptr);
-        first.HookWindow(&window);
-        second.HookWindow(&window);
-    }
-    // Destroying the window detaches the hooks before they go.
-    void TearDown() override { DestroyWindow(window.m_hWnd); }
+}  // namespace
 
-    // Sends a message and returns who saw it, in order, and the result.
-    Log Deliver(UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
-        g_log.clear();
-        const LRESULT result = SendMessageA(window.m_hWnd, message, wParam, lParam);
-        g_log.push_back("=" + std::to_string(result));
-        return g_log;
-    }
-    HANDLE Head() const { return GetPropA(window.m_hWnd, kChainProperty); }
-    LONG_PTR Procedure() const { return GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC); }
-
+TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLeaveOrTheWindowGoes) {
     CWnd window;
+    window.m_hWnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnProc));
+    // Sends a message and returns who saw it, in order, and the result.
+    auto deliver = [&](UINT message, WPARAM wParam = 1, LPARAM lParam = 2) {
+        g_log.clear();
+        g_log.push_back("=" + std::to_string(SendMessageA(window.m_hWnd, message, wParam, lParam)));
+        return g_log;
+    };
     RecordingHook first{"first"}, second{"second"}, third{"third"};
-};
+    for (RecordingHook* hook : {&first, &second, &third, &first}) hook->HookWindow(&window);  // hooked again: it stays
+    EXPECT_EQ(deliver(WM_USER + 1, 7, 8), (Log{"third", "second", "first", "own 7:8", "=1007"}));
+    // A hook that does not pass on keeps the message from the rest of the chain.
+    second.swallowed = WM_USER + 5;
+    first.swallowed = WM_USER + 6;
+    EXPECT_EQ(deliver(WM_USER + 5), (Log{"third", "second", "=55"}));
+    // A message sent while a hook handles another leaves the outer one for that hook's PassOn.
+    third.nestOn = WM_USER + 1;
+    EXPECT_EQ(deliver(WM_USER + 1, 11, 111),
+              (Log{"third", "third", "second", "first", "own 22:222", "second", "first", "own 11:111", "=1011"}));
 
-TEST_F(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheWindowsOwnProcedureLast) {
-    EXPECT_EQ(Head(), &second);
-    EXPECT_EQ(Procedure(), reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
-    EXPECT_EQ(Deliver(WM_USER + 1, 7, 8), (Log{"second", "first", "own 1:7:8", "=1007"}));
-    // Hooked again on the same window, a hook stays where it is rather than joining twice.
-    first.HookWindow(&window);
-    EXPECT_EQ(Deliver(WM_USER + 1, 7, 8), (Log{"second", "first", "own 1:7:8", "=1007"}));
-}
+    second.UnhookWindow();  // the middle
+    EXPECT_EQ(deliver(WM_USER + 6), (Log{"third", "first", "=55"}));
+    third.UnhookWindow();  // the head
+    EXPECT_EQ(deliver(WM_USER + 1), (Log{"first", "own 1:2", "=1001"}));
+    first.UnhookWindow();  // the last: the window has its own procedure back
+    EXPECT_EQ(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OwnProc));
+    EXPECT_EQ(deliver(WM_USER + 1), (Log{"own 1:2", "=1001"}));
 
-TEST_F(HookWndTest, UnhookingTheMiddleTheHeadAndTheLastRelinksTheChainAndFinallyRestoresTheWindow) {
-    third.HookWindow(&window);
-    second.UnhookWindow();
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"third", "first", "own 1:1:2", "=1001"}));
-    third.UnhookWindow();
-    EXPECT_EQ(Head(), &first);
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"first", "own 1:1:2", "=1001"}));
-    first.UnhookWindow();
-    EXPECT_EQ(Head(), nullptr);
-    EXPECT_EQ(Procedure(), kOwnProc);
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"own 1:1:2", "=1001"}));
-}
-
-TEST_F(HookWndTest, DestroyingTheWindowDetachesEveryHookBeforeItsOwnProcedureSeesNcDestroy) {
-    g_log.clear();
-    ASSERT_TRUE(DestroyWindow(window.m_hWnd));
-    EXPECT_EQ(g_log, (Log{"second destroy", "first destroy", "own ncdestroy"}));
-    EXPECT_EQ(g_propertyAtNcDestroy, nullptr);
-    EXPECT_EQ(g_procedureAtNcDestroy, kOwnProc);
-    EXPECT_TRUE(first.HookedHandle() == nullptr && second.HookedHandle() == nullptr);
-}
-
-// Another program's subclass put on the window after the hooks.
-WNDPROC g_underLater;
-LRESULT CALLBACK LaterSubclass(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message >= WM_USER && message < WM_USER + 100) g_log.push_back("later");
-    return CallWindowProcA(g_underLater, hWnd, message, wParam, lParam);
-}
-
-TEST_F(HookWndTest, HooksThatGoOrAreDestroyedUnderALaterSubclassKeepItAndTheWindowsOwnProcedure) {
-    g_underLater = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)));
+    // Under a later subclass, hooks that go or are destroyed keep it and the window's own procedure.
+    for (RecordingHook* hook : {&first, &second}) hook->HookWindow(&window);
+    EXPECT_EQ(SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)),
+              reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
     {
         RecordingHook shortLived("short-lived");
         shortLived.HookWindow(&window);
     }  // destroyed while its window lives: it leaves the chain
-    EXPECT_EQ(Head(), &second);
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:1:2", "=1001"}));
+    EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:2", "=1001"}));
+    for (RecordingHook* hook : {&second, &first}) hook->UnhookWindow();
+    EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterSubclass));
+    ASSERT_EQ(deliver(WM_USER + 1), (Log{"later", "own 1:2", "=1001"}));  // else the hooks below would call in a circle
+    third.nestOn = 0;
+    for (RecordingHook* hook : {&third, &first}) hook->HookWindow(&window);  // a new chain under the subclass
+    EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "first", "third", "own 1:2", "=1001"}));
 
-    second.UnhookWindow();
-    first.UnhookWindow();
-    EXPECT_EQ(Procedure(), reinterpret_cast<LONG_PTR>(&LaterSubclass));
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "own 1:1:2", "=1001"}));
-    third.HookWindow(&window);  // a new chain under the later subclass
-    EXPECT_EQ(Deliver(WM_USER + 1), (Log{"later", "third", "own 1:1:2", "=1001"}));
+    // Destroying the window detaches every hook before its own procedure sees WM_NCDESTROY.
     g_log.clear();
     ASSERT_TRUE(DestroyWindow(window.m_hWnd));
-    EXPECT_EQ(g_log, (Log{"third destroy", "own ncdestroy"}));
-    EXPECT_EQ(third.HookedHandle(), nullptr);
+    EXPECT_EQ(g_log, Log{"own ncdestroy"});
+    EXPECT_TRUE(first.HookedHandle() == nullptr && third.HookedHandle() == nullptr);
 }
-
-TEST_F(HookWndTest, AHookThatDoesNotPassOnKeepsTheMessageFromTheRestOfTheChain) {
-    second.swallowed = WM_USER + 5;
-    first.swallowed = WM_USER + 6;
-    EXPECT_EQ(Deliver(WM_USER + 5), (Log{"second", "=55"}));
-    EXPECT_EQ(Deliver(WM_USER + 6), (Log{"second", "first", "=55"}));
-}
-
-TEST_F(HookWndTest, AMessageSentWhileAHookHandlesAnotherLeavesTheOuterOneForPassOn) {
-    second.nestOn = WM_USER + 1;
-    EXPECT_EQ(Deliver(WM_USER + 1, 11, 111),
-              (Log{"second", "second", "first", "own 2:22:222", "first", "own 1:11:111", "=1011"}));
-}
-
-}  // namespace

@@ -32,7 +32,7 @@ LRESULT CALLBACK KeyboardRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) 
     if (code == HC_ACTION && s_recorder) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
-        s_recorder->m_events.push_back({key->vkCode, key->scanCode, key->flags, GetTickCount()});
+        s_recorder->m_events.push_back({key->vkCode, key->flags});
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

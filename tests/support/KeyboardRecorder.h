@@ -7,9 +7,7 @@
 
 struct KeyEvent {
     DWORD vk;
-    DWORD scan;
     DWORD flags;
-    DWORD tick;
 };
 
 // Records every keyboard event the system sees, through a low-level hook on its own thread.
