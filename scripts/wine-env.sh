@@ -97,17 +97,20 @@ quorvex_wine_setup() {
 
     # A new prefix runs every program inside one Wine virtual desktop with its own taskbar and
     # tray: focus and window states are then Wine's own, with no wait for an X window manager that
-    # Xvfb lacks. The server is restarted once so that no program of the old setting stays behind.
-    if [ ! -f "$WINEPREFIX/.quorvex-desktop" ]; then
+    # Xvfb lacks. A program that crashes ends at once with a backtrace and a failing exit code,
+    # instead of waiting on a crash dialog nobody sees. The server is restarted once so that no
+    # program of the old settings stays behind.
+    if [ ! -f "$WINEPREFIX/.quorvex-prefix" ]; then
         { wineboot -i &&
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
-            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f; } \
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f &&
+            wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f; } \
             >>"$quorvex_setup_log" 2>&1 </dev/null ||
             quorvex_wine_fail "making the Wine prefix $WINEPREFIX failed; see $quorvex_setup_log" || return
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
         wineserver -p >/dev/null 2>&1 </dev/null || true
-        touch "$WINEPREFIX/.quorvex-desktop"
+        touch "$WINEPREFIX/.quorvex-prefix"
     fi
     # Wine's background services start with the first program and inherit its output; start them
     # here, with their output going nowhere, so they never hold a test runner's pipe open. This is

@@ -7,6 +7,7 @@
 
 #include "Desktop.h"
 #include "Installation.h"
+#include "support/CrashExit.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ void EndProgramsLeftByAnEarlierRun() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    SetUnhandledExceptionFilter(EndTestRunOnCrash);
     std::string dist, setup, portable;
     const std::pair<const char*, std::string*> options[] = {
         {"--dist=", &dist}, {"--setup=", &setup}, {"--portable=", &portable}};
