@@ -4,9 +4,23 @@
 # services) ends with it; a program that scripts/run.sh started lives in another prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$PWD"
 # Set before anything can fail, so a failed step still ends what was started.
 cleanup() {
-    if declare -F quorvex_wine_done >/dev/null; then quorvex_wine_done; fi
+    declare -F quorvex_wine_done >/dev/null || return 0
+    quorvex_wine_done
+    # A code-page run that CTest stopped at its time limit could not end its own prefix's server,
+    # services and display: nothing else uses those prefixes.
+    local prefix xvfb_display xvfb_pid
+    for prefix in "$root"/build/wineprefix-*; do
+        [ -d "$prefix" ] || continue
+        WINEPREFIX="$prefix" quorvex_wine_end_prefix
+        xvfb_pid=
+        read -r xvfb_display xvfb_pid 2>/dev/null <"$prefix.display" || true
+        if [ -n "$xvfb_pid" ] && { tr '\0' ' ' <"/proc/$xvfb_pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd"; then
+            kill "$xvfb_pid" 2>/dev/null || true
+        fi
+    done
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
