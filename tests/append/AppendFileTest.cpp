@@ -7,12 +7,11 @@
 using AppendFileTest = ClipStoreTest;
 
 // The capture with the program's append step, as the main window runs it.
-TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndOtherClipsAppendTheirText) {
+TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAPastePutsTheFileAsItIs) {
     CMenu menu;  // no menu: its items are not looked at here
     g_pAcceptedClipHook = AppendClipboardText;
     // What is captured, and the append mode then.
     const std::pair<std::vector<std::pair<UINT, std::string>>, int> captures[] = {
-        {{{CF_TEXT, std::string("abc\0", 4)}}, 1},
         {{{CF_TEXT, std::string("one\r\ntwo\nthree\n\0", 16)}}, 1},
         {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1},
         {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
@@ -26,7 +25,7 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndOt
         ASSERT_TRUE(FillClipboard(formats));
         GetRecentClip(menu);
     }
-    const std::string appended = "abc\r\none\r\ntwo\r\nthree\r\n\r\n\r\nlone CR\r stays\r\nplain part\r\n???\r\n";
+    const std::string appended = "one\r\ntwo\r\nthree\r\n\r\n\r\nlone CR\r stays\r\nplain part\r\n???\r\n";
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
     // While another program holds the file open nothing is appended, and Clip.log tells why.
     FileHandle held = Hold("ClipAppends.txt");
@@ -34,11 +33,8 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndOt
     held.Close();
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
     EXPECT_TRUE(Logged("Error open Appends file!"));
-}
 
-TEST_F(AppendFileTest, PutAppendClipPutsTheFileAsItIsUpTo249999Bytes) {
-    EXPECT_EQ(PutAppendClip(), 1);  // no file yet: an empty one is made, and nothing is put
-    EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
+    // A paste puts the file as it is, up to 249999 bytes.
     folder.Write("ClipAppends.txt", "an older\r\r\nentry\r\n");  // read as an earlier release wrote it
     EXPECT_EQ(PutAppendClip(), 0);
     EXPECT_EQ(ClipboardBytes(CF_TEXT), std::string("an older\r\r\nentry\r\n\0", 19));

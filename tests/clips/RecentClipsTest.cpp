@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
+#include "clips/TypeIndex.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -12,8 +13,7 @@ class RecentClipsTest : public ClipStoreTest {
 protected:
     void SetUp() override {
         ClipStoreTest::SetUp();
-        menu.CreatePopupMenu();
-        for (UINT i = ID_RECENT_FIRST; i <= ID_RECENT_LAST; ++i) AppendMenuA(menu.GetSafeHmenu(), MF_STRING, i, "?");
+        ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     }
     // Captures a text, or a rich text whose plain text it is.
     int Capture(const std::string& text, bool rich = false) {
@@ -47,9 +47,6 @@ protected:
     }
     static std::string File(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
     std::string Entry(std::string k, int p) const { return folder.Ini("RECENTS", (k + std::to_string(p)).c_str()); }
-    void SetEntry(const std::string& k, int p, const std::string& value) const {
-        folder.SetIni("RECENTS", (k + std::to_string(p)).c_str(), value.c_str());
-    }
 
     CMenu menu;
 };
@@ -59,6 +56,7 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     const std::pair<std::vector<std::pair<UINT, std::string>>, std::string> offers[] = {
         {{{CF_TEXT, std::string(249999, 'a')}}, std::string(249998, 'a') + '\0'},
         {{{CF_UNICODETEXT, Utf16Bytes(L"Жук") + "tail"}}, Utf16Bytes(L"Жук")},
+        {{{CF_TEXT, std::string(250000, 'b')}}, Utf16Bytes(L"Жук")},  // too large: only redrawn and saved
         {{{CF_TEXT, std::string("Tom & Jerry\0tail", 16)}}, std::string("Tom & Jerry\0", 12)},
     };
     for (const auto& [offered, bytes] : offers) {
@@ -66,8 +64,6 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
         EXPECT_EQ(GetRecentClip(menu), 0);
         EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), bytes);
     }
-    ASSERT_TRUE(FillClipboard({{CF_TEXT, std::string(250000, 'b')}}));  // too large: only redrawn and saved
-    EXPECT_EQ(GetRecentClip(menu), 0);
     EXPECT_EQ(Capture("Tom & Jerry"), 0);  // a repeated copy or a restart: already the newest clip
     EXPECT_EQ(GetRecentClip(menu), 1);     // a late notification of the copy already captured
     ASSERT_TRUE(ClearClipboard());
@@ -88,7 +84,6 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
 
     // Clear all empties the index but leaves the files.
     ClearRecentClips(menu);
-    EXPECT_EQ(Item(1), "Ctl-1 <EMPTY>");
     EXPECT_TRUE(folder.Exists(File(1)));
     ExpectStartFindsTheList();
 }
@@ -103,10 +98,10 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     std::vector<std::function<void()>> shift = {
         [&] { folder.Write("RECENT\\RECCLIP.TMP", std::string("new one\0", 8)); },
         [&] {
-            for (int p = 1; p <= 10; ++p) {
-                SetEntry("RECCLIP", p, p < 10 ? Entry("RECCLIP", p + 1) : "0x1");
-                SetEntry("CAPTION", p, p < 10 ? Entry("CAPTION", p + 1) : "");
-            }
+            for (int p = 1; p <= 10; ++p)
+                for (std::string k : {"RECCLIP", "CAPTION"})
+                    folder.SetIni("RECENTS", (k + std::to_string(p)).c_str(),
+                                  p < 10 ? Entry(k, p + 1).c_str() : k == "RECCLIP" ? "0x1" : "");
             folder.SetIni("RECENTS", "SHIFTING", "1");
         },
         [&] { move(File(1), "RECENT\\RECCLIP.OLD"); },
@@ -176,4 +171,26 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedAtTheStartAndFailsEver
     const std::string log = folder.Read(name + "\\Clip.log");
     EXPECT_NE(log.find("Installation path too long: clips can't be saved"), std::string::npos);
     EXPECT_EQ(log.find("Couldn't create"), std::string::npos);  // no store was tried
+}
+
+// The index of the recent clips in Save.ini.
+TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapToThisRuns) {
+    SetClipType(1, 0xC0A1, "Bold", true);
+    // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
+    // middle of a write would cut it); a copy a kill left behind is no part of it.
+    const ULONGLONG written = folder.FileId("Save.ini");
+    folder.Write("Save.TMP", "left by a kill");
+    SetClipType(1, CF_TEXT, "", true);
+    EXPECT_NE(folder.FileId("Save.ini"), written);
+    EXPECT_FALSE(folder.Exists("Save.TMP"));
+    // Written through the wide calls, the new file is still ANSI, byte for byte as before.
+    EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");
+
+    g_nRichTextFormat = 0xC0F3;
+    const std::pair<const char*, UINT> stored[] = {{"0xc0a1", 0xC0F3}, {"0xC000", 0xC000}, {"8", 8},
+                                                   {"zz", 0},          {"0x1z", 1},        {"0XE", 14}};
+    for (const auto& [value, type] : stored) {
+        folder.SetIni("RECENTS", "RECCLIP1", value);
+        EXPECT_EQ(GetClipType(1, nullptr, true), type) << value;
+    }
 }
