@@ -127,8 +127,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
 
     Send(WM_COMMAND, ID_FAVORITE_FIRST);
     EXPECT_EQ(ClipboardText(), "beta fav");
-    Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');
-    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Alpha>");
+    Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');  // the project item follows: checked with the about box below
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 <EMPTY>");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
     // Empty slots, by menu and by hotkey: nothing is put or pasted.
