@@ -49,32 +49,28 @@ TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombin
     const std::tuple<std::string, DWORD, KeyStroke, KeyVerdict> steps[] = {
         // The system never saw the served key go down, so its auto-repeat comes as a press: it posts nothing more.
         // Its key-up is swallowed, Win up or not.
-        {"W", '2', down, post}, {"W", '2', down, swallow}, {"", '2', up, swallow},
-        {"WC", '2', down, post}, {"WC", '2', up, swallow}, {"W", '0', down, post},
-        {"W", '0', up, swallow},
+        {"W", '2', down, post}, {"W", '2', down, swallow}, {"", '2', up, swallow}, {"WC", '2', down, post},
+        {"WC", '2', up, swallow}, {"W", '0', down, post}, {"W", '0', up, swallow},
         // Not hooked: another digit, Ctrl+Win+0, Shift or Alt held, no Win.
-        {"W", '3', down, pass}, {"WC", '0', down, pass}, {"WS", '2', down, pass},
-        {"WA", '2', down, pass}, {"C", '2', down, pass},
+        {"W", '3', down, pass}, {"WC", '0', down, pass}, {"WS", '2', down, pass}, {"WA", '2', down, pass},
+        {"C", '2', down, pass},
         // A held hotkey that the system serves acts once: its repeats go, its key-up passes, its next press counts.
-        {"C", '9', down, pass}, {"C", '9', repeat, swallow}, {"C", '9', up, pass},
-        {"C", '9', down, pass}, {"WC", '0', repeat, swallow}, {"W", VK_INSERT, repeat, swallow},
-        {"WC", 'A', repeat, swallow}, {"WC", 'Z', repeat, swallow},
+        {"C", '9', down, pass}, {"C", '9', repeat, swallow}, {"C", '9', up, pass}, {"C", '9', down, pass},
+        {"WC", '0', repeat, swallow}, {"W", VK_INSERT, repeat, swallow}, {"WC", 'A', repeat, swallow},
+        {"WC", 'Z', repeat, swallow},
         // Repeats of anything else reach the program that has the focus.
-        {"", 'K', repeat, pass}, {"C", 'K', repeat, pass}, {"CS", '5', repeat, pass},
-        {"WA", '5', repeat, pass},
+        {"", 'K', repeat, pass}, {"C", 'K', repeat, pass}, {"CS", '5', repeat, pass}, {"WA", '5', repeat, pass},
         // A key-up the hook never saw (Win+L locking the session): the next press is no repeat.
-        {"W", '2', down, post}, {"", '2', down, pass}, {"", '2', up, pass},
-        {"W", '2', down, post}, {"", VK_LWIN, down, pass}, {"W", '2', down, post},
+        {"W", '2', down, post}, {"", '2', down, pass}, {"", '2', up, pass}, {"W", '2', down, post},
+        {"", VK_LWIN, down, pass}, {"W", '2', down, post},
     };
     int n = 0;
     for (const auto& [held, vk, stroke, verdict] : steps) {
-        const bool control = held.find('C') != std::string::npos;
-        const HeldModifiers modifiers{held.find('W') != std::string::npos, control,
-                                      held.find('A') != std::string::npos, held.find('S') != std::string::npos};
+        auto has = [&held = held](char modifier) { return held.find(modifier) != std::string::npos; };
         HookedHotkey served{};
-        EXPECT_EQ(matcher.OnKey(vk, stroke, modifiers, served), verdict) << "step " << n;
+        EXPECT_EQ(matcher.OnKey(vk, stroke, {has('W'), has('C'), has('A'), has('S')}, served), verdict) << "step " << n;
         // A post names the combination it serves.
         EXPECT_EQ(served.key, verdict == post ? vk : 0u) << "step " << n;
-        EXPECT_EQ(served.modifiers, verdict == post ? MOD_WIN | (control ? MOD_CONTROL : 0u) : 0u) << "step " << n++;
+        EXPECT_EQ(served.modifiers, verdict == post ? MOD_WIN | (has('C') ? MOD_CONTROL : 0u) : 0u) << "step " << n++;
     }
 }

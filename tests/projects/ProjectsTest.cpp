@@ -89,13 +89,13 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
 }
 
 TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
+    // The list position highlighted (A, B, D), the button clicked, the answer to Delete's question or the New Project
+    // dialog's button, the name typed there, the message box texts and ProjectList afterwards.
     const struct {
-        int highlighted;  // list position: A, B, D
-        int button;
-        int answer;           // to Delete's question, or the New Project dialog's button
-        std::wstring typed;   // in the New Project dialog
-        const char* said;     // message box texts
-        std::wstring listed;  // ProjectList afterwards
+        int highlighted, button, answer;
+        std::wstring typed;
+        const char* said;
+        std::wstring listed;
     } cases[] = {
         {0, IDCANCEL, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // Close after highlighting another entry
         {0, IDC_PROJECT_DELETE, IDOK, L"", "Can't remove default project 'A'!|", L"A:Alpha B:Beta* D:Delta"},
@@ -155,14 +155,11 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
     EXPECT_EQ(GetCurrentPrjIndex(), -1);
 }
 
-// Each name that the run's ANSI code page can hold. Cuts keep whole characters: the list keeps 26
-// bytes of a name, an import 25.
+// Each name that the run's ANSI code page can hold (as given, as listed, as imported; slot 10 taken or not). Cuts
+// keep whole characters: the list keeps 26 bytes of a name, an import 25.
 TEST_F(ProjectsTest, AnExportReplacesAnEarlierOneAndIsImportedUnderTheNextFreeLetter) {
     const std::wstring thirteen(13, L'表');
-    const struct {
-        std::wstring name, listed, imported;
-        bool tenth;  // slot 10 taken
-    } cases[] = {
+    const std::tuple<std::wstring, std::wstring, std::wstring, bool> cases[] = {
         {L"Delta", L"Delta", L"Delta", true},
         {L"Delta", L"Delta", L"Delta", false},  // replaces the folder the first export left
         {L"Œuvre €", L"Œuvre €", L"Œuvre €", true},
@@ -174,25 +171,25 @@ TEST_F(ProjectsTest, AnExportReplacesAnEarlierOneAndIsImportedUnderTheNextFreeLe
     };
     folder.SetIni("D", "CLIP1", "0x1");
     folder.Write("FAVORITE\\DCLIPB1.DAT", std::string("one\0", 4));
-    for (const auto& c : cases) {
-        const std::optional<std::string> name = HeldInAnsi(c.name);
+    for (const auto& [given, listed, imported, tenth] : cases) {
+        const std::optional<std::string> name = HeldInAnsi(given);
         if (!name) continue;
-        const std::string exported = "EXPORT\\" + ToAnsi(c.listed) + "\\";
+        const std::string exported = "EXPORT\\" + ToAnsi(listed) + "\\";
         DeleteLog();
         folder.SetIni("C", nullptr, nullptr);
         folder.SetIni("D", "NAME", name->c_str());
-        folder.SetIni("D", "CLIP10", c.tenth ? "0x1" : nullptr);
+        folder.SetIni("D", "CLIP10", tenth ? "0x1" : nullptr);
         folder.Remove("FAVORITE\\DCLIPB10.DAT");
-        if (c.tenth) folder.Write("FAVORITE\\DCLIPB10.DAT", "ten");
+        if (tenth) folder.Write("FAVORITE\\DCLIPB10.DAT", "ten");
         LoadProjects(window);
         ExportProject(*FindProject('D'));
         EXPECT_EQ(Section("EXP", exported + "Export.ini"),
-                  "NAME=" + *name + "|CLIP1=0x1|CAPTION1=|" + (c.tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
-        EXPECT_EQ(folder.Exists(exported + "CLIPB10.DAT"), c.tenth);
-        EXPECT_EQ(folder.LogCount("Error create directory - "), c.tenth ? 0 : 1);
+                  "NAME=" + *name + "|CLIP1=0x1|CAPTION1=|" + (tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
+        EXPECT_EQ(folder.Exists(exported + "CLIPB10.DAT"), tenth);
+        EXPECT_EQ(folder.LogCount("Error create directory - "), tenth ? 0 : 1);
         EXPECT_TRUE(ImportProject(folder.File(exported + "Export.ini")));
-        EXPECT_EQ(Section("C"), ToAnsi(L"NAME=" + c.imported + L"|CLIP1=0x1|CAPTION1=|") +
-                                    (c.tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
+        EXPECT_EQ(Section("C"), ToAnsi(L"NAME=" + imported + L"|CLIP1=0x1|CAPTION1=|") +
+                                    (tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
     }
 }
 

@@ -13,16 +13,11 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     const std::wstring registered = L"\"" + std::wstring(exe) + L"\"", none = L"<missing>";
     UnwritableRegistryRoot unwritable;
-    const struct {
-        HKEY root;                    // where this start can write; null: the program's choice, HKEY_LOCAL_MACHINE
-        int storedRun, storedAppend;  // under HKEY_LOCAL_MACHINE; -1: missing
-        const char* runValue;         // under both roots, or null
-        int enable;                   // -1: switched off
-        LONG result;
-        int runAtStartup, appendMode;  // -1: left as it was
-        std::wstring runAfter;         // this start's Run value afterwards
-        std::vector<std::string> logged;
-    } cases[] = {
+    // Where this start can write (null: the program's choice, HKEY_LOCAL_MACHINE); RunAtStartup and AppendMode stored
+    // under HKEY_LOCAL_MACHINE (-1: missing); a Run value under both roots, or null; the switch (-1: off); the result,
+    // the two settings after it (-1: left as they were), this start's Run value afterwards and the log.
+    const std::tuple<HKEY, int, int, const char*, int, int, int, int, std::wstring, std::vector<std::string>>
+        cases[] = {
         // A first run turns both on, where it can write.
         {nullptr, -1, -1, nullptr, 0, 0, 1, 1, registered, {}},
         {HKEY_CURRENT_USER, -1, -1, nullptr, 0, 0, 1, 1, registered, {}},
@@ -41,26 +36,24 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
         {nullptr, -1, 0, nullptr, 0, 0, 0, 0, none, {"Error 0x2 registering application startup"}},
         {HKEY_CURRENT_USER, 1, 0, nullptr, 0, 0, 1, 0, none, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    int row = 0;
+    for (const auto& [root, storedRun, storedAppend, runValue, enable, result, runAtStartup, appendMode, runAfter,
+                      logged] : cases) {
+        SCOPED_TRACE(row++);
         CleanProgramSettings fresh;
         DeleteLog();
-        SetSettingsRootForTests(c.root);
-        if (c.storedRun >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup", c.storedRun);
-        if (c.storedAppend >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "AppendMode", c.storedAppend);
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-            if (c.runValue) SetRunValue(root, c.runValue);
-        int runAtStartup = -1, appendMode = -1;
-        const LONG result = c.enable < 0 ? UnregisterAppStartup(&runAtStartup)
-                                         : RegisterAppStartup(&runAtStartup, c.enable, appendMode);
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ(runAtStartup, c.runAtStartup);
-        EXPECT_EQ(appendMode, c.appendMode);
-        EXPECT_EQ(RunValue(c.root ? c.root : HKEY_LOCAL_MACHINE), c.runAfter);
-        if (c.enable < 0) {
-            EXPECT_EQ(RunValue(HKEY_CURRENT_USER), none) << "under the other root too";
-        }
-        EXPECT_TRUE(LoggedInOrder(c.logged));
+        SetSettingsRootForTests(root);
+        if (storedRun >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup", storedRun);
+        if (storedAppend >= 0) SetSettingValue(HKEY_LOCAL_MACHINE, "AppendMode", storedAppend);
+        for (HKEY each : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            if (runValue) SetRunValue(each, runValue);
+        int run = -1, append = -1;
+        EXPECT_EQ(enable < 0 ? UnregisterAppStartup(&run) : RegisterAppStartup(&run, enable, append), result);
+        EXPECT_EQ(run, runAtStartup);
+        EXPECT_EQ(append, appendMode);
+        EXPECT_EQ(RunValue(root ? root : HKEY_LOCAL_MACHINE), runAfter);
+        EXPECT_TRUE(enable >= 0 || RunValue(HKEY_CURRENT_USER) == none) << "a Run value left under the other root";
+        EXPECT_TRUE(LoggedInOrder(logged));
     }
     SetSettingsRootForTests(nullptr);
 }
