@@ -5,8 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "Desktop.h"
-#include "Installation.h"
+#include "E2eFixture.h"
 #include "support/CrashExit.h"
 
 namespace {
@@ -24,6 +23,14 @@ void EndProgramsLeftByAnEarlierRun() {
             CloseHandle(process);
         }
     }
+}
+
+// A Linux path as Wine's drive Z: shows it ("/work/x" -> "Z:\work\x"); Windows paths pass unchanged.
+std::string WindowsPath(std::string path) {
+    if (path.empty() || path[0] != '/') return path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
 }
 
 }  // namespace
