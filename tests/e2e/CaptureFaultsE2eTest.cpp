@@ -23,12 +23,8 @@ public:
         s_next = nullptr;
         HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         m_thread = std::thread([this, setUp, ready] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = Proc;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = "QuorvexE2eOtherProgram";
-            RegisterClassA(&windowClass);
-            m_window = CreateWindowA(windowClass.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+            m_window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+            SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
             setUp(m_window);
             SetEvent(ready);
             MSG msg;
@@ -179,7 +175,7 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
         EXPECT_EQ(m_install.LogCount(kTimedOut), 2) << "the box opened inside the capture's wait";
         owner.Release();
         ASSERT_TRUE(CopyAndWaitForCapture("while the box is open", 4));
-        ASSERT_TRUE(PressKeys({VK_CONTROL, '4'}));  // puts "before" back
+        PressKeys({VK_CONTROL, '4'});  // puts "before" back
         EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "before"; }, kStepTimeoutMs));
         EXPECT_TRUE(CloseAboutBox(about));
     }

@@ -29,47 +29,27 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-std::vector<HWND> TopLevelWindows(DWORD processId, const char* title, const char* className) {
-    struct Search {
-        DWORD processId;
-        const char* title;
-        const char* className;
-        std::vector<HWND> found;
-    } search{processId, title, className, {}};
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> found;
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[256] = "";
-            GetClassNameA(window, name, sizeof name);
-            if ((!search->processId || owner == search->processId) &&
-                (!search->title || WindowText(window) == search->title) &&
-                (!search->className || std::string(name) == search->className))
-                search->found.push_back(window);
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 HWND FindTopLevel(DWORD processId, const char* title, const char* className) {
-    std::vector<HWND> found = TopLevelWindows(processId, title, className);
-    return found.empty() ? nullptr : found.front();
-}
-
-HWND FindChildWithText(HWND parent, const std::string& text) {
-    std::pair<const std::string*, HWND> search{&text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<std::pair<const std::string*, HWND>*>(param);
-            if (WindowText(window) != *search->first) return TRUE;
-            search->second = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    for (HWND window : TopLevelWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[256] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (owner == processId && WindowText(window) == title && (!className || std::string(name) == className))
+            return window;
+    }
+    return nullptr;
 }
 
 void ClickButton(HWND dialog, int buttonId) {
@@ -77,19 +57,9 @@ void ClickButton(HWND dialog, int buttonId) {
     SendMessageTimeoutA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
 }
 
-bool PressKeys(std::initializer_list<WORD> virtualKeys) {
-    std::vector<INPUT> inputs;
-    auto add = [&inputs](WORD key, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (WORD key : virtualKeys) add(key, 0);
-    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) add(*--it, KEYEVENTF_KEYUP);
-    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+void PressKeys(std::initializer_list<WORD> virtualKeys) {
+    for (WORD key : virtualKeys) SendKey(key, false);
+    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) SendKey(*--it, true);
 }
 
 // Multi-line and scrolling, so a pasted text keeps its line ends whatever its length; wide, so it

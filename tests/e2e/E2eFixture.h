@@ -34,15 +34,14 @@ constexpr DWORD kStepTimeoutMs = 10000;
 // --- The desktop: windows, buttons, keys, as a person or another program sees them --------------
 
 std::string WindowText(HWND window);
-// Top-level windows of a process (of any, for 0), optionally only those with the given title and/or class.
-std::vector<HWND> TopLevelWindows(DWORD processId, const char* title = nullptr, const char* className = nullptr);
+// The top-level windows in the order EnumWindows reports them.
+std::vector<HWND> TopLevelWindows();
+// A top-level window of the process with the title (and the class, when one is named).
 HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr);
-// A child window (any depth) whose text is exactly the given one, or nullptr.
-HWND FindChildWithText(HWND parent, const std::string& text);
 // Clicks a dialog's button the way a mouse click would (BM_CLICK).
 void ClickButton(HWND dialog, int buttonId);
 // Presses the keys in order and releases them in reverse order, through SendInput.
-bool PressKeys(std::initializer_list<WORD> virtualKeys);
+void PressKeys(std::initializer_list<WORD> virtualKeys);
 
 // A visible top-level edit window: where the user types and pastes.
 class TypingTarget {

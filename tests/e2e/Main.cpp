@@ -13,7 +13,10 @@ namespace {
 // A runner ended at its time limit leaves the program it started running, which would refuse every
 // start of this run.
 void EndProgramsLeftByAnEarlierRun() {
-    for (HWND window : TopLevelWindows(0, kMainTitle, kDialogClass)) {
+    for (HWND window : TopLevelWindows()) {
+        char name[256] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (WindowText(window) != kMainTitle || std::string(name) != kDialogClass) continue;
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
         if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {

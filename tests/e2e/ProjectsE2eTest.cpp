@@ -63,7 +63,7 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
         SetWindowTextA(source.edit, "favourite text");
         SendMessageA(source.edit, EM_SETSEL, 0, -1);
         ASSERT_TRUE(source.TakeFocus());
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, '1'}));
+        PressKeys({VK_CONTROL, VK_LWIN, '1'});
         EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("A", "CLIP1") == "0x1"; }, kStepTimeoutMs));
         EXPECT_EQ(m_install.Read("FAVORITE\\ACLIPB1.DAT"), TextBlock("favourite text"));
         // The copy made for the favourite is no recent clip.
@@ -81,15 +81,15 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
     EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>") << "start with Windows stayed off";
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
-    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    PressKeys({VK_LWIN, '1'});
     EXPECT_TRUE(EditorShows(editor, "favourite text"));
-    ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
+    PressKeys({VK_CONTROL, '1'});
     EXPECT_TRUE(EditorShows(editor, "favourite textkept across runs"));
     // An empty slot pastes nothing, and its digit never reaches the editor either; other keys pass.
-    ASSERT_TRUE(PressKeys({VK_LWIN, '7'}));
-    ASSERT_TRUE(PressKeys({'Z'}));
+    PressKeys({VK_LWIN, '7'});
+    PressKeys({'Z'});
     EXPECT_TRUE(EditorShows(editor, "favourite textkept across runsz"));
-    ASSERT_TRUE(PressKeys({VK_LWIN, VK_INSERT}));
+    PressKeys({VK_LWIN, VK_INSERT});
     EXPECT_TRUE(EditorShows(editor, "favourite textkept across runszkept across runs\r\n"));
     EXPECT_EQ(shell.Received(), 0) << "the shell's hotkeys fired";
     // What Win+Insert put on the clipboard was neither captured nor appended again.
@@ -127,16 +127,15 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
 
     HWND box = PressAndWaitFor(program, list, 1056, "Quorvex");  // Import...
     ASSERT_NE(box, nullptr);
-    EXPECT_NE(FindChildWithText(
-                  box, "The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported."),
-              nullptr);
+    const char* said = "The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported.";
+    EXPECT_NE(FindWindowExA(box, nullptr, "Static", said), nullptr);
     EXPECT_EQ(m_install.LogCount("Error 0x7E loading comdlg32.dll: the open-file dialog cannot be shown"), 1);
     ClickButton(box, IDOK);
     EXPECT_EQ(ListCount(list), 2);
     ASSERT_TRUE(CloseWithCancel(list));
 
     // Its hotkey makes it current.
-    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    PressKeys({VK_CONTROL, VK_LWIN, 'B'});
     EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
 
     // Delete, answered OK in the real question, makes A current again.
@@ -145,7 +144,7 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     SendMessageA(GetDlgItem(list, kProjectList), LB_SETCURSEL, 1, 0);
     HWND question = PressAndWaitFor(program, list, 4, "Quorvex");
     ASSERT_NE(question, nullptr);
-    EXPECT_NE(FindChildWithText(question, "Are you sure to delete project B <Work>?"), nullptr);
+    EXPECT_NE(FindWindowExA(question, nullptr, "Static", "Are you sure to delete project B <Work>?"), nullptr);
     EXPECT_FALSE(IsWindowEnabled(list)) << "the list takes clicks while its question waits for an answer";
     ClickButton(question, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
@@ -155,7 +154,7 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
-    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    PressKeys({VK_LWIN, '1'});
     EXPECT_TRUE(EditorShows(editor, "alpha favourite"));
 }
 
@@ -172,7 +171,7 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         HWND done = PressAndWaitFor(program, list, 1055, "Quorvex");  // Export
         ASSERT_NE(done, nullptr);
         const std::string said = "Export completed successfully!\nProject <" + *name + "> stored in EXPORT directory.";
-        EXPECT_NE(FindChildWithText(done, said), nullptr);
+        EXPECT_NE(FindWindowExA(done, nullptr, "Static", said.c_str()), nullptr);
         ClickButton(done, IDOK);
         ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\" + *name + "\\CLIPB1.DAT"); }, kStepTimeoutMs));
         // The shell shows the EXPORT folder in a window of its own; the test closes it again.
@@ -202,9 +201,9 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
 
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
-    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_LWIN, 'B'}));
+    PressKeys({VK_CONTROL, VK_LWIN, 'B'});
     EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
-    ASSERT_TRUE(PressKeys({VK_LWIN, '1'}));
+    PressKeys({VK_LWIN, '1'});
     EXPECT_TRUE(EditorShows(editor, "exported favourite"));
 }
 

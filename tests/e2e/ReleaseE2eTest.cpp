@@ -135,13 +135,6 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     keepsTheClips();
     Program upgraded(m_install);
     ASSERT_TRUE(upgraded.Ready());
-    {
-        // The upgraded program pastes the clip kept through the upgrade with Ctrl+1.
-        TypingTarget editor;
-        ASSERT_TRUE(editor.TakeFocus());
-        ASSERT_TRUE(PressKeys({VK_CONTROL, '1'}));
-        EXPECT_TRUE(EditorShows(editor, kClip));
-    }
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
     // installation is, while the program runs.

@@ -28,7 +28,7 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOw
     // Another program's window with the very same title, found first, and a copy of the program in
     // another folder asking: neither ends the instance.
     CountingWindow lookalike(kMainTitle);
-    const std::vector<HWND> all = TopLevelWindows(0);
+    const std::vector<HWND> all = TopLevelWindows();
     ASSERT_LT(std::find(all.begin(), all.end(), lookalike.handle), std::find(all.begin(), all.end(), first.MainWindow()));
     Installation elsewhere;
     ASSERT_TRUE(elsewhere.Ready());
