@@ -92,18 +92,17 @@ private:
     HWND m_window = nullptr;
 };
 
-class CaptureFaultsE2e : public E2eTest {
-protected:
-    // The texts of the recent clips on disk, oldest first, up to the first empty position.
-    std::vector<std::string> StoredTexts() const {
-        std::vector<std::string> texts;
-        for (int position = 1; position <= 10; ++position) {
-            if (m_install.Ini("RECENTS", RecentKey(position).c_str()) != "0x1") break;
-            texts.push_back(m_install.Read(RecentFile(position)).c_str());
-        }
-        return texts;
+using CaptureFaultsE2e = E2eTest;
+
+// The texts of the recent clips on disk, oldest first, up to the first empty position.
+std::vector<std::string> StoredTexts(const Installation& install) {
+    std::vector<std::string> texts;
+    for (int position = 1; position <= 10; ++position) {
+        if (install.Ini("RECENTS", RecentKey(position).c_str()) != "0x1") break;
+        texts.push_back(install.Read(RecentFile(position)).c_str());
     }
-};
+    return texts;
+}
 
 // --- Hangs -------------------------------------------------------------------------------------
 
@@ -121,7 +120,8 @@ TEST_F(CaptureFaultsE2e, AHungViewerAfterUsAndAChainChangeNamingUsHoldNothingUp)
                         reinterpret_cast<LPARAM>(program.MainWindow()), SMTO_NORMAL, kStepTimeoutMs, &answer);
     ASSERT_TRUE(CopyAndWaitForCapture("captured once", 3));
     EXPECT_TRUE(HandledAllPostedAndRuns(program));
-    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"while a viewer hangs", "still hanging", "captured once"}));
+    const std::vector<std::string> stored = {"while a viewer hangs", "still hanging", "captured once"};
+    EXPECT_EQ(StoredTexts(m_install), stored);
 
     // The viewer, answering again, was passed every change, and still is once we have left.
     viewer.Release();
@@ -161,7 +161,7 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
     PostMessageA(program.MainWindow(), WM_DRAWCLIPBOARD, 0, 0);
     Sleep(30);
     CloseClipboard();
-    ASSERT_TRUE(PumpUntil([&] { return StoredTexts().size() == 3; }, kStepTimeoutMs));
+    ASSERT_TRUE(PumpUntil([&] { return StoredTexts(m_install).size() == 3; }, kStepTimeoutMs));
 
     // A double click on the icon while a capture waits: the about box opens once the wait is over,
     // never inside it, so copies made while it is open are captured and the program's own put is not.
@@ -180,7 +180,7 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
         EXPECT_TRUE(CloseAboutBox(about));
     }
     ASSERT_TRUE(CopyAndWaitForCapture("after the box", 5));
-    EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"before", "after the hang", "held a moment",
+    EXPECT_EQ(StoredTexts(m_install), (std::vector<std::string>{"before", "after the hang", "held a moment",
                                                        "while the box is open", "after the box"}));
 }
 

@@ -197,9 +197,10 @@ void E2eTest::TearDown() {
 testing::AssertionResult E2eTest::CopyAndWaitForCapture(const std::string& text, int position) {
     if (!PutTextOnClipboard(text)) return testing::AssertionFailure() << "could not write the clipboard";
     const std::string file = RecentFile(position), key = RecentKey(position);
-    if (PumpUntil([&] { return m_install.Read(file) == TextBlock(text) && m_install.Ini("RECENTS", key.c_str()) == "0x1"; },
-                  kStepTimeoutMs))
-        return testing::AssertionSuccess();
+    auto stored = [&] {
+        return m_install.Read(file) == TextBlock(text) && m_install.Ini("RECENTS", key.c_str()) == "0x1";
+    };
+    if (PumpUntil(stored, kStepTimeoutMs)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "\"" << text << "\" was not stored: " << file << " holds \""
                                        << m_install.Read(file) << "\", " << key << "="
                                        << m_install.Ini("RECENTS", key.c_str());

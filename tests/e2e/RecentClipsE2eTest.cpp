@@ -26,7 +26,8 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     ASSERT_TRUE(HoldKey(VK_CONTROL));
     SendKey('1', false);
     SendKey('1', true);
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == unicode; }, kStepTimeoutMs)) << "editor holds " << ToAnsi(editor.Text());
+    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == unicode; }, kStepTimeoutMs))
+        << "editor holds " << ToAnsi(editor.Text());
     for (int repeat = 0; repeat < 4; ++repeat) SendKey('2', false);
     SendKey('2', true);
     EXPECT_NE(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0) << "the paste released the Ctrl the user holds";

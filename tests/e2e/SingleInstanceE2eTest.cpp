@@ -29,7 +29,8 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOw
     // another folder asking: neither ends the instance.
     CountingWindow lookalike(kMainTitle);
     const std::vector<HWND> all = TopLevelWindows();
-    ASSERT_LT(std::find(all.begin(), all.end(), lookalike.handle), std::find(all.begin(), all.end(), first.MainWindow()));
+    ASSERT_LT(std::find(all.begin(), all.end(), lookalike.handle),
+              std::find(all.begin(), all.end(), first.MainWindow()));
     Installation elsewhere;
     ASSERT_TRUE(elsewhere.Ready());
     EXPECT_TRUE(RunToEnd(elsewhere.Exe(), "-exit"));
