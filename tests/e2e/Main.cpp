@@ -5,8 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "Desktop.h"
-#include "Installation.h"
+#include "E2eFixture.h"
 #include "support/CrashExit.h"
 
 namespace {
@@ -14,7 +13,10 @@ namespace {
 // A runner ended at its time limit leaves the program it started running, which would refuse every
 // start of this run.
 void EndProgramsLeftByAnEarlierRun() {
-    for (HWND window : TopLevelWindows(0, kMainTitle, kDialogClass)) {
+    for (HWND window : TopLevelWindows()) {
+        char name[256] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (WindowText(window) != kMainTitle || std::string(name) != kDialogClass) continue;
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
         if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
@@ -24,6 +26,14 @@ void EndProgramsLeftByAnEarlierRun() {
             CloseHandle(process);
         }
     }
+}
+
+// A Linux path as Wine's drive Z: shows it ("/work/x" -> "Z:\work\x"); Windows paths pass unchanged.
+std::string WindowsPath(std::string path) {
+    if (path.empty() || path[0] != '/') return path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
 }
 
 }  // namespace
