@@ -48,8 +48,6 @@ class TypingTarget {
 public:
     TypingTarget();
     ~TypingTarget() { DestroyWindow(edit); }
-    TypingTarget(const TypingTarget&) = delete;
-    TypingTarget& operator=(const TypingTarget&) = delete;
 
     // Brings the window to the foreground with the keyboard focus; true once it has both.
     bool TakeFocus();
@@ -63,8 +61,6 @@ class CountingWindow {
 public:
     explicit CountingWindow(const char* title);
     ~CountingWindow() { DestroyWindow(handle); }
-    CountingWindow(const CountingWindow&) = delete;
-    CountingWindow& operator=(const CountingWindow&) = delete;
 
     int Received() const { return static_cast<int>(GetWindowLongPtrA(handle, GWLP_USERDATA)); }
 
@@ -81,8 +77,6 @@ class Installation : public ProgramFiles {
 public:
     explicit Installation(const std::wstring& suffix = L"", const std::string& from = Built().dist);
     ~Installation();
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
 
     bool Ready() const { return m_ready; }
     std::wstring Exe() const { return File("Quorvex.exe"); }
@@ -100,8 +94,6 @@ public:
     // The installation's Quorvex.exe, waited for until it is ready; a failure when it is not.
     explicit Program(const Installation& installation);
     ~Program();
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 
     DWORD Id() const { return m_id; }
     bool Running() const;
