@@ -29,25 +29,11 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 HWND FindTopLevel(DWORD processId, const char* title, const char* className) {
-    for (HWND window : TopLevelWindows()) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title)) != nullptr;) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        char name[256] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (owner == processId && WindowText(window) == title && (!className || std::string(name) == className))
-            return window;
+        if (owner == processId) return window;
     }
     return nullptr;
 }

@@ -50,32 +50,26 @@ struct BurstClip {
     }
 };
 
-// What a start left on disk: every entry names one of the burst's clips, whole, with that clip's own
-// type and caption; the clips stand oldest first from position 1 and every entry past them is 0x0.
+// What a start left on disk: from position 1 on, the burst's clips oldest first, each whole with its own
+// type and caption; every entry past them is 0x0.
 testing::AssertionResult StoredClipsAreWholeAndInOrder(const Installation& install, int copied) {
-    const std::string richType = TypeValue(RichTextId());
-    int previous = 0;
+    int n = 0;  // the copy that the position before holds
     bool ended = false;
     for (int p = 1; p <= 10; ++p) {
-        std::string type = install.Ini("RECENTS", RecentKey(p).c_str());
-        std::string caption = install.Ini("RECENTS", ("CAPTION" + std::to_string(p)).c_str());
+        const std::string type = install.Ini("RECENTS", RecentKey(p).c_str()),
+                          caption = install.Ini("RECENTS", ("CAPTION" + std::to_string(p)).c_str());
         if (type == "0x0" || type == "<missing>") {  // a missing key reads as 0x0
             ended = true;
             continue;
         }
-        if (ended) return testing::AssertionFailure() << "position " << p << " follows an empty one";
-        std::string bytes = install.Read(RecentFile(p));
-        int n = 0;
-        for (n = previous + 1; n <= copied && BurstClip(n).Bytes() != bytes; ++n) {
+        const std::string bytes = install.Read(RecentFile(p));
+        while (++n <= copied && BurstClip(n).Bytes() != bytes) {
         }
-        if (n > copied)
-            return testing::AssertionFailure() << "position " << p << " holds \"" << bytes
-                                               << "\", no copy newer than the one before it";
-        BurstClip clip(n);
-        if (type != (clip.rich ? richType : "0x1") || caption != (clip.rich ? clip.plain : ""))
-            return testing::AssertionFailure() << "position " << p << " holds " << clip.plain << " under type " << type
-                                               << " and caption \"" << caption << "\"";
-        previous = n;
+        const BurstClip clip(n);
+        if (ended || n > copied || type != (clip.rich ? TypeValue(RichTextId()) : "0x1") ||
+            caption != (clip.rich ? clip.plain : ""))
+            return testing::AssertionFailure() << "position " << p << " holds \"" << bytes << "\" under type " << type
+                                               << " and caption \"" << caption << "\" (copies made: " << copied << ")";
     }
     return testing::AssertionSuccess();
 }
