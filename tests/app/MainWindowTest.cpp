@@ -56,33 +56,10 @@ struct {
     const char* title;
     int most, ticks;
 } g_watch;
-UINT_PTR WatchDialogs(const char* title) {
-    g_watch = {title, 0, 0};
-    return SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        int open = 0;
-        for (HWND at = nullptr; (at = FindWindowExA(nullptr, at, nullptr, g_watch.title)) != nullptr; ++open) {
-            if (g_watch.ticks < 4) continue;
-            SendDlgItemMessageA(at, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
-            PostMessageA(at, WM_COMMAND, IDOK, 0);
-        }
-        g_watch.most = std::max(g_watch.most, open);
-        if (open > 0) ++g_watch.ticks;
-    });
-}
 
 WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain after the program, was told
 
-// Plays a shell that already shows an icon under the main window's handle and id, so the
-// window's own add is refused at start-up as it is while there is no taskbar yet.
-HWND g_refusedWindow;
-LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-    if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
-        g_refusedWindow = reinterpret_cast<HWND>(wParam);
-        Shell(NIM_ADD, g_refusedWindow);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
+HWND g_refusedWindow;  // the main window, whose icon place the test took
 
 }  // namespace
 
@@ -91,15 +68,13 @@ LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAndListSwitchAndOpensEachDialogOnce) {
     folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
     folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
-    folder.SetIni("RECENTS", "RECCLIP1", "0x1");
-    folder.SetIni("RECENTS", "RECCLIP2", "0x1");
+    folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
+    for (auto [section, key, value] : {std::tuple{"RECENTS", "RECCLIP1", "0x1"}, {"RECENTS", "RECCLIP2", "0x1"},
+                                       {"A", "NAME", "Alpha"}, {"B", "NAME", "Beta"}, {"CURRENT_PRJ", "PRJ", "B"},
+                                       {"B", "CLIP1", "0x1"}})
+        folder.SetIni(section, key, value);
     // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
     folder.Write("Save.TMP", "[RECENTS]\r\nRECCLIP1=0x0\r\n");
-    folder.SetIni("A", "NAME", "Alpha");
-    folder.SetIni("B", "NAME", "Beta");
-    folder.SetIni("CURRENT_PRJ", "PRJ", "B");
-    folder.SetIni("B", "CLIP1", "0x1");
-    folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
     HWND viewer = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(viewer, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(+[](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -123,7 +98,9 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     // No control in the hidden window takes the focus and blinks a caret.
     EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
-    EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+    char aboutItem[256] = "";  // as the item holds it, '&' included
+    GetMenuStringA(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX, aboutItem, sizeof aboutItem, MF_BYCOMMAND);
+    EXPECT_STREQ(aboutItem, "&About Ostrane");
 
     Send(WM_COMMAND, ID_FAVORITE_FIRST);
     EXPECT_EQ(ClipboardText(), "beta fav");
@@ -149,7 +126,17 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     for (const auto& [title, message, wParam, lParam] : requests) {
         Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');
         const std::string project = message == WM_COMMAND ? "Ctl-Win-B <Beta>" : "Ctl-Win-A <Alpha>";
-        const UINT_PTR watch = WatchDialogs(title);
+        g_watch = {title, 0, 0};
+        const UINT_PTR watch = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+            int open = 0;
+            for (HWND at = nullptr; (at = FindWindowExA(nullptr, at, nullptr, g_watch.title)) != nullptr; ++open) {
+                if (g_watch.ticks < 4) continue;
+                SendDlgItemMessageA(at, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
+                PostMessageA(at, WM_COMMAND, IDOK, 0);
+            }
+            g_watch.most = std::max(g_watch.most, open);
+            if (open > 0) ++g_watch.ticks;
+        });
         PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         EXPECT_TRUE(PumpUntil(
@@ -251,8 +238,18 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
 // Windows removes a low-level hook that answers late without a word; the hook is installed anew, so first in the
 // chain again, when the session is unlocked or the machine resumes.
 TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheKeysTheShellHoldsAfterUnlockOrResume) {
+    // Plays a shell that already shows an icon under the main window's handle and id, so the window's own add is
+    // refused at start-up as it is while there is no taskbar yet.
     g_refusedWindow = nullptr;
-    HHOOK hook = SetWindowsHookExA(WH_CBT, TakeTheIconPlace, nullptr, GetCurrentThreadId());
+    const HOOKPROC takeTheIconPlace = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+        if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
+            g_refusedWindow = reinterpret_cast<HWND>(wParam);
+            Shell(NIM_ADD, g_refusedWindow);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    HHOOK hook = SetWindowsHookExA(WH_CBT, takeTheIconPlace, nullptr, GetCurrentThreadId());
     Start();
     UnhookWindowsHookEx(hook);
     // What the shell showed under the main window's handle was not the program's icon.

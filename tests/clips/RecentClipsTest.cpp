@@ -21,12 +21,6 @@ protected:
                          : PutTextOnClipboard(text));
         return GetRecentClip(menu);
     }
-    // Captures "clip 1" (the oldest) to "clip <count>", every third rich text (so that a shift changes
-    // the entries) unless they are to be alike.
-    std::vector<std::string> FillList(int count = 10, bool alike = false) {
-        for (int i = 1; i <= count; ++i) Capture("clip " + std::to_string(i), !alike && i % 3 == 0);
-        return List();
-    }
     std::string Item(int slot) const { return menu.GetMenuString(ID_RECENT_FIRST + slot - 1); }
     // The list as type, caption and bytes of each clip, oldest first.
     static std::vector<std::string> List() {
@@ -140,7 +134,10 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         const auto& [stored, alike, damage, held, kept, logged] = cases[i];
-        const std::vector<std::string> clips = FillList(stored, alike);
+        // "clip 1" (the oldest) to "clip <stored>", every third rich text (so that a shift changes the entries)
+        // unless they are to be alike.
+        for (int n = 1; n <= stored; ++n) Capture("clip " + std::to_string(n), !alike && n % 3 == 0);
+        const std::vector<std::string> clips = List();
         if (damage) damage();
         FileHandle holder(held.empty() ? FileHandle() : Hold(held));
         if (damage)

@@ -1,20 +1,22 @@
 #include "support/ClipStoreFixture.h"
 
-#include <ole2.h>
-
+#include "base/CurrentProject.h"
 #include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/RecentClips.h"
-#include "base/CurrentProject.h"
 
-namespace {
-// The OLE clipboard needs OLE on the test thread, as the program has it on its UI thread.
-struct OleEnvironment : ::testing::Environment {
-    void SetUp() override { OleInitialize(nullptr); }
-    void TearDown() override { OleUninitialize(); }
-};
-const auto* const g_oleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
-}  // namespace
+TestFolder::TestFolder() {
+    m_path = FreshTemporaryFolder(L"quorvex-test", L" Квортекс тест");
+    for (const char* sub : {"RECENT", "FAVORITE", "EXPORT"}) CreateDirectoryW(File(sub).c_str(), nullptr);
+    SetProgramFolderForTests(m_path.c_str());
+}
+
+TestFolder::~TestFolder() {
+    SetProgramFolderForTests(nullptr);
+    CloseLog();  // the open log would keep the folder from being removed
+    RemoveTree(m_path);
+}
 
 void ClipStoreTest::SetUp() {
     ClearClipboard();

@@ -7,7 +7,15 @@
 
 #include "framework/Handles.h"
 #include "support/ClipboardFixture.h"
-#include "support/TestFolder.h"
+#include "support/ProgramFiles.h"
+
+// A fresh program folder with RECENT, FAVORITE and EXPORT, used in place of the executable's folder
+// while it exists, then removed. Named outside the ANSI code page, as a user's profile folder may be.
+class TestFolder : public ProgramFiles {
+public:
+    TestFolder();
+    ~TestFolder();
+};
 
 // A fresh program folder, an empty clipboard, and the clip store's process-wide state reset.
 class ClipStoreTest : public ::testing::Test {

@@ -62,18 +62,6 @@ bool ClearClipboard() {
     return ok;
 }
 
-std::string MenuText(HMENU menu, UINT id) {
-    char text[256] = "";
-    GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
-    return text;
-}
-
-std::wstring MenuTextW(HMENU menu, UINT id) {
-    wchar_t text[256] = L"";
-    GetMenuStringW(menu, id, text, 256, MF_BYCOMMAND);
-    return text;
-}
-
 std::string TypeValue(UINT format) {
     char value[16];
     std::snprintf(value, sizeof value, "0x%X", format);

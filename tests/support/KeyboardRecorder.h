@@ -15,14 +15,10 @@ class KeyboardRecorder {
 public:
     KeyboardRecorder();
     ~KeyboardRecorder();
-    KeyboardRecorder(const KeyboardRecorder&) = delete;
-    KeyboardRecorder& operator=(const KeyboardRecorder&) = delete;
 
     std::vector<KeyEvent> Events();
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-
     static inline KeyboardRecorder* s_recorder = nullptr;
     std::thread m_thread;
     DWORD m_threadId = 0;

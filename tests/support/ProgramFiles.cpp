@@ -61,8 +61,6 @@ std::wstring FreshTemporaryFolder(const wchar_t* prefix, const std::wstring& suf
 
 std::wstring ProgramFiles::File(const std::string& name) const { return m_path + L"\\" + ToWide(name); }
 
-std::string ProgramFiles::LoggedFile(const std::string& name) const { return ToAnsi(File(name)); }
-
 bool ProgramFiles::Exists(const std::string& name) const {
     return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

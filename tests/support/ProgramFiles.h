@@ -12,8 +12,6 @@ class ProgramFiles {
 public:
     const std::wstring& Path() const { return m_path; }
     std::wstring File(const std::string& name) const;
-    // The file's path as Clip.log shows it (ANSI).
-    std::string LoggedFile(const std::string& name) const;
 
     bool Exists(const std::string& name) const;
     std::string Read(const std::string& name) const;
