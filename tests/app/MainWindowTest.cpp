@@ -137,8 +137,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
             g_watch.most = std::max(g_watch.most, open);
             if (open > 0) ++g_watch.ticks;
         });
-        PostMessageA(dialog->m_hWnd, message, wParam, lParam);
-        PostMessageA(dialog->m_hWnd, message, wParam, lParam);
+        for (int times = 0; times < 2; ++times) PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         EXPECT_TRUE(PumpUntil(
             [&] { return g_watch.ticks >= 4 && g_nAboutBoxes == 0 && Item(ID_CURRENT_PROJECT) == project; }, 5000))
             << message;
@@ -155,8 +154,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Start();
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects writes nothing
     EXPECT_FALSE(folder.Exists("Save.ini"));
-    CopyText("first");
-    CopyText("second");
+    for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
     PumpFor(200);
@@ -169,8 +167,8 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     KeyboardRecorder recorder;
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);
     std::vector<std::pair<DWORD, bool>> keys;
-    for (const KeyEvent& key : recorder.Events())
-        keys.push_back({key.vk == VK_LCONTROL ? VK_CONTROL : key.vk, (key.flags & LLKHF_UP) != 0});
+    for (const KBDLLHOOKSTRUCT& key : recorder.Events())
+        keys.push_back({key.vkCode == VK_LCONTROL ? VK_CONTROL : key.vkCode, (key.flags & LLKHF_UP) != 0});
     EXPECT_EQ(keys, decltype(keys)({{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}}));
     EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
@@ -274,17 +272,16 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
         KeyboardRecorder recorder;  // a hook newer than the program's, until that is installed anew
         Send(message, event);
         EXPECT_TRUE(HoldKey(VK_LWIN));
-        SendKey('2', false);
-        SendKey('2', true);
+        for (bool up : {false, true}) SendKey('2', up);
         SendKey(VK_LWIN, true);
         ++served;
         EXPECT_TRUE(PumpUntil([&] { return folder.LogCount("Called hotkey PasteFav-2") == served; }, 2000)) << message;
         // The key reached neither the later hook nor the shell's hotkey; the mask key that keeps Start closed went
         // between Win down and up.
         PumpFor(100);  // the mask key goes once the hook has returned
-        const std::vector<KeyEvent> keys = recorder.Events();
-        for (const KeyEvent& key : keys) EXPECT_NE(key.vk, static_cast<DWORD>('2')) << message;
-        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [](const KeyEvent& key) { return key.vk == 0xE8; }), 2);
+        const std::vector<KBDLLHOOKSTRUCT> keys = recorder.Events();
+        for (const KBDLLHOOKSTRUCT& key : keys) EXPECT_NE(key.vkCode, static_cast<DWORD>('2')) << message;
+        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [](const auto& key) { return key.vkCode == 0xE8; }), 2);
     }
     UnregisterHotKey(nullptr, 1);
 }

@@ -13,8 +13,7 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAP
     // What is captured, and the append mode then.
     const std::pair<std::vector<std::pair<UINT, std::string>>, int> captures[] = {
         {{{CF_TEXT, std::string("one\r\ntwo\nthree\n\0", 16)}}, 1},
-        {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1},
-        {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
+        {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1}, {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
         // A rich text appends its plain part, a Unicode text its ANSI form.
         {{{g_nRichTextFormat, "{\\rtf1 Bold}"}, {CF_TEXT, std::string("plain part\0", 11)}}, 1},
         {{{CF_UNICODETEXT, Utf16Bytes(L"Жук")}}, 1},

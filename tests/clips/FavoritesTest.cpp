@@ -100,7 +100,8 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
     // A text favourite whose file is gone and an unknown type show as empty, a picture without its file
     // as a picture; neither the block too large nor the failed write changed their slots' entries.
-    for (auto [key, type] : {std::pair{"CLIP3", "0x1"}, {"CLIP4", "0x5"}, {"CLIP8", "0x2"}}) folder.SetIni("B", key, type);
+    for (auto [key, type] : {std::pair{"CLIP3", "0x1"}, {"CLIP4", "0x5"}, {"CLIP8", "0x2"}})
+        folder.SetIni("B", key, type);
     LoadFavorite(menu);
     for (int slot : {2, 3, 4}) EXPECT_EQ(Item(slot), L"Win-" + std::to_wstring(slot) + L" <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");

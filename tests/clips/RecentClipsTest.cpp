@@ -112,8 +112,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     std::vector<std::tuple<int, bool, std::function<void()>, std::string, std::vector<int>, const char*>> cases = {
         {10, false, nullptr, "", shifted, nullptr},  // a full list drops its oldest clip
         // A file in the middle of a shift, the oldest file, the next position's file.
-        {10, false, nullptr, File(6), all, writeFailed},
-        {10, false, nullptr, File(1), all, writeFailed},
+        {10, false, nullptr, File(6), all, writeFailed}, {10, false, nullptr, File(1), all, writeFailed},
         {3, false, nullptr, File(4), {1, 2, 3}, writeFailed},
         {3, false, nullptr, "Save.ini", {1, 2, 3}, "Error save INI!"},
         {10, false, nullptr, "Save.ini", all, "Error save INI!"},

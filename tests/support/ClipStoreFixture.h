@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/CurrentProject.h"
+#include "base/Log.h"
+#include "base/ProgramFolder.h"
+#include "clips/Clipboard.h"
+#include "clips/RecentClips.h"
 #include "framework/Handles.h"
 #include "support/ClipboardFixture.h"
 #include "support/ProgramFiles.h"
@@ -13,21 +18,49 @@
 // while it exists, then removed. Named outside the ANSI code page, as a user's profile folder may be.
 class TestFolder : public ProgramFiles {
 public:
-    TestFolder();
-    ~TestFolder();
+    TestFolder() {
+        m_path = FreshTemporaryFolder(L"quorvex-test", L" Квортекс тест");
+        for (const char* sub : {"RECENT", "FAVORITE", "EXPORT"}) CreateDirectoryW(File(sub).c_str(), nullptr);
+        SetProgramFolderForTests(m_path.c_str());
+    }
+    ~TestFolder() {
+        SetProgramFolderForTests(nullptr);
+        CloseLog();  // the open log would keep the folder from being removed
+        RemoveTree(m_path);
+    }
 };
 
 // A fresh program folder, an empty clipboard, and the clip store's process-wide state reset.
 class ClipStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        ClearClipboard();
+        g_bSkipClipChange = 0;
+        g_nRichTextFormat = RichTextId();
+        g_pAcceptedClipHook = nullptr;
+        CurrentPrj = 0;
+        // As at a start in an empty folder; the log begins after it.
+        LoadRecentClips();
+        DeleteLog();
+    }
+    void TearDown() override { RecentClip.clear(); }
 
-    bool Logged(const std::string& line) const;
+    bool Logged(const std::string& line) const { return LoggedInOrder({line}); }
     // True when `expected` occurs in the log in this order (other lines may lie between).
-    bool LoggedInOrder(const std::vector<std::string>& expected) const;
+    bool LoggedInOrder(const std::vector<std::string>& expected) const {
+        std::vector<std::string> lines = folder.LogLines();
+        auto at = lines.begin();
+        for (const std::string& line : expected) {
+            at = std::find(at, lines.end(), line);
+            if (at == lines.end()) return false;
+            ++at;
+        }
+        return true;
+    }
     // The file as another program holds it open, without sharing (created when missing).
-    FileHandle Hold(const std::string& name) const;
+    FileHandle Hold(const std::string& name) const {
+        return FileHandle(CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+    }
 
     TestFolder folder;
 };

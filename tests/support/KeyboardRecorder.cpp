@@ -8,9 +8,8 @@ KeyboardRecorder::KeyboardRecorder() {
         s_recorder = this;
         auto record = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (code == HC_ACTION && s_recorder) {
-                const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
                 std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
-                s_recorder->m_events.push_back({key->vkCode, key->flags});
+                s_recorder->m_events.push_back(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam));
             }
             return CallNextHookEx(nullptr, code, wParam, lParam);
         };
@@ -31,7 +30,7 @@ KeyboardRecorder::~KeyboardRecorder() {
     s_recorder = nullptr;
 }
 
-std::vector<KeyEvent> KeyboardRecorder::Events() {
+std::vector<KBDLLHOOKSTRUCT> KeyboardRecorder::Events() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_events;
 }
