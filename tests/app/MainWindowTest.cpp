@@ -5,7 +5,6 @@
 
 #include "app/AboutDlg.h"
 #include "append/AppendFile.h"
-#include "clips/Clipboard.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Projects.h"
 #include "projects/Settings.h"
@@ -111,7 +110,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     Send(WM_COMMAND, ID_FAVORITE_FIRST + 2);
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 3);
     EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Error returned from PutFavClip()", "Called hotkey PasteFav-3"}));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     EXPECT_EQ(ClipboardText(), "beta fav");
 
     // Each way to the about box, and "Projects...", asked twice at once: the second request, handled while the first
@@ -207,7 +206,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
     Send(WM_COMMAND, ID_APPEND_DELETE);
     EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     Send(WM_COMMAND, ID_RECENT_CLEAR);
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 <EMPTY>");
 
@@ -256,8 +255,8 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
     Send(WM_COMMAND, ID_RECENT_LAST);
-    EXPECT_TRUE(Logged("Error returned from PutRecentClip()"));  // the menu's only sign of it
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_TRUE(LoggedInOrder({"Error returned from PutRecentClip()"}));  // the menu's only sign of it
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     // The retry, once a second, adds the icon; then it stops.
     EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));

@@ -1,7 +1,5 @@
 #include "append/AppendFile.h"
 
-#include "clips/Clipboard.h"
-#include "clips/RecentClips.h"
 #include "support/ClipStoreFixture.h"
 
 using AppendFileTest = ClipStoreTest;
@@ -31,7 +29,7 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAP
     SaveAppendClip("lost\0", 5);
     held.Close();
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
-    EXPECT_TRUE(Logged("Error open Appends file!"));
+    EXPECT_TRUE(LoggedInOrder({"Error open Appends file!"}));
 
     // A paste puts the file as it is, up to 249999 bytes.
     folder.Write("ClipAppends.txt", "an older\r\r\nentry\r\n");  // read as an earlier release wrote it

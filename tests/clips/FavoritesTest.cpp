@@ -1,7 +1,5 @@
 #include "clips/Favorites.h"
 
-#include "base/CurrentProject.h"
-#include "clips/Clipboard.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 

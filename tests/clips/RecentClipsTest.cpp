@@ -2,9 +2,6 @@
 
 #include <functional>
 
-#include "base/Log.h"
-#include "base/ProgramFolder.h"
-#include "clips/Clipboard.h"
 #include "clips/TypeIndex.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
@@ -147,7 +144,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
         std::vector<std::string> expected;
         for (int k : kept) expected.push_back(k > 10 ? "1||new one" + std::string(1, '\0') : clips[k - 1]);
         EXPECT_EQ(List(), expected);
-        EXPECT_TRUE(!logged || Logged(logged));
+        EXPECT_TRUE(!logged || LoggedInOrder({logged}));
         EXPECT_EQ(Entry("RECCLIP", 0), "<missing>");
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
@@ -174,10 +171,19 @@ TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapT
     SetClipType(1, 0xC0A1, "Bold", true);
     // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
     // middle of a write would cut it); a copy a kill left behind is no part of it.
-    const ULONGLONG written = folder.FileId("Save.ini");
+    // The file system's identity of Save.ini: the same after a rename, new once it was replaced.
+    auto saveIniId = [this] {
+        HANDLE file = CreateFileW(folder.File("Save.ini").c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    const ULONGLONG written = saveIniId();
     folder.Write("Save.TMP", "left by a kill");
     SetClipType(1, CF_TEXT, "", true);
-    EXPECT_NE(folder.FileId("Save.ini"), written);
+    EXPECT_NE(saveIniId(), written);
     EXPECT_FALSE(folder.Exists("Save.TMP"));
     // Written through the wide calls, the new file is still ANSI, byte for byte as before.
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");

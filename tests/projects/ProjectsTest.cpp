@@ -1,7 +1,5 @@
 #include "projects/Projects.h"
 
-#include "base/CurrentProject.h"
-#include "base/Log.h"
 #include "clips/Favorites.h"
 #include "framework/Prompts.h"
 #include "projects/ProjectDialogs.h"

@@ -31,8 +31,7 @@ LRESULT CALLBACK LaterSubclass(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
 
 // Logs its name for what it sees, keeps one message to itself and can send a second message to
 // its window while it handles a first.
-class RecordingHook : public CHookWnd {
-public:
+struct RecordingHook : CHookWnd {
     explicit RecordingHook(const char* hookName) : name(hookName) {}
 
     LRESULT HandleMessage(UINT message, WPARAM, LPARAM) override {

@@ -5,19 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "base/CurrentProject.h"
-#include "base/Log.h"
-#include "base/ProgramFolder.h"
-#include "clips/Clipboard.h"
-#include "clips/RecentClips.h"
-#include "framework/Handles.h"
-#include "support/ClipboardFixture.h"
-#include "support/ProgramFiles.h"
+// What the tests on this fixture set and read comes with it: the program state it resets, the program folder and
+// the clipboard helpers.
+#include "base/CurrentProject.h"       // IWYU pragma: export
+#include "base/Log.h"                  // IWYU pragma: export
+#include "base/ProgramFolder.h"        // IWYU pragma: export
+#include "clips/Clipboard.h"           // IWYU pragma: export
+#include "clips/RecentClips.h"         // IWYU pragma: export
+#include "framework/Handles.h"         // IWYU pragma: export
+#include "support/ClipboardFixture.h"  // IWYU pragma: export
+#include "support/ProgramFiles.h"      // IWYU pragma: export
 
 // A fresh program folder with RECENT, FAVORITE and EXPORT, used in place of the executable's folder
 // while it exists, then removed. Named outside the ANSI code page, as a user's profile folder may be.
-class TestFolder : public ProgramFiles {
-public:
+struct TestFolder : ProgramFiles {
     TestFolder() {
         m_path = FreshTemporaryFolder(L"quorvex-test", L" Квортекс тест");
         for (const char* sub : {"RECENT", "FAVORITE", "EXPORT"}) CreateDirectoryW(File(sub).c_str(), nullptr);
@@ -45,7 +46,6 @@ protected:
     }
     void TearDown() override { RecentClip.clear(); }
 
-    bool Logged(const std::string& line) const { return LoggedInOrder({line}); }
     // True when `expected` occurs in the log in this order (other lines may lie between).
     bool LoggedInOrder(const std::vector<std::string>& expected) const {
         std::vector<std::string> lines = folder.LogLines();

@@ -35,8 +35,7 @@ bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
 std::string ClipboardBytes(UINT format) {
     if (!OpenWithRetry()) return "<none>";
     std::string bytes = "<none>";
-    HANDLE block = GetClipboardData(format);
-    if (block) {
+    if (HANDLE block = GetClipboardData(format)) {
         GlobalLockGuard lock(block);
         if (lock.Data()) bytes.assign(static_cast<const char*>(lock.Data()), lock.Size());
     }

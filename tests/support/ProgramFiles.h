@@ -17,8 +17,6 @@ public:
     std::string Read(const std::string& name) const;
     void Write(const std::string& name, const std::string& bytes) const;
     void Remove(const std::string& name) const;
-    // The file system's identity of a file: the same after a rename, new after it was replaced.
-    ULONGLONG FileId(const std::string& name) const;
 
     // Values of Save.ini (or another INI file) through the private-profile calls; "<missing>" when absent.
     std::string Ini(const char* section, const char* key, const std::string& file = "Save.ini") const;
