@@ -5,7 +5,6 @@
 
 #include "app/AboutDlg.h"
 #include "append/AppendFile.h"
-#include "clips/Clipboard.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Projects.h"
 #include "projects/Settings.h"
@@ -56,33 +55,10 @@ struct {
     const char* title;
     int most, ticks;
 } g_watch;
-UINT_PTR WatchDialogs(const char* title) {
-    g_watch = {title, 0, 0};
-    return SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        int open = 0;
-        for (HWND at = nullptr; (at = FindWindowExA(nullptr, at, nullptr, g_watch.title)) != nullptr; ++open) {
-            if (g_watch.ticks < 4) continue;
-            SendDlgItemMessageA(at, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
-            PostMessageA(at, WM_COMMAND, IDOK, 0);
-        }
-        g_watch.most = std::max(g_watch.most, open);
-        if (open > 0) ++g_watch.ticks;
-    });
-}
 
 WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain after the program, was told
 
-// Plays a shell that already shows an icon under the main window's handle and id, so the
-// window's own add is refused at start-up as it is while there is no taskbar yet.
-HWND g_refusedWindow;
-LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-    if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
-        g_refusedWindow = reinterpret_cast<HWND>(wParam);
-        Shell(NIM_ADD, g_refusedWindow);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
+HWND g_refusedWindow;  // the main window, whose icon place the test took
 
 }  // namespace
 
@@ -91,15 +67,13 @@ LRESULT CALLBACK TakeTheIconPlace(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAndListSwitchAndOpensEachDialogOnce) {
     folder.Write("RECENT\\RECCLIP1.DAT", std::string("older\0", 6));
     folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
-    folder.SetIni("RECENTS", "RECCLIP1", "0x1");
-    folder.SetIni("RECENTS", "RECCLIP2", "0x1");
+    folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
+    for (auto [section, key, value] : {std::tuple{"RECENTS", "RECCLIP1", "0x1"}, {"RECENTS", "RECCLIP2", "0x1"},
+                                       {"A", "NAME", "Alpha"}, {"B", "NAME", "Beta"}, {"CURRENT_PRJ", "PRJ", "B"},
+                                       {"B", "CLIP1", "0x1"}})
+        folder.SetIni(section, key, value);
     // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
     folder.Write("Save.TMP", "[RECENTS]\r\nRECCLIP1=0x0\r\n");
-    folder.SetIni("A", "NAME", "Alpha");
-    folder.SetIni("B", "NAME", "Beta");
-    folder.SetIni("CURRENT_PRJ", "PRJ", "B");
-    folder.SetIni("B", "CLIP1", "0x1");
-    folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
     HWND viewer = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(viewer, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(+[](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -123,7 +97,9 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     // No control in the hidden window takes the focus and blinks a caret.
     EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
-    EXPECT_EQ(MenuText(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX), "&About Ostrane");
+    char aboutItem[256] = "";  // as the item holds it, '&' included
+    GetMenuStringA(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX, aboutItem, sizeof aboutItem, MF_BYCOMMAND);
+    EXPECT_STREQ(aboutItem, "&About Ostrane");
 
     Send(WM_COMMAND, ID_FAVORITE_FIRST);
     EXPECT_EQ(ClipboardText(), "beta fav");
@@ -134,7 +110,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     Send(WM_COMMAND, ID_FAVORITE_FIRST + 2);
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 3);
     EXPECT_TRUE(LoggedInOrder({"Menu HOT_PASTE_FAV3", "Error returned from PutFavClip()", "Called hotkey PasteFav-3"}));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     EXPECT_EQ(ClipboardText(), "beta fav");
 
     // Each way to the about box, and "Projects...", asked twice at once: the second request, handled while the first
@@ -149,9 +125,18 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     for (const auto& [title, message, wParam, lParam] : requests) {
         Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');
         const std::string project = message == WM_COMMAND ? "Ctl-Win-B <Beta>" : "Ctl-Win-A <Alpha>";
-        const UINT_PTR watch = WatchDialogs(title);
-        PostMessageA(dialog->m_hWnd, message, wParam, lParam);
-        PostMessageA(dialog->m_hWnd, message, wParam, lParam);
+        g_watch = {title, 0, 0};
+        const UINT_PTR watch = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+            int open = 0;
+            for (HWND at = nullptr; (at = FindWindowExA(nullptr, at, nullptr, g_watch.title)) != nullptr; ++open) {
+                if (g_watch.ticks < 4) continue;
+                SendDlgItemMessageA(at, IDC_PROJECT_LIST, LB_SETCURSEL, 1, 0);
+                PostMessageA(at, WM_COMMAND, IDOK, 0);
+            }
+            g_watch.most = std::max(g_watch.most, open);
+            if (open > 0) ++g_watch.ticks;
+        });
+        for (int times = 0; times < 2; ++times) PostMessageA(dialog->m_hWnd, message, wParam, lParam);
         EXPECT_TRUE(PumpUntil(
             [&] { return g_watch.ticks >= 4 && g_nAboutBoxes == 0 && Item(ID_CURRENT_PROJECT) == project; }, 5000))
             << message;
@@ -168,8 +153,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Start();
     Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects writes nothing
     EXPECT_FALSE(folder.Exists("Save.ini"));
-    CopyText("first");
-    CopyText("second");
+    for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
     PumpFor(200);
@@ -182,8 +166,8 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     KeyboardRecorder recorder;
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);
     std::vector<std::pair<DWORD, bool>> keys;
-    for (const KeyEvent& key : recorder.Events())
-        keys.push_back({key.vk == VK_LCONTROL ? VK_CONTROL : key.vk, (key.flags & LLKHF_UP) != 0});
+    for (const KBDLLHOOKSTRUCT& key : recorder.Events())
+        keys.push_back({key.vkCode == VK_LCONTROL ? VK_CONTROL : key.vkCode, (key.flags & LLKHF_UP) != 0});
     EXPECT_EQ(keys, decltype(keys)({{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}}));
     EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
@@ -222,7 +206,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_TRUE(folder.Exists("ClipAppends.txt"));
     Send(WM_COMMAND, ID_APPEND_DELETE);
     EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     Send(WM_COMMAND, ID_RECENT_CLEAR);
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 <EMPTY>");
 
@@ -251,8 +235,18 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
 // Windows removes a low-level hook that answers late without a word; the hook is installed anew, so first in the
 // chain again, when the session is unlocked or the machine resumes.
 TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheKeysTheShellHoldsAfterUnlockOrResume) {
+    // Plays a shell that already shows an icon under the main window's handle and id, so the window's own add is
+    // refused at start-up as it is while there is no taskbar yet.
     g_refusedWindow = nullptr;
-    HHOOK hook = SetWindowsHookExA(WH_CBT, TakeTheIconPlace, nullptr, GetCurrentThreadId());
+    const HOOKPROC takeTheIconPlace = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+        if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
+            g_refusedWindow = reinterpret_cast<HWND>(wParam);
+            Shell(NIM_ADD, g_refusedWindow);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    HHOOK hook = SetWindowsHookExA(WH_CBT, takeTheIconPlace, nullptr, GetCurrentThreadId());
     Start();
     UnhookWindowsHookEx(hook);
     // What the shell showed under the main window's handle was not the program's icon.
@@ -261,8 +255,8 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
     Send(WM_COMMAND, ID_RECENT_LAST);
-    EXPECT_TRUE(Logged("Error returned from PutRecentClip()"));  // the menu's only sign of it
-    EXPECT_FALSE(Logged("EmulCTRL_V1 started"));
+    EXPECT_TRUE(LoggedInOrder({"Error returned from PutRecentClip()"}));  // the menu's only sign of it
+    EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     // The retry, once a second, adds the icon; then it stops.
     EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
@@ -277,17 +271,16 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
         KeyboardRecorder recorder;  // a hook newer than the program's, until that is installed anew
         Send(message, event);
         EXPECT_TRUE(HoldKey(VK_LWIN));
-        SendKey('2', false);
-        SendKey('2', true);
+        for (bool up : {false, true}) SendKey('2', up);
         SendKey(VK_LWIN, true);
         ++served;
         EXPECT_TRUE(PumpUntil([&] { return folder.LogCount("Called hotkey PasteFav-2") == served; }, 2000)) << message;
         // The key reached neither the later hook nor the shell's hotkey; the mask key that keeps Start closed went
         // between Win down and up.
         PumpFor(100);  // the mask key goes once the hook has returned
-        const std::vector<KeyEvent> keys = recorder.Events();
-        for (const KeyEvent& key : keys) EXPECT_NE(key.vk, static_cast<DWORD>('2')) << message;
-        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [](const KeyEvent& key) { return key.vk == 0xE8; }), 2);
+        const std::vector<KBDLLHOOKSTRUCT> keys = recorder.Events();
+        for (const KBDLLHOOKSTRUCT& key : keys) EXPECT_NE(key.vkCode, static_cast<DWORD>('2')) << message;
+        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [](const auto& key) { return key.vkCode == 0xE8; }), 2);
     }
     UnregisterHotKey(nullptr, 1);
 }

@@ -1,7 +1,5 @@
 #include "append/AppendFile.h"
 
-#include "clips/Clipboard.h"
-#include "clips/RecentClips.h"
 #include "support/ClipStoreFixture.h"
 
 using AppendFileTest = ClipStoreTest;
@@ -13,8 +11,7 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAP
     // What is captured, and the append mode then.
     const std::pair<std::vector<std::pair<UINT, std::string>>, int> captures[] = {
         {{{CF_TEXT, std::string("one\r\ntwo\nthree\n\0", 16)}}, 1},
-        {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1},
-        {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
+        {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1}, {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
         // A rich text appends its plain part, a Unicode text its ANSI form.
         {{{g_nRichTextFormat, "{\\rtf1 Bold}"}, {CF_TEXT, std::string("plain part\0", 11)}}, 1},
         {{{CF_UNICODETEXT, Utf16Bytes(L"Жук")}}, 1},
@@ -32,7 +29,7 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAP
     SaveAppendClip("lost\0", 5);
     held.Close();
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
-    EXPECT_TRUE(Logged("Error open Appends file!"));
+    EXPECT_TRUE(LoggedInOrder({"Error open Appends file!"}));
 
     // A paste puts the file as it is, up to 249999 bytes.
     folder.Write("ClipAppends.txt", "an older\r\r\nentry\r\n");  // read as an earlier release wrote it

@@ -1,7 +1,5 @@
 #include "clips/Favorites.h"
 
-#include "base/CurrentProject.h"
-#include "clips/Clipboard.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -13,7 +11,11 @@ protected:
         CurrentPrj = 'B';
         ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     }
-    std::wstring Item(int slot) const { return MenuTextW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1); }
+    std::wstring Item(int slot) const {
+        wchar_t text[256] = L"";
+        GetMenuStringW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1, text, 256, MF_BYCOMMAND);
+        return text;
+    }
     // Stores the clipboard as the save hotkey does: the skip flag set before its copy, which changed the clipboard.
     int Save(int slot) {
         g_bSkipClipChange = 1;
@@ -79,7 +81,7 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     EXPECT_EQ(Save(10), 0);
     held.Close();
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", folder.LoggedFile("FAVORITE\\BCLIPB10.DAT")}));
+    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", ToAnsi(folder.File("FAVORITE\\BCLIPB10.DAT"))}));
     // The copy before the save changed nothing (no selection): no notification will come.
     g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
@@ -96,9 +98,8 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
     // A text favourite whose file is gone and an unknown type show as empty, a picture without its file
     // as a picture; neither the block too large nor the failed write changed their slots' entries.
-    folder.SetIni("B", "CLIP3", "0x1");
-    folder.SetIni("B", "CLIP4", "0x5");
-    folder.SetIni("B", "CLIP8", "0x2");
+    for (auto [key, type] : {std::pair{"CLIP3", "0x1"}, {"CLIP4", "0x5"}, {"CLIP8", "0x2"}})
+        folder.SetIni("B", key, type);
     LoadFavorite(menu);
     for (int slot : {2, 3, 4}) EXPECT_EQ(Item(slot), L"Win-" + std::to_wstring(slot) + L" <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");

@@ -2,9 +2,6 @@
 
 #include <functional>
 
-#include "base/Log.h"
-#include "base/ProgramFolder.h"
-#include "clips/Clipboard.h"
 #include "clips/TypeIndex.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
@@ -20,12 +17,6 @@ protected:
         EXPECT_TRUE(rich ? FillClipboard({{g_nRichTextFormat, "{\\rtf1 " + text + "}"}, {CF_TEXT, text + '\0'}})
                          : PutTextOnClipboard(text));
         return GetRecentClip(menu);
-    }
-    // Captures "clip 1" (the oldest) to "clip <count>", every third rich text (so that a shift changes
-    // the entries) unless they are to be alike.
-    std::vector<std::string> FillList(int count = 10, bool alike = false) {
-        for (int i = 1; i <= count; ++i) Capture("clip " + std::to_string(i), !alike && i % 3 == 0);
-        return List();
     }
     std::string Item(int slot) const { return menu.GetMenuString(ID_RECENT_FIRST + slot - 1); }
     // The list as type, caption and bytes of each clip, oldest first.
@@ -118,8 +109,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     std::vector<std::tuple<int, bool, std::function<void()>, std::string, std::vector<int>, const char*>> cases = {
         {10, false, nullptr, "", shifted, nullptr},  // a full list drops its oldest clip
         // A file in the middle of a shift, the oldest file, the next position's file.
-        {10, false, nullptr, File(6), all, writeFailed},
-        {10, false, nullptr, File(1), all, writeFailed},
+        {10, false, nullptr, File(6), all, writeFailed}, {10, false, nullptr, File(1), all, writeFailed},
         {3, false, nullptr, File(4), {1, 2, 3}, writeFailed},
         {3, false, nullptr, "Save.ini", {1, 2, 3}, "Error save INI!"},
         {10, false, nullptr, "Save.ini", all, "Error save INI!"},
@@ -140,7 +130,10 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         const auto& [stored, alike, damage, held, kept, logged] = cases[i];
-        const std::vector<std::string> clips = FillList(stored, alike);
+        // "clip 1" (the oldest) to "clip <stored>", every third rich text (so that a shift changes the entries)
+        // unless they are to be alike.
+        for (int n = 1; n <= stored; ++n) Capture("clip " + std::to_string(n), !alike && n % 3 == 0);
+        const std::vector<std::string> clips = List();
         if (damage) damage();
         FileHandle holder(held.empty() ? FileHandle() : Hold(held));
         if (damage)
@@ -151,7 +144,7 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
         std::vector<std::string> expected;
         for (int k : kept) expected.push_back(k > 10 ? "1||new one" + std::string(1, '\0') : clips[k - 1]);
         EXPECT_EQ(List(), expected);
-        EXPECT_TRUE(!logged || Logged(logged));
+        EXPECT_TRUE(!logged || LoggedInOrder({logged}));
         EXPECT_EQ(Entry("RECCLIP", 0), "<missing>");
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
@@ -178,10 +171,19 @@ TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapT
     SetClipType(1, 0xC0A1, "Bold", true);
     // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
     // middle of a write would cut it); a copy a kill left behind is no part of it.
-    const ULONGLONG written = folder.FileId("Save.ini");
+    // The file system's identity of Save.ini: the same after a rename, new once it was replaced.
+    auto saveIniId = [this] {
+        HANDLE file = CreateFileW(folder.File("Save.ini").c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    const ULONGLONG written = saveIniId();
     folder.Write("Save.TMP", "left by a kill");
     SetClipType(1, CF_TEXT, "", true);
-    EXPECT_NE(folder.FileId("Save.ini"), written);
+    EXPECT_NE(saveIniId(), written);
     EXPECT_FALSE(folder.Exists("Save.TMP"));
     // Written through the wide calls, the new file is still ANSI, byte for byte as before.
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");

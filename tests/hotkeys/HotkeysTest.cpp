@@ -2,7 +2,6 @@
 
 #include <tuple>
 
-#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 

@@ -1,7 +1,5 @@
 #include "projects/Projects.h"
 
-#include "base/CurrentProject.h"
-#include "base/Log.h"
 #include "clips/Favorites.h"
 #include "framework/Prompts.h"
 #include "projects/ProjectDialogs.h"
@@ -74,9 +72,9 @@ protected:
 
 // Save.ini as a hand edit may leave it, while another program holds Ctrl+Win+Z.
 TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
-    folder.SetIni("B", "NAME", "-");  // no project
-    folder.SetIni("C", "NAME", "");
-    folder.SetIni("Z", "NAME", std::string(40, 'n').c_str());
+    // B "-" is no project.
+    for (auto [letter, name] : {std::pair<const char*, std::string>{"B", "-"}, {"C", ""}, {"Z", std::string(40, 'n')}})
+        folder.SetIni(letter, "NAME", name.c_str());
     RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_WIN, 'Z');
     // A current letter without a project selects none, and so does an empty one; none stored means A.
     for (const char* current : {"B", "", static_cast<const char*>(nullptr)}) {
@@ -162,10 +160,8 @@ TEST_F(ProjectsTest, AnExportReplacesAnEarlierOneAndIsImportedUnderTheNextFreeLe
     const std::tuple<std::wstring, std::wstring, std::wstring, bool> cases[] = {
         {L"Delta", L"Delta", L"Delta", true},
         {L"Delta", L"Delta", L"Delta", false},  // replaces the folder the first export left
-        {L"Œuvre €", L"Œuvre €", L"Œuvre €", true},
-        {L"Работа", L"Работа", L"Работа", true},
-        {L"表計算", L"表計算", L"表計算", true},
-        {L"ポイント", L"ポイント", L"ポイント", true},
+        {L"Œuvre €", L"Œuvre €", L"Œuvre €", true}, {L"Работа", L"Работа", L"Работа", true},
+        {L"表計算", L"表計算", L"表計算", true}, {L"ポイント", L"ポイント", L"ポイント", true},
         {L"a" + thirteen, L"a" + thirteen.substr(1), L"a" + thirteen.substr(1), true},
         {thirteen, thirteen, thirteen.substr(1), true},
     };

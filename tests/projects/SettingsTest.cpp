@@ -1,6 +1,5 @@
 #include "projects/Settings.h"
 
-#include "base/Log.h"
 #include "support/ClipStoreFixture.h"
 #include "support/ProgramSettings.h"
 

@@ -5,21 +5,62 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
-#include "support/ClipboardFixture.h"
-#include "support/TestFolder.h"
+// What the tests on this fixture set and read comes with it: the program state it resets, the program folder and
+// the clipboard helpers.
+#include "base/CurrentProject.h"       // IWYU pragma: export
+#include "base/Log.h"                  // IWYU pragma: export
+#include "base/ProgramFolder.h"        // IWYU pragma: export
+#include "clips/Clipboard.h"           // IWYU pragma: export
+#include "clips/RecentClips.h"         // IWYU pragma: export
+#include "framework/Handles.h"         // IWYU pragma: export
+#include "support/ClipboardFixture.h"  // IWYU pragma: export
+#include "support/ProgramFiles.h"      // IWYU pragma: export
+
+// A fresh program folder with RECENT, FAVORITE and EXPORT, used in place of the executable's folder
+// while it exists, then removed. Named outside the ANSI code page, as a user's profile folder may be.
+struct TestFolder : ProgramFiles {
+    TestFolder() {
+        m_path = FreshTemporaryFolder(L"quorvex-test", L" Квортекс тест");
+        for (const char* sub : {"RECENT", "FAVORITE", "EXPORT"}) CreateDirectoryW(File(sub).c_str(), nullptr);
+        SetProgramFolderForTests(m_path.c_str());
+    }
+    ~TestFolder() {
+        SetProgramFolderForTests(nullptr);
+        CloseLog();  // the open log would keep the folder from being removed
+        RemoveTree(m_path);
+    }
+};
 
 // A fresh program folder, an empty clipboard, and the clip store's process-wide state reset.
 class ClipStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        ClearClipboard();
+        g_bSkipClipChange = 0;
+        g_nRichTextFormat = RichTextId();
+        g_pAcceptedClipHook = nullptr;
+        CurrentPrj = 0;
+        // As at a start in an empty folder; the log begins after it.
+        LoadRecentClips();
+        DeleteLog();
+    }
+    void TearDown() override { RecentClip.clear(); }
 
-    bool Logged(const std::string& line) const;
     // True when `expected` occurs in the log in this order (other lines may lie between).
-    bool LoggedInOrder(const std::vector<std::string>& expected) const;
+    bool LoggedInOrder(const std::vector<std::string>& expected) const {
+        std::vector<std::string> lines = folder.LogLines();
+        auto at = lines.begin();
+        for (const std::string& line : expected) {
+            at = std::find(at, lines.end(), line);
+            if (at == lines.end()) return false;
+            ++at;
+        }
+        return true;
+    }
     // The file as another program holds it open, without sharing (created when missing).
-    FileHandle Hold(const std::string& name) const;
+    FileHandle Hold(const std::string& name) const {
+        return FileHandle(CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+    }
 
     TestFolder folder;
 };

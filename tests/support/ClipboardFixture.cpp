@@ -35,8 +35,7 @@ bool FillClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
 std::string ClipboardBytes(UINT format) {
     if (!OpenWithRetry()) return "<none>";
     std::string bytes = "<none>";
-    HANDLE block = GetClipboardData(format);
-    if (block) {
+    if (HANDLE block = GetClipboardData(format)) {
         GlobalLockGuard lock(block);
         if (lock.Data()) bytes.assign(static_cast<const char*>(lock.Data()), lock.Size());
     }
@@ -60,18 +59,6 @@ bool ClearClipboard() {
     bool ok = EmptyClipboard() != FALSE;
     CloseClipboard();
     return ok;
-}
-
-std::string MenuText(HMENU menu, UINT id) {
-    char text[256] = "";
-    GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
-    return text;
-}
-
-std::wstring MenuTextW(HMENU menu, UINT id) {
-    wchar_t text[256] = L"";
-    GetMenuStringW(menu, id, text, 256, MF_BYCOMMAND);
-    return text;
 }
 
 std::string TypeValue(UINT format) {

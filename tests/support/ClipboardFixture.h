@@ -31,9 +31,5 @@ std::string TypeValue(UINT format);
 // Empties the clipboard.
 bool ClearClipboard();
 
-// The text of a menu item by command id, as the item holds it ('&' doubled, as ANSI or wide).
-std::string MenuText(HMENU menu, UINT id);
-std::wstring MenuTextW(HMENU menu, UINT id);
-
 // The registered id of "Rich Text Format" in this session.
 UINT RichTextId();

@@ -6,7 +6,14 @@ KeyboardRecorder::KeyboardRecorder() {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, ready] {
         s_recorder = this;
-        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, Hook, GetModuleHandleA(nullptr), 0);
+        auto record = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (code == HC_ACTION && s_recorder) {
+                std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
+                s_recorder->m_events.push_back(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam));
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        };
+        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, record, GetModuleHandleA(nullptr), 0);
         m_threadId = GetCurrentThreadId();
         SetEvent(ready);
         MSG msg;
@@ -23,18 +30,9 @@ KeyboardRecorder::~KeyboardRecorder() {
     s_recorder = nullptr;
 }
 
-std::vector<KeyEvent> KeyboardRecorder::Events() {
+std::vector<KBDLLHOOKSTRUCT> KeyboardRecorder::Events() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_events;
-}
-
-LRESULT CALLBACK KeyboardRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && s_recorder) {
-        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        std::lock_guard<std::mutex> lock(s_recorder->m_mutex);
-        s_recorder->m_events.push_back({key->vkCode, key->flags});
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void SendKey(WORD vk, bool up) {

@@ -5,29 +5,20 @@
 #include <thread>
 #include <vector>
 
-struct KeyEvent {
-    DWORD vk;
-    DWORD flags;
-};
-
-// Records every keyboard event the system sees, through a low-level hook on its own thread.
+// Records every keyboard event the system sees, as the hook gets it, through a low-level hook on its own thread.
 class KeyboardRecorder {
 public:
     KeyboardRecorder();
     ~KeyboardRecorder();
-    KeyboardRecorder(const KeyboardRecorder&) = delete;
-    KeyboardRecorder& operator=(const KeyboardRecorder&) = delete;
 
-    std::vector<KeyEvent> Events();
+    std::vector<KBDLLHOOKSTRUCT> Events();
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-
     static inline KeyboardRecorder* s_recorder = nullptr;
     std::thread m_thread;
     DWORD m_threadId = 0;
     std::mutex m_mutex;
-    std::vector<KeyEvent> m_events;
+    std::vector<KBDLLHOOKSTRUCT> m_events;
 };
 
 // Sends one key event through the system's input, as a keyboard would.

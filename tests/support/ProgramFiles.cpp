@@ -61,8 +61,6 @@ std::wstring FreshTemporaryFolder(const wchar_t* prefix, const std::wstring& suf
 
 std::wstring ProgramFiles::File(const std::string& name) const { return m_path + L"\\" + ToWide(name); }
 
-std::string ProgramFiles::LoggedFile(const std::string& name) const { return ToAnsi(File(name)); }
-
 bool ProgramFiles::Exists(const std::string& name) const {
     return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -78,15 +76,6 @@ void ProgramFiles::Write(const std::string& name, const std::string& bytes) cons
 }
 
 void ProgramFiles::Remove(const std::string& name) const { DeleteFileW(File(name).c_str()); }
-
-ULONGLONG ProgramFiles::FileId(const std::string& name) const {
-    HANDLE file = CreateFileW(File(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION info{};
-    GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
 
 std::string ProgramFiles::Ini(const char* section, const char* key, const std::string& file) const {
     wchar_t value[512];

@@ -12,15 +12,11 @@ class ProgramFiles {
 public:
     const std::wstring& Path() const { return m_path; }
     std::wstring File(const std::string& name) const;
-    // The file's path as Clip.log shows it (ANSI).
-    std::string LoggedFile(const std::string& name) const;
 
     bool Exists(const std::string& name) const;
     std::string Read(const std::string& name) const;
     void Write(const std::string& name, const std::string& bytes) const;
     void Remove(const std::string& name) const;
-    // The file system's identity of a file: the same after a rename, new after it was replaced.
-    ULONGLONG FileId(const std::string& name) const;
 
     // Values of Save.ini (or another INI file) through the private-profile calls; "<missing>" when absent.
     std::string Ini(const char* section, const char* key, const std::string& file = "Save.ini") const;

@@ -16,8 +16,6 @@ class UnwritableRegistryRoot {
 public:
     UnwritableRegistryRoot();
     ~UnwritableRegistryRoot();
-    UnwritableRegistryRoot(const UnwritableRegistryRoot&) = delete;
-    UnwritableRegistryRoot& operator=(const UnwritableRegistryRoot&) = delete;
     HKEY Get() const { return m_key; }
     // Leaves a Run value under it that cannot be removed: its key may only be read.
     void HoldRunValue(const std::string& command);

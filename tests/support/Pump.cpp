@@ -1,25 +1,17 @@
 #include "Pump.h"
 
-namespace {
-void DispatchPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-}  // namespace
-
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
-        DispatchPending();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
         if (condition()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
+void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
