@@ -23,12 +23,6 @@ BuildOutputs& Built() {
 
 // --- The desktop -----------------------------------------------------------------------------------
 
-std::string WindowText(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 HWND FindTopLevel(DWORD processId, const char* title, const char* className) {
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title)) != nullptr;) {
         DWORD owner = 0;

@@ -33,7 +33,6 @@ constexpr DWORD kStepTimeoutMs = 10000;
 
 // --- The desktop: windows, buttons, keys, as a person or another program sees them --------------
 
-std::string WindowText(HWND window);
 // A top-level window of the process with the title (and the class, when one is named).
 HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr);
 // Clicks a dialog's button the way a mouse click would (BM_CLICK).
