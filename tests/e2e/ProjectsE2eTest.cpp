@@ -97,7 +97,20 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
     EXPECT_EQ(m_install.Read("ClipAppends.txt"), "kept across runs\r\nafter the restart\r\n");
 }
 
+// Wine loads no comdlg32.dll into a Quorvex.exe while this override stands.
+struct NoOpenFileDialogLibrary {
+    NoOpenFileDialogLibrary() {
+        RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\DllOverrides").c_str(), L"comdlg32", REG_SZ, L"",
+                        sizeof(wchar_t));
+    }
+    ~NoOpenFileDialogLibrary() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Quorvex.exe";
+};
+
+// Import, where Windows lacks the open-file dialog's library (loaded only when Import is pressed), says so and
+// imports nothing.
 TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
+    NoOpenFileDialogLibrary noLibrary;
     SetUpProjectA(m_install, "Alpha", "alpha favourite");
     Program program(m_install);
     ASSERT_TRUE(program.Ready());
@@ -114,6 +127,13 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     ClickButton(newProject, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "Work");
+    HWND box = PressAndWaitFor(program, list, 1056, "Quorvex");  // Import...
+    ASSERT_NE(box, nullptr);
+    const char* said = "The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported.";
+    EXPECT_NE(FindWindowExA(box, nullptr, "Static", said), nullptr);
+    EXPECT_EQ(m_install.LogCount("Error 0x7E loading comdlg32.dll: the open-file dialog cannot be shown"), 1);
+    ClickButton(box, IDOK);
+    EXPECT_EQ(ListCount(list), 2);
     ASSERT_TRUE(CloseWithCancel(list));
 
     // Its hotkey makes it current.
