@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <set>
 #include <utility>
@@ -29,6 +30,27 @@ std::set<std::wstring> Entries(const std::wstring& folder) {
 
 // What the build's installation folder holds.
 const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L"RECENT\\", L"FAVORITE\\", L"EXPORT\\"};
+
+// The fixed file version of a file's version resource ("1.0.0.0").
+std::string Version(const std::wstring& file) {
+    DWORD unused = 0;
+    std::string info(GetFileVersionInfoSizeW(file.c_str(), &unused), '\0');
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    if (info.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size))
+        return "<none>";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
+
+// Ctrl+1 in a fresh editor pastes recent clip 1.
+testing::AssertionResult CtrlOnePastes(const std::string& text) {
+    TypingTarget editor;
+    if (!editor.TakeFocus()) return testing::AssertionFailure() << "the editor could not get the keyboard focus";
+    PressKeys({VK_CONTROL, '1'});
+    return EditorShows(editor, text);
+}
 
 // A value of the uninstall entry as text, a number in decimal; "<missing>" when absent.
 std::wstring UninstallValue(const wchar_t* name) {
@@ -82,10 +104,12 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
         EXPECT_TRUE(Exists(StartMenuShortcut(shortcut))) << ToAnsi(StartMenuShortcut(shortcut));
 
-    // The version in the setup's name is the one the entry shows.
+    // The version in the setup's name is the one its own resources, the program's and the entry show.
     const std::string& setup = Built().setup;
     const std::string::size_type start = setup.rfind("Quorvex-") + 8;
     const std::string version = setup.substr(start, setup.rfind("-setup.exe") - start);
+    EXPECT_EQ(Version(ToWide(setup)), version + ".0");
+    EXPECT_EQ(Version(exe), version + ".0");
     const std::wstring uninstaller = L"\"" + folder + L"\\uninstall.exe\"";
     const std::pair<const wchar_t*, std::wstring> entry[] = {
         {L"DisplayName", L"Clipboard Quorvex"}, {L"DisplayVersion", ToWide(version)},
@@ -93,11 +117,14 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         {L"InstallLocation", folder},           {L"UninstallString", uninstaller},
         {L"QuietUninstallString", uninstaller + L" /S"}, {L"NoModify", L"1"}, {L"NoRepair", L"1"}};
     for (const auto& [name, value] : entry) EXPECT_EQ(UninstallValue(name), value) << ToAnsi(name);
+    EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10),
+              m_install.Read("Quorvex.exe").size() / 1024);
 
     // The installed program captures and pastes, and registers itself to start with Windows.
     Program program(m_install);
     ASSERT_TRUE(program.Ready());
     ASSERT_TRUE(CopyAndWaitForCapture(kClip, 1));
+    EXPECT_TRUE(CtrlOnePastes(kClip));
     const std::wstring runCommand = L"\"" + exe + L"\"";
     EXPECT_TRUE(RunValue(HKEY_LOCAL_MACHINE) == runCommand || RunValue(HKEY_CURRENT_USER) == runCommand);
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\EXPORT\\Work").c_str(), nullptr));
@@ -113,6 +140,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     keepsTheClips();
     Program upgraded(m_install);
     ASSERT_TRUE(upgraded.Ready());
+    EXPECT_TRUE(CtrlOnePastes(kClip));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
     // installation is, while the program runs.
