@@ -30,9 +30,6 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
 }
 
 TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEndsInANul) {
-    g_nRichTextFormat = 0;
-    FindRichTextFormat();  // the id every program shares, found without a prompt
-    EXPECT_EQ(g_nRichTextFormat, RichTextId());
     const std::pair<const char*, const wchar_t*> cases[] = {
         // No-break space and hyphen; a soft hyphen with the optional-hyphen symbol as its fallback.
         {"{\\rtf1\\ansi Hello {\\b bold}\\par a\\~b\\_c\\u173\\-d}", L"Hello bold\r\na\u00A0b\u2011c\u00ADd"},
