@@ -101,10 +101,7 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
     for (RecordingHook* hook : {&first, &second}) hook->HookWindow(&window);
     EXPECT_EQ(SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)),
               reinterpret_cast<LONG_PTR>(&CHookWnd::HookWindowProc));
-    {
-        RecordingHook shortLived("short-lived");
-        shortLived.HookWindow(&window);
-    }  // destroyed while its window lives: it leaves the chain
+    RecordingHook("short-lived").HookWindow(&window);  // destroyed while its window lives: it leaves the chain
     EXPECT_EQ(deliver(WM_USER + 1), (Log{"later", "second", "first", "own 1:2", "=1001"}));
     for (RecordingHook* hook : {&second, &first}) hook->UnhookWindow();
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterSubclass));
