@@ -4,7 +4,9 @@
 #include <tuple>
 
 #include "app/AboutDlg.h"
+#include "app/TamblinApp.h"
 #include "append/AppendFile.h"
+#include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"
 #include "projects/Projects.h"
 #include "projects/Settings.h"
@@ -277,4 +279,18 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
         EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [](const auto& key) { return key.vkCode == 0xE8; }), 2);
     }
     UnregisterHotKey(nullptr, 1);
+}
+
+// A start while another program holds a fixed combination says so, under the executable's name, and ends.
+TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '5'));
+    std::string said;
+    AfxSetPromptResponder([&said](const Prompt& prompt) {
+        said += prompt.caption + ": " + prompt.text;
+        return IDOK;
+    });
+    EXPECT_FALSE(CTamblinApp().InitInstance());
+    AfxSetPromptResponder(nullptr);
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_EQ(said, "component_tests: Error initialize HOT Keys!");
 }

@@ -1,10 +1,11 @@
 #pragma once
+// The end-to-end tests' view of the desktop, of an installation and its program, and their fixture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "support/ClipboardFixture.h"
 #include "support/KeyboardRecorder.h"
@@ -18,7 +19,10 @@ struct BuildOutputs {
     std::string setup;     // the setup program
     std::string portable;  // the portable zip unpacked: its top folder
 };
-BuildOutputs& Built();
+inline BuildOutputs& Built() {
+    static BuildOutputs built;
+    return built;
+}
 
 constexpr char kMainTitle[] = "Clipboard Quorvex";
 constexpr char kAboutTitle[] = "About Clipboard Quorvex v.1.00";
@@ -26,6 +30,7 @@ constexpr char kDialogClass[] = "#32770";
 constexpr UINT kTrayCallback = WM_USER + 100;
 constexpr WPARAM kTrayIconId = 131;
 constexpr UINT kRecentFirstCommand = 32812;  // Recents item 1
+constexpr UINT kExitCommand = 32776;
 // How long the tests give each step: generous, because a cold Wine is slow, but each wait ends as
 // soon as its condition holds.
 constexpr DWORD kStartTimeoutMs = 20000;
@@ -34,31 +39,69 @@ constexpr DWORD kStepTimeoutMs = 10000;
 // --- The desktop: windows, buttons, keys, as a person or another program sees them --------------
 
 // A top-level window of the process with the title (and the class, when one is named).
-HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr);
-// Clicks a dialog's button the way a mouse click would (BM_CLICK).
-void ClickButton(HWND dialog, int buttonId);
-// Presses the keys in order and releases them in reverse order, through SendInput.
-void PressKeys(std::initializer_list<WORD> virtualKeys);
+inline HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) return window;
+    }
+    return nullptr;
+}
 
-// A visible top-level edit window: where the user types and pastes.
-class TypingTarget {
-public:
-    TypingTarget();
+// Clicks a dialog's button the way a mouse click would (BM_CLICK).
+inline void ClickButton(HWND dialog, int buttonId) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+// Presses the keys in order and releases them in reverse order, through SendInput.
+inline void PressKeys(std::initializer_list<WORD> virtualKeys) {
+    for (WORD key : virtualKeys) SendKey(key, false);
+    for (auto it = virtualKeys.end(); it != virtualKeys.begin();) SendKey(*--it, true);
+}
+
+// A visible top-level edit window: where the user types and pastes. Multi-line and scrolling, so a
+// pasted text keeps its line ends whatever its length; wide, so it holds text in any language as a
+// modern editor does.
+struct TypingTarget {
     ~TypingTarget() { DestroyWindow(edit); }
 
     // Brings the window to the foreground with the keyboard focus; true once it has both.
-    bool TakeFocus();
-    std::wstring Text() const;  // the text as it is, in any language
+    bool TakeFocus() const {
+        return PumpUntil(
+            [this] {
+                if (GetForegroundWindow() != edit) SetForegroundWindow(edit);
+                if (GetFocus() != edit) SetFocus(edit);
+                return GetForegroundWindow() == edit && GetFocus() == edit;
+            },
+            5000);
+    }
+    // The text as it is, in any language.
+    std::wstring Text() const {
+        wchar_t text[512] = L"";
+        GetWindowTextW(edit, text, 512);
+        return text;
+    }
 
-    const HWND edit;
+    const HWND edit = CreateWindowExW(0, L"EDIT", L"",
+                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+                                      100, 100, 400, 120, nullptr, nullptr, nullptr, nullptr);
 };
 
-// A hidden top-level window of the test process that counts the commands and hotkeys it receives.
-class CountingWindow {
-public:
-    explicit CountingWindow(const char* title);
+// A hidden top-level window of the test process that counts the commands and hotkeys it receives
+// (in its user data).
+struct CountingWindow {
+    explicit CountingWindow(const char* title)
+        : handle(CreateWindowA("STATIC", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                               nullptr)) {
+        auto proc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message != WM_COMMAND && message != WM_HOTKEY) return DefWindowProcA(window, message, wParam, lParam);
+            SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_USERDATA) + 1);
+            return 0;
+        };
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+proc));
+    }
     ~CountingWindow() { DestroyWindow(handle); }
-
     int Received() const { return static_cast<int>(GetWindowLongPtrA(handle, GWLP_USERDATA)); }
 
     const HWND handle;
@@ -72,13 +115,35 @@ public:
 // characters. Copied from nowhere (""), the folder stays empty for a setup program to fill.
 class Installation : public ProgramFiles {
 public:
-    explicit Installation(const std::wstring& suffix = L"", const std::string& from = Built().dist);
-    ~Installation();
-
+    explicit Installation(const std::wstring& suffix = L"", const std::string& from = Built().dist) {
+        m_path = FreshTemporaryFolder(L"quorvex-e2e", suffix);
+        m_ready = from.empty() ? GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES
+                               : CopyTree(ToWide(from), m_path) && Exists("Quorvex.exe");
+    }
+    ~Installation() {
+        // A program that was just terminated may still hold its executable open for a moment.
+        PumpUntil(
+            [this] {
+                RemoveTree(m_path);
+                return GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            },
+            3000);
+    }
     bool Ready() const { return m_ready; }
     std::wstring Exe() const { return File("Quorvex.exe"); }
 
 private:
+    static bool CopyTree(const std::wstring& from, const std::wstring& to) {
+        if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        bool ok = true;
+        const bool read = ForEachEntry(from, [&](const std::wstring& name, bool isFolder) {
+            const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+            ok = (isFolder ? CopyTree(source, target) : CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE) &&
+                 ok;
+        });
+        return read && ok;
+    }
+
     bool m_ready = false;
 };
 
@@ -87,31 +152,134 @@ private:
 // and only terminated when it does not end (a reported failure).
 class Program {
 public:
-    Program(const std::wstring& exe, const std::string& arguments);
+    Program(const std::wstring& exe, const std::string& arguments) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        // Under load Wine now and then refuses to start a program it started a moment ago; a person
+        // would simply start it again.
+        for (int attempt = 1; !CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              nullptr, &startup, &info);
+             ++attempt) {
+            if (attempt == 3) {
+                ADD_FAILURE() << "CreateProcess failed for " << ToAnsi(exe) << " with error " << GetLastError();
+                return;
+            }
+            PumpFor(500);
+        }
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_id = info.dwProcessId;
+    }
     // The installation's Quorvex.exe, waited for until it is ready; a failure when it is not.
-    explicit Program(const Installation& installation);
-    ~Program();
+    explicit Program(const Installation& installation) : Program(installation.Exe(), "") {
+        PumpUntil([this] { return (m_mainWindow = FindTopLevel(m_id, kMainTitle)) != nullptr || !Running(); },
+                  kStartTimeoutMs);
+        // The window exists from the middle of start-up on; the program is ready for the clipboard
+        // and the hotkeys once its message loop waits for input.
+        if (m_mainWindow && (WaitForInputIdle(m_process, kStartTimeoutMs) != 0 || !Running())) m_mainWindow = nullptr;
+        if (!m_mainWindow) ADD_FAILURE() << "no main window titled \"" << kMainTitle << "\" came up";
+    }
+    ~Program() {
+        if (!m_process) return;
+        if (Running() && !Exit()) {
+            ADD_FAILURE() << "Quorvex.exe (process " << m_id << ") did not end on the Exit command; terminated";
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+    }
 
     DWORD Id() const { return m_id; }
-    bool Running() const;
+    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
     // Waits (pumping this thread's messages) until the process has ended.
-    bool WaitForEnd() const;
-    DWORD ExitCode() const;  // STILL_ACTIVE while it runs
+    bool WaitForEnd() const {
+        return m_process &&
+               PumpUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, kStepTimeoutMs);
+    }
+    DWORD ExitCode() const {  // STILL_ACTIVE while it runs
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(m_process, &code);
+        return code;
+    }
 
     // The hidden main window, once start-up has reached the message loop; nullptr before.
     HWND MainWindow() const { return m_mainWindow; }
     bool Ready() const { return m_mainWindow != nullptr; }
 
     // Asks the program to end with the Exit command of its main window and waits for the end.
-    bool Exit();
+    bool Exit() {
+        HWND window = m_mainWindow ? m_mainWindow : FindTopLevel(m_id, kMainTitle);
+        return window && PostMessageA(window, WM_COMMAND, kExitCommand, 0) && WaitForEnd();
+    }
     // Ends the program at once, as a crash or a power cut would, and waits for the end.
-    void Kill();
+    void Kill() {
+        TerminateProcess(m_process, 1);
+        WaitForSingleObject(m_process, kStepTimeoutMs);
+    }
 
 private:
     HANDLE m_process = nullptr;
     DWORD m_id = 0;
     HWND m_mainWindow = nullptr;
 };
+
+// A recent clip's data file and its type key in Save.ini, by position (1 = oldest).
+inline std::string RecentFile(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
+inline std::string RecentKey(int position) { return "RECCLIP" + std::to_string(position); }
+// The bytes a CF_TEXT block of the text holds: the text and its terminating NUL.
+inline std::string TextBlock(const std::string& text) { return text + std::string(1, '\0'); }
+
+// Waits for a visible dialog of the program with the title; nullptr when none came up in time.
+inline HWND WaitForDialog(const Program& program, const char* title) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            found = FindTopLevel(program.Id(), title, kDialogClass);
+            return found && IsWindowVisible(found);
+        },
+        kStepTimeoutMs);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+// Presses the about box's Close button and waits until the box is gone.
+inline testing::AssertionResult CloseAboutBox(HWND aboutBox) {
+    ClickButton(aboutBox, IDOK);
+    if (PumpUntil([&] { return !IsWindow(aboutBox); }, kStepTimeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the about box stayed open after Close";
+}
+
+// Proves that the program has handled every message posted to it so far and still runs: posted
+// messages are handled in order, so an about box opened by a double click on the tray icon posted
+// now can only appear if nothing posted earlier (an Exit command, say) ended the program.
+inline testing::AssertionResult HandledAllPostedAndRuns(const Program& program) {
+    HWND box = PostMessageA(program.MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK)
+                   ? WaitForDialog(program, kAboutTitle)
+                   : nullptr;
+    if (!box) return testing::AssertionFailure() << "the program no longer reacts to its tray icon";
+    testing::AssertionResult closed = CloseAboutBox(box);
+    if (closed && !program.Running()) return testing::AssertionFailure() << "the program ended";
+    return closed;
+}
+
+// Runs a program (the installation's once more, a setup program) and waits until it has ended by
+// itself with exit code 0.
+inline testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments) {
+    Program run(exe, arguments);
+    if (!run.WaitForEnd())
+        return testing::AssertionFailure() << "the run with \"" << arguments << "\" did not end by itself";
+    if (run.ExitCode() != 0)
+        return testing::AssertionFailure() << "the run with \"" << arguments << "\" ended with " << run.ExitCode();
+    return testing::AssertionSuccess();
+}
+
+// Waits until the editor holds exactly the text; a failure shows what it holds.
+inline testing::AssertionResult EditorShows(const TypingTarget& editor, const std::string& text) {
+    if (PumpUntil([&] { return editor.Text() == ToWide(text); }, kStepTimeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "editor holds \"" << ToAnsi(editor.Text()) << "\"";
+}
 
 // --- The fixture -----------------------------------------------------------------------------------
 
@@ -121,36 +289,35 @@ class E2eTest : public testing::Test {
 protected:
     explicit E2eTest(const std::wstring& installationSuffix = L"", const std::string& from = Built().dist)
         : m_install(installationSuffix, from) {}
-    void SetUp() override;
+    void SetUp() override {
+        ASSERT_TRUE(m_install.Ready()) << "could not copy the installation folder";
+        HANDLE leftover = OpenSemaphoreA(SYNCHRONIZE, FALSE, "Quorvex");
+        if (leftover) CloseHandle(leftover);
+        ASSERT_EQ(leftover, nullptr) << "a Quorvex instance is already running in this session";
+        ASSERT_TRUE(ClearClipboard());
+    }
     // A failed test shows what the program logged.
-    void TearDown() override;
+    void TearDown() override {
+        if (!HasFailure()) return;
+        for (const std::string& line : m_install.LogLines()) std::printf("Clip.log: %s\n", line.c_str());
+    }
 
     // Copies text (CF_TEXT) as another program would, and waits until the program has stored it
     // as the recent clip at the given position (1 = oldest) in its data file and Save.ini.
-    testing::AssertionResult CopyAndWaitForCapture(const std::string& text, int position);
+    testing::AssertionResult CopyAndWaitForCapture(const std::string& text, int position) {
+        if (!PutTextOnClipboard(text)) return testing::AssertionFailure() << "could not write the clipboard";
+        const std::string file = RecentFile(position), key = RecentKey(position);
+        auto stored = [&] {
+            return m_install.Read(file) == TextBlock(text) && m_install.Ini("RECENTS", key.c_str()) == "0x1";
+        };
+        if (PumpUntil(stored, kStepTimeoutMs)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "\"" << text << "\" was not stored: " << file << " holds \""
+                                           << m_install.Read(file) << "\", " << key << "="
+                                           << m_install.Ini("RECENTS", key.c_str());
+    }
 
     // A started program writes its settings and its Run value: each test starts without them and
     // leaves none behind.
     CleanProgramSettings m_cleanSettings;
     Installation m_install;
 };
-
-// Proves that the program has handled every message posted to it so far and still runs: posted
-// messages are handled in order, so an about box opened by a double click on the tray icon posted
-// now can only appear if nothing posted earlier (an Exit command, say) ended the program.
-testing::AssertionResult HandledAllPostedAndRuns(const Program& program);
-// Presses the about box's Close button and waits until the box is gone.
-testing::AssertionResult CloseAboutBox(HWND aboutBox);
-// Runs a program (the installation's once more, a setup program) and waits until it has ended by
-// itself with exit code 0.
-testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments);
-// Waits for a visible dialog of the program with the title; nullptr when none came up in time.
-HWND WaitForDialog(const Program& program, const char* title);
-// Waits until the editor holds exactly the text; a failure shows what it holds.
-testing::AssertionResult EditorShows(const TypingTarget& editor, const std::string& text);
-
-// A recent clip's data file and its type key in Save.ini, by position (1 = oldest).
-inline std::string RecentFile(int position) { return "RECENT\\RECCLIP" + std::to_string(position) + ".DAT"; }
-inline std::string RecentKey(int position) { return "RECCLIP" + std::to_string(position); }
-// The bytes a CF_TEXT block of the text holds: the text and its terminating NUL.
-inline std::string TextBlock(const std::string& text) { return text + std::string(1, '\0'); }
