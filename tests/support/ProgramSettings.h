@@ -1,26 +1,69 @@
 #pragma once
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 
+#include "support/ProgramFiles.h"
+
 // The program's registry settings as a test sees them: the key Software\CORVELLAN and the value
 // "CORVELLAN" under the Run key, under either root.
-int SettingValue(HKEY root, const char* name);  // a REG_DWORD of the key; -1 when missing
-void SetSettingValue(HKEY root, const char* name, DWORD value);
-std::wstring RunValue(HKEY root);  // "<missing>" when absent
-void SetRunValue(HKEY root, const std::string& command);
+constexpr char kSettingsKey[] = "Software\\CORVELLAN";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunValue[] = "CORVELLAN";
+
+// A REG_DWORD of the settings key; -1 when missing.
+inline int SettingValue(HKEY root, const char* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueA(root, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return -1;
+    return static_cast<int>(value);
+}
+
+inline void SetSettingValue(HKEY root, const char* name, DWORD value) {
+    RegSetKeyValueA(root, kSettingsKey, name, REG_DWORD, &value, sizeof value);
+}
+
+// The Run value; "<missing>" when absent.
+inline std::wstring RunValue(HKEY root) {
+    wchar_t text[2 * MAX_PATH] = L"";
+    DWORD size = sizeof text;
+    const LONG status =
+        RegGetValueW(root, ToWide(kRunKey).c_str(), ToWide(kRunValue).c_str(), RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? text : L"<missing>";
+}
+
+inline void SetRunValue(HKEY root, const std::string& command) {
+    RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
+}
 
 // A registry key under which the settings cannot be created: it is volatile, and Windows keeps
 // stored keys out of volatile ones. Removed with the object.
 class UnwritableRegistryRoot {
 public:
-    UnwritableRegistryRoot();
-    ~UnwritableRegistryRoot();
+    UnwritableRegistryRoot() {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kVolatileKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &m_key, nullptr);
+    }
+    ~UnwritableRegistryRoot() {
+        if (m_key) RegCloseKey(m_key);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kVolatileKey);
+    }
     HKEY Get() const { return m_key; }
     // Leaves a Run value under it that cannot be removed: its key may only be read.
-    void HoldRunValue(const std::string& command);
+    void HoldRunValue(const std::string& command) const {
+        HKEY run = nullptr;
+        RegCreateKeyExA(m_key, kRunKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &run, nullptr);
+        RegSetValueExA(run, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+        PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read it and delete the whole key, nothing more
+        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+        RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, readOnly);
+        LocalFree(readOnly);
+        RegCloseKey(run);
+    }
 
 private:
+    static constexpr char kVolatileKey[] = "Software\\QuorvexVolatileTestRoot";
     HKEY m_key = nullptr;
 };
 
@@ -33,5 +76,11 @@ public:
     ~CleanProgramSettings() { Remove(); }
 
 private:
-    static void Remove();
+    // RegDeleteTree with a subkey removes that key too.
+    static void Remove() {
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            RegDeleteTreeA(root, kSettingsKey);
+            RegDeleteKeyValueA(root, kRunKey, kRunValue);
+        }
+    }
 };
