@@ -55,6 +55,9 @@ void LoadProjects(HWND hotkeyWindow) {
         AnsiPrefix(name, kProjectNameLength).copy(project.name, kProjectNameLength);
         project.selected = letter == wanted ? 1 : 0;
         if (project.selected) CurrentPrj = letter;
+        // A reload finds the window holding the combination since the last load: it is taken anew, so
+        // only one that another program holds is reported.
+        UnregisterHotKey(hotkeyWindow, ProjectHotkeyId(letter));
         if (!RegisterHotKey(hotkeyWindow, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)))
             WriteLogFormat(0, "Can't register Ctl-Win-%c !", letter);
         ProjectList.push_back(project);

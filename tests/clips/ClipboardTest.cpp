@@ -1,6 +1,5 @@
 #include "clips/Clipboard.h"
 
-#include <cstring>
 #include <thread>
 
 #include "support/ClipStoreFixture.h"
@@ -30,7 +29,7 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
 }
 
 TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEndsInANul) {
-    const std::pair<const char*, const wchar_t*> cases[] = {
+    const std::pair<std::string, std::wstring> cases[] = {
         // No-break space and hyphen; a soft hyphen with the optional-hyphen symbol as its fallback.
         {"{\\rtf1\\ansi Hello {\\b bold}\\par a\\~b\\_c\\u173\\-d}", L"Hello bold\r\na\u00A0b\u2011c\u00ADd"},
         // Fonts, colours, pictures, ignorable groups and a field's instruction are no text.
@@ -42,12 +41,14 @@ TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEn
         // A font's character set chooses its bytes' code page, double-byte ones too; \uc2 skips two.
         {"{\\rtf1\\ansi{\\fonttbl{\\f1\\fcharset204\\fprq2 X;}{\\f2\\fcharset128 Y;}}\\f1\\'cf{\\f2\\'95\\'5c}"
          "\\uc2\\u26085\\'93\\'fa.}", L"\u041F\u8868\u65E5."},
+        // As large as a clip may be, in one unbroken line.
+        {"{\\rtf1 " + std::string(249990, 'w') + "}", std::wstring(249990, L'w')},
     };
     for (const auto& [rtf, plain] : cases) {
-        const std::string rich(rtf, std::strlen(rtf) + 1);
+        const std::string rich = rtf + '\0';
         EXPECT_EQ(SetClipboardClip(g_nRichTextFormat, rich.data(), rich.size()), ClipboardWrite::Done);
         EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), rich);
-        EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(plain)) << rtf;
+        EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(plain)) << rtf.substr(0, 100);
     }
     // Text without its NUL still arrives terminated.
     EXPECT_EQ(SetClipboardClip(CF_TEXT, "abc", 3), ClipboardWrite::Done);

@@ -83,6 +83,7 @@ TEST_F(ProjectsTest, TheLoaderReadsEveryLetterOfSaveIni) {
     }
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(folder.LogCount("Can't register Ctl-Win-Z !"), 3);
+    EXPECT_EQ(folder.LogCount("Can't register Ctl-Win-A !"), 0);  // its window took it at the load before
 }
 
 TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
