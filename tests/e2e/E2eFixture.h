@@ -276,8 +276,8 @@ inline testing::AssertionResult RunToEnd(const std::wstring& exe, const std::str
 }
 
 // Waits until the editor holds exactly the text; a failure shows what it holds.
-inline testing::AssertionResult EditorShows(const TypingTarget& editor, const std::string& text) {
-    if (PumpUntil([&] { return editor.Text() == ToWide(text); }, kStepTimeoutMs)) return testing::AssertionSuccess();
+inline testing::AssertionResult EditorShows(const TypingTarget& editor, const std::wstring& text) {
+    if (PumpUntil([&] { return editor.Text() == text; }, kStepTimeoutMs)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "editor holds \"" << ToAnsi(editor.Text()) << "\"";
 }
 

@@ -54,7 +54,6 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
     {
         Program program(m_install);
         ASSERT_TRUE(program.Ready()) << "start-up failed with the favourite keys held elsewhere";
-        EXPECT_EQ(SettingValue(HKEY_LOCAL_MACHINE, "AppendMode"), 1);
         EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"\"" + m_install.Exe() + L"\"");
         ASSERT_TRUE(CopyAndWaitForCapture("kept across runs", 1));
         ASSERT_TRUE(PostMessageA(program.MainWindow(), WM_COMMAND, kRunAtStartupCommand, 0));
@@ -82,15 +81,15 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     PressKeys({VK_LWIN, '1'});
-    EXPECT_TRUE(EditorShows(editor, "favourite text"));
+    EXPECT_TRUE(EditorShows(editor, L"favourite text"));
     PressKeys({VK_CONTROL, '1'});
-    EXPECT_TRUE(EditorShows(editor, "favourite textkept across runs"));
+    EXPECT_TRUE(EditorShows(editor, L"favourite textkept across runs"));
     // An empty slot pastes nothing, and its digit never reaches the editor either; other keys pass.
     PressKeys({VK_LWIN, '7'});
     PressKeys({'Z'});
-    EXPECT_TRUE(EditorShows(editor, "favourite textkept across runsz"));
+    EXPECT_TRUE(EditorShows(editor, L"favourite textkept across runsz"));
     PressKeys({VK_LWIN, VK_INSERT});
-    EXPECT_TRUE(EditorShows(editor, "favourite textkept across runszkept across runs\r\n"));
+    EXPECT_TRUE(EditorShows(editor, L"favourite textkept across runszkept across runs\r\n"));
     EXPECT_EQ(shell.Received(), 0) << "the shell's hotkeys fired";
     // What Win+Insert put on the clipboard was neither captured nor appended again.
     ASSERT_TRUE(CopyAndWaitForCapture("after the restart", 2));
@@ -157,7 +156,7 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
     PressKeys({VK_LWIN, '1'});
-    EXPECT_TRUE(EditorShows(editor, "alpha favourite"));
+    EXPECT_TRUE(EditorShows(editor, L"alpha favourite"));
 }
 
 TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
@@ -206,7 +205,7 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
     PressKeys({VK_CONTROL, VK_LWIN, 'B'});
     EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
     PressKeys({VK_LWIN, '1'});
-    EXPECT_TRUE(EditorShows(editor, "exported favourite"));
+    EXPECT_TRUE(EditorShows(editor, L"exported favourite"));
 }
 
 }  // namespace

@@ -26,16 +26,14 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     ASSERT_TRUE(HoldKey(VK_CONTROL));
     SendKey('1', false);
     SendKey('1', true);
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == unicode; }, kStepTimeoutMs))
-        << "editor holds " << ToAnsi(editor.Text());
+    EXPECT_TRUE(EditorShows(editor, unicode));
     for (int repeat = 0; repeat < 4; ++repeat) SendKey('2', false);
     SendKey('2', true);
     EXPECT_NE(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0) << "the paste released the Ctrl the user holds";
     SendKey('3', false);
     SendKey('3', true);
     SendKey(VK_CONTROL, true);
-    EXPECT_TRUE(PumpUntil([&] { return editor.Text() == unicode + L"newer clipolder clip"; }, kStepTimeoutMs))
-        << "editor holds " << ToAnsi(editor.Text());
+    EXPECT_TRUE(EditorShows(editor, unicode + L"newer clipolder clip"));
 }
 
 // Copy n of a burst: text, or every third one rich text with its plain text beside it.

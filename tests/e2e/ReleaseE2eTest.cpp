@@ -2,7 +2,6 @@
 // uninstalls, keeping the clips; the portable zip runs wherever it is unpacked.
 #include <shlobj.h>
 
-#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <set>
@@ -49,20 +48,20 @@ testing::AssertionResult CtrlOnePastes(const std::string& text) {
     TypingTarget editor;
     if (!editor.TakeFocus()) return testing::AssertionFailure() << "the editor could not get the keyboard focus";
     PressKeys({VK_CONTROL, '1'});
-    return EditorShows(editor, text);
+    return EditorShows(editor, ToWide(text));
 }
 
 // A value of the uninstall entry as text, a number in decimal; "<missing>" when absent.
 std::wstring UninstallValue(const wchar_t* name) {
-    wchar_t data[1024] = L"";
+    union {
+        wchar_t text[1024];
+        DWORD number;
+    } data{};
     DWORD type = 0, size = sizeof data;
-    if (RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size) !=
+    if (RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, &data, &size) !=
         ERROR_SUCCESS)
         return L"<missing>";
-    if (type != REG_DWORD) return data;
-    DWORD number = 0;
-    std::memcpy(&number, data, sizeof number);
-    return std::to_wstring(number);
+    return type == REG_DWORD ? std::to_wstring(data.number) : data.text;
 }
 
 bool KeyExists(HKEY root, const wchar_t* path) {
