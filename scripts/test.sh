@@ -11,15 +11,11 @@ cleanup() {
     quorvex_wine_done
     # A code-page run that CTest stopped at its time limit could not end its own prefix's server,
     # services and display: nothing else uses those prefixes.
-    local prefix xvfb_display xvfb_pid
+    local prefix running
     for prefix in "$root"/build/wineprefix-*; do
         [ -d "$prefix" ] || continue
         WINEPREFIX="$prefix" quorvex_wine_end_prefix
-        xvfb_pid=
-        read -r xvfb_display xvfb_pid 2>/dev/null <"$prefix.display" || true
-        if [ -n "$xvfb_pid" ] && { tr '\0' ' ' <"/proc/$xvfb_pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd"; then
-            kill "$xvfb_pid" 2>/dev/null || true
-        fi
+        if running="$(quorvex_prefix_xvfb "$prefix")"; then kill "${running#* }" 2>/dev/null || true; fi
     done
 }
 trap cleanup EXIT

@@ -39,6 +39,15 @@ quorvex_wine_end_prefix() {
     done
 }
 
+# The display and process id of the Xvfb that a prefix started ("<display> <pid>"), while that same
+# Xvfb runs; fails otherwise.
+quorvex_prefix_xvfb() {
+    local display pid
+    read -r display pid 2>/dev/null <"$1.display" || return 1
+    [ -n "$pid" ] && { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd" || return 1
+    echo "$display $pid"
+}
+
 quorvex_wine_done() {
     if [ "${QUORVEX_WINESERVER_STARTED:-0}" = 1 ]; then
         quorvex_wine_end_prefix
@@ -62,10 +71,9 @@ quorvex_wine_setup() {
     # the display and the Xvfb's process id: a display is reused only while that same Xvfb runs,
     # never one that another build folder started since (the two would share a clipboard).
     if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-        local display_file="$WINEPREFIX.display" xvfb_display="" xvfb_pid="" fd_file
-        read -r xvfb_display xvfb_pid 2>/dev/null <"$display_file" || true
-        if [ -n "$xvfb_pid" ] && { tr '\0' ' ' <"/proc/$xvfb_pid/cmdline"; } 2>/dev/null | grep -q "^Xvfb -displayfd"; then
-            export DISPLAY="$xvfb_display"
+        local running fd_file
+        if running="$(quorvex_prefix_xvfb "$WINEPREFIX")"; then
+            export DISPLAY="${running% *}"
         else
             command -v Xvfb >/dev/null || quorvex_wine_fail "there is no display and Xvfb is not on PATH" || return
             # Xvfb picks a free display itself and reports it once it is ready, so two build
@@ -79,7 +87,7 @@ quorvex_wine_setup() {
             rm -f "$fd_file"
             [ -n "$n" ] || quorvex_wine_fail "Xvfb did not start" || return
             export DISPLAY=":$n"
-            echo "$DISPLAY $QUORVEX_XVFB_PID" >"$display_file"
+            echo "$DISPLAY $QUORVEX_XVFB_PID" >"$WINEPREFIX.display"
         fi
     fi
 
