@@ -2,55 +2,36 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cwchar>
 #include <string>
 
 #include "ProgramFolder.h"
+#include "framework/Handles.h"
 
 unsigned g_nLogLevel = 0;
 
 namespace {
-
 const char kLogName[] = "Clip.log";
-
-// One append-only handle for the whole run, reopened only when the program folder changes.
-struct OpenLog {
-    ~OpenLog() { Close(); }
-    bool IsOpen() const { return file != INVALID_HANDLE_VALUE; }
-    void Close() {
-        if (IsOpen()) CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    }
-    HANDLE file = INVALID_HANDLE_VALUE;
-    wchar_t path[MAX_PATH] = L"";
-};
-
-OpenLog& TheLog() {
-    static OpenLog log;
-    return log;
 }
-
-}  // namespace
 
 void WriteLog(const char* text, unsigned level) {
     if (level > g_nLogLevel) return;
     wchar_t path[MAX_PATH];
     if (!ProgramPathW(path, kLogName)) return;
-    OpenLog& log = TheLog();
-    if (!log.IsOpen() || std::wcscmp(path, log.path) != 0) {
-        // A second instance (a refused start, a "-exit" run) appends through a handle of its own:
-        // append-only handles shared for reading, writing and deletion, and one write per entry,
-        // keep the entries of both whole.
-        log.Close();
-        log.file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (!log.IsOpen()) return;
-        std::wcscpy(log.path, path);
+    // Line ends are CR LF, those inside the text too.
+    std::string entry = "\r\nLevel " + std::to_string(level) + " - ";
+    for (const char* c = text; *c; ++c) {
+        if (*c == '\n') entry += '\r';
+        entry += *c;
     }
-    // Line ends are CR LF.
-    std::string entry = "\r\nLevel " + std::to_string(level) + " - " + text + "\r\n";
+    entry += "\r\n";
+    // Opened for each entry, so an entry after the user deleted or renamed the log starts a new one. A second
+    // instance (a refused start, a "-exit" run) may append at the same moment: an append-only handle and one
+    // write per entry keep the entries of both whole.
+    FileHandle file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return;
     DWORD written = 0;
-    WriteFile(log.file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+    WriteFile(file.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
 }
 
 void WriteLogFormat(unsigned level, const char* format, ...) {
@@ -64,9 +45,6 @@ void WriteLogFormat(unsigned level, const char* format, ...) {
 }
 
 void DeleteLog() {
-    CloseLog();
     wchar_t path[MAX_PATH];
     if (ProgramPathW(path, kLogName)) DeleteFileW(path);
 }
-
-void CloseLog() { TheLog().Close(); }

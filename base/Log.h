@@ -3,8 +3,8 @@
 // Entries above this level are not written; nothing changes it.
 extern unsigned g_nLogLevel;
 
-// Appends "\r\nLevel <level> - <text>\r\n" to Clip.log beside the executable, in one write through a
-// handle kept open for the run. An entry that cannot be written is dropped.
+// Appends "\r\nLevel <level> - <text>\r\n" to Clip.log beside the executable, every LF of the text as CR LF, in
+// one write; the log is opened and closed for each entry. An entry that cannot be written is dropped.
 void WriteLog(const char* text, unsigned level);
 
 // Formats the text first (printf style), then writes it as WriteLog does.
@@ -12,6 +12,3 @@ void WriteLogFormat(unsigned level, const char* format, ...);
 
 // Removes Clip.log, so that a normal start begins a new log.
 void DeleteLog();
-
-// Closes the log's handle (the next entry opens it again), so its folder can be removed.
-void CloseLog();

@@ -179,7 +179,6 @@ int main() {
     g_nRichTextFormat = RegisterClipboardFormatA("Rich Text Format");
     MeasureCaptures(folder);
     MeasureRichTextPuts();
-    CloseLog();
     SetProgramFolderForTests(nullptr);
     OleUninitialize();
     RemoveFolder(folder);

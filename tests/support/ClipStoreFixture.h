@@ -26,7 +26,6 @@ struct TestFolder : ProgramFiles {
     }
     ~TestFolder() {
         SetProgramFolderForTests(nullptr);
-        CloseLog();  // the open log would keep the folder from being removed
         RemoveTree(m_path);
     }
 };
