@@ -182,7 +182,7 @@ LONG UnregisterAppStartup(int* runAtStartup) {
     // One that an earlier start left under the other root would start the program all the same.
     if (HoldsRunValue(OtherRoot())) DeleteRunValue(OtherRoot());
     *runAtStartup = HoldsRunValue(SettingsRoot()) || HoldsRunValue(OtherRoot()) ? 1 : 0;
-    RegistryKey program = RegistryKey::Create(kProgramKey);
+    RegistryKey program = RegistryKey::Open(SettingsRoot(), kProgramKey, kAccess);
     if (program.Status() != ERROR_SUCCESS) LogStatus("Error 0x%X open registry key", program.Status());
     LONG status = program.WriteDword(kRunAtStartupValue, *runAtStartup);
     if (status != ERROR_SUCCESS) LogStatus("Error 0x%X set registry value", status);

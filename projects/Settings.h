@@ -18,7 +18,8 @@ HKEY SettingsRoot();
 LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode);
 
 // Removes the Run value under both roots where it can be removed and stores RunAtStartup as that
-// left it: *runAtStartup stays 1 while a Run value is left. Returns the status of that store.
+// left it, in the program's key under this run's root where that exists (it is not made here):
+// *runAtStartup stays 1 while a Run value is left. Returns the status of that store.
 LONG UnregisterAppStartup(int* runAtStartup);
 
 // Reads AppendMode into appendMode (1 when there is none to read).

@@ -26,6 +26,9 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
         // Switched off, the Run value goes under both roots; a missing one is logged.
         {nullptr, 1, 1, "C:\\Quorvex\\Quorvex.exe", -1, 0, 0, -1, none, {}},
         {nullptr, 1, 1, nullptr, -1, 0, 0, -1, none, {"Error 0x2 delete registry value"}},
+        // Switching off opens the program's key: it makes none.
+        {nullptr, -1, -1, nullptr, -1, ERROR_FILE_NOT_FOUND, 0, -1, none,
+         {"Error 0x2 delete registry value", "Error 0x2 open registry key", "Error 0x2 set registry value"}},
         // Switched on again: a moved executable is registered under its new path.
         {nullptr, 0, 0, "C:\\old place\\Quorvex.exe", 1, 0, 1, 0, registered, {}},
         // A later start reads the stored values and leaves the Run key alone; a missing value takes its
@@ -52,6 +55,7 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
         EXPECT_EQ(append, appendMode);
         EXPECT_EQ(RunValue(root ? root : HKEY_LOCAL_MACHINE), runAfter);
         EXPECT_TRUE(enable >= 0 || RunValue(HKEY_CURRENT_USER) == none) << "a Run value left under the other root";
+        EXPECT_TRUE(enable >= 0 || SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup") == (storedRun < 0 ? -1 : 0));
         EXPECT_TRUE(LoggedInOrder(logged));
     }
     SetSettingsRootForTests(nullptr);
