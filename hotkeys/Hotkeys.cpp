@@ -14,12 +14,13 @@ bool Register(HWND window, UINT id, UINT modifiers, UINT key) {
     return RegisterHotKey(window, static_cast<int>(id), modifiers | MOD_NOREPEAT, key) != FALSE;
 }
 
-// The favourite groups: a combination that another program (the shell, as a rule) holds is
-// left to the keyboard hook instead of ending start-up.
+// The favourite groups: a combination that another program (the shell, as a rule) holds is logged
+// by its slot, as both groups' are, and left to the keyboard hook instead of ending start-up.
 void RegisterFavoriteGroup(HWND window, UINT base, UINT modifiers, std::vector<HookedHotkey>& refused) {
     for (UINT slot = 1; slot <= kHotkeySlots; ++slot) {
-        if (!Register(window, base + slot, modifiers, DigitKey(slot)))
-            refused.push_back({base + slot, modifiers, DigitKey(slot)});
+        if (Register(window, base + slot, modifiers, DigitKey(slot))) continue;
+        WriteLogFormat(0, "Can't register Win-%d !", static_cast<int>(slot));
+        refused.push_back({base + slot, modifiers, DigitKey(slot)});
     }
 }
 
@@ -28,7 +29,23 @@ std::string CombinationName(const HookedHotkey& hotkey) {
     return name + static_cast<char>(hotkey.key);
 }
 
+int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + static_cast<unsigned char>(letter)); }
+
 }  // namespace
+
+bool TakeProjectHotKey(HWND window, char letter) {
+    // A reload of the projects finds the window holding the combination since the last load.
+    UnregisterHotKey(window, ProjectHotkeyId(letter));
+    const bool taken =
+        RegisterHotKey(window, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)) != FALSE;
+    ServeProjectLetter(letter, taken);
+    return taken;
+}
+
+bool ReleaseProjectHotKey(HWND window, char letter) {
+    ServeProjectLetter(letter, false);
+    return UnregisterHotKey(window, ProjectHotkeyId(letter)) != FALSE;
+}
 
 int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
     std::vector<HookedHotkey> refused;
@@ -55,7 +72,8 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
         WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
     }
     // Without refused combinations the hook only keeps held hotkeys from repeating, which
-    // RegisterHotKey's own no-repeat flag does where it is honoured: start-up goes on without it.
+    // RegisterHotKey's own no-repeat flag does where it is honoured (Wine ignores it): start-up
+    // goes on without it.
     if (!hook.Start(window, std::move(refused))) {
         WriteLog("Can't install the keyboard hook!", 0);
         if (served) return 1;

@@ -15,9 +15,15 @@ constexpr UINT kHotkeySlots = 10;
 // True when the id is one of the ten ids of a digit group.
 inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base + kHotkeySlots; }
 
+// Takes Ctrl+Win+letter on the window for the letter's project, anew where the window holds it already; false when
+// another program holds it.
+bool TakeProjectHotKey(HWND window, char letter);
+// Gives the letter's combination back; false when the window did not hold it.
+bool ReleaseProjectHotKey(HWND window, char letter);
+
 // Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held,
 // and starts `hook`. A favourite combination (Ctrl+Win+digit, Win+digit) that another program
-// holds is served by the hook instead, logged in one line. Returns 0, or 1 at the first other
-// combination that another program holds (logged by its name; those before it stay registered)
-// or when the hook is needed for a refused combination and cannot start.
+// holds is logged by its slot and served by the hook instead; one line names all such. Returns 0,
+// or 1 at the first other combination that another program holds (logged by its name; those
+// before it stay registered) or when the hook is needed for a refused combination and cannot start.
 int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook);

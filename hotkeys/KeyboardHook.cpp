@@ -1,5 +1,8 @@
 #include "KeyboardHook.h"
 
+#include <atomic>
+#include <cstdint>
+
 namespace {
 
 // An unassigned key: its press between Win down and Win up keeps the shell from opening Start.
@@ -12,6 +15,9 @@ const SIZE_T kStackReservation = 256 * 1024;
 
 HotkeyKeyboardHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
 HotkeyKeyMatcher* g_activeMatcher = nullptr;
+std::atomic<std::uint32_t> g_servedProjectLetters{0};  // bit n: the letter 'A' + n; read on the hook's thread
+
+bool ServesProjectLetter(DWORD vk) { return vk >= 'A' && vk <= 'Z' && (g_servedProjectLetters >> (vk - 'A')) & 1; }
 
 bool IsHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
@@ -35,10 +41,19 @@ bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
     if (held.alt || held.shift || !(held.win || held.control)) return false;
     if (vk >= '0' && vk <= '9') return true;
     if (vk == VK_INSERT || vk == VK_DELETE) return held.win && !held.control;
-    return vk >= 'A' && vk <= 'Z' && held.win && held.control;
+    return held.win && held.control && ServesProjectLetter(vk);
 }
 
 }  // namespace
+
+void ServeProjectLetter(char letter, bool served) {
+    if (letter < 'A' || letter > 'Z') return;
+    const std::uint32_t bit = 1u << (letter - 'A');
+    if (served)
+        g_servedProjectLetters |= bit;
+    else
+        g_servedProjectLetters &= ~bit;
+}
 
 KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifiers& held, HookedHotkey& served) {
     vk &= 0xFF;

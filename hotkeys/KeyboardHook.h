@@ -12,6 +12,10 @@ struct HookedHotkey {
     UINT key;        // '0' to '9'
 };
 
+// Whether the program holds Ctrl+Win+letter for a project at the moment; the hook leaves the keys of the other
+// letters alone. Kept by TakeProjectHotKey and ReleaseProjectHotKey.
+void ServeProjectLetter(char letter, bool served);
+
 enum class KeyVerdict { PassOn, Swallow, SwallowAndPost };
 
 // A key event as the system's key state shows it: a key-down is a Repeat when the key already
@@ -27,8 +31,8 @@ struct HeldModifiers {
 // - the key-down of a served combination (the digit with Win held, Ctrl held exactly as the
 //   combination says, no Alt, no Shift) is swallowed and posted as its hotkey, its key-up too;
 // - an auto-repeat of any of the program's combinations (a digit with Ctrl and/or Win, Insert or
-//   Delete with Win, a letter with Ctrl+Win; never with Alt or Shift) is swallowed, so a held
-//   hotkey acts once, also where RegisterHotKey's no-repeat flag is not honoured;
+//   Delete with Win, a project's letter with Ctrl+Win; never with Alt or Shift) is swallowed, so a
+//   held hotkey acts once, also where RegisterHotKey's no-repeat flag is not honoured (Wine);
 // - every other event passes on.
 class HotkeyKeyMatcher {
 public:

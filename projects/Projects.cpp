@@ -3,10 +3,10 @@
 #include <string>
 
 #include "base/CurrentProject.h"
+#include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/Hotkeys.h"
-#include "base/IniFile.h"
 
 std::vector<PRJ_STR> ProjectList;
 
@@ -25,8 +25,6 @@ bool WriteSaveIni(const char* section, const char* key, const char* value) {
     wchar_t path[MAX_PATH];
     return ProgramPathW(path, "Save.ini") && WriteIni(path, section, key, value);
 }
-
-int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + static_cast<unsigned char>(letter)); }
 
 }  // namespace
 
@@ -55,11 +53,7 @@ void LoadProjects(HWND hotkeyWindow) {
         AnsiPrefix(name, kProjectNameLength).copy(project.name, kProjectNameLength);
         project.selected = letter == wanted ? 1 : 0;
         if (project.selected) CurrentPrj = letter;
-        // A reload finds the window holding the combination since the last load: it is taken anew, so
-        // only one that another program holds is reported.
-        UnregisterHotKey(hotkeyWindow, ProjectHotkeyId(letter));
-        if (!RegisterHotKey(hotkeyWindow, ProjectHotkeyId(letter), MOD_CONTROL | MOD_WIN, static_cast<UINT>(letter)))
-            WriteLogFormat(0, "Can't register Ctl-Win-%c !", letter);
+        if (!TakeProjectHotKey(hotkeyWindow, letter)) WriteLogFormat(0, "Can't register Ctl-Win-%c !", letter);
         ProjectList.push_back(project);
     }
 }
@@ -107,7 +101,7 @@ bool WriteProjectName(char letter, const char* name) { return WriteSaveIni(Secti
 bool DeleteProjectSection(char letter) { return WriteSaveIni(SectionOf(letter).c_str(), nullptr, nullptr); }
 
 void UnregisterProjectHotKey(HWND hotkeyWindow, char letter) {
-    if (!UnregisterHotKey(hotkeyWindow, ProjectHotkeyId(letter)))
+    if (!ReleaseProjectHotKey(hotkeyWindow, letter))
         WriteLogFormat(0, "Can't Unregister key for project - '%c' !", letter);
 }
 

@@ -1,7 +1,5 @@
 #include "hotkeys/Hotkeys.h"
 
-#include <tuple>
-
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 
@@ -9,65 +7,102 @@ using HotkeysTest = ClipStoreTest;  // the program's log goes to a folder of the
 
 // In their fixed order (the favourite groups, Ctrl+digit, Win+Ins, Win+Del) the combinations are taken on the
 // program's window, up to the first that another program holds and no favourite is: that one is named in the log.
+// A favourite that another program holds is named too, and left to the keyboard hook.
 TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     HotkeyKeyboardHook hook;
     std::vector<std::pair<UINT, UINT>> order;
     for (UINT modifiers : {MOD_CONTROL | MOD_WIN, MOD_WIN, MOD_CONTROL})
         for (char digit : std::string("1234567890")) order.push_back({modifiers, digit});
     order.insert(order.end(), {{MOD_WIN, VK_INSERT}, {MOD_WIN, VK_DELETE}});
-    // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts, with nothing to serve, to keep
-    // held hotkeys from repeating.
-    const std::tuple<UINT, UINT, const char*> cases[] = {
-        {MOD_CONTROL, '5', "Can't register Ctl-5 !"}, {MOD_CONTROL, '0', "Can't register Ctl-10 !"},
-        {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"}, {MOD_WIN, VK_DELETE, "Can't register Win-Del!"},
-        {0, 0, nullptr}};
-    for (const auto& [heldModifiers, heldKey, line] : cases) {
+    // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts all the same, with nothing to serve,
+    // to keep held hotkeys from repeating.
+    const struct {
+        UINT heldModifiers, heldKey;
+        std::vector<std::string> logged;
+        int result;
+    } cases[] = {
+        {.heldModifiers = MOD_CONTROL, .heldKey = '5', .logged = {"Can't register Ctl-5 !"}, .result = 1},
+        {.heldModifiers = MOD_CONTROL, .heldKey = '0', .logged = {"Can't register Ctl-10 !"}, .result = 1},
+        {.heldModifiers = MOD_WIN, .heldKey = VK_INSERT, .logged = {"Can't register Win-Ins!"}, .result = 1},
+        {.heldModifiers = MOD_WIN, .heldKey = VK_DELETE, .logged = {"Can't register Win-Del!"}, .result = 1},
+        {.heldModifiers = MOD_CONTROL | MOD_WIN,
+         .heldKey = '5',
+         .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"},
+         .result = 0},
+        {.heldModifiers = MOD_WIN,
+         .heldKey = '0',
+         .logged = {"Can't register Win-10 !", "Hotkeys served by the keyboard hook: Win-0"},
+         .result = 0},
+        {.heldModifiers = 0, .heldKey = 0, .logged = {}, .result = 0},
+    };
+    for (const auto& c : cases) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(!line || RegisterHotKey(nullptr, 1, heldModifiers, heldKey));
-        EXPECT_EQ(RegisterFixedHotKeys(window, hook), line ? 1 : 0) << heldKey;
-        EXPECT_EQ(folder.LogLines(), line ? std::vector<std::string>{line} : std::vector<std::string>{});
+        ASSERT_TRUE(c.heldKey == 0 || RegisterHotKey(nullptr, 1, c.heldModifiers, c.heldKey));
+        EXPECT_EQ(RegisterFixedHotKeys(window, hook), c.result) << c.heldKey;
+        EXPECT_EQ(folder.LogLines(), c.logged);
         bool past = false;
         for (const auto& [modifiers, key] : order) {
             EXPECT_EQ(HotkeyTaken(modifiers, key), !past) << modifiers << " " << key;
-            past = past || (modifiers == heldModifiers && key == heldKey);
+            past = past || (c.result != 0 && modifiers == c.heldModifiers && key == c.heldKey);
         }
-        EXPECT_EQ(hook.Running(), !line);
+        EXPECT_EQ(hook.Running(), c.result == 0);
         UnregisterHotKey(nullptr, 1);
         DestroyWindow(window);  // releases every hotkey registered on it
     }
 }
 
+// What the program serves at the moment: project A holds Ctrl+Win+A, no project holds Ctrl+Win+Z.
 TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombinationsAndPassesTheRest) {
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(TakeProjectHotKey(window, 'A'));
+    ReleaseProjectHotKey(window, 'Z');
     HotkeyKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
     const KeyVerdict pass = KeyVerdict::PassOn, swallow = KeyVerdict::Swallow, post = KeyVerdict::SwallowAndPost;
     const KeyStroke down = KeyStroke::Down, repeat = KeyStroke::Repeat, up = KeyStroke::Up;
-    // The modifiers held (W Win, C Ctrl, A Alt, S Shift), the key, what it does and what the matcher makes of it.
-    const std::tuple<std::string, DWORD, KeyStroke, KeyVerdict> steps[] = {
+    // The modifiers held (W Win, C Ctrl, A Alt, S Shift), the key, what it does and the verdict it gets.
+    const struct {
+        std::string held;
+        DWORD vk;
+        KeyStroke does;
+        KeyVerdict gets;
+    } steps[] = {
         // The system never saw the served key go down, so its auto-repeat comes as a press: it posts nothing more.
         // Its key-up is swallowed, Win up or not.
-        {"W", '2', down, post}, {"W", '2', down, swallow}, {"", '2', up, swallow}, {"WC", '2', down, post},
-        {"WC", '2', up, swallow}, {"W", '0', down, post}, {"W", '0', up, swallow},
+        {.held = "W", .vk = '2', .does = down, .gets = post}, {.held = "W", .vk = '2', .does = down, .gets = swallow},
+        {.held = "", .vk = '2', .does = up, .gets = swallow}, {.held = "WC", .vk = '2', .does = down, .gets = post},
+        {.held = "WC", .vk = '2', .does = up, .gets = swallow}, {.held = "W", .vk = '0', .does = down, .gets = post},
+        {.held = "W", .vk = '0', .does = up, .gets = swallow},
         // Not hooked: another digit, Ctrl+Win+0, Shift or Alt held, no Win.
-        {"W", '3', down, pass}, {"WC", '0', down, pass}, {"WS", '2', down, pass}, {"WA", '2', down, pass},
-        {"C", '2', down, pass},
+        {.held = "W", .vk = '3', .does = down, .gets = pass}, {.held = "WC", .vk = '0', .does = down, .gets = pass},
+        {.held = "WS", .vk = '2', .does = down, .gets = pass}, {.held = "WA", .vk = '2', .does = down, .gets = pass},
+        {.held = "C", .vk = '2', .does = down, .gets = pass},
         // A held hotkey that the system serves acts once: its repeats go, its key-up passes, its next press counts.
-        {"C", '9', down, pass}, {"C", '9', repeat, swallow}, {"C", '9', up, pass}, {"C", '9', down, pass},
-        {"WC", '0', repeat, swallow}, {"W", VK_INSERT, repeat, swallow}, {"WC", 'A', repeat, swallow},
-        {"WC", 'Z', repeat, swallow},
+        {.held = "C", .vk = '9', .does = down, .gets = pass}, {.held = "C", .vk = '9', .does = repeat, .gets = swallow},
+        {.held = "C", .vk = '9', .does = up, .gets = pass}, {.held = "C", .vk = '9', .does = down, .gets = pass},
+        {.held = "WC", .vk = '0', .does = repeat, .gets = swallow},
+        {.held = "W", .vk = VK_INSERT, .does = repeat, .gets = swallow},
+        {.held = "WC", .vk = 'A', .does = repeat, .gets = swallow},
+        // A letter without a project is no combination of the program's: it passes whole, repeats included.
+        {.held = "WC", .vk = 'Z', .does = down, .gets = pass}, {.held = "WC", .vk = 'Z', .does = up, .gets = pass},
+        {.held = "WC", .vk = 'Z', .does = repeat, .gets = pass},
         // Repeats of anything else reach the program that has the focus.
-        {"", 'K', repeat, pass}, {"C", 'K', repeat, pass}, {"CS", '5', repeat, pass}, {"WA", '5', repeat, pass},
+        {.held = "", .vk = 'K', .does = repeat, .gets = pass}, {.held = "C", .vk = 'K', .does = repeat, .gets = pass},
+        {.held = "CS", .vk = '5', .does = repeat, .gets = pass}, {.held = "WA", .vk = '5', .does = repeat, .gets = pass},
         // A key-up the hook never saw (Win+L locking the session): the next press is no repeat.
-        {"W", '2', down, post}, {"", '2', down, pass}, {"", '2', up, pass}, {"W", '2', down, post},
-        {"", VK_LWIN, down, pass}, {"W", '2', down, post},
+        {.held = "W", .vk = '2', .does = down, .gets = post}, {.held = "", .vk = '2', .does = down, .gets = pass},
+        {.held = "", .vk = '2', .does = up, .gets = pass}, {.held = "W", .vk = '2', .does = down, .gets = post},
+        {.held = "", .vk = VK_LWIN, .does = down, .gets = pass}, {.held = "W", .vk = '2', .does = down, .gets = post},
     };
     int n = 0;
-    for (const auto& [held, vk, stroke, verdict] : steps) {
-        auto has = [&held = held](char modifier) { return held.find(modifier) != std::string::npos; };
+    for (const auto& step : steps) {
+        auto has = [&step](char modifier) { return step.held.find(modifier) != std::string::npos; };
         HookedHotkey served{};
-        EXPECT_EQ(matcher.OnKey(vk, stroke, {has('W'), has('C'), has('A'), has('S')}, served), verdict) << "step " << n;
+        EXPECT_EQ(matcher.OnKey(step.vk, step.does, {has('W'), has('C'), has('A'), has('S')}, served), step.gets)
+            << "step " << n;
         // A post names the combination it serves.
-        EXPECT_EQ(served.key, verdict == post ? vk : 0u) << "step " << n;
-        EXPECT_EQ(served.modifiers, verdict == post ? MOD_WIN | (has('C') ? MOD_CONTROL : 0u) : 0u) << "step " << n++;
+        EXPECT_EQ(served.key, step.gets == post ? step.vk : 0u) << "step " << n;
+        EXPECT_EQ(served.modifiers, step.gets == post ? MOD_WIN | (has('C') ? MOD_CONTROL : 0u) : 0u) << "step " << n++;
     }
+    DestroyWindow(window);
 }
