@@ -159,5 +159,5 @@ void CNewPrj::OnOK(UINT) {
     char name[kNewNameLength + 1] = "";
     GetDlgItemTextA(m_hWnd, IDC_NEW_PROJECT_NAME, name, sizeof name);
     EndDialog(IDOK);
-    if (!WriteProjectName(m_letter, name)) WriteLog("Error save INI!", 0);
+    if (!StartProject(m_letter, name)) WriteLog("Error save INI!", 0);
 }

@@ -5,15 +5,19 @@
 #include <cwchar>
 #include <cwctype>
 
+#include <vector>
+
+#include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
+#include "clips/ClipRecord.h"
 #include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
+#include "framework/Handles.h"
 #include "framework/Prompts.h"
-#include "base/IniFile.h"
 
 namespace {
 
-const int kSlots = 10;
 const std::size_t kImportedNameLength = 25;  // what the New Project dialog accepts
 const std::size_t kImportedCaptionLength = 20;
 
@@ -37,13 +41,31 @@ bool ParseFormat(const std::string& text, unsigned long& format) {
 
 // The format under which this run stores an imported favourite whose Export.ini value is `text`,
 // or 0 for an empty slot or one it never stores. Registered formats are rich text of the exporting
-// run and become this run's rich-text id.
+// run and become this run's rich-text id. A bitmap handle (0x2) lives only in the session that made
+// it, so no release stored one: bytes under that type are no picture this program could put.
 UINT ImportedFormat(const std::string& text) {
     unsigned long format = 0;
     if (!ParseFormat(text, format)) return 0;
-    if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_BITMAP || format == CF_DIB || format == CF_ENHMETAFILE) return format;
+    if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_DIB || format == CF_ENHMETAFILE) return format;
     if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
     return 0;
+}
+
+// Copies an exported data file to the favourite data file `target`, only when a clip could hold it:
+// a file of 250,000 bytes or more is not read at all. False (no target left) when it was not copied.
+bool ImportClipFile(const std::wstring& source, const std::string& target) {
+    FileHandle file(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart >= static_cast<LONGLONG>(kClipBufferSize))
+        return false;
+    std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        return false;
+    if (WriteFreshFile(target, bytes.data(), bytes.size())) return true;
+    DeleteClipFile(target);
+    return false;
 }
 
 }  // namespace
@@ -78,9 +100,11 @@ void ExportProject(const PRJ_STR& project) {
 
     const std::string section(1, project.letter);
     bool written = WriteIni(exportIni, "EXP", "NAME", ReadIni(saveIni, section.c_str(), "NAME", "").c_str());
-    for (int slot = 1; written && slot <= kSlots; ++slot) {
+    bool named[kFavoriteSlots + 1] = {};
+    for (int slot = 1; written && slot <= kFavoriteSlots; ++slot) {
         const std::string clip = ReadIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), "");
-        if (clip.empty()) continue;
+        named[slot] = !clip.empty();
+        if (!named[slot]) continue;
         const std::string caption = ReadIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), "");
         written = WriteIni(exportIni, "EXP", Key("CLIP", slot).c_str(), clip.c_str()) &&
                   WriteIni(exportIni, "EXP", Key("CAPTION", slot).c_str(), caption.c_str());
@@ -89,11 +113,12 @@ void ExportProject(const PRJ_STR& project) {
         ReportIniFailure();
         return;
     }
-    for (int slot = 1; slot <= kSlots; ++slot) {
+    // Only the slots Save.ini names travel: a data file without a key may be a deleted project's.
+    for (int slot = 1; slot <= kFavoriteSlots; ++slot) {
         wchar_t source[MAX_PATH], target[MAX_PATH];
         const bool paths = ProgramPathFormatW(source, "FAVORITE\\%cCLIPB%d.DAT", project.letter, slot) &&
                            ProgramPathFormatW(target, "%s\\CLIPB%d.DAT", folderName.c_str(), slot);
-        if (!paths || !CopyFileW(source, target, FALSE)) {
+        if (!paths || !named[slot] || !CopyFileW(source, target, FALSE)) {
             WriteLogFormat(0, "Error copy to file - \n%s !", paths ? AnsiText(target).c_str() : folderName.c_str());
             if (paths) DeleteFileW(target);
         }
@@ -120,28 +145,23 @@ bool ImportProject(const std::wstring& exportIni) {
     }
     wchar_t saveIni[MAX_PATH];
     const std::string section(1, letter);
-    // Keys left in a section without a project must not become this project's favourites.
-    bool written = ProgramPathW(saveIni, "Save.ini") && WriteIni(saveIni, section.c_str(), nullptr, nullptr) &&
-                   WriteIni(saveIni, section.c_str(), "NAME", name.c_str());
-    // A slot's keys are written only once its data file is in place; every other slot of the new
-    // letter is left empty, without a file that a deleted project of this letter may have left.
+    bool written = ProgramPathW(saveIni, "Save.ini") && StartProject(letter, name.c_str());
+    // A slot's keys are written only once its data file is in place; a slot that is empty, of a type
+    // this program does not store, or whose file cannot be copied stays empty and is logged.
     const std::wstring folder = exportIni.substr(0, exportIni.find_last_of(L'\\'));
-    for (int slot = 1; written && slot <= kSlots; ++slot) {
+    for (int slot = 1; written && slot <= kFavoriteSlots; ++slot) {
         const UINT format = ImportedFormat(ReadIni(exportIni.c_str(), "EXP", Key("CLIP", slot).c_str(), ""));
         const std::wstring source = folder + L"\\CLIPB" + std::to_wstring(slot) + L".DAT";
-        wchar_t target[MAX_PATH];
-        const bool fits = ProgramPathFormatW(target, "FAVORITE\\%cCLIPB%d.DAT", letter, slot);
-        if (format != 0 && fits && CopyFileW(source.c_str(), target, FALSE)) {
-            char clip[16];
-            std::snprintf(clip, sizeof clip, "0x%X", format);
-            const std::string caption = AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""),
-                                                   kImportedCaptionLength);
-            written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
-                      WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
+        if (format == 0 || !ImportClipFile(source, FavoriteClipFileName(letter, slot))) {
+            WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
             continue;
         }
-        if (format != 0) WriteLogFormat(0, "Error import file - \n%s !", AnsiText(source.c_str()).c_str());
-        if (fits) DeleteFileW(target);
+        char clip[16];
+        std::snprintf(clip, sizeof clip, "0x%X", format);
+        const std::string caption =
+            AnsiPrefix(ReadIni(exportIni.c_str(), "EXP", Key("CAPTION", slot).c_str(), ""), kImportedCaptionLength);
+        written = WriteIni(saveIni, section.c_str(), Key("CLIP", slot).c_str(), clip) &&
+                  WriteIni(saveIni, section.c_str(), Key("CAPTION", slot).c_str(), caption.c_str());
     }
     if (!written) ReportIniFailure();
     return true;  // a name already written lists the project, even after a failed write

@@ -6,6 +6,7 @@
 #include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
+#include "clips/DataFiles.h"
 #include "hotkeys/Hotkeys.h"
 
 std::vector<PRJ_STR> ProjectList;
@@ -99,6 +100,11 @@ void RemoveProject(char letter) {
 bool WriteProjectName(char letter, const char* name) { return WriteSaveIni(SectionOf(letter).c_str(), "NAME", name); }
 
 bool DeleteProjectSection(char letter) { return WriteSaveIni(SectionOf(letter).c_str(), nullptr, nullptr); }
+
+bool StartProject(char letter, const char* name) {
+    for (int slot = 1; slot <= kFavoriteSlots; ++slot) DeleteClipFile(FavoriteClipFileName(letter, slot));
+    return DeleteProjectSection(letter) && WriteProjectName(letter, name);
+}
 
 void UnregisterProjectHotKey(HWND hotkeyWindow, char letter) {
     if (!ReleaseProjectHotKey(hotkeyWindow, letter))

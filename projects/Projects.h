@@ -6,6 +6,7 @@
 // A project is a lettered set of ten favourites. Its letter names its Save.ini section, its
 // favourite files and its hotkey Ctrl+Win+letter; Save.ini is the only place projects are kept.
 constexpr std::size_t kProjectNameLength = 26;  // a longer NAME (a hand edit) is cut to this
+constexpr int kFavoriteSlots = 10;  // one per digit key
 
 struct PRJ_STR {
     char letter = 0;
@@ -43,6 +44,10 @@ void RemoveProject(char letter);
 // Save.ini writes of a project's NAME and of its whole section; false when the write failed.
 bool WriteProjectName(char letter, const char* name);
 bool DeleteProjectSection(char letter);
+
+// Makes a new project of the letter, with no favourites: the keys and data files that a deleted
+// project of the letter left are removed first. False when Save.ini could not be written.
+bool StartProject(char letter, const char* name);
 
 // Releases the letter's Ctrl+Win+letter hotkey (logged when that fails).
 void UnregisterProjectHotKey(HWND hotkeyWindow, char letter);

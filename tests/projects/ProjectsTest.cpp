@@ -118,6 +118,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         folder.SetIni("C", nullptr, nullptr);
         folder.SetIni("D", "NAME", "Delta");
         folder.SetIni("CURRENT_PRJ", "PRJ", "B");
+        folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted C");
         said.clear();
         answer = c.answer;
         LRESULT entries = 0;
@@ -143,6 +144,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         EXPECT_EQ(said, c.said);
         EXPECT_EQ(HotkeyTaken(MOD_CONTROL | MOD_WIN, 'D'), FindProject('D') != nullptr);
         EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), std::string(1, CurrentPrj));
+        EXPECT_EQ(folder.Exists("FAVORITE\\CCLIPB2.DAT"), !FindProject('C')) << "a new C starts without clips";
     }
 
     // No default project where one exists; the current one's position; a removed letter.
@@ -153,39 +155,55 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
     EXPECT_EQ(GetCurrentPrjIndex(), -1);
 }
 
-// Each name that the run's ANSI code page can hold (as given, as listed, as imported; slot 10 taken or not). Cuts
-// keep whole characters: the list keeps 26 bytes of a name, an import 25.
+// Each name that the run's ANSI code page can hold (as given, as listed, as imported; slot 10 named in Save.ini or
+// not, with a data file or without). Cuts keep whole characters: the list keeps 26 bytes of a name, an import 25.
+// Only the slots Save.ini names travel: a data file a deleted project left under the letter stays home. Every slot
+// that is not copied is logged, on the way out and on the way in.
 TEST_F(ProjectsTest, AnExportReplacesAnEarlierOneAndIsImportedUnderTheNextFreeLetter) {
     const std::wstring thirteen(13, L'表');
-    const std::tuple<std::wstring, std::wstring, std::wstring, bool> cases[] = {
-        {L"Delta", L"Delta", L"Delta", true},
-        {L"Delta", L"Delta", L"Delta", false},  // replaces the folder the first export left
-        {L"Œuvre €", L"Œuvre €", L"Œuvre €", true}, {L"Работа", L"Работа", L"Работа", true},
-        {L"表計算", L"表計算", L"表計算", true}, {L"ポイント", L"ポイント", L"ポイント", true},
-        {L"a" + thirteen, L"a" + thirteen.substr(1), L"a" + thirteen.substr(1), true},
-        {thirteen, thirteen, thirteen.substr(1), true},
+    const struct {
+        std::wstring given, listed, imported;
+        bool tenthNamed, tenthFile;
+    } cases[] = {
+        {.given = L"Delta", .listed = L"Delta", .imported = L"Delta", .tenthNamed = true, .tenthFile = true},
+        // Replaces the folder the first export left.
+        {.given = L"Delta", .listed = L"Delta", .imported = L"Delta", .tenthNamed = false, .tenthFile = true},
+        {.given = L"Œuvre €", .listed = L"Œuvre €", .imported = L"Œuvre €", .tenthNamed = true, .tenthFile = true},
+        {.given = L"Работа", .listed = L"Работа", .imported = L"Работа", .tenthNamed = false, .tenthFile = false},
+        {.given = L"表計算", .listed = L"表計算", .imported = L"表計算", .tenthNamed = true, .tenthFile = true},
+        {.given = L"ポイント", .listed = L"ポイント", .imported = L"ポイント", .tenthNamed = true, .tenthFile = true},
+        {.given = L"a" + thirteen,
+         .listed = L"a" + thirteen.substr(1),
+         .imported = L"a" + thirteen.substr(1),
+         .tenthNamed = true,
+         .tenthFile = true},
+        {.given = thirteen, .listed = thirteen, .imported = thirteen.substr(1), .tenthNamed = true, .tenthFile = true},
     };
     folder.SetIni("D", "CLIP1", "0x1");
     folder.Write("FAVORITE\\DCLIPB1.DAT", std::string("one\0", 4));
-    for (const auto& [given, listed, imported, tenth] : cases) {
-        const std::optional<std::string> name = HeldInAnsi(given);
+    std::wstring exportedBefore;
+    for (const auto& c : cases) {
+        const std::optional<std::string> name = HeldInAnsi(c.given);
         if (!name) continue;
-        const std::string exported = "EXPORT\\" + ToAnsi(listed) + "\\";
+        const std::string exported = "EXPORT\\" + ToAnsi(c.listed) + "\\";
         DeleteLog();
         folder.SetIni("C", nullptr, nullptr);
         folder.SetIni("D", "NAME", name->c_str());
-        folder.SetIni("D", "CLIP10", tenth ? "0x1" : nullptr);
+        folder.SetIni("D", "CLIP10", c.tenthNamed ? "0x1" : nullptr);
         folder.Remove("FAVORITE\\DCLIPB10.DAT");
-        if (tenth) folder.Write("FAVORITE\\DCLIPB10.DAT", "ten");
+        if (c.tenthFile) folder.Write("FAVORITE\\DCLIPB10.DAT", "ten");
         LoadProjects(window);
         ExportProject(*FindProject('D'));
         EXPECT_EQ(Section("EXP", exported + "Export.ini"),
-                  "NAME=" + *name + "|CLIP1=0x1|CAPTION1=|" + (tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
-        EXPECT_EQ(folder.Exists(exported + "CLIPB10.DAT"), tenth);
-        EXPECT_EQ(folder.LogCount("Error create directory - "), tenth ? 0 : 1);
+                  "NAME=" + *name + "|CLIP1=0x1|CAPTION1=|" + (c.tenthNamed ? "CLIP10=0x1|CAPTION10=|" : ""));
+        EXPECT_EQ(folder.Exists(exported + "CLIPB10.DAT"), c.tenthNamed);
+        EXPECT_EQ(folder.LogCount("Error create directory - "), c.listed == exportedBefore ? 1 : 0);
+        EXPECT_EQ(folder.LogCount("Error copy to file - "), c.tenthNamed ? 8 : 9);
         EXPECT_TRUE(ImportProject(folder.File(exported + "Export.ini")));
-        EXPECT_EQ(Section("C"), ToAnsi(L"NAME=" + imported + L"|CLIP1=0x1|CAPTION1=|") +
-                                    (tenth ? "CLIP10=0x1|CAPTION10=|" : ""));
+        EXPECT_EQ(Section("C"), ToAnsi(L"NAME=" + c.imported + L"|CLIP1=0x1|CAPTION1=|") +
+                                    (c.tenthNamed ? "CLIP10=0x1|CAPTION10=|" : ""));
+        EXPECT_EQ(folder.LogCount("Error import file - "), c.tenthNamed ? 8 : 9);
+        exportedBefore = c.listed;
     }
 }
 
@@ -205,12 +223,13 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
 }
 
 TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
-    // An export of another installation. Slot 8 is named but its data file is missing.
+    // An export of another installation. Slot 8 is named but its data file is missing. No release ever stored a
+    // bitmap handle (0x2): its bytes would be no picture.
     const std::string work = "EXPORT\\Work\\", ini = work + "Export.ini";
     CreateDirectoryW(folder.File(work).c_str(), nullptr);
     for (const auto& [key, value] :
          {std::pair<const char*, std::string>{"NAME", std::string(40, 'n')}, {"CLIP1", "zz"}, {"CLIP2", "0x5"},
-          {"CLIP3", "0x1z"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')}, {"CLIP5", "0x0"}, {"CLIP6", "0xD"},
+          {"CLIP3", "0x1z"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')}, {"CLIP5", "0x2"}, {"CLIP6", "0xD"},
           {"CLIP7", "0xC0A1"}, {"CLIP8", "0x1"}, {"CLIP10", "0x1"}})
         folder.SetIni("EXP", key, value.c_str(), ini);
     for (int slot : {1, 2, 3, 4, 5, 6, 7, 9, 10}) folder.Write(work + "CLIPB" + std::to_string(slot) + ".DAT", "bytes");
@@ -227,13 +246,21 @@ TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
                                 "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
                                 "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
     EXPECT_FALSE(folder.Exists("FAVORITE\\CCLIPB1.DAT") || folder.Exists("FAVORITE\\CCLIPB8.DAT"));
-    EXPECT_EQ(folder.LogCount("Error import file - "), 1);
+    EXPECT_EQ(folder.LogCount("Error import file - "), 6);
     // The tray menu shows an imported slot as the project's favourite.
     CurrentPrj = 'C';
     CMenu menu;
     ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
     LoadFavorite(menu);
     EXPECT_EQ(menu.GetMenuString(ID_FAVORITE_FIRST + 9), "Win-10 'bytes' ...");
+    // A data file too large for a clip is not copied: imported again, as E, slot 10 holds the largest a clip takes.
+    folder.Write(work + "CLIPB4.DAT", std::string(250000, 'p'));
+    folder.Write(work + "CLIPB10.DAT", std::string(249999, 't'));
+    EXPECT_TRUE(ImportProject(chosenFile));
+    EXPECT_EQ(Section("E"), "NAME=" + std::string(25, 'n') + "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
+                                "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
+    EXPECT_FALSE(folder.Exists("FAVORITE\\ECLIPB4.DAT"));
+    EXPECT_EQ(folder.Read("FAVORITE\\ECLIPB10.DAT").size(), 249999u);
 
     // With every letter taken, New and Import find no letter.
     for (char letter = 'A'; letter <= 'Z'; ++letter) folder.SetIni(std::string(1, letter).c_str(), "NAME", "p");
