@@ -1,7 +1,10 @@
 #include "TamblinApp.h"
 
+#include <cwchar>
+
 #include "base/Log.h"
 #include "clips/Clipboard.h"
+#include "framework/Handles.h"
 #include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"
 #include "res/resource.h"
@@ -31,6 +34,43 @@ std::wstring OwnerImagePath(HWND window) {
     return path;
 }
 
+// The folder as the file system resolves it (a short name, a junction or a substituted drive leads
+// to the same folder), lower-cased; as given where it cannot be resolved.
+std::wstring ResolvedFolder(std::wstring folder) {
+    FileHandle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    wchar_t resolved[1024];
+    const DWORD length =
+        handle.IsValid() ? GetFinalPathNameByHandleW(handle.Get(), resolved, 1024, FILE_NAME_NORMALIZED) : 0;
+    if (length > 0 && length < 1024) folder.assign(resolved, length);
+    CharLowerBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+    return folder;
+}
+
+// Every program started from one folder writes the same Save.ini, whatever its executable is called
+// and whoever started it in whichever session: a global object named after the folder marks the
+// folder's running instance. True when there is one already.
+bool FolderRunsAnInstance() {
+    std::wstring folder = ImagePath(GetCurrentProcess());
+    const std::wstring::size_type slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return false;
+    folder = ResolvedFolder(folder.substr(0, slash));
+    // An object's name holds no backslash and at most MAX_PATH characters: the path goes in as its
+    // 64-bit FNV-1a hash.
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : folder) hash = (hash ^ c) * 1099511628211ull;
+    wchar_t name[64];
+    std::swprintf(name, 64, L"Global\\Clipboard Quorvex %016llX", hash);
+    // Never closed, as the instance semaphore.
+    if (CreateSemaphoreW(nullptr, 1, 1, name)) return GetLastError() == ERROR_ALREADY_EXISTS;
+    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
+    // Another user's instance made it, for that user only; where it is missing, this program may not
+    // make global objects and runs without the mark.
+    HANDLE other = OpenSemaphoreW(SYNCHRONIZE, FALSE, name);
+    if (other) CloseHandle(other);
+    return other || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 }  // namespace
 
 BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM) {
@@ -54,7 +94,7 @@ BOOL CTamblinApp::InitInstance() {
         if (anotherRuns) EnumWindows(ExitEnumWindowsProc, 0);
         return FALSE;
     }
-    if (anotherRuns) return FALSE;
+    if (anotherRuns || FolderRunsAnInstance()) return FALSE;
 
     if (!AfxOleInit()) {
         AfxMessageBox("Error OLE!", MB_OK | MB_ICONEXCLAMATION);
