@@ -71,9 +71,9 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
         for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
         WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
     }
-    // Without refused combinations the hook only keeps held hotkeys from repeating, which
-    // RegisterHotKey's own no-repeat flag does where it is honoured (Wine ignores it): start-up
-    // goes on without it.
+    // Without refused combinations the hook only keeps held hotkeys from repeating. RegisterHotKey's
+    // own no-repeat flag does that where it is honoured, not under Wine, so the hook starts all the
+    // same; where it cannot, start-up goes on without it.
     if (!hook.Start(window, std::move(refused))) {
         WriteLog("Can't install the keyboard hook!", 0);
         if (served) return 1;

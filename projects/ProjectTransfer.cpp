@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
-
 #include <vector>
 
 #include "base/IniFile.h"
