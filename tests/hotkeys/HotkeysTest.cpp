@@ -17,34 +17,30 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts all the same, with nothing to serve,
     // to keep held hotkeys from repeating.
     const struct {
-        UINT heldModifiers, heldKey;
-        std::vector<std::string> logged;
+        UINT held, key;
         int result;
+        std::vector<std::string> logged;
     } cases[] = {
-        {.heldModifiers = MOD_CONTROL, .heldKey = '5', .logged = {"Can't register Ctl-5 !"}, .result = 1},
-        {.heldModifiers = MOD_CONTROL, .heldKey = '0', .logged = {"Can't register Ctl-10 !"}, .result = 1},
-        {.heldModifiers = MOD_WIN, .heldKey = VK_INSERT, .logged = {"Can't register Win-Ins!"}, .result = 1},
-        {.heldModifiers = MOD_WIN, .heldKey = VK_DELETE, .logged = {"Can't register Win-Del!"}, .result = 1},
-        {.heldModifiers = MOD_CONTROL | MOD_WIN,
-         .heldKey = '5',
-         .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"},
-         .result = 0},
-        {.heldModifiers = MOD_WIN,
-         .heldKey = '0',
-         .logged = {"Can't register Win-10 !", "Hotkeys served by the keyboard hook: Win-0"},
-         .result = 0},
-        {.heldModifiers = 0, .heldKey = 0, .logged = {}, .result = 0},
+        {.held = MOD_CONTROL, .key = '5', .result = 1, .logged = {"Can't register Ctl-5 !"}},
+        {.held = MOD_CONTROL, .key = '0', .result = 1, .logged = {"Can't register Ctl-10 !"}},
+        {.held = MOD_WIN, .key = VK_INSERT, .result = 1, .logged = {"Can't register Win-Ins!"}},
+        {.held = MOD_WIN, .key = VK_DELETE, .result = 1, .logged = {"Can't register Win-Del!"}},
+        {.held = MOD_CONTROL | MOD_WIN, .key = '5', .result = 0,
+         .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"}},
+        {.held = MOD_WIN, .key = '0', .result = 0,
+         .logged = {"Can't register Win-10 !", "Hotkeys served by the keyboard hook: Win-0"}},
+        {.held = 0, .key = 0, .result = 0, .logged = {}},
     };
     for (const auto& c : cases) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(c.heldKey == 0 || RegisterHotKey(nullptr, 1, c.heldModifiers, c.heldKey));
-        EXPECT_EQ(RegisterFixedHotKeys(window, hook), c.result) << c.heldKey;
+        ASSERT_TRUE(c.key == 0 || RegisterHotKey(nullptr, 1, c.held, c.key));
+        EXPECT_EQ(RegisterFixedHotKeys(window, hook), c.result) << c.key;
         EXPECT_EQ(folder.LogLines(), c.logged);
         bool past = false;
         for (const auto& [modifiers, key] : order) {
             EXPECT_EQ(HotkeyTaken(modifiers, key), !past) << modifiers << " " << key;
-            past = past || (c.result != 0 && modifiers == c.heldModifiers && key == c.heldKey);
+            past = past || (c.result != 0 && modifiers == c.held && key == c.key);
         }
         EXPECT_EQ(hook.Running(), c.result == 0);
         UnregisterHotKey(nullptr, 1);

@@ -172,11 +172,8 @@ TEST_F(ProjectsTest, AnExportReplacesAnEarlierOneAndIsImportedUnderTheNextFreeLe
         {.given = L"Работа", .listed = L"Работа", .imported = L"Работа", .tenthNamed = false, .tenthFile = false},
         {.given = L"表計算", .listed = L"表計算", .imported = L"表計算", .tenthNamed = true, .tenthFile = true},
         {.given = L"ポイント", .listed = L"ポイント", .imported = L"ポイント", .tenthNamed = true, .tenthFile = true},
-        {.given = L"a" + thirteen,
-         .listed = L"a" + thirteen.substr(1),
-         .imported = L"a" + thirteen.substr(1),
-         .tenthNamed = true,
-         .tenthFile = true},
+        {.given = L"a" + thirteen, .listed = L"a" + thirteen.substr(1), .imported = L"a" + thirteen.substr(1),
+         .tenthNamed = true, .tenthFile = true},
         {.given = thirteen, .listed = thirteen, .imported = thirteen.substr(1), .tenthNamed = true, .tenthFile = true},
     };
     folder.SetIni("D", "CLIP1", "0x1");
