@@ -75,6 +75,7 @@ Var FinishRunText
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "$FinishRunText"
 !define MUI_FINISHPAGE_RUN_FUNCTION FinishRun
@@ -249,7 +250,7 @@ Function DirectoryLeave
   ${Do}
     Call HoldsOthersFiles
     ${IfThen} $0 = 0 ${|} ${ExitDo} ${|}
-    MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "$INSTDIR already holds files that are not ${PRODUCT}'s.$\r$\n$\r$\nInstall into $INSTDIR\${PRODUCT} instead?$\r$\n$\r$\nNo installs into $INSTDIR itself, beside those files; a file there named as one of the program's is replaced." IDYES ownFolder IDNO besideThem
+    MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "$INSTDIR already holds files that are not ${PRODUCT}'s.$\r$\n$\r$\nInstall into $INSTDIR\${PRODUCT} instead?$\r$\n$\r$\nChoose No to install into $INSTDIR itself, beside those files: a file there with the name of one of the program's would be replaced." IDYES ownFolder IDNO besideThem
     Abort
     ownFolder:
       StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
