@@ -5,8 +5,8 @@
 
 #include <cstring>
 #include <cwchar>
-#include <initializer_list>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <utility>
 
@@ -153,7 +153,8 @@ private:
             HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
             wchar_t image[MAX_PATH] = L"";
             DWORD length = MAX_PATH;
-            if (process && QueryFullProcessImageNameW(process, 0, image, &length) && lstrcmpiW(image, exe.c_str()) == 0) {
+            if (process && QueryFullProcessImageNameW(process, 0, image, &length) &&
+                lstrcmpiW(image, exe.c_str()) == 0) {
                 m_process = process;
                 m_window = window;
                 return true;
@@ -213,7 +214,6 @@ struct ReleaseE2e : E2eTest {
     ~ReleaseE2e() override { ForgetInstallation(); }
     static void ForgetInstallation() {
         RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
-        RegDeleteKeyW(HKEY_CURRENT_USER, kUninstallKey);
         for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
             DeleteFileW(StartMenuShortcut(shortcut).c_str());
     }
@@ -317,12 +317,13 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
     // The clips as the program makes them, and the user's own files among them.
     installation.Holds({"Save.ini", "Save.TMP", "ClipAppends.txt", "Clip.log", "RECENT\\RECCLIP1.DAT",
                         "RECENT\\RECCLIP10.DAT", "RECENT\\RECCLIP2.TMP", "RECENT\\RECCLIP.OLD",
-                        "FAVORITE\\ACLIPB1.DAT", "FAVORITE\\ZCLIPB10.DAT", "EXPORT\\Work\\", "EXPORT\\Work\\Export.ini",
-                        "EXPORT\\Work\\CLIPB1.DAT", "EXPORT\\Done\\", "EXPORT\\Done\\Export.ini"});
+                        "FAVORITE\\ACLIPB1.DAT", "FAVORITE\\ZCLIPB10.TMP", "EXPORT\\Work\\",
+                        "EXPORT\\Work\\Export.ini", "EXPORT\\Work\\CLIPB1.DAT", "EXPORT\\Done\\",
+                        "EXPORT\\Done\\Export.ini"});
     const std::set<std::wstring> usersOwn = {
-        L"notes.txt",         L"RECENT\\",          L"RECENT\\RECCLIP-notes.txt", L"FAVORITE\\",
-        L"FAVORITE\\keep.DAT", L"EXPORT\\",          L"EXPORT\\report.csv",        L"EXPORT\\Mine\\",
-        L"EXPORT\\Mine\\CLIPB1.DAT", L"EXPORT\\Work\\", L"EXPORT\\Work\\plan.txt"};
+        L"notes.txt", L"RECENT\\", L"RECENT\\RECCLIP-notes.txt", L"FAVORITE\\", L"FAVORITE\\keep.DAT",
+        L"EXPORT\\", L"EXPORT\\report.csv", L"EXPORT\\Mine\\", L"EXPORT\\Mine\\CLIPB1.DAT", L"EXPORT\\Work\\",
+        L"EXPORT\\Work\\plan.txt"};
     for (const std::wstring& entry : usersOwn) installation.Holds({ToAnsi(entry).c_str()});
     // A portable copy elsewhere starts with Windows and keeps its settings.
     const std::string portable = "\"C:\\Portable\\Quorvex.exe\"";
@@ -368,7 +369,8 @@ TEST_F(ReleaseE2e, ASecondSetupWhileOneRunsEndsWithoutInstalling) {
     EXPECT_NE(second.ExitCode(), 0u);
     EXPECT_TRUE(Entries(m_install.Path()).empty());
 
-    ClickButton(wizard, IDCANCEL);
+    // Posted: the click asks a question that waits for its answer before the click returns.
+    PostMessageA(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
     HWND question = WaitForWindowWithButton(first.Id(), title, IDYES);
     ASSERT_TRUE(question) << "the setup did not ask whether to quit";
     ClickButton(question, IDYES);
