@@ -2,18 +2,22 @@
 ; The program keeps its clips beside its executable, so it lives where its user may write:
 ; %LOCALAPPDATA%\Programs\Clipboard Quorvex unless /D= names another folder.
 ;
-;   makensis -DVERSION=1.2.3 -DDIST=<installation folder> -DOUTFILE=<setup.exe> Setup.nsi
+;   makensis -DVERSION=1.2.3 -DDIST=<installation folder> -DOUTFILE=<setup.exe>
+;            -DSETTINGS_KEY=<key> -DRUN_VALUE=<name> -DMAKER_PAGE=<url> [-DSIGN=<command>] Setup.nsi
 ;
-; The licence page appears when the project has a LICENSE file.
+; The build reads the registry names and the maker's page from the program's own code. SIGN names
+; a command that signs the file it is given in place: the uninstaller and the setup are signed as
+; they are made. The licence page appears when the project has a LICENSE file.
 
 !define PRODUCT "Clipboard Quorvex"
 !define MAKER "Corvellan Software"
 !define EXE "Quorvex.exe"
 !define UNINSTALLER "uninstall.exe"
+!define SETUP_LOG "Setup.log"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define RUN_VALUE "CORVELLAN"
-!define SETTINGS_KEY "Software\CORVELLAN"
+; Held by a running setup or uninstall: two at once would write into one folder.
+!define SETUP_MUTEX "Corvellan Clipboard Quorvex Setup"
 !define RES "${__FILEDIR__}\..\res"
 
 Unicode true
@@ -22,6 +26,11 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
+
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -41,6 +50,15 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MAKER}"
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
+
+Var EndedCopy      ; 1 once the running copy of this installation was ended
+Var OtherCopy      ; the executable of a copy that runs from another folder, for the finish page
+Var FolderNote     ; why the folder is another than the one asked for, for the log
+Var SetupLog       ; the log's handle while the installation runs
+Var DirectoryText
+Var FinishText
+Var FinishRunText
 
 !define MUI_ICON "${RES}\quorvex.ico"
 !define MUI_UNICON "${RES}\quorvex.ico"
@@ -51,10 +69,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MAKER}"
 !if /FileExists "${__FILEDIR__}\..\LICENSE"
   !insertmacro MUI_PAGE_LICENSE "${__FILEDIR__}\..\LICENSE"
 !endif
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$DirectoryText"
+!define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
-!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "$FinishRunText"
+!define MUI_FINISHPAGE_RUN_FUNCTION FinishRun
+!define MUI_PAGE_CUSTOMFUNCTION_PRE FinishPre
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -62,37 +88,187 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MAKER}"
 
 !insertmacro MUI_LANGUAGE "English"
 
-; Ends the copy of this installation that runs, if one does, and waits until its process is gone:
-; "-exit" only asks it, and its files cannot be replaced or removed while it runs. The window is
-; found before the request, since it goes before the process does; a copy that runs from another
-; folder is left alone, as "-exit" leaves it.
-!macro END_RUNNING_COPY un
-Function ${un}EndRunningCopy
+; A line in the details and in the setup's log, while the installation writes one.
+!macro Say TEXT
+  DetailPrint "${TEXT}"
+  ${If} $SetupLog != ""
+    FileWriteUTF16LE $SetupLog "${TEXT}$\r$\n"
+  ${EndIf}
+!macroend
+
+; Ends this program at once when another setup or uninstall of the program runs.
+!macro ONLY_ONE_SETUP_AT_A_TIME
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
+  Pop $1
+  ${If} $1 = 183 ; ERROR_ALREADY_EXISTS
+    MessageBox MB_OK|MB_ICONEXCLAMATION "A setup or an uninstall of ${PRODUCT} is already running.$\r$\n$\r$\nLet it finish first." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!macroend
+
+; The program that runs, found by its main window, from whichever folder: only one copy runs at a
+; time. Its executable in $R0 and its process, opened for waiting, in $R1; "" and 0 when none runs.
+!macro FIND_RUNNING_COPY un
+Function ${un}FindRunningCopy
+  StrCpy $R0 ""
+  StrCpy $R1 0
   System::Call 'user32::FindWindowW(w "#32770", w "${PRODUCT}") p.r0'
   ${If} $0 P<> 0
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
     ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
-    System::Call 'kernel32::OpenProcess(i 0x101000, i 0, i r1) p.r2'
-    ${If} $2 P<> 0
-      StrCpy $3 ""
-      System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN})'
-      ${If} $3 == "$INSTDIR\${EXE}"
-        DetailPrint "Ending the running ${PRODUCT}"
-        ExecWait '"$INSTDIR\${EXE}" -exit'
-        System::Call 'kernel32::WaitForSingleObject(p r2, i 15000)'
-      ${EndIf}
-      System::Call 'kernel32::CloseHandle(p r2)'
+    System::Call 'kernel32::OpenProcess(i 0x101000, i 0, i r1) p.R1'
+    ${If} $R1 P<> 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p R1, i 0, w .R0, *i ${NSIS_MAX_STRLEN})'
     ${EndIf}
   ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro FIND_RUNNING_COPY ""
+!insertmacro FIND_RUNNING_COPY "un."
+
+; Ends the copy of this installation that runs, if one does, and waits until its process is gone:
+; "-exit" only asks it, and its files cannot be replaced or removed while it runs. A copy that runs
+; from another folder is left alone, as "-exit" leaves it.
+!macro END_RUNNING_COPY un
+Function ${un}EndRunningCopy
+  Call ${un}FindRunningCopy
+  ${If} $R0 == "$INSTDIR\${EXE}"
+    !insertmacro Say "Ending the running ${PRODUCT}"
+    ExecWait '"$INSTDIR\${EXE}" -exit'
+    System::Call 'kernel32::WaitForSingleObject(p R1, i 15000)'
+    StrCpy $EndedCopy 1
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p R1)'
 FunctionEnd
 !macroend
 !insertmacro END_RUNNING_COPY ""
 !insertmacro END_RUNNING_COPY "un."
 
+Function .onInit
+  !insertmacro ONLY_ONE_SETUP_AT_A_TIME
+  Call TakeFolderArgument
+  ${If} ${Silent}
+    Call MoveIntoOwnFolder
+  ${EndIf}
+FunctionEnd
+
+; The folder of /D=, read again from the command line as it was given: the setup's own reading
+; takes no quotes and silently falls back to the default folder. A folder given as no full path
+; ends the setup with an error rather than an installation elsewhere.
+Function TakeFolderArgument
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  StrLen $1 $0
+  StrCpy $2 0
+  ${Do}
+    ${If} $2 >= $1
+      Return
+    ${EndIf}
+    StrCpy $3 $0 4 $2
+    ${IfThen} $3 S== " /D=" ${|} ${ExitDo} ${|}
+    IntOp $2 $2 + 1
+  ${Loop}
+  IntOp $2 $2 + 4
+  StrCpy $3 $0 "" $2
+  ${Do}
+    StrCpy $4 $3 "" -1
+    ${IfThen} $4 != " " ${|} ${ExitDo} ${|}
+    StrCpy $3 $3 -1
+  ${Loop}
+  StrCpy $4 $3 1
+  StrCpy $5 $3 "" -1
+  StrLen $6 $3
+  ${If} $4 == '"'
+  ${AndIf} $5 == '"'
+  ${AndIf} $6 > 1
+    StrCpy $3 $3 -1 1
+  ${EndIf}
+  System::Call 'shlwapi::StrChrW(w r3, i 34) p .r4'
+  System::Call 'shlwapi::PathIsRelativeW(w r3) i .r5'
+  ${If} $3 == ""
+  ${OrIf} $4 P<> 0
+  ${OrIf} $5 <> 0
+    MessageBox MB_OK|MB_ICONSTOP "/D= needs the full path of a folder, as in /D=C:\Tools\${PRODUCT}, not $\"$3$\"." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  ; A drive's root keeps its backslash ("C:" alone is the drive's current folder), no other folder does.
+  ${Do}
+    StrCpy $4 $3 "" -1
+    ${IfThen} $4 != "\" ${|} ${ExitDo} ${|}
+    StrCpy $3 $3 -1
+  ${Loop}
+  StrCpy $3 "$3\"
+  System::Call 'kernel32::GetFullPathNameW(w r3, i ${NSIS_MAX_STRLEN}, w .r3, p 0)'
+  StrCpy $4 $3 "" -2
+  ${IfThen} $4 != ":\" ${|} StrCpy $3 $3 -1 ${|}
+  StrCpy $INSTDIR $3
+FunctionEnd
+
+; 1 in $0 when $INSTDIR holds files and is no installation of the program (no Quorvex.exe in it).
+Function HoldsOthersFiles
+  StrCpy $0 0
+  ${IfNot} ${FileExists} "$INSTDIR\${EXE}"
+    FindFirst $1 $2 "$INSTDIR\*"
+    ${DoWhile} $2 != ""
+      ${If} $2 != "."
+      ${AndIf} $2 != ".."
+        StrCpy $0 1
+        ${ExitDo}
+      ${EndIf}
+      FindNext $1 $2
+    ${Loop}
+    FindClose $1
+  ${EndIf}
+FunctionEnd
+
+; A silent setup never installs among someone else's files: it takes a folder of its own inside.
+Function MoveIntoOwnFolder
+  ${Do}
+    Call HoldsOthersFiles
+    ${IfThen} $0 = 0 ${|} ${ExitDo} ${|}
+    StrCpy $FolderNote "$FolderNote$INSTDIR holds files that are not ${PRODUCT}'s: installing into $INSTDIR\${PRODUCT}$\r$\n"
+    StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+  ${Loop}
+FunctionEnd
+
+Function DirectoryPre
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\${EXE}"
+    StrCpy $DirectoryText "${PRODUCT} $1 is installed in $0 and will be replaced; your clips stay. To install in a different folder, click Browse and select another folder. $(^ClickInstall)"
+  ${Else}
+    StrCpy $DirectoryText "$(^DirText)"
+  ${EndIf}
+FunctionEnd
+
+; A folder that holds someone else's files: the page offers a folder of the program's own inside it,
+; and installs beside those files only when told to.
+Function DirectoryLeave
+  StrCpy $FolderNote ""
+  ${Do}
+    Call HoldsOthersFiles
+    ${IfThen} $0 = 0 ${|} ${ExitDo} ${|}
+    MessageBox MB_YESNOCANCEL|MB_ICONQUESTION "$INSTDIR already holds files that are not ${PRODUCT}'s.$\r$\n$\r$\nInstall into $INSTDIR\${PRODUCT} instead?$\r$\n$\r$\nChoose No to install into $INSTDIR itself, beside those files: a file there with the name of one of the program's would be replaced." IDYES ownFolder IDNO besideThem
+    Abort
+    ownFolder:
+      StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+      SendMessage $mui.DirectoryPage.Directory ${WM_SETTEXT} 0 "STR:$INSTDIR"
+      ${Continue}
+    besideThem:
+      StrCpy $FolderNote "Installing into $INSTDIR beside files that are not ${PRODUCT}'s, as chosen$\r$\n"
+      ${ExitDo}
+  ${Loop}
+FunctionEnd
+
 ; Only the program's own files: Save.ini, the clips, the exports and the append file of an earlier
 ; installation stay as they are.
 Section "-${PRODUCT}" SectionProgram
   SetOutPath "$INSTDIR"
+  FileOpen $SetupLog "$INSTDIR\${SETUP_LOG}" w
+  FileWriteUTF16LE /BOM $SetupLog "$FolderNote"
+  !insertmacro Say "Installing ${PRODUCT} ${VERSION} into $INSTDIR"
   Call EndRunningCopy
   File "${DIST}\${EXE}"
   File "${DIST}\Manual.doc"
@@ -111,51 +287,284 @@ Section "-${PRODUCT}" SectionProgram
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${MAKER_PAGE}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "${MAKER_PAGE}"
+  ; The invariant locale's calendar is the Gregorian one whatever the user's.
+  System::Call 'kernel32::GetDateFormatW(i 0x7F, i 0, p 0, w "yyyyMMdd", w .r0, i ${NSIS_MAX_STRLEN})'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallDate" "$0"
   SectionGetSize ${SectionProgram} $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; The user had the program running and keeps it, whether the setup asks anything or not.
+  ${If} $EndedCopy = 1
+    Call StartProgram
+  ${EndIf}
+  FileClose $SetupLog
+  StrCpy $SetupLog ""
 SectionEnd
 
+; Starts the installed program with the rights of the user who is logged on. The shell starts it,
+; not this setup: a setup run as administrator would hand the program its elevated token, with
+; which it keeps its settings and Run value under HKEY_LOCAL_MACHINE and gets no tray callbacks.
+; Where no shell takes the request, a setup with the user's own rights starts it itself.
+Function StartProgram
+  !insertmacro Say "Starting ${PRODUCT}"
+  Call ShellStartProgram
+  ${If} $0 <> 0
+    System::Call 'shell32::IsUserAnAdmin() i .r1'
+    ${If} $1 = 0
+      Exec '"$INSTDIR\${EXE}"'
+    ${Else}
+      !insertmacro Say "No shell could start ${PRODUCT} without administrator rights: start it from the Start menu"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Asks the shell's own process to start the program, as a double click in Explorer does: the
+; desktop's view (found through IShellWindows) hands out the shell's IShellDispatch2, whose
+; ShellExecute runs there. $0 is 0 when the shell took the request.
+Function ShellStartProgram
+  StrCpy $1 0 ; IShellWindows
+  StrCpy $2 0 ; the desktop's IDispatch
+  StrCpy $3 0 ; its IServiceProvider
+  StrCpy $4 0 ; IShellBrowser
+  StrCpy $5 0 ; IShellView
+  StrCpy $6 0 ; the view's IDispatch
+  StrCpy $7 0 ; IShellFolderViewDual
+  StrCpy $8 0 ; the shell's IDispatch
+  StrCpy $9 0 ; IShellDispatch2
+  ; VARIANTs of 24 bytes: VT_I4 CSIDL_DESKTOP, VT_EMPTY, VT_BSTR of the folder
+  System::Call '*(i 3, i 0, i 0, i 0, p 0) p .R2'
+  System::Call '*(i 0, i 0, p 0, p 0) p .R3'
+  System::Call 'oleaut32::SysAllocString(w "$INSTDIR") p .R5'
+  System::Call '*(i 8, i 0, p R5, p 0) p .R4'
+  System::Call 'oleaut32::SysAllocString(w "$INSTDIR\${EXE}") p .R6'
+
+  ; CLSCTX_LOCAL_SERVER
+  System::Call 'ole32::CoCreateInstance(g "{9BA05972-F6A8-11CF-A442-00A0C90A8F39}", p 0, i 4, g "{85CB6900-4D95-11CF-960C-0080C7F4EE85}", *p .r1) i .r0'
+  ${If} $0 = 0
+    ; FindWindowSW(SWC_DESKTOP, SWFO_NEEDDISPATCH); S_FALSE when there is no desktop
+    System::Call '$1->15(p R2, p R3, i 8, *i .R7, i 1, *p .r2) i .r0'
+    ${IfThen} $2 P= 0 ${|} StrCpy $0 1 ${|}
+  ${EndIf}
+  ${If} $0 = 0
+    System::Call '$2->0(g "{6D5140C1-7436-11CE-8034-00AA006009FA}", *p .r3) i .r0'
+  ${EndIf}
+  ${If} $0 = 0
+    ; QueryService(SID_STopLevelBrowser, IID_IShellBrowser)
+    System::Call '$3->3(g "{4C96BE40-915C-11CF-99D3-00AA004AE837}", g "{000214E2-0000-0000-C000-000000000046}", *p .r4) i .r0'
+  ${EndIf}
+  ${If} $0 = 0
+    System::Call '$4->15(*p .r5) i .r0' ; QueryActiveShellView
+  ${EndIf}
+  ${If} $0 = 0
+    ; GetItemObject(SVGIO_BACKGROUND, IID_IDispatch)
+    System::Call '$5->15(i 0, g "{00020400-0000-0000-C000-000000000046}", *p .r6) i .r0'
+  ${EndIf}
+  ${If} $0 = 0
+    System::Call '$6->0(g "{E7A1AF80-4D96-11CF-960C-0080C7F4EE85}", *p .r7) i .r0'
+  ${EndIf}
+  ${If} $0 = 0
+    System::Call '$7->7(*p .r8) i .r0' ; get_Application
+  ${EndIf}
+  ${If} $0 = 0
+    System::Call '$8->0(g "{A4C6892C-3BA9-11D2-9DEA-00C04FB16162}", *p .r9) i .r0'
+  ${EndIf}
+  ${If} $0 = 0
+    ; ShellExecute(file, arguments, folder, verb, show): a VARIANT argument goes by its address
+    System::Call '$9->31(p R6, p R3, p R4, p R3, p R3) i .r0'
+  ${EndIf}
+
+  !macro RELEASE POINTER
+    ${If} ${POINTER} P<> 0
+      System::Call "${POINTER}->2()"
+    ${EndIf}
+  !macroend
+  !insertmacro RELEASE $9
+  !insertmacro RELEASE $8
+  !insertmacro RELEASE $7
+  !insertmacro RELEASE $6
+  !insertmacro RELEASE $5
+  !insertmacro RELEASE $4
+  !insertmacro RELEASE $3
+  !insertmacro RELEASE $2
+  !insertmacro RELEASE $1
+  System::Call 'oleaut32::SysFreeString(p R5)'
+  System::Call 'oleaut32::SysFreeString(p R6)'
+  System::Free $R2
+  System::Free $R3
+  System::Free $R4
+FunctionEnd
+
+Function FinishPre
+  StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
+  StrCpy $FinishRunText "Start ${PRODUCT}"
+  StrCpy $OtherCopy ""
+  ${If} $EndedCopy = 1
+    StrCpy $FinishText "${PRODUCT} has been installed on your computer and runs again, with all your clips.$\r$\n$\r$\nClick Finish to close Setup."
+    Return
+  ${EndIf}
+  Call FindRunningCopy
+  System::Call 'kernel32::CloseHandle(p R1)'
+  ${If} $R0 != ""
+  ${AndIf} $R0 != "$INSTDIR\${EXE}"
+    StrCpy $OtherCopy $R0
+    ${GetParent} $R0 $0
+    StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nA copy of ${PRODUCT} is running from $0, and only one copy runs at a time: the installed one does not start while that one runs.$\r$\n$\r$\nClick Finish to close Setup."
+    StrCpy $FinishRunText "End the copy in that folder and start this one"
+  ${EndIf}
+FunctionEnd
+
+; The program runs again already: there is nothing to start.
+Function FinishShow
+  ${If} $EndedCopy = 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
+
+Function FinishRun
+  ${If} $OtherCopy != ""
+    Call FindRunningCopy
+    ${If} $R0 == $OtherCopy
+      ExecWait '"$OtherCopy" -exit'
+      System::Call 'kernel32::WaitForSingleObject(p R1, i 15000)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p R1)'
+  ${EndIf}
+  Call StartProgram
+FunctionEnd
+
+Function un.onInit
+  !insertmacro ONLY_ONE_SETUP_AT_A_TIME
+FunctionEnd
+
 ; The program's files, shortcuts, uninstall entry and registry data go; the clips are the user's
-; and stay unless the user asks otherwise. The diagnostic log goes with the program.
+; and stay unless the user asks otherwise. The diagnostic log goes with the program. Whatever else
+; is in the folder stays, and the details say what.
 Section "Uninstall"
   Call un.EndRunningCopy
 
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Delete your clips too?$\r$\n$\r$\nYour recent clips, favourites, projects, exports and append file in $INSTDIR are kept unless you choose Yes." \
+    "Delete your clips too?$\r$\n$\r$\nYour recent clips, favourites, projects, exports and append file in $INSTDIR are kept unless you choose Yes. Files that ${PRODUCT} did not make stay either way." \
     /SD IDNO IDNO keepClips
-    Delete "$INSTDIR\Save.ini"
-    Delete "$INSTDIR\ClipAppends.txt"
-    RMDir /r "$INSTDIR\RECENT"
-    RMDir /r "$INSTDIR\FAVORITE"
-    RMDir /r "$INSTDIR\EXPORT"
+    Call un.DeleteClips
   keepClips:
 
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\Manual.doc"
   Delete "$INSTDIR\Clip.log"
+  Delete "$INSTDIR\${SETUP_LOG}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only empty folders go: whatever is left in them is the user's.
   RMDir "$INSTDIR\RECENT"
   RMDir "$INSTDIR\FAVORITE"
   RMDir "$INSTDIR\EXPORT"
   RMDir "$INSTDIR"
+  ${If} ${FileExists} "$INSTDIR\*"
+    Push "$INSTDIR"
+    Call un.TellWhatStays
+  ${EndIf}
 
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT} Manual.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  ; The program keeps its settings under HKLM where it may write there, else under HKCU. A Run
-  ; value that starts another copy of the program is that copy's, and so are HKLM's settings then.
+  Call un.RemoveRegistryData
+SectionEnd
+
+; The clips as the program names them: recent clips, the favourites of projects A to Z, the
+; program's exports (a folder under EXPORT with an Export.ini), Save.ini and the append file, with
+; the copies a write in progress makes. A file of another name stays, and with it its folder.
+Function un.DeleteClips
+  Delete "$INSTDIR\Save.ini"
+  Delete "$INSTDIR\Save.TMP"
+  Delete "$INSTDIR\ClipAppends.txt"
+  Delete "$INSTDIR\RECENT\RECCLIP.TMP"
+  Delete "$INSTDIR\RECENT\RECCLIP.OLD"
+  ${For} $1 1 10
+    Delete "$INSTDIR\RECENT\RECCLIP$1.DAT"
+    Delete "$INSTDIR\RECENT\RECCLIP$1.TMP"
+  ${Next}
+  ${For} $0 0 25
+    StrCpy $2 "ABCDEFGHIJKLMNOPQRSTUVWXYZ" 1 $0
+    ${For} $1 1 10
+      Delete "$INSTDIR\FAVORITE\$2CLIPB$1.DAT"
+      Delete "$INSTDIR\FAVORITE\$2CLIPB$1.TMP"
+    ${Next}
+  ${Next}
+  FindFirst $0 $3 "$INSTDIR\EXPORT\*"
+  ${DoWhile} $3 != ""
+    ${If} $3 != "."
+    ${AndIf} $3 != ".."
+    ${AndIf} ${FileExists} "$INSTDIR\EXPORT\$3\Export.ini"
+      Delete "$INSTDIR\EXPORT\$3\Export.ini"
+      Delete "$INSTDIR\EXPORT\$3\Export.TMP"
+      ${For} $1 1 10
+        Delete "$INSTDIR\EXPORT\$3\CLIPB$1.DAT"
+      ${Next}
+      RMDir "$INSTDIR\EXPORT\$3"
+    ${EndIf}
+    FindNext $0 $3
+  ${Loop}
+  FindClose $0
+FunctionEnd
+
+; Names in the details each file and folder that stays under the folder on the stack.
+Function un.TellWhatStays
+  Exch $R0
+  Push $0
+  Push $1
+  FindFirst $0 $1 "$R0\*"
+  ${DoWhile} $1 != ""
+    ${If} $1 != "."
+    ${AndIf} $1 != ".."
+      ${If} ${FileExists} "$R0\$1\*"
+        DetailPrint "Kept: $R0\$1\"
+        Push "$R0\$1"
+        Call un.TellWhatStays
+      ${Else}
+        DetailPrint "Kept: $R0\$1"
+      ${EndIf}
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
+  Pop $1
+  Pop $0
+  Pop $R0
+FunctionEnd
+
+; The Run values that start this installation go. The settings are shared by every copy of the
+; program on this account: they go only when no other copy uses them, none running from another
+; folder and none named by a Run value. The program keeps them under HKLM where it may write
+; there, else under HKCU; HKLM's go only with a Run value there that started this installation.
+Function un.RemoveRegistryData
+  Call un.FindRunningCopy
+  System::Call 'kernel32::CloseHandle(p R1)'
+  ${IfThen} $R0 == "$INSTDIR\${EXE}" ${|} StrCpy $R0 "" ${|}
   ReadRegStr $0 HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ReadRegStr $1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  StrCpy $2 0
   ${If} $0 == '"$INSTDIR\${EXE}"'
     DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
-    DeleteRegKey HKLM "${SETTINGS_KEY}"
+    StrCpy $0 ""
+    StrCpy $2 1
   ${EndIf}
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-  ${If} $0 == '"$INSTDIR\${EXE}"'
+  ${If} $1 == '"$INSTDIR\${EXE}"'
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    StrCpy $1 ""
   ${EndIf}
-  DeleteRegKey HKCU "${SETTINGS_KEY}"
-SectionEnd
+  ${IfThen} $R0 == "" ${|} StrCpy $R0 $1 ${|}
+  ${IfThen} $R0 == "" ${|} StrCpy $R0 $0 ${|}
+  ${If} $R0 == ""
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    ${If} $2 = 1
+      DeleteRegKey HKLM "${SETTINGS_KEY}"
+    ${EndIf}
+  ${Else}
+    DetailPrint "Kept: the settings under ${SETTINGS_KEY}, which another copy of ${PRODUCT} uses: $R0"
+  ${EndIf}
+FunctionEnd

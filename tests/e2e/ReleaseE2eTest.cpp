@@ -1,9 +1,12 @@
-// The release as a user gets it: the setup program installs, upgrades over the running copy and
-// uninstalls, keeping the clips; the portable zip runs wherever it is unpacked.
+// The release as a user gets it: the setup program installs, upgrades over the running copy (which
+// runs again afterwards) and uninstalls, keeping the clips, and touches only what is the program's;
+// the portable zip runs wherever it is unpacked.
 #include <shlobj.h>
 
+#include <cstring>
 #include <cwchar>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <utility>
 
@@ -29,6 +32,12 @@ std::set<std::wstring> Entries(const std::wstring& folder) {
 
 // What the build's installation folder holds.
 const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L"RECENT\\", L"FAVORITE\\", L"EXPORT\\"};
+// What the setup program puts into a folder: the same, its uninstaller and its log.
+std::set<std::wstring> Installed() {
+    std::set<std::wstring> installed = kProgramEntries;
+    installed.insert({L"uninstall.exe", L"Setup.log"});
+    return installed;
+}
 
 // The fixed file version of a file's version resource ("1.0.0.0").
 std::string Version(const std::wstring& file) {
@@ -79,14 +88,141 @@ std::wstring StartMenuShortcut(const std::wstring& name) {
     return programs + (L"\\" + name + L".lnk");
 }
 
+const wchar_t kMakerPage[] = L"https://www.corvellan.example/";
+
+// Today as the uninstall entry's InstallDate gives it: yyyymmdd.
+std::wstring Today() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t date[16] = L"";
+    std::swprintf(date, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+// The log of the setup program, UTF-16 as Notepad shows it.
+std::wstring SetupLog(const ProgramFiles& installation) {
+    const std::string bytes = installation.Read("Setup.log");
+    std::wstring text(bytes.size() / 2, L'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    return text;
+}
+
+// A folder the test fills by hand: the user's own files, or files as the program makes them.
+struct Folder : ProgramFiles {
+    explicit Folder(const std::wstring& path) { m_path = path; }
+    void Holds(std::initializer_list<const char*> names) const {
+        for (const char* name : names) {
+            const std::string entry = name;
+            if (entry.back() == '\\')
+                CreateDirectoryW(File(entry).c_str(), nullptr);
+            else
+                Write(entry, "made by " + entry);
+        }
+    }
+};
+
+// Quorvex.exe as something other than the test started it (the setup program): found by its main
+// window and its executable, ready once its message loop waits for input, and ended with its Exit
+// command when the test is done with it.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::wstring& exe) {
+        PumpUntil([&] { return Find(exe); }, kStartTimeoutMs);
+        if (m_process && WaitForInputIdle(m_process, kStartTimeoutMs) != 0) m_window = nullptr;
+    }
+    ~StartedProgram() {
+        if (Running() && !(PostMessageA(m_window, WM_COMMAND, kExitCommand, 0) && WaitForEnd())) {
+            ADD_FAILURE() << "the started Quorvex.exe did not end on the Exit command; terminated";
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, kStepTimeoutMs);
+        }
+        if (m_process) CloseHandle(m_process);
+    }
+    bool Ready() const { return m_window != nullptr && Running(); }
+    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+    bool WaitForEnd() const {
+        return m_process &&
+               PumpUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, kStepTimeoutMs);
+    }
+
+private:
+    bool Find(const std::wstring& exe) {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, kMainTitle)) != nullptr;) {
+            DWORD id = 0;
+            GetWindowThreadProcessId(window, &id);
+            HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+            wchar_t image[MAX_PATH] = L"";
+            DWORD length = MAX_PATH;
+            if (process && QueryFullProcessImageNameW(process, 0, image, &length) &&
+                lstrcmpiW(image, exe.c_str()) == 0) {
+                m_process = process;
+                m_window = window;
+                return true;
+            }
+            if (process) CloseHandle(process);
+        }
+        return false;
+    }
+
+    HANDLE m_process = nullptr;
+    HWND m_window = nullptr;
+};
+
+// A visible top-level dialog of the process whose title begins with the text (a wizard adds its
+// page's to it) and that has the button enabled, as a person finds a wizard page or a question;
+// nullptr when none came up in time.
+HWND WaitForWindowWithButton(DWORD processId, const char* title, int buttonId) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            for (found = nullptr; (found = FindWindowExA(nullptr, found, kDialogClass, nullptr)) != nullptr;) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(found, &owner);
+                char text[256] = "";
+                GetWindowTextA(found, text, sizeof text);
+                HWND button = GetDlgItem(found, buttonId);
+                if (owner == processId && std::strncmp(text, title, std::strlen(title)) == 0 &&
+                    IsWindowVisible(found) && button && IsWindowEnabled(button))
+                    return true;
+            }
+            return false;
+        },
+        kStepTimeoutMs);
+    return found;
+}
+
+// A copy of an installation's uninstaller outside its folder, told where the installation is, as
+// Windows runs it; removed afterwards.
+struct UninstallerOutside {
+    explicit UninstallerOutside(const std::wstring& installation)
+        : folder(FreshTemporaryFolder(L"quorvex-uninstall", L"")), arguments("_?=" + ToAnsi(installation)) {
+        copied = CopyFileW((installation + L"\\uninstall.exe").c_str(), Exe().c_str(), FALSE) != FALSE;
+    }
+    ~UninstallerOutside() { RemoveTree(folder); }
+    std::wstring Exe() const { return folder + L"\\uninstall.exe"; }
+
+    const std::wstring folder;
+    const std::string arguments;
+    bool copied = false;
+};
+
 // The setup program installs into the test's folder, which starts empty and has a space in its name.
+// An installation a failed test left would lend its folder to the next setup: each test starts
+// without one and leaves none.
 struct ReleaseE2e : E2eTest {
-    ReleaseE2e() : E2eTest(L" Clipboard Quorvex", "") {}
+    ReleaseE2e() : E2eTest(L" Clipboard Quorvex", "") { ForgetInstallation(); }
+    ~ReleaseE2e() override { ForgetInstallation(); }
+    static void ForgetInstallation() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+        for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
+            DeleteFileW(StartMenuShortcut(shortcut).c_str());
+    }
 };
 
 TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyTheClips) {
     ASSERT_FALSE(Built().setup.empty()) << "no --setup= given";
     const std::wstring folder = m_install.Path(), exe = m_install.Exe();
+    const std::wstring dayBefore = Today();
     auto runSetup = [&] { return RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(folder)); };
     // The user's files, as the program and the user made them, are all there.
     auto keepsTheClips = [&] {
@@ -97,9 +233,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         EXPECT_EQ(m_install.Read("EXPORT\\Work\\Export.ini"), "export");
     };
     ASSERT_TRUE(runSetup());
-    std::set<std::wstring> installed = kProgramEntries;
-    installed.insert(L"uninstall.exe");
-    EXPECT_EQ(Entries(folder), installed);
+    EXPECT_EQ(Entries(folder), Installed());
     for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
         EXPECT_TRUE(Exists(StartMenuShortcut(shortcut))) << ToAnsi(StartMenuShortcut(shortcut));
 
@@ -114,8 +248,11 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         {L"DisplayName", L"Clipboard Quorvex"}, {L"DisplayVersion", ToWide(version)},
         {L"Publisher", L"Corvellan Software"},  {L"DisplayIcon", exe},
         {L"InstallLocation", folder},           {L"UninstallString", uninstaller},
-        {L"QuietUninstallString", uninstaller + L" /S"}, {L"NoModify", L"1"}, {L"NoRepair", L"1"}};
+        {L"QuietUninstallString", uninstaller + L" /S"}, {L"NoModify", L"1"}, {L"NoRepair", L"1"},
+        {L"URLInfoAbout", kMakerPage},          {L"HelpLink", kMakerPage}};
     for (const auto& [name, value] : entry) EXPECT_EQ(UninstallValue(name), value) << ToAnsi(name);
+    const std::wstring installDate = UninstallValue(L"InstallDate");
+    EXPECT_TRUE(installDate == dayBefore || installDate == Today()) << ToAnsi(installDate);
     EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10),
               m_install.Read("Quorvex.exe").size() / 1024);
 
@@ -130,23 +267,25 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     m_install.Write("FAVORITE\\ACLIPB1.DAT", "favourite");
     m_install.Write("EXPORT\\Work\\Export.ini", "export");
 
-    // The same setup again over the running copy: it ends that copy before it replaces the program
-    // (a spoilt manual shows the replacement) and keeps what the user made.
+    // The same setup again, silently, over the running copy: it ends that copy before it replaces the
+    // program (a spoilt manual shows the replacement), keeps what the user made and starts the
+    // program again.
     m_install.Write("Manual.doc", "spoilt");
     ASSERT_TRUE(runSetup());
     EXPECT_FALSE(program.Running()) << "the setup program returned while the old copy still ran";
     EXPECT_EQ(m_install.Read("Manual.doc").substr(0, 6), "{\\rtf1");
     keepsTheClips();
-    Program upgraded(m_install);
-    ASSERT_TRUE(upgraded.Ready());
+    StartedProgram upgraded(exe);
+    ASSERT_TRUE(upgraded.Ready()) << "the upgrade left the program ended";
     EXPECT_TRUE(CtrlOnePastes(kClip));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
     // installation is, while the program runs.
-    const std::wstring elsewhere = FreshTemporaryFolder(L"quorvex-uninstall", L"");
-    ASSERT_TRUE(CopyFileW((folder + L"\\uninstall.exe").c_str(), (elsewhere + L"\\uninstall.exe").c_str(), FALSE));
-    EXPECT_TRUE(RunToEnd(elsewhere + L"\\uninstall.exe", "/S _?=" + ToAnsi(folder)));
-    RemoveTree(elsewhere);
+    {
+        const UninstallerOutside uninstaller(folder);
+        ASSERT_TRUE(uninstaller.copied);
+        EXPECT_TRUE(RunToEnd(uninstaller.Exe(), "/S " + uninstaller.arguments));
+    }
     EXPECT_FALSE(upgraded.Running()) << "the uninstaller returned while the program still ran";
     const std::set<std::wstring> clips = {
         L"Save.ini", L"ClipAppends.txt", L"RECENT\\", L"RECENT\\RECCLIP1.DAT", L"FAVORITE\\",
@@ -160,6 +299,84 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         EXPECT_EQ(RunValue(root), L"<missing>");
         EXPECT_FALSE(KeyExists(root, L"Software\\CORVELLAN"));
     }
+}
+
+// "C:\Tools" with the user's own files, given quoted as a silent setup's folder: the setup installs
+// into a folder of its own inside it. Whatever the user then keeps in the installation folder stays
+// when the uninstall is told to delete the clips too, and so do the settings another copy uses.
+TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
+    const Folder tools(m_install.Path());
+    tools.Holds({"a.txt", "EXPORT\\", "EXPORT\\report.csv"});
+    ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=\"" + ToAnsi(tools.Path()) + "\""));
+    const Folder installation(tools.File("Clipboard Quorvex"));
+    EXPECT_EQ(UninstallValue(L"InstallLocation"), installation.Path());
+    EXPECT_EQ(Entries(installation.Path()), Installed());
+    EXPECT_NE(SetupLog(installation).find(tools.Path() + L" holds files that are not"), std::wstring::npos)
+        << ToAnsi(SetupLog(installation));
+
+    // The clips as the program makes them, and the user's own files among them.
+    installation.Holds({"Save.ini", "Save.TMP", "ClipAppends.txt", "Clip.log", "RECENT\\RECCLIP1.DAT",
+                        "RECENT\\RECCLIP10.DAT", "RECENT\\RECCLIP2.TMP", "RECENT\\RECCLIP.OLD",
+                        "FAVORITE\\ACLIPB1.DAT", "FAVORITE\\ZCLIPB10.TMP", "EXPORT\\Work\\",
+                        "EXPORT\\Work\\Export.ini", "EXPORT\\Work\\CLIPB1.DAT", "EXPORT\\Done\\",
+                        "EXPORT\\Done\\Export.ini"});
+    const std::set<std::wstring> usersOwn = {
+        L"notes.txt", L"RECENT\\", L"RECENT\\RECCLIP-notes.txt", L"FAVORITE\\", L"FAVORITE\\keep.DAT",
+        L"EXPORT\\", L"EXPORT\\report.csv", L"EXPORT\\Mine\\", L"EXPORT\\Mine\\CLIPB1.DAT", L"EXPORT\\Work\\",
+        L"EXPORT\\Work\\plan.txt"};
+    for (const std::wstring& entry : usersOwn) installation.Holds({ToAnsi(entry).c_str()});
+    // A portable copy elsewhere starts with Windows and keeps its settings.
+    const std::string portable = "\"C:\\Portable\\Quorvex.exe\"";
+    SetRunValue(HKEY_CURRENT_USER, portable);
+    SetSettingValue(HKEY_CURRENT_USER, "AppendMode", 0);
+
+    // Uninstalled as Windows does it (a copy of the uninstaller outside the folder), through its
+    // pages: Uninstall, Yes to "Delete your clips too?", Close.
+    {
+        const UninstallerOutside uninstaller(installation.Path());
+        ASSERT_TRUE(uninstaller.copied);
+        Program uninstall(uninstaller.Exe(), uninstaller.arguments);
+        const char title[] = "Clipboard Quorvex Uninstall";
+        HWND wizard = WaitForWindowWithButton(uninstall.Id(), title, IDOK);
+        ASSERT_TRUE(wizard) << "no uninstall wizard came up";
+        ClickButton(wizard, IDOK);
+        HWND question = WaitForWindowWithButton(uninstall.Id(), title, IDYES);
+        ASSERT_TRUE(question) << "the uninstall did not ask whether to delete the clips";
+        ClickButton(question, IDYES);
+        ASSERT_TRUE(WaitForWindowWithButton(uninstall.Id(), title, IDOK) == wizard) << "the uninstall did not finish";
+        ClickButton(wizard, IDOK);
+        EXPECT_TRUE(uninstall.WaitForEnd());
+    }
+    EXPECT_EQ(Entries(installation.Path()), usersOwn);
+    EXPECT_EQ(tools.Read("a.txt"), "made by a.txt");
+    EXPECT_EQ(tools.Read("EXPORT\\report.csv"), "made by EXPORT\\report.csv");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), ToWide(portable));
+    EXPECT_EQ(SettingValue(HKEY_CURRENT_USER, "AppendMode"), 0);
+}
+
+// Two setups at once would both install into one folder: the second ends at once, and the first,
+// cancelled, leaves nothing.
+TEST_F(ReleaseE2e, ASecondSetupWhileOneRunsEndsWithoutInstalling) {
+    const std::string folder = "/D=" + ToAnsi(m_install.Path());
+    Program first(ToWide(Built().setup), folder);
+    const char title[] = "Clipboard Quorvex Setup";
+    HWND wizard = WaitForWindowWithButton(first.Id(), title, IDCANCEL);
+    ASSERT_TRUE(wizard) << "no setup wizard came up";
+
+    Program second(ToWide(Built().setup), "/S " + folder);
+    ASSERT_TRUE(second.WaitForEnd());
+    EXPECT_NE(second.ExitCode(), 0u);
+    EXPECT_TRUE(Entries(m_install.Path()).empty());
+
+    // Posted: the click asks a question that waits for its answer before the click returns.
+    PostMessageA(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
+    HWND question = WaitForWindowWithButton(first.Id(), title, IDYES);
+    ASSERT_TRUE(question) << "the setup did not ask whether to quit";
+    ClickButton(question, IDYES);
+    EXPECT_TRUE(first.WaitForEnd());
+    EXPECT_TRUE(Entries(m_install.Path()).empty());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
 // The portable zip, unpacked into a folder named in Cyrillic.
