@@ -1,5 +1,8 @@
 #include "AboutDlg.h"
 
+#include <shlwapi.h>
+
+#include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "framework/Prompts.h"
 #include "res/resource.h"
@@ -59,9 +62,21 @@ void CAboutDlg::FitBannerToScale() {
 
 void CAboutDlg::OnWeb(UINT) { AfxShellOpen(kMakerSite); }
 
+// Manual.doc is rich text, and Windows 11 from 24H2 comes with no program that opens it: where no
+// program is registered for .doc, the same manual opens as a web page in the browser.
 void CAboutDlg::OnHelp(UINT) {
+    wchar_t program[MAX_PATH];
+    DWORD length = MAX_PATH;
+    const bool docOpens = SUCCEEDED(AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, L".doc", L"open",
+                                                      program, &length));
+    const char* name = docOpens ? "Manual.doc" : "Manual.html";
+    WriteLogFormat(0, "Help opens %s%s", name, docOpens ? "" : ": no program opens .doc files");
     wchar_t manual[MAX_PATH];
-    if (ProgramPathW(manual, "Manual.doc")) AfxShellOpen(manual);
+    if (!ProgramPathW(manual, name)) {
+        WriteLogFormat(0, "Error: the path of %s is too long", name);
+    } else if (!AfxShellOpen(manual)) {
+        WriteLogFormat(0, "Error %lu opening %s", GetLastError(), name);
+    }
 }
 
 MessageResult CAboutDlg::OnDestroy(WPARAM, LPARAM) {
