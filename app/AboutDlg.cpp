@@ -39,7 +39,27 @@ BOOL CAboutDlg::OnInitDialog() {
         return TRUE;
     }
     FitBannerToScale();
+    CentreOnCursorScreen();
     return CDialog::OnInitDialog();
+}
+
+// The program has no visible window to open beside, and the box would open in the screen's corner:
+// it opens in the middle of the screen the person works on, the one with the mouse pointer.
+void CAboutDlg::CentreOnCursorScreen() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    if (!GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &screen)) return;
+    const RECT& work = screen.rcWork;
+    // Moved onto a screen of another scale, the box takes that scale's size: then it is centred again.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT box{};
+        GetWindowRect(m_hWnd, &box);
+        SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - (box.right - box.left)) / 2,
+                     work.top + (work.bottom - work.top - (box.bottom - box.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // The banner is drawn for its place at 96 dpi. On a scaled display the dialog grows with its
