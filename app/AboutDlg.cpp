@@ -1,5 +1,8 @@
 #include "AboutDlg.h"
 
+#include <shlwapi.h>
+
+#include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "framework/Prompts.h"
 #include "res/resource.h"
@@ -36,7 +39,27 @@ BOOL CAboutDlg::OnInitDialog() {
         return TRUE;
     }
     FitBannerToScale();
+    CentreOnCursorScreen();
     return CDialog::OnInitDialog();
+}
+
+// The program has no visible window to open beside, and the box would open in the screen's corner:
+// it opens in the middle of the screen the person works on, the one with the mouse pointer.
+void CAboutDlg::CentreOnCursorScreen() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    if (!GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &screen)) return;
+    const RECT& work = screen.rcWork;
+    // Moved onto a screen of another scale, the box takes that scale's size: then it is centred again.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT box{};
+        GetWindowRect(m_hWnd, &box);
+        SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - (box.right - box.left)) / 2,
+                     work.top + (work.bottom - work.top - (box.bottom - box.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // The banner is drawn for its place at 96 dpi. On a scaled display the dialog grows with its
@@ -59,9 +82,21 @@ void CAboutDlg::FitBannerToScale() {
 
 void CAboutDlg::OnWeb(UINT) { AfxShellOpen(kMakerSite); }
 
+// Manual.doc is rich text, and Windows 11 from 24H2 comes with no program that opens it: where no
+// program is registered for .doc, the same manual opens as a web page in the browser.
 void CAboutDlg::OnHelp(UINT) {
+    wchar_t program[MAX_PATH];
+    DWORD length = MAX_PATH;
+    const bool docOpens = SUCCEEDED(AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, L".doc", L"open",
+                                                      program, &length));
+    const char* name = docOpens ? "Manual.doc" : "Manual.html";
+    WriteLogFormat(0, "Help opens %s%s", name, docOpens ? "" : ": no program opens .doc files");
     wchar_t manual[MAX_PATH];
-    if (ProgramPathW(manual, "Manual.doc")) AfxShellOpen(manual);
+    if (!ProgramPathW(manual, name)) {
+        WriteLogFormat(0, "Error: the path of %s is too long", name);
+    } else if (!AfxShellOpen(manual)) {
+        WriteLogFormat(0, "Error %lu opening %s", GetLastError(), name);
+    }
 }
 
 MessageResult CAboutDlg::OnDestroy(WPARAM, LPARAM) {

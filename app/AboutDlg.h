@@ -25,6 +25,7 @@ private:
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnBanner(UINT);
     void FitBannerToScale();
+    void CentreOnCursorScreen();
 
     struct BitmapDeleter {
         void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }

@@ -26,12 +26,16 @@ int AfxMessageBox(const char* text, UINT type) {
     return MessageBoxA(owner, prompt.text.c_str(), prompt.caption.c_str(), type);
 }
 
-void AfxShellOpen(const wchar_t* target, const char* verb) {
-    if (Responder()) {
-        Responder()(Prompt{Prompt::Kind::ShellOpen, "", verb, 0, target});
-        return;
-    }
-    ShellExecuteW(nullptr, WideText(verb).c_str(), target, nullptr, nullptr, SW_SHOW);
+bool AfxShellOpen(const wchar_t* target, const char* verb) {
+    if (Responder()) return Responder()(Prompt{Prompt::Kind::ShellOpen, "", verb, 0, target}) != 0;
+    // The Ex form reports a failure through GetLastError, as every other call here does.
+    const std::wstring shellVerb = WideText(verb);
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    open.lpVerb = shellVerb.c_str();
+    open.lpFile = target;
+    open.nShow = SW_SHOW;
+    return ShellExecuteExW(&open) != FALSE;
 }
 
 namespace {

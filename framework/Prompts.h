@@ -26,8 +26,9 @@ void AfxSetPromptResponder(PromptResponder responder);
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 
 // Opens a document, folder or address with its associated program, or with another shell verb
-// such as "explore". Paths are UTF-16, so a folder may have any name.
-void AfxShellOpen(const wchar_t* target, const char* verb = "open");
+// such as "explore". Paths are UTF-16, so a folder may have any name. False when the shell could
+// not (GetLastError tells why; the shell may have said so itself); a responder's 0 means that.
+bool AfxShellOpen(const wchar_t* target, const char* verb = "open");
 
 // The open-file dialog: one filter, a file name filled in, a first folder and a title; the file
 // must exist. Returns the chosen path, an empty text when the person cancels, or nothing when the

@@ -272,13 +272,15 @@ Section "-${PRODUCT}" SectionProgram
   Call EndRunningCopy
   File "${DIST}\${EXE}"
   File "${DIST}\Manual.doc"
+  File "${DIST}\Manual.html"
   CreateDirectory "$INSTDIR\RECENT"
   CreateDirectory "$INSTDIR\FAVORITE"
   CreateDirectory "$INSTDIR\EXPORT"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${EXE}"
-  CreateShortCut "$SMPROGRAMS\${PRODUCT} Manual.lnk" "$INSTDIR\Manual.doc"
+  ; The web page opens on every Windows; Manual.doc needs a program for Word documents.
+  CreateShortCut "$SMPROGRAMS\${PRODUCT} Manual.lnk" "$INSTDIR\Manual.html"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -455,6 +457,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\Manual.doc"
+  Delete "$INSTDIR\Manual.html"
   Delete "$INSTDIR\Clip.log"
   Delete "$INSTDIR\${SETUP_LOG}"
   Delete "$INSTDIR\${UNINSTALLER}"

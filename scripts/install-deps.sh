@@ -2,7 +2,7 @@
 # Installs what building and running Quorvex under Wine needs on a Debian machine.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-          wine wine64 xvfb x11-utils xdotool imagemagick googletest nsis osslsigncode openssl locales)
+          wine wine64 fonts-wine fontconfig xvfb x11-utils xdotool imagemagick googletest nsis osslsigncode openssl locales)
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 missing=()

@@ -6,9 +6,11 @@
     res/banner.bmp    about-box banner (resource 134): 258x124, uncompressed 24-bit
     res/wizard.bmp    the setup program's welcome and finish pages: 164x314, uncompressed 24-bit
 
-It also puts the manual's pictures into docs/Manual.rtf: each {\*\quorvexpicture NAME} there is
-followed by a {\pict} group holding docs/NAME, a PNG that scripts/screenshot.sh made, so that the
-build needs no display.
+It also puts the manual's pictures into docs/Manual.rtf: each {\*\quorvexpicture NAME ALT} there is
+followed by picture groups holding docs/NAME, a PNG that scripts/screenshot.sh made, so that the
+build needs no display: the PNG, and the same picture as a bitmap for rich-text readers that draw
+no PNG. And it writes the manual as a web page, docs/Manual.html, from docs/Manual.rtf: the same
+text, with the pictures inside the file, for a Windows without a program for Word documents.
 
 The banner fits the 173x83 dialog-unit picture control of the about box whether "MS Sans Serif"
 8 pt gives 6x13 base units (Windows: 260x135 pixels) or 6x12 (Wine's stand-in font: 260x124).
@@ -18,13 +20,16 @@ Usage: scripts/make-assets.py [--out DIR] [--preview DIR] [--banner-size WxH] [-
   --preview      also write PNG copies there, for looking at (not part of the build)
   --banner-size  another banner size; the design stays centred (Wine's stand-in for
                  "MS Sans Serif" has 6x12 base units, for which 258x125 fits the control)
-  --manual       the manual whose pictures are renewed (default: docs/Manual.rtf)
+  --manual       the manual whose pictures are renewed and that is written as a web page beside
+                 it (default: docs/Manual.rtf)
 
 Everything is drawn with anti-aliased signed-distance shapes and a small built-in stroke font;
 the same script always writes the same bytes.
 """
 
 import argparse
+import base64
+import html
 import math
 import os
 import re
@@ -449,17 +454,115 @@ def make_wizard():
     return cv
 
 
-PICTURE = re.compile(r"(\{\\\*\\quorvexpicture ([^}]+)\})(\{\\pict[^}]*\})?")
+# ---------------------------------------------------------------------------------------------
+# The manual: its pictures inside docs/Manual.rtf, and the same manual as a web page.
+# ---------------------------------------------------------------------------------------------
+
+# {\*\quorvexpicture NAME ALT} names a PNG beside the manual and what it shows; the picture groups
+# this script wrote after it last time are replaced.
+PICTURE = re.compile(r"(\{\\\*\\quorvexpicture ([^ }]+)(?: ([^}]*))?\})"
+                     r"(\{\\\*\\shppict\{\\pict[^}]*\}\}\{\\nonshppict\{\\pict[^}]*\}\})?")
+
+
+def read_png(path):
+    """A PNG's size and its pixels as rows of (r, g, b), transparency put on white. Handles what
+    ImageMagick's import writes: 8 bits or fewer a sample, not interlaced."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError("%s is not a PNG" % path)
+    chunks, pos = {}, 8
+    while pos < len(data):
+        size, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunks[kind] = chunks.get(kind, b"") + data[pos + 8:pos + 8 + size]
+        pos += 12 + size
+    w, h, depth, kind, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
+    if depth > 8 or interlace:
+        raise ValueError("%s: only PNGs of 8 bits or fewer a sample, not interlaced" % path)
+    channels = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[kind]
+    stride = (w * channels * depth + 7) // 8
+    step = max(1, channels * depth // 8)  # the filters' distance to the pixel before
+    raw = zlib.decompress(chunks[b"IDAT"])
+    palette = chunks.get(b"PLTE", b"")
+    opacity = chunks.get(b"tRNS", b"")
+    top = (1 << depth) - 1
+
+    def on_white(r, g, b, a):
+        return tuple((c * a + 255 * (255 - a) + 127) // 255 for c in (r, g, b))
+
+    rows, prior = [], bytearray(stride)
+    for y in range(h):
+        filt, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            a = line[x - step] if x >= step else 0
+            b = prior[x]
+            c = prior[x - step] if x >= step else 0
+            if filt == 1:
+                line[x] = (line[x] + a) & 255
+            elif filt == 2:
+                line[x] = (line[x] + b) & 255
+            elif filt == 3:
+                line[x] = (line[x] + (a + b) // 2) & 255
+            elif filt == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        prior = line
+        if depth == 8:
+            samples = list(line)
+        else:
+            samples = [(line[i * depth // 8] >> (8 - depth - i * depth % 8)) & top for i in range(w * channels)]
+        row = []
+        for x in range(w):
+            s = samples[x * channels:(x + 1) * channels]
+            if kind == 3:
+                alpha = opacity[s[0]] if s[0] < len(opacity) else 255
+                row.append(on_white(*palette[3 * s[0]:3 * s[0] + 3], alpha))
+            elif kind in (0, 4):
+                g = s[0] * 255 // top
+                row.append(on_white(g, g, g, s[1] if kind == 4 else 255))
+            else:
+                row.append(on_white(*s[:3], s[3] if kind == 6 else 255))
+        rows.append(row)
+    return w, h, rows
+
+
+def dib(w, h, rows):
+    """A bottom-up device-independent bitmap (header, colour table, pixels): 1, 4 or 8 bits a
+    pixel through a colour table where the picture has that few colours, else 24."""
+    colours = sorted(set(p for row in rows for p in row))
+    bits = next((b for b in (1, 4, 8) if len(colours) <= 1 << b), 24)
+    index = {c: i for i, c in enumerate(colours)}
+    row_bytes = (w * bits + 31) // 32 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        if bits == 24:
+            line = bytearray(b"".join(bytes((b, g, r)) for r, g, b in row))
+        else:
+            line = bytearray(row_bytes)
+            for x, p in enumerate(row):
+                line[x * bits // 8] |= index[p] << (8 - bits - x * bits % 8)
+        pixels += line + bytes(row_bytes - len(line))
+    table = b"" if bits == 24 else b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 0, len(pixels), 3780, 3780,
+                         0 if bits == 24 else len(colours), 0)
+    return header + table + bytes(pixels)
+
+
+def rtf_hex(data):
+    text = data.hex()
+    return "\n".join(text[i:i + 128] for i in range(0, len(text), 128))
 
 
 def rtf_picture(path):
-    """A PNG as an RTF picture group, at its size on a 96 dpi screen (15 twips a pixel)."""
+    """A PNG as RTF picture groups at its size on a 96 dpi screen (15 twips a pixel): the PNG for
+    readers that draw it, and beside it the same picture as a bitmap for readers that do not."""
     with open(path, "rb") as f:
         png = f.read()
-    w, h = struct.unpack(">II", png[16:24])
-    data = png.hex()
-    lines = "\n".join(data[i:i + 128] for i in range(0, len(data), 128))
-    return "{\\pict\\pngblip\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d\n%s}" % (w, h, w * 15, h * 15, lines)
+    w, h, rows = read_png(path)
+    size = "\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d" % (w, h, w * 15, h * 15)
+    return ("{\\*\\shppict{\\pict\\pngblip%s\n%s}}{\\nonshppict{\\pict\\dibitmap0%s\n%s}}"
+            % (size, rtf_hex(png), size, rtf_hex(dib(w, h, rows))))
 
 
 def embed_pictures(manual):
@@ -471,9 +574,292 @@ def embed_pictures(manual):
         f.write(text)
 
 
+# The manual's RTF, read as a tree: a group is a list of control words (name, number or None),
+# texts and groups.
+RTF_TOKEN = re.compile(r"\\([a-z]+)(-?\d+)? ?|\\'([0-9a-f]{2})|\\([\\{}*])|([{}])|[\r\n]+|([^\\{}\r\n]+)")
+
+
+def rtf_tree(text):
+    stack, pos = [[]], 0
+    for m in RTF_TOKEN.finditer(text):
+        if m.start() != pos:
+            raise ValueError("RTF the manual does not use at offset %d: %r" % (pos, text[pos:pos + 20]))
+        pos = m.end()
+        word, number, code, symbol, brace, plain = m.groups()
+        if brace == "{":
+            stack.append([])
+        elif brace == "}":
+            group = stack.pop()
+            stack[-1].append(group)
+        elif word:
+            stack[-1].append((word, int(number) if number else None))
+        elif code:
+            stack[-1].append(bytes([int(code, 16)]).decode("cp1252"))
+        elif symbol == "*":
+            stack[-1].append(("*", None))
+        elif symbol:
+            stack[-1].append(symbol)
+        elif plain:
+            stack[-1].append(plain)
+    if pos != len(text) or len(stack) != 1 or len(stack[0]) != 1:
+        raise ValueError("the manual's braces do not pair up")
+    return stack[0][0]
+
+
+def group_text(group):
+    return "".join(item if isinstance(item, str) else group_text(item) if isinstance(item, list) else ""
+                   for item in group)
+
+
+# Control words that change nothing a web page shows: page size, keeping lines together, tab stops,
+# the table's gaps and its borders (a web page's table has them all).
+RTF_LAYOUT_ONLY = {"rtf", "ansi", "ansicpg", "deff", "deflang", "paperw", "paperh", "margl", "margr", "margt",
+                   "margb", "widowctrl", "viewkind", "keepn", "tx", "trgaph", "trleft", "trkeep", "clbrdrt",
+                   "clbrdrl", "clbrdrb", "clbrdrr", "brdrs", "brdrw"}
+PLAIN = dict(b=0, i=0, f=0, fs=24, cf=0)
+PARAGRAPH = dict(qc=False, sb=0, sa=0, fi=0, li=0, intbl=False)
+FAMILIES = {"fswiss": "sans-serif", "froman": "serif", "fmodern": "monospace"}
+
+
+class ManualPage:
+    """The manual's RTF as blocks of a web page: paragraphs, headings, bullet lists, tables and
+    pictures, each with the look the RTF gives it."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.title = ""
+        self.fonts, self.colours = {}, []
+        self.blocks = []  # ("p", paragraph format, runs) or ("table", [(cells, [runs of each cell])])
+        self.runs = []  # (text or ("picture", name, alt), character format)
+        self.row = []  # cells of the row being read: (right edge in twips, background)
+        self.cells = []
+        self.background = 0
+
+    def read(self, group, state):
+        state = dict(state)
+        head = group[0] if group else None
+        if head in (("fonttbl", None), ("colortbl", None), ("info", None), ("*", None), ("nonshppict", None)):
+            self.destination(group)
+            return
+        for item in group:
+            if isinstance(item, list):
+                self.read(item, state)
+            elif isinstance(item, str):
+                self.runs.append((item, {k: state[k] for k in PLAIN}))
+            else:
+                self.control(item, state)
+
+    def destination(self, group):
+        name = group[0][0] if group[0][0] != "*" else group[1][0]
+        if name == "fonttbl":
+            for font in group[1:]:
+                words = dict(w for w in font if isinstance(w, tuple))
+                family = next(FAMILIES[w] for w in words if w in FAMILIES)
+                self.fonts[words["f"]] = '"%s", %s' % (group_text(font).rstrip(";"), family)
+        elif name == "colortbl":
+            rgb = {}
+            for item in group[1:]:
+                if isinstance(item, tuple):
+                    rgb[item[0]] = item[1]
+                    continue
+                for _ in range(item.count(";")):
+                    self.colours.append("#%02x%02x%02x" % (rgb["red"], rgb["green"], rgb["blue"]) if rgb else None)
+                    rgb = {}
+        elif name == "info":
+            self.title = next(group_text(g[1:]) for g in group[1:] if isinstance(g, list) and g[0] == ("title", None))
+        elif name == "quorvexpicture":
+            picture, _, alt = group_text(group[2:]).partition(" ")
+            self.runs.append((("picture", picture, alt), dict(PLAIN)))
+        # Any other destination (the pictures' data, ignorable groups) shows nothing here.
+
+    def control(self, item, state):
+        word, number = item
+        if word in RTF_LAYOUT_ONLY:
+            return
+        if word == "pard":
+            state.update(PARAGRAPH)
+        elif word == "plain":
+            state.update(PLAIN)
+        elif word in ("b", "i"):
+            state[word] = 1 if number is None else number
+        elif word in ("f", "fs", "cf", "sb", "sa", "fi", "li"):
+            state[word] = number
+        elif word in ("qc", "intbl"):
+            state[word] = True
+        elif word == "tab":
+            self.runs.append(("\t", {k: state[k] for k in PLAIN}))
+        elif word == "bullet":
+            self.runs.append(("\u2022", {k: state[k] for k in PLAIN}))
+        elif word == "par":
+            self.blocks.append(("p", {k: state[k] for k in PARAGRAPH}, self.runs))
+            self.runs = []
+        elif word == "trowd":
+            self.row = []
+        elif word == "clcbpat":
+            self.background = number
+        elif word == "cellx":
+            self.row.append((number, self.background))
+            self.background = 0
+        elif word == "cell":
+            self.cells.append(self.runs)
+            self.runs = []
+        elif word == "row":
+            if not self.blocks or self.blocks[-1][0] != "table":
+                self.blocks.append(("table", []))
+            self.blocks[-1][1].append((list(self.row), self.cells))
+            self.cells = []
+        else:
+            raise ValueError("the web page of the manual does not know \\%s" % word)
+
+    # --- writing ---------------------------------------------------------------------------------
+
+    def picture(self, name, alt):
+        path = os.path.join(self.folder, name)
+        w, h, _ = read_png(path)
+        with open(path, "rb") as f:
+            data = base64.b64encode(f.read()).decode("ascii")
+        return '<img src="data:image/png;base64,%s" width="%d" height="%d" alt="%s">' % (
+            data, w, h, html.escape(alt))
+
+    def inline(self, runs, base):
+        """The runs as HTML, each format that differs from the block's base written around them."""
+        merged = []
+        for content, fmt in runs:
+            if merged and isinstance(content, str) and isinstance(merged[-1][0], str) and merged[-1][1] == fmt:
+                merged[-1] = (merged[-1][0] + content, fmt)
+            else:
+                merged.append((content, fmt))
+        out = []
+        for content, fmt in merged:
+            if isinstance(content, tuple):
+                out.append(self.picture(content[1], content[2]))
+                continue
+            text = html.escape(content.replace("\t", " "), quote=False)
+            styles = []
+            if fmt["fs"] != base["fs"]:
+                styles.append("font-size:%gpt" % (fmt["fs"] / 2))
+            if fmt["cf"] != base["cf"]:
+                styles.append("color:%s" % (self.colours[fmt["cf"]] or "inherit"))
+            if styles:
+                text = '<span style="%s">%s</span>' % (";".join(styles), text)
+            if fmt["f"] != base["f"]:
+                text = ("<code>%s</code>" if self.fonts[fmt["f"]].endswith("monospace")
+                        else '<span style="font-family:%s">%%s</span>' % html.escape(self.fonts[fmt["f"]])) % text
+            if fmt["i"] and not base["i"]:
+                text = "<i>%s</i>" % text
+            if fmt["b"] and not base["b"]:
+                text = "<b>%s</b>" % text
+            out.append(text)
+        return "".join(out)
+
+    @staticmethod
+    def base_format(runs):
+        """What every run of a block shares (the first run's where they differ)."""
+        formats = [fmt for content, fmt in runs if not isinstance(content, tuple)] or [dict(PLAIN, fs=20)]
+        return {k: (formats[0][k] if all(f[k] == formats[0][k] for f in formats) else PLAIN[k]) for k in PLAIN}
+
+    def block_style(self, base, para=None, more=()):
+        styles = list(more)
+        if base["f"]:
+            styles.append("font-family:%s" % self.fonts[base["f"]].replace('"', "'"))
+        if base["fs"] != 20:
+            styles.append("font-size:%gpt" % (base["fs"] / 2))
+        if base["cf"]:
+            styles.append("color:%s" % self.colours[base["cf"]])
+        if base["b"]:
+            styles.append("font-weight:bold")
+        if base["i"]:
+            styles.append("font-style:italic")
+        if para is not None:
+            styles.append("margin:%gpt 0 %gpt" % (para["sb"] / 20, para["sa"] / 20))
+            if para["qc"]:
+                styles.append("text-align:center")
+        return ' style="%s"' % ";".join(styles) if styles else ""
+
+    def body(self):
+        out, in_list = [], False
+        for block in self.blocks:
+            bullet = (block[0] == "p" and block[1]["fi"] < 0 and len(block[2]) > 1
+                      and block[2][0][0] == "\u2022" and block[2][1][0] == "\t")
+            if in_list and not bullet:
+                out.append("</ul>")
+            if bullet and not in_list:
+                out.append("<ul>")
+            in_list = bullet
+            if block[0] == "table":
+                out.append(self.table(block[1]))
+                continue
+            para, runs = block[1], block[2][2:] if bullet else block[2]
+            base = self.base_format(runs)
+            tag = "li" if bullet else "h1" if base["fs"] >= 40 and base["b"] else "h2" if base["fs"] >= 28 else "p"
+            heading = tag in ("h1", "h2")
+            if heading:
+                base = dict(base, b=1)
+            style = self.block_style(dict(base, b=0) if heading else base, para)  # a heading is bold anyway
+            out.append("<%s%s>%s</%s>" % (tag, style, self.inline(runs, base), tag))
+        if in_list:
+            out.append("</ul>")
+        return "\n".join(out)
+
+    def table(self, rows):
+        out = ["<table>"]
+        for cells_format, cells in rows:
+            right = cells_format[-1][0]
+            out.append("<tr>")
+            left = 0
+            for (edge, background), runs in zip(cells_format, cells):
+                base = self.base_format(runs)
+                cell = ["width:%d%%" % round(100 * (edge - left) / right)]
+                if background:
+                    cell.append("background:%s" % self.colours[background])
+                out.append("<td%s>%s</td>" % (self.block_style(base, more=cell), self.inline(runs, base)))
+                left = edge
+            out.append("</tr>")
+        out.append("</table>")
+        return "\n".join(out)
+
+    def page(self):
+        body_font = self.fonts[0]
+        mono = next(f for f in self.fonts.values() if f.endswith("monospace"))
+        return """<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>%s</title>
+<style>
+body { font-family: %s; font-size: 10pt; line-height: 1.35; max-width: 465pt; margin: 2em auto; padding: 0 1em; }
+h1, h2 { line-height: 1.2; }
+ul { margin: 0 0 6pt; padding-left: 14pt; }
+code { font-family: %s; font-size: inherit; }
+table { border-collapse: collapse; width: 100%%; margin: 6pt 0; }
+td { border: 1px solid #000; padding: 2pt 5pt; vertical-align: top; }
+img { max-width: 100%%; height: auto; }
+</style>
+</head>
+<body>
+%s
+</body>
+</html>
+""" % (html.escape(self.title), body_font, mono, self.body())
+
+
+def write_manual_page(manual):
+    """Writes the manual as a web page (Manual.html beside it), its pictures inside the file."""
+    with open(manual, "r", encoding="ascii", newline="") as f:
+        tree = rtf_tree(f.read())
+    page = ManualPage(os.path.dirname(manual))
+    page.read(tree, dict(PLAIN, **PARAGRAPH))
+    target = os.path.join(os.path.dirname(manual), "Manual.html")
+    with open(target, "w", encoding="utf-8", newline="\n") as f:
+        f.write(page.page())
+    return target
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    ap = argparse.ArgumentParser(description="Writes res/quorvex.ico, res/banner.bmp and res/wizard.bmp.")
+    ap = argparse.ArgumentParser(description="Writes res/quorvex.ico, res/banner.bmp, res/wizard.bmp, the manual's "
+                                             "pictures and docs/Manual.html.")
     ap.add_argument("--out", default=os.path.join(here, "..", "res"))
     ap.add_argument("--preview", default=None)
     ap.add_argument("--banner-size", default="%dx%d" % (BANNER_W, BANNER_H))
@@ -495,9 +881,10 @@ def main():
         write_png(os.path.join(args.preview, "banner.png"), banner, scale=2)
         write_png(os.path.join(args.preview, "wizard.png"), wizard, scale=2)
     embed_pictures(args.manual)
+    page = write_manual_page(args.manual)
     print("wrote", ", ".join(os.path.normpath(os.path.join(args.out, name))
                              for name in ("quorvex.ico", "banner.bmp", "wizard.bmp")),
-          "and the pictures of", os.path.normpath(args.manual))
+          "the pictures of", os.path.normpath(args.manual), "and", os.path.normpath(page))
 
 
 if __name__ == "__main__":

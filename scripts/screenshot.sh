@@ -4,19 +4,23 @@
 #
 #   scripts/screenshot.sh [out.png]      default: $QUORVEX_BUILD/screenshots/tray-menu.png
 #
-# QUORVEX_BUILD is the build folder (default build/): its dist/ is the program that is shown and
-# its wineprefix/ the Wine that shows it. Beside out.png the script also writes
-# <out>-before.png, the desktop just before the right click: the open menu covers the icon
-# (Wine keeps a menu that would leave the screen inside it), so that picture shows the icon.
-# <out>-projects.png shows "List of Projects", opened from the menu, with the two projects the
-# copy starts with (A "Default" and B "Work").
+# QUORVEX_BUILD is the build folder (default build/): its dist/ is the program that is shown. The
+# menu is that of a first start (no Save.ini yet: the project item reads "Ctl - A [Roses] ");
+# beside out.png the script also writes <out>-before.png, the desktop just before the right click:
+# the open menu covers the icon (Wine keeps a menu that would leave the screen inside it), so that
+# picture shows the icon. <out>-about.png shows the about box opened by a double click on the
+# icon. A second start with two projects (A "Default" and B "Work") shows <out>-projects.png,
+# "List of Projects" opened from the menu.
 #
-# <out>-alone.png and <out>-projects-alone.png show the menu and the list without the desktop
-# around them: docs/TrayMenu.png and docs/ProjectList.png, the manual's pictures, are copies.
+# <out>-alone.png, <out>-projects-alone.png and <out>-about-alone.png show the menu, the list and
+# the about box without the desktop around them: docs/TrayMenu.png and docs/ProjectList.png, the
+# manual's pictures, are copies of the first two.
 #
-# It also writes <out>-about.png, the about box opened by a double click on the icon.
-# QUORVEX_DPI=144 shows it all at that resolution (150 %), in a Wine prefix of its own
-# (wineprefix-144dpi/ in the build folder), so the tests' prefix keeps 96.
+# The pictures are taken in a Wine prefix of their own (wineprefix-screenshots-96dpi/ in the build
+# folder) that holds Wine's own fonts, which have the metrics of Windows' (MS Sans Serif, Tahoma,
+# Marlett for the caption buttons). QUORVEX_DPI=144 shows it all at that resolution (150 %), in
+# wineprefix-screenshots-144dpi/. QUORVEX_DIALOG_FONT=Tahoma draws the dialogs' "MS Sans Serif" in
+# that face instead (a prefix of its own again), for a look at the layout in a wider font.
 #
 # Steps: start a copy of dist/ in "explorer /desktop=Quorvex,1024x700", wait for the desktop and
 # for the icon in its tray, right-click the icon with xdotool, wait for the popup menu, capture the
@@ -40,29 +44,48 @@ desktop_title="$desktop_name - Wine desktop"
 say() { echo "screenshot: $*" >&2; }
 die() { say "$*"; exit 1; }
 
-for tool in xdotool import xwininfo; do
-    command -v "$tool" >/dev/null || die "$tool is missing (apt-get install xdotool imagemagick x11-utils)"
+for tool in xdotool import xwininfo fc-scan; do
+    command -v "$tool" >/dev/null || die "$tool is missing (apt-get install xdotool imagemagick x11-utils fontconfig)"
 done
 [ -f "$QUORVEX_BUILD/dist/Quorvex.exe" ] || die "no $QUORVEX_BUILD/dist/Quorvex.exe: build the Quorvex target first"
 
 # The Wine server, services and Xvfb that the set-up starts end with this script (cleanup).
 trap 'if declare -F quorvex_wine_done >/dev/null; then quorvex_wine_done; fi' EXIT
-if [ -n "${QUORVEX_DPI:-}" ]; then export QUORVEX_WINEPREFIX="$QUORVEX_BUILD/wineprefix-${QUORVEX_DPI}dpi"; fi
+dpi=${QUORVEX_DPI:-96}
+font=${QUORVEX_DIALOG_FONT:-}
+export QUORVEX_WINEPREFIX="$QUORVEX_BUILD/wineprefix-screenshots-${dpi}dpi${font:+-${font// /}}"
 # shellcheck source=SCRIPTDIR/wine-env.sh
 source "$root/scripts/wine-env.sh"
-if [ -n "${QUORVEX_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.quorvex-dpi" 2>/dev/null)" != "$QUORVEX_DPI" ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUORVEX_DPI" /f >/dev/null 2>&1 </dev/null ||
-        die "could not set LogPixels in $WINEPREFIX"
-    # Programs read the setting when they start: a new server starts them afresh.
+if [ "$(cat "$WINEPREFIX/.quorvex-screenshots" 2>/dev/null)" != "$dpi $font" ]; then
+    # Wine's own fonts stand in for Windows' with the same metrics, but this Wine does not find them
+    # in its data folder: every face would be a Linux font, and the caption's close button would
+    # show the letter that stands for it in Marlett. In the prefix's Fonts folder Wine finds them.
+    # Wine puts another face in place of one only where no font of that name is there: with a
+    # dialog font chosen, Wine's MS Sans Serif stays out.
+    fonts=$(dpkg -L fonts-wine 2>/dev/null | grep -E '\.(ttf|fon)$' || true)
+    [ -n "$fonts" ] || die "Wine's own fonts are missing (apt-get install fonts-wine)"
+    for file in $fonts; do
+        if [ -z "$font" ] || ! fc-scan --format '%{family}\n' "$file" | grep -qx 'MS Sans Serif'; then
+            cp "$file" "$WINEPREFIX/drive_c/windows/Fonts/"
+        fi
+    done
+    {
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f &&
+            if [ -n "$font" ]; then
+                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+                    /v 'MS Sans Serif' /d "$font" /f
+            fi
+    } >/dev/null 2>&1 </dev/null || die "could not set the resolution or the dialog font in $WINEPREFIX"
+    # Programs read the fonts and the settings when they start: a new server starts them afresh.
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1 </dev/null
     QUORVEX_WINESERVER_STARTED=1
-    echo "$QUORVEX_DPI" >"$WINEPREFIX/.quorvex-dpi"
+    echo "$dpi $font" >"$WINEPREFIX/.quorvex-screenshots"
 fi
 
-# Only one copy runs per Wine prefix: a copy already running there (a test, say) would make ours
-# end at once, and our "-exit" would end that one.
+# Only one copy runs per Wine prefix: a copy already running there (of a run stopped half-way, say)
+# would make ours end at once, and our "-exit" would end that one.
 for pid in $(pgrep -i -f '^[a-z]:[^ ]*quorvex\.exe' || true); do
     if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
         die "Quorvex.exe already runs in $WINEPREFIX (process $pid); end it or set QUORVEX_BUILD to another build folder"
@@ -75,7 +98,8 @@ exe_win="Z:${work//\//\\}\\Quorvex.exe"
 projects="${out%.png}-projects.png"
 menu_alone="${out%.png}-alone.png"
 projects_alone="${out%.png}-projects-alone.png"
-printf '[A]\r\nNAME=Default\r\n[B]\r\nNAME=Work\r\n[CURRENT_PRJ]\r\nPRJ=A\r\n' >"$work/Save.ini"
+about="${out%.png}-about.png"
+about_alone="${out%.png}-about-alone.png"
 
 desktop_pid=
 program_pid=
@@ -126,19 +150,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# --- start the program in a virtual desktop -------------------------------------------------------
-wine explorer "/desktop=$desktop_name,$desktop_size" "$exe_win" >/dev/null 2>&1 &
-desktop_pid=$!
-
+# --- the program in a virtual desktop --------------------------------------------------------------
 find_desktop() { desk=$(xdotool search --name "^$desktop_title\$" 2>/dev/null | head -n 1); [ -n "$desk" ]; }
-poll 60 find_desktop || die "the window \"$desktop_title\" did not appear"
-xdotool windowraise "$desk" 2>/dev/null || true  # above any other Wine desktop on the display
-
 # The copy started from $work, found by its own folder (nothing else runs from there).
 find_program() { program_pid=$(pgrep -f -- "^Z:.*${work##*/}.Quorvex\.exe" | head -n 1); [ -n "$program_pid" ]; }
-poll 30 find_program || die "Quorvex.exe did not start"
-
-read -r W H < <(xwininfo -id "$desk" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
 
 # --- find the icon: the rightmost picture in the bottom strip (the taskbar's tray) ----------------
 # The strip's commonest colour is the taskbar's face; rows or columns that are almost all another
@@ -171,12 +186,6 @@ find_icon() {
                 printf "%d %d\n", ox + int((x0 + x1) / 2), oy + int((y0 + y1) / 2)
             }') && [ -n "$icon" ]
 }
-if ! poll 30 find_icon; then
-    # Wine's tray draws 16-pixel icons in 20-pixel cells at the right end of a 20-pixel taskbar.
-    icon="$((W - 10)) $((H - 10))"
-    say "no icon found in the tray; clicking its usual place ($icon)"
-fi
-read -r ix iy <<<"$icon"
 # Captures the desktop window once two looks 0.2 s apart agree (nothing is being drawn).
 stable_capture() {
     local file=$1 a b
@@ -189,10 +198,8 @@ stable_capture() {
     done
     import -window "$desk" "$file"
 }
-stable_capture "$before"
 
-# --- right-click it and wait for the popup menu ----------------------------------------------------
-# The menu is a new mapped child window of the desktop, larger than any icon.
+# A menu or a dialog is a new mapped child window of the desktop, larger than any icon.
 visible_children() {
     xwininfo -children -id "$desk" | awk '/^ +0x[0-9a-f]+ / {print $1}' | while read -r id; do
         xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
@@ -200,8 +207,8 @@ visible_children() {
             END {if (m == "IsViewable" && w > 40 && h > 40) print id}'
     done | sort
 }
-shown_before=$(visible_children)
-menu_appeared() { [ -n "$(comm -13 <(echo "$shown_before") <(visible_children))" ]; }
+window_appeared() { [ -n "$(comm -13 <(echo "$shown_before") <(visible_children))" ]; }
+window_closed() { ! window_appeared; }
 # The window that appeared, alone, without the desktop around it.
 capture_new_window() {
     local id
@@ -209,41 +216,68 @@ capture_new_window() {
     [ -n "$id" ] && import -window "$id" "$1"
 }
 
+# Starts the copy in a new virtual desktop and finds the desktop window, the program and its icon
+# (ix, iy).
+start_copy() {
+    wine explorer "/desktop=$desktop_name,$desktop_size" "$exe_win" >/dev/null 2>&1 &
+    desktop_pid=$!
+    poll 60 find_desktop || die "the window \"$desktop_title\" did not appear"
+    xdotool windowraise "$desk" 2>/dev/null || true  # above any other Wine desktop on the display
+    poll 30 find_program || die "Quorvex.exe did not start"
+    read -r W H < <(xwininfo -id "$desk" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
+    if ! poll 30 find_icon; then
+        # Wine's tray draws 16-pixel icons in 20-pixel cells at the right end of a 20-pixel taskbar.
+        icon="$((W - 10)) $((H - 10))"
+        say "no icon found in the tray; clicking its usual place ($icon)"
+    fi
+    read -r ix iy <<<"$icon"
+}
+
+# Ends the copy with "-exit"; its desktop closes with it.
+end_copy() {
+    request_exit
+    poll 20 gone "$program_pid" || say "Quorvex.exe did not end after -exit; stopping it"
+    if alive "$program_pid"; then kill "$program_pid" 2>/dev/null || true; fi
+    poll 10 gone "$desktop_pid" || kill "$desktop_pid" 2>/dev/null || true
+}
+
+# --- a first start: the icon, its menu and the about box -------------------------------------------
+start_copy
+stable_capture "$before"
+
+shown_before=$(visible_children)
 xdotool mousemove --window "$desk" "$ix" "$iy" click 3
-poll 20 menu_appeared || die "no popup menu appeared after a right click at ($ix, $iy)"
+poll 20 window_appeared || die "no popup menu appeared after a right click at ($ix, $iy)"
 stable_capture "$out"
 capture_new_window "$menu_alone"
 say "wrote $out (menu), $before (tray before the click) and $menu_alone"
-
-# --- close the menu, open the about box with a double click ----------------------------------------
 xdotool mousemove --window "$desk" $((W / 2)) $((H / 3)) click 1
-menu_closed() { ! menu_appeared; }
-poll 10 menu_closed || say "the menu did not close"
+poll 10 window_closed || say "the menu did not close"
 
-# --- open "Projects..." from the menu with the keyboard: About, the project label, Projects... -----
+xdotool mousemove --window "$desk" "$ix" "$iy" click --repeat 2 --delay 80 1
+if poll 20 window_appeared; then
+    stable_capture "$about"
+    capture_new_window "$about_alone"
+    say "wrote $about and $about_alone"
+    xdotool key Return  # its default button, Close
+    poll 10 window_closed || say "the about box did not close"
+else
+    say "no about box appeared after a double click at ($ix, $iy)"
+fi
+end_copy
+
+# --- a start with two projects: "Projects..." from the menu with the keyboard ----------------------
+printf '[A]\r\nNAME=Default\r\n[B]\r\nNAME=Work\r\n[CURRENT_PRJ]\r\nPRJ=A\r\n' >"$work/Save.ini"
+start_copy
 shown_before=$(visible_children)
 xdotool mousemove --window "$desk" "$ix" "$iy" click 3
-poll 20 menu_appeared || die "no popup menu appeared for Projects..."
-xdotool key Down Down Down Return
+poll 20 window_appeared || die "no popup menu appeared for Projects..."
+xdotool key Down Down Down Return  # About, the project label, Projects...
 sleep 0.5
-poll 20 menu_appeared || die "\"List of Projects\" did not appear"
+poll 20 window_appeared || die "\"List of Projects\" did not appear"
 stable_capture "$projects"
 capture_new_window "$projects_alone"
 say "wrote $projects and $projects_alone"
 xdotool key Escape
-poll 10 menu_closed || say "the project list did not close"
-
-about="${out%.png}-about.png"
-xdotool mousemove --window "$desk" "$ix" "$iy" click --repeat 2 --delay 80 1
-if poll 20 menu_appeared; then
-    stable_capture "$about"
-    say "wrote $about"
-    xdotool key Return  # its default button, Close
-    poll 10 menu_closed || say "the about box did not close"
-else
-    say "no about box appeared after a double click at ($ix, $iy)"
-fi
-
-# --- end the program -----------------------------------------------------------------------------
-request_exit
-poll 20 gone "$program_pid" || say "Quorvex.exe did not end after -exit; stopping it"
+poll 10 window_closed || say "the project list did not close"
+end_copy

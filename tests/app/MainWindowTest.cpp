@@ -1,7 +1,10 @@
 #include "app/TamblinDlg.h"
 
 #include <memory>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "app/AboutDlg.h"
 #include "app/TamblinApp.h"
@@ -293,4 +296,50 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
     AfxSetPromptResponder(nullptr);
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(said, "component_tests: Error initialize HOT Keys!");
+}
+
+// The about box opens in the middle of the screen with the mouse pointer, not in its corner, and shows each of its
+// texts whole: no control covers another, and every text fits its control in the dialog's font.
+TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
+    const POINT pointer{40, 30};
+    SetCursorPos(pointer.x, pointer.y);
+    g_nAboutBoxes = 0;
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    RECT box{};
+    GetWindowRect(about.m_hWnd, &box);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &screen));
+    EXPECT_NEAR(box.left + box.right, screen.rcWork.left + screen.rcWork.right, 1);
+    EXPECT_NEAR(box.top + box.bottom, screen.rcWork.top + screen.rcWork.bottom, 1);
+
+    std::vector<std::pair<std::string, RECT>> placed;
+    for (HWND control = GetWindow(about.m_hWnd, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        char kind[16] = "", text[256] = "";
+        GetClassNameA(control, kind, sizeof kind);
+        const bool staticText =
+            lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) <= SS_RIGHT;
+        if (staticText || lstrcmpiA(kind, "Button") == 0) GetWindowTextA(control, text, sizeof text);
+        const std::string name = std::to_string(GetDlgCtrlID(control)) + " " + kind + " \"" + text + "\"";
+        RECT place{}, common{};
+        GetWindowRect(control, &place);
+        for (const auto& [other, otherPlace] : placed)
+            EXPECT_FALSE(IntersectRect(&common, &place, &otherPlace)) << name << " covers " << other;
+        placed.emplace_back(name, place);
+        // A static text wraps at its width as DrawText does; its lines must fit its height.
+        if (!staticText) continue;
+        RECT inside{}, needed{};
+        GetClientRect(control, &inside);
+        needed = inside;
+        HDC dc = GetDC(control);
+        HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        SelectObject(dc, font);
+        ReleaseDC(control, dc);
+        EXPECT_LE(needed.bottom, inside.bottom) << name;
+        EXPECT_LE(needed.right, inside.right) << name;
+    }
+    about.DestroyWindow();
+    EXPECT_EQ(g_nAboutBoxes, 0);
 }

@@ -2,6 +2,7 @@
 // runs again afterwards) and uninstalls, keeping the clips, and touches only what is the program's;
 // the portable zip runs wherever it is unpacked.
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <cstring>
 #include <cwchar>
@@ -16,6 +17,7 @@ namespace {
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Clipboard Quorvex";
 const std::string kClip = "kept through the upgrade";
+constexpr int kHelpButton = 1056;  // the about box's "&Help"
 
 // Every file and folder under a folder by its path there; a folder's ends with a backslash.
 std::set<std::wstring> Entries(const std::wstring& folder) {
@@ -31,7 +33,8 @@ std::set<std::wstring> Entries(const std::wstring& folder) {
 }
 
 // What the build's installation folder holds.
-const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L"RECENT\\", L"FAVORITE\\", L"EXPORT\\"};
+const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L"Manual.html",
+                                                L"RECENT\\",    L"FAVORITE\\", L"EXPORT\\"};
 // What the setup program puts into a folder: the same, its uninstaller and its log.
 std::set<std::wstring> Installed() {
     std::set<std::wstring> installed = kProgramEntries;
@@ -206,6 +209,83 @@ struct UninstallerOutside {
     bool copied = false;
 };
 
+// What a shortcut opens.
+std::wstring ShortcutTarget(const std::wstring& shortcut) {
+    wchar_t target[MAX_PATH] = L"";
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ))) link->GetPath(target, MAX_PATH, nullptr, 0);
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+bool ProgramOpens(const wchar_t* extension) {
+    wchar_t program[MAX_PATH];
+    DWORD length = MAX_PATH;
+    return SUCCEEDED(
+        AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension, L"open", program, &length));
+}
+
+// While it lives, the program that the shell opens a kind of document with is a stand-in that
+// records what it was asked to open (OpenRecorder.cpp, beside the tests). Under Wine the
+// registration is the prefix's own: the extension's earlier one comes back afterwards.
+class StandInOpener : ProgramFiles {
+public:
+    explicit StandInOpener(const std::wstring& extension)
+        : m_extension(extension), m_progId(L"QuorvexTest" + extension) {
+        m_path = FreshTemporaryFolder(L"quorvex-opened", L"");
+        HKEY key = nullptr;
+        m_hadExtension = RegOpenKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        DWORD size = sizeof m_previous;
+        m_hadProgram = RegGetValueW(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, m_previous,
+                                    &size) == ERROR_SUCCESS;
+        wchar_t recorder[MAX_PATH] = L"";
+        GetModuleFileNameW(nullptr, recorder, MAX_PATH);
+        lstrcpyW(std::wcsrchr(recorder, L'\\') + 1, L"open_recorder.exe");  // beside the tests
+        SetDefault(m_progId + L"\\shell\\open\\command",
+                   L"\"" + std::wstring(recorder) + L"\" \"" + File(kRecord) + L"\" \"%1\"");
+        SetDefault(m_extension, m_progId);
+    }
+    ~StandInOpener() {
+        if (m_hadProgram)
+            SetDefault(m_extension, m_previous);
+        else if (m_hadExtension)
+            RegDeleteKeyValueW(HKEY_CLASSES_ROOT, m_extension.c_str(), nullptr);
+        else
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, m_extension.c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, m_progId.c_str());
+        RemoveTree(m_path);
+    }
+
+    // Waits until the stand-in was asked to open the file, that one alone; a failure says what it was asked.
+    testing::AssertionResult OpenedOnly(const std::wstring& file) const {
+        if (PumpUntil([&] { return Read(kRecord) == ToAnsi(file) + "\r\n"; }, kStepTimeoutMs))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "the program for " << ToAnsi(m_extension) << " was asked to open \""
+                                           << Read(kRecord) << "\"";
+    }
+
+private:
+    static constexpr char kRecord[] = "opened.txt";
+    static void SetDefault(const std::wstring& key, const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    const std::wstring m_extension, m_progId;
+    bool m_hadExtension = false, m_hadProgram = false;
+    wchar_t m_previous[MAX_PATH] = L"";
+};
+
 // The setup program installs into the test's folder, which starts empty and has a space in its name.
 // An installation a failed test left would lend its folder to the next setup: each test starts
 // without one and leaves none.
@@ -263,6 +343,28 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     EXPECT_TRUE(CtrlOnePastes(kClip));
     const std::wstring runCommand = L"\"" + exe + L"\"";
     EXPECT_TRUE(RunValue(HKEY_LOCAL_MACHINE) == runCommand || RunValue(HKEY_CURRENT_USER) == runCommand);
+
+    // Help opens the manual as a web page where no program opens Word documents (Windows 11 from 24H2
+    // has none), and Manual.doc where one does; the Start menu's manual is the web page.
+    EXPECT_EQ(ShortcutTarget(StartMenuShortcut(L"Clipboard Quorvex Manual")), folder + L"\\Manual.html");
+    ASSERT_FALSE(ProgramOpens(L".doc")) << "this Wine prefix has a program for .doc documents";
+    {
+        StandInOpener browser(L".html");
+        ASSERT_TRUE(PostMessageA(program.MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK));
+        HWND about = WaitForDialog(program, kAboutTitle);
+        ASSERT_NE(about, nullptr);
+        ClickButton(about, kHelpButton);
+        EXPECT_TRUE(browser.OpenedOnly(folder + L"\\Manual.html"));
+        {
+            StandInOpener reader(L".doc");
+            ClickButton(about, kHelpButton);
+            EXPECT_TRUE(reader.OpenedOnly(folder + L"\\Manual.doc"));
+        }
+        EXPECT_TRUE(browser.OpenedOnly(folder + L"\\Manual.html"));
+        EXPECT_TRUE(CloseAboutBox(about));
+    }
+    EXPECT_FALSE(ProgramOpens(L".doc")) << "the stand-in for .doc documents stayed registered";
+
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\EXPORT\\Work").c_str(), nullptr));
     m_install.Write("FAVORITE\\ACLIPB1.DAT", "favourite");
     m_install.Write("EXPORT\\Work\\Export.ini", "export");
