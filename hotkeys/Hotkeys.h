@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "hotkeys/KeyboardHook.h"
 
 // Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
@@ -19,5 +22,7 @@ inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base +
 // and starts `hook`. A favourite combination (Ctrl+Win+digit, Win+digit) that another program
 // holds is served by the hook instead, logged in one line. Returns 0, or 1 at the first other
 // combination that another program holds (logged by its name; those before it stay registered)
-// or when the hook is needed for a refused combination and cannot start.
-int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook);
+// or when the hook is needed for a refused combination and cannot start. `taken` receives the
+// combinations that another program holds and the program cannot serve, as the user presses them
+// ("Ctrl+5", "Win+Insert").
+int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std::string>& taken);

@@ -15,18 +15,27 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     for (UINT modifiers : {MOD_CONTROL | MOD_WIN, MOD_WIN, MOD_CONTROL})
         for (char digit : std::string("1234567890")) order.push_back({modifiers, digit});
     order.insert(order.end(), {{MOD_WIN, VK_INSERT}, {MOD_WIN, VK_DELETE}});
-    // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts, with nothing to serve, to keep
-    // held hotkeys from repeating.
-    const std::tuple<UINT, UINT, const char*> cases[] = {
-        {MOD_CONTROL, '5', "Can't register Ctl-5 !"}, {MOD_CONTROL, '0', "Can't register Ctl-10 !"},
-        {MOD_WIN, VK_INSERT, "Can't register Win-Ins!"}, {MOD_WIN, VK_DELETE, "Can't register Win-Del!"},
-        {0, 0, nullptr}};
-    for (const auto& [heldModifiers, heldKey, line] : cases) {
+    // Key 0 is slot 10 of its group; the combination is named as the user presses it. Last, nothing held elsewhere:
+    // the hook starts, with nothing to serve, to keep held hotkeys from repeating.
+    struct Held {
+        UINT modifiers, key;
+        const char* line;   // in the log
+        std::string taken;  // as the program names it to the user
+    };
+    const Held cases[] = {
+        {.modifiers = MOD_CONTROL, .key = '5', .line = "Can't register Ctl-5 !", .taken = "Ctrl+5"},
+        {.modifiers = MOD_CONTROL, .key = '0', .line = "Can't register Ctl-10 !", .taken = "Ctrl+0"},
+        {.modifiers = MOD_WIN, .key = VK_INSERT, .line = "Can't register Win-Ins!", .taken = "Win+Insert"},
+        {.modifiers = MOD_WIN, .key = VK_DELETE, .line = "Can't register Win-Del!", .taken = "Win+Delete"},
+        {.modifiers = 0, .key = 0, .line = nullptr, .taken = ""}};
+    for (const auto& [heldModifiers, heldKey, line, named] : cases) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(!line || RegisterHotKey(nullptr, 1, heldModifiers, heldKey));
-        EXPECT_EQ(RegisterFixedHotKeys(window, hook), line ? 1 : 0) << heldKey;
+        std::vector<std::string> taken;
+        EXPECT_EQ(RegisterFixedHotKeys(window, hook, taken), line ? 1 : 0) << heldKey;
         EXPECT_EQ(folder.LogLines(), line ? std::vector<std::string>{line} : std::vector<std::string>{});
+        EXPECT_EQ(taken, line ? std::vector<std::string>{named} : std::vector<std::string>{});
         bool past = false;
         for (const auto& [modifiers, key] : order) {
             EXPECT_EQ(HotkeyTaken(modifiers, key), !past) << modifiers << " " << key;
