@@ -62,17 +62,17 @@ public:
         PostMessageW(m_window, WM_QUIT, 0, 0);
         m_thread.join();
     }
-    bool FoundFirst() const { return FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr) == m_window; }
     void RefuseAdds(bool refuse) { m_refuseAdds = refuse; }
     std::vector<TrayRequest> Requests() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_requests;
     }
-    // The balloons shown, in order.
-    std::vector<TrayRequest> Balloons() const {
+    // The balloons shown, in order, from the icons of the window (null: of any window).
+    std::vector<TrayRequest> Balloons(HWND window = nullptr) const {
         std::vector<TrayRequest> balloons;
         for (const TrayRequest& request : Requests())
-            if (request.action == NIM_MODIFY && (request.flags & NIF_INFO) && request.granted)
+            if (request.action == NIM_MODIFY && (request.flags & NIF_INFO) && request.granted &&
+                (!window || request.window == window))
                 balloons.push_back(request);
         return balloons;
     }
@@ -106,14 +106,8 @@ private:
         if (message != WM_COPYDATA || !self || copied->cbData < sizeof(WineNotifyData))
             return DefWindowProcW(window, message, wParam, lParam);
         const auto* data = static_cast<const WineNotifyData*>(copied->lpData);
-        TrayRequest request{static_cast<DWORD>(copied->dwData),
-                            reinterpret_cast<HWND>(static_cast<LONG_PTR>(data->window)),
-                            data->id,
-                            data->flags,
-                            data->infoTitle,
-                            data->info,
-                            data->infoFlags,
-                            false};
+        TrayRequest request{static_cast<DWORD>(copied->dwData), reinterpret_cast<HWND>(LONG_PTR{data->window}),
+                            data->id, data->flags, data->infoTitle, data->info, data->infoFlags, false};
         std::lock_guard<std::mutex> lock(self->m_mutex);
         const auto icon = std::make_pair(request.window, request.id);
         const bool held = std::find(self->m_icons.begin(), self->m_icons.end(), icon) != self->m_icons.end();
