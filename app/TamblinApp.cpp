@@ -128,4 +128,9 @@ int CTamblinApp::ExitInstance() {
     return CWinApp::ExitInstance();
 }
 
-int CTamblinApp::RegisterHotKeys() { return RegisterFixedHotKeys(m_pMainDlg->m_hWnd, m_pMainDlg->m_KeyboardHook); }
+int CTamblinApp::RegisterHotKeys() {
+    std::vector<std::string> taken;
+    const int result = RegisterFixedHotKeys(m_pMainDlg->m_hWnd, m_pMainDlg->m_KeyboardHook, taken);
+    m_pMainDlg->TellHotkeysTaken(taken);
+    return result;
+}

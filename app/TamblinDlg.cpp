@@ -8,8 +8,10 @@
 #include "append/AppendFile.h"
 #include "base/Log.h"
 #include "clips/Clipboard.h"
+#include "clips/DataFiles.h"
 #include "clips/Favorites.h"
 #include "clips/RecentClips.h"
+#include "framework/TextConversion.h"
 #include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyEmulation.h"
 #include "projects/ProjectDialogs.h"
@@ -27,6 +29,18 @@ const UINT_PTR kTrayRetryTimer = 1;
 const UINT kTrayIconRetryMs = 1000;
 const int kTrayIconRetries = 99;
 
+const wchar_t kFirstStartText[] =
+    L"Clipboard Quorvex is running. Ctrl+1 \u2026 Ctrl+0 paste the recent clips, Ctrl+Win+1 \u2026 Ctrl+Win+0 "
+    L"store the selection as a favourite. Right-click its icon in the notification area for the menu.";
+const wchar_t kPasteRefusedText[] =
+    L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from pasting into it. "
+    L"The clip is on the clipboard: press Ctrl+V.";
+const wchar_t kSaveRefusedText[] =
+    L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from copying its "
+    L"selection. No favourite was stored.";
+// A balloon holds 255 characters: a longer folder is shown by its end.
+const std::size_t kFolderShown = 150;
+
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
@@ -40,6 +54,7 @@ CTamblinDlg::CTamblinDlg()
       m_hSmallIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {}
 
 CTamblinDlg::~CTamblinDlg() {
+    g_DataFileNotWrittenHook = nullptr;
     if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
     if (m_hIcon) DestroyIcon(m_hIcon);
 }
@@ -122,9 +137,12 @@ BOOL CTamblinDlg::OnInitDialog() {
         SetTimer(m_hWnd, kTrayRetryTimer, kTrayIconRetryMs, nullptr);
     if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
         WriteLogFormat(0, "Error 0x%X registering for session notifications", static_cast<unsigned>(GetLastError()));
+    // No start before this one has stored the settings: the user has not seen the program yet.
+    if (!SettingsStored()) Tell(Notice::FirstStart, kFirstStartText, BalloonKind::Info);
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
+    g_DataFileNotWrittenHook = [this](const std::wstring& path) { OnDataFileNotWritten(path); };
     DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);
     RedrawMenuProject();
@@ -157,6 +175,8 @@ void CTamblinDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam
 
 BOOL CTamblinDlg::DestroyWindow() {
     WriteLog("DestroyWindow started", 1);
+    // Clips that cannot be written now are not kept: the program ends, and the log says so.
+    g_DataFileNotWrittenHook = nullptr;
     SaveRecentClips();
     return CDialog::DestroyWindow();
 }
@@ -226,6 +246,10 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     UINT id = static_cast<UINT>(wParam);
     if (InHotkeyGroup(id, HOTKEY_SAVE_FAV)) {
         WriteLogFormat(0, "Called hotkey SaveFav-%d", static_cast<int>(id - HOTKEY_SAVE_FAV));
+        if (!ForegroundTakesKeys()) {
+            Tell(Notice::SaveRefused, kSaveRefusedText, BalloonKind::Warning);
+            return 0;
+        }
         if (ProjectList.empty()) {
             CreateDefaultProject(m_hWnd);
             RedrawMenuProject();
@@ -238,16 +262,16 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
         WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
         if (PutFavClip(id) == 0)
-            EmulCTRL_V1();
+            Paste();
         else
             WriteLog("Error returned from PutFavClip()", 0);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
         WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
-        if (PutRecentClip(id) == 0) EmulCTRL_V1();
+        if (PutRecentClip(id) == 0) Paste();
     } else if (id == HOTKEY_WIN_INS) {
         WriteLog("Called hotkey select Win-Ins", 0);
         if (PutAppendClip() == 0)
-            EmulCTRL_V1();
+            Paste();
         else
             WriteLog("Error returned from PutAppendClip()", 0);
     } else if (id == HOTKEY_WIN_DEL) {
@@ -261,6 +285,40 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
         WriteLogFormat(0, "Called hotkey select Project Ctl-Win-%c", letter);
     }
     return 0;
+}
+
+void CTamblinDlg::Paste() {
+    if (ForegroundTakesKeys())
+        EmulCTRL_V1();
+    else
+        Tell(Notice::PasteRefused, kPasteRefusedText, BalloonKind::Warning);
+}
+
+void CTamblinDlg::Tell(Notice notice, const std::wstring& text, BalloonKind kind) {
+    const auto cause = static_cast<std::size_t>(notice);
+    if (m_told[cause]) return;
+    m_told[cause] = true;
+    WriteLog(("Balloon: " + AnsiText(text.c_str())).c_str(), 0);
+    m_TrayIcon.ShowBalloon(WideText(kMainWindowTitle), text, kind);
+}
+
+void CTamblinDlg::OnDataFileNotWritten(const std::wstring& path) {
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    if (folder.size() > kFolderShown) folder = L"\u2026" + folder.substr(folder.size() - kFolderShown + 1);
+    Tell(Notice::ClipsNotWritten,
+         L"Clips cannot be written to the folder " + folder + L". Clipboard Quorvex keeps them until it ends.",
+         BalloonKind::Warning);
+}
+
+void CTamblinDlg::TellHotkeysTaken(const std::vector<std::string>& combinations) {
+    if (combinations.empty()) return;
+    std::string names;
+    for (const std::string& combination : combinations) names += (names.empty() ? "" : ", ") + combination;
+    const std::wstring them = combinations.size() == 1 ? L"it" : L"them";
+    Tell(Notice::HotkeysTaken,
+         L"Another program holds " + WideText(names.c_str()) + L": Clipboard Quorvex cannot work without " + them +
+             L" and ends. Close that program, then start Clipboard Quorvex again.",
+         BalloonKind::Warning);
 }
 
 void CTamblinDlg::OnExit(UINT) { DestroyWindow(); }

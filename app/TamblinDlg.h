@@ -1,6 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <bitset>
+#include <string>
+#include <vector>
+
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
 #include "hotkeys/KeyboardHook.h"
@@ -27,6 +31,8 @@ public:
     void UpdateMenuState();
     // Shows the current project on its tray item; no project current leaves the item as it is.
     void RedrawMenuProject();
+    // Says which fixed combinations ("Ctrl+5") another program holds, so that the program cannot start.
+    void TellHotkeysTaken(const std::vector<std::string>& combinations);
 
     static const MessageTable<CTamblinDlg>& Messages();
 
@@ -41,6 +47,14 @@ protected:
     MessageResult OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // What the program tells the user through its icon's balloon: what the user would otherwise not
+    // notice and can act on. Each at most once a run, and in the log.
+    enum class Notice { FirstStart, ClipsNotWritten, PasteRefused, SaveRefused, HotkeysTaken, Count };
+    void Tell(Notice notice, const std::wstring& text, BalloonKind kind);
+    void OnDataFileNotWritten(const std::wstring& path);
+    // Pastes the clip just put on the clipboard into the window in front, where Windows lets it.
+    void Paste();
+
     // The window itself, a null handle or a window that no longer exists never serves as the next viewer.
     HWND UsableNextViewer(HWND window) const;
     void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,4 +88,5 @@ private:
     void OnProjects(UINT);
 
     int m_trayRetries = 0;  // icon attempts made by the retry timer
+    std::bitset<static_cast<std::size_t>(Notice::Count)> m_told;
 };

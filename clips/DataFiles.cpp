@@ -8,6 +8,9 @@
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "framework/Handles.h"
+#include "framework/TextConversion.h"
+
+std::function<void(const std::wstring& path)> g_DataFileNotWrittenHook;
 
 namespace {
 
@@ -66,6 +69,7 @@ void LogWriteFailure(const char* message, const std::string& name) {
     wchar_t path[MAX_PATH];
     ProgramPathW(path, name.c_str());
     LogFailure(message, path, name);
+    if (g_DataFileNotWrittenHook) g_DataFileNotWrittenHook(path[0] ? path : WideText(name.c_str()));
 }
 
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {

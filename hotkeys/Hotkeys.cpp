@@ -24,6 +24,15 @@ void RegisterFavoriteGroup(HWND window, UINT base, UINT modifiers, std::vector<H
     }
 }
 
+// A combination as the user presses it: "Ctrl+5", "Ctrl+Win+1", "Win+Insert".
+std::string KeysName(UINT modifiers, UINT key) {
+    std::string name = modifiers & MOD_CONTROL ? "Ctrl+" : "";
+    if (modifiers & MOD_WIN) name += "Win+";
+    if (key == VK_INSERT) return name + "Insert";
+    if (key == VK_DELETE) return name + "Delete";
+    return name + static_cast<char>(key);
+}
+
 std::string CombinationName(const HookedHotkey& hotkey) {
     std::string name = hotkey.modifiers & MOD_CONTROL ? "Ctl-Win-" : "Win-";
     return name + static_cast<char>(hotkey.key);
@@ -47,22 +56,25 @@ bool ReleaseProjectHotKey(HWND window, char letter) {
     return UnregisterHotKey(window, ProjectHotkeyId(letter)) != FALSE;
 }
 
-int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
+int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std::string>& taken) {
     std::vector<HookedHotkey> refused;
     RegisterFavoriteGroup(window, HOTKEY_SAVE_FAV, MOD_CONTROL | MOD_WIN, refused);
     RegisterFavoriteGroup(window, HOTKEY_PASTE_FAV, MOD_WIN, refused);
     for (UINT slot = 1; slot <= kHotkeySlots; ++slot) {
         if (!Register(window, HOTKEY_PASTE_RECENT + slot, MOD_CONTROL, DigitKey(slot))) {
             WriteLogFormat(0, "Can't register Ctl-%d !", static_cast<int>(slot));
+            taken.push_back(KeysName(MOD_CONTROL, DigitKey(slot)));
             return 1;
         }
     }
     if (!Register(window, HOTKEY_WIN_INS, MOD_WIN, VK_INSERT)) {
         WriteLog("Can't register Win-Ins!", 0);
+        taken.push_back(KeysName(MOD_WIN, VK_INSERT));
         return 1;
     }
     if (!Register(window, HOTKEY_WIN_DEL, MOD_WIN, VK_DELETE)) {
         WriteLog("Can't register Win-Del!", 0);
+        taken.push_back(KeysName(MOD_WIN, VK_DELETE));
         return 1;
     }
     const bool served = !refused.empty();
@@ -74,8 +86,9 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
     // Without refused combinations the hook only keeps held hotkeys from repeating. RegisterHotKey's
     // own no-repeat flag does that where it is honoured, not under Wine, so the hook starts all the
     // same; where it cannot, start-up goes on without it.
-    if (!hook.Start(window, std::move(refused))) {
+    if (!hook.Start(window, refused)) {
         WriteLog("Can't install the keyboard hook!", 0);
+        for (const HookedHotkey& hotkey : refused) taken.push_back(KeysName(hotkey.modifiers, hotkey.key));
         if (served) return 1;
     }
     return 0;

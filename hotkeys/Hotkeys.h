@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "hotkeys/KeyboardHook.h"
 
 // Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
@@ -26,4 +29,6 @@ bool ReleaseProjectHotKey(HWND window, char letter);
 // holds is logged by its slot and served by the hook instead; one line names all such. Returns 0,
 // or 1 at the first other combination that another program holds (logged by its name; those
 // before it stay registered) or when the hook is needed for a refused combination and cannot start.
-int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook);
+// `taken` receives the combinations that another program holds and the program cannot serve, as the
+// user presses them ("Ctrl+5", "Win+Insert").
+int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std::string>& taken);

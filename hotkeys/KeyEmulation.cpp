@@ -6,6 +6,34 @@
 
 namespace {
 
+std::optional<DWORD> g_foregroundIntegrityForTests;
+
+// The integrity level of the process (its mandatory label's last part), or kUnreadableIntegrity.
+DWORD IntegrityLevel(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return kUnreadableIntegrity;
+    DWORD level = kUnreadableIntegrity;
+    alignas(TOKEN_MANDATORY_LABEL) BYTE label[64];  // the label and its SID
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size)) {
+        PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label)->Label.Sid;
+        level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+    }
+    CloseHandle(token);
+    return level;
+}
+
+DWORD ForegroundIntegrityLevel(HWND foreground) {
+    if (g_foregroundIntegrityForTests) return *g_foregroundIntegrityForTests;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(foreground, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return kUnreadableIntegrity;
+    const DWORD level = IntegrityLevel(process);
+    CloseHandle(process);
+    return level;
+}
+
 bool IsHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 // Win, Alt or Shift still held would turn the injected chord into another shortcut (Win+Ctrl+V
@@ -45,3 +73,12 @@ void EmulCTRL_C() {
     WriteLog("EmulCTRL_C started", 0);
     InjectControlChord('C', 450, 200);
 }
+
+bool ForegroundTakesKeys() {
+    HWND foreground = GetForegroundWindow();
+    if (!foreground || ForegroundIntegrityLevel(foreground) <= IntegrityLevel(GetCurrentProcess())) return true;
+    WriteLog("No keys sent: the window in front runs at a higher integrity level", 0);
+    return false;
+}
+
+void SetForegroundIntegrityForTests(std::optional<DWORD> level) { g_foregroundIntegrityForTests = level; }

@@ -1,4 +1,7 @@
 #pragma once
+#include <windows.h>
+
+#include <optional>
 
 // Both wait (up to a second) for Win, Alt and Shift to be released first, and leave out the Ctrl
 // events when the user holds Ctrl already.
@@ -8,3 +11,15 @@ void EmulCTRL_V1();
 
 // Makes the focused program copy its selection: Ctrl+C after 450 ms, then 200 ms for it to act.
 void EmulCTRL_C();
+
+// Windows drops, without a word, the keys a program sends to a window of a process with a higher
+// integrity level than its own (one run as administrator). False, and logged, when the foreground
+// window is such a one; a process whose token may not be read counts as higher. True without a
+// foreground window.
+bool ForegroundTakesKeys();
+
+// What a token that may not be read counts as: higher than any level.
+constexpr DWORD kUnreadableIntegrity = MAXDWORD;
+
+// Tests give the foreground window's integrity level (nullopt: read it from its process again).
+void SetForegroundIntegrityForTests(std::optional<DWORD> level);

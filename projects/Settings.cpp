@@ -88,13 +88,6 @@ bool Writable(HKEY root, const std::wstring& path) {
     return status == ERROR_FILE_NOT_FOUND && slash != std::wstring::npos && Writable(root, path.substr(0, slash));
 }
 
-// A first run finds the program's key under neither root.
-bool SettingsStored() {
-    for (HKEY root : {SettingsRoot(), OtherRoot()})
-        if (RegistryKey::Open(root, kProgramKey, KEY_READ).Status() == ERROR_SUCCESS) return true;
-    return false;
-}
-
 // A value is read from the first root that holds it, this run's root first: what this start stored
 // overrides what it can only read.
 LONG ReadSetting(const wchar_t* name, int& value) {
@@ -146,6 +139,12 @@ HKEY SettingsRoot() {
 }
 
 void SetSettingsRootForTests(HKEY root) { g_root = root; }
+
+bool SettingsStored() {
+    for (HKEY root : {SettingsRoot(), OtherRoot()})
+        if (RegistryKey::Open(root, kProgramKey, KEY_READ).Status() == ERROR_SUCCESS) return true;
+    return false;
+}
 
 LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
     *runAtStartup = 0;

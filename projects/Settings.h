@@ -11,6 +11,9 @@
 // The root this run writes both keys under.
 HKEY SettingsRoot();
 
+// False before the first run has stored the settings: the program's key is under neither root.
+bool SettingsStored();
+
 // Reads both settings into the flags; on the first run (the program's key is under neither root)
 // or when enable is non-zero it also stores RunAtStartup = 1 and registers the program to start
 // with Windows. *runAtStartup ends as 1 only when that registration held. Returns the status of the

@@ -1,13 +1,20 @@
 #include "TrayNotifyIcon.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 // Registered before any window exists, so every hook compares against the same number.
 const UINT g_nTaskbarCreatedMsg = RegisterWindowMessageA("TaskbarCreated");
 
 const UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+
+std::optional<RECT> g_iconRectForTests;
 }  // namespace
+
+void SetTrayIconRectForTests(const RECT* rect) {
+    g_iconRectForTests = rect ? std::optional<RECT>(*rect) : std::nullopt;
+}
 
 UINT TaskbarCreatedMessage() { return g_nTaskbarCreatedMsg; }
 
@@ -62,6 +69,7 @@ BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT iconId, LPCSTR tooltip, HICON
     lstrcpynA(m_nid.szTip, tooltip ? tooltip : "", tipLimit);
 
     m_bCreated = Shell_NotifyIconA(NIM_ADD, &m_nid);
+    if (m_bCreated) SendWaitingBalloons();
     return m_bCreated;
 }
 
@@ -75,10 +83,25 @@ LRESULT CTrayNotifyIcon::OnCallbackMessage(WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP: {
         POINT cursor{};
         GetCursorPos(&cursor);
+        // Chosen from the keyboard (Win+B, then Enter, Space or Shift+F10) the icon sends the same
+        // message with the pointer anywhere, perhaps on another screen: the menu then opens at the
+        // icon, above or beside it rather than over it.
+        TPMPARAMS beside{sizeof beside, {}};
+        const bool atIcon = IconRect(beside.rcExclude) && !PtInRect(&beside.rcExclude, cursor);
+        const POINT at = atIcon ? POINT{beside.rcExclude.left, beside.rcExclude.top} : cursor;
         // Without the foreground the menu would not close when the user clicks elsewhere.
         SetForegroundWindow(owner);
         // Either button chooses an item: the menu came up on a right click.
-        TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+        const UINT chosen = TrackPopupMenuEx(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | (atIcon ? TPM_BOTTOMALIGN : 0),
+                                             at.x, at.y, owner, atIcon ? &beside : nullptr);
+        if (chosen) {
+            PostMessageA(owner, WM_COMMAND, chosen, 0);
+        } else if (GetForegroundWindow() == owner) {
+            // Closed with Escape, not by a click into another window: the keyboard goes on in the
+            // notification area, where it was.
+            NOTIFYICONDATAW identity = Identity();
+            Shell_NotifyIconW(NIM_SETFOCUS, &identity);
+        }
         // Lets the menu close properly on a second right click over the icon.
         PostMessageA(owner, WM_NULL, 0, 0);
         break;
@@ -96,6 +119,7 @@ LRESULT CTrayNotifyIcon::OnCallbackMessage(WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CTrayNotifyIcon::HideFromTray() {
+    m_waitingBalloons.clear();
     if (m_bHidden) return TRUE;
     const BOOL deleted = Shell_NotifyIconA(NIM_DELETE, &m_nid);
     m_bHidden = TRUE;
@@ -107,5 +131,46 @@ BOOL CTrayNotifyIcon::AddAgain() {
     // The taskbar may or may not know the icon already; start clean either way.
     Shell_NotifyIconA(NIM_DELETE, &m_nid);
     m_nid.uFlags = kIconFlags;
-    return Shell_NotifyIconA(NIM_ADD, &m_nid);
+    if (!Shell_NotifyIconA(NIM_ADD, &m_nid)) return FALSE;
+    SendWaitingBalloons();
+    return TRUE;
+}
+
+void CTrayNotifyIcon::ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonKind kind) {
+    if (m_bHidden) return;
+    m_waitingBalloons.push_back({title, text, kind});
+    SendWaitingBalloons();
+}
+
+NOTIFYICONDATAW CTrayNotifyIcon::Identity() const {
+    NOTIFYICONDATAW identity{};
+    identity.cbSize = sizeof identity;
+    identity.hWnd = m_nid.hWnd;
+    identity.uID = m_nid.uID;
+    return identity;
+}
+
+void CTrayNotifyIcon::SendWaitingBalloons() {
+    while (!m_waitingBalloons.empty()) {
+        const Balloon& balloon = m_waitingBalloons.front();
+        NOTIFYICONDATAW data = Identity();
+        data.uFlags = NIF_INFO;
+        lstrcpynW(data.szInfoTitle, balloon.title.c_str(), ARRAYSIZE(data.szInfoTitle));
+        lstrcpynW(data.szInfo, balloon.text.c_str(), ARRAYSIZE(data.szInfo));
+        data.dwInfoFlags = balloon.kind == BalloonKind::Warning ? NIIF_WARNING : NIIF_INFO;
+        if (!Shell_NotifyIconW(NIM_MODIFY, &data)) return;
+        m_waitingBalloons.erase(m_waitingBalloons.begin());
+    }
+}
+
+bool CTrayNotifyIcon::IconRect(RECT& rect) const {
+    if (g_iconRectForTests) {
+        rect = *g_iconRectForTests;
+        return true;
+    }
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_nid.hWnd;
+    icon.uID = m_nid.uID;
+    return SUCCEEDED(Shell_NotifyIconGetRect(&icon, &rect));
 }

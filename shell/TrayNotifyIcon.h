@@ -3,6 +3,9 @@
 
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/Menu.h"
 #include "framework/Object.h"
 #include "framework/Wnd.h"
@@ -20,6 +23,9 @@ public:
 
     CTrayNotifyIcon* m_pTrayIcon = nullptr;
 };
+
+// How a balloon is marked: news, or something that did not happen.
+enum class BalloonKind { Info, Warning };
 
 // One icon in the notification area on behalf of an owner window, with the popup menu shown
 // from it. The loaded menu is the one the rest of the program changes in place.
@@ -45,15 +51,34 @@ public:
     BOOL AddAgain();
     // The whole loaded menu resource, not only its popup.
     CMenu& TrayMenu() { return m_menu; }
+    // Shows a balloon from the icon (Windows 10 and 11 show it as a notification). While the shell
+    // does not hold the icon (not added yet, or the taskbar restarting) the balloon waits, and goes
+    // out once the icon is added. Nothing after HideFromTray.
+    void ShowBalloon(const std::wstring& title, const std::wstring& text, BalloonKind kind);
 
     // What the shell is given for this icon.
     const NOTIFYICONDATAA& NotifyData() const { return m_nid; }
 
 private:
+    struct Balloon {
+        std::wstring title, text;
+        BalloonKind kind;
+    };
+    // The record that names this icon to the shell, in the form that carries a balloon.
+    NOTIFYICONDATAW Identity() const;
+    // Sends the waiting balloons in order, up to one the shell refuses: it does not hold the icon.
+    void SendWaitingBalloons();
+    // Where the shell shows the icon; false when it does not say.
+    bool IconRect(RECT& rect) const;
+
     NOTIFYICONDATAA m_nid;
     BOOL m_bCreated = FALSE;
     BOOL m_bHidden = FALSE;
     CWnd* m_pNotifyWnd = nullptr;
     CTrayWindowHook m_hook;
     CMenu m_menu;
+    std::vector<Balloon> m_waitingBalloons;
 };
+
+// Tests say where the icon is, as a shell would (null: ask the shell again).
+void SetTrayIconRectForTests(const RECT* rect);

@@ -1,6 +1,7 @@
 #include "app/TamblinDlg.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "append/AppendFile.h"
 #include "framework/Prompts.h"
 #include "hotkeys/Hotkeys.h"
+#include "hotkeys/KeyEmulation.h"
 #include "projects/Projects.h"
 #include "projects/Settings.h"
 #include "res/resource.h"
@@ -61,8 +63,6 @@ struct {
 } g_watch;
 
 WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain after the program, was told
-
-HWND g_refusedWindow;  // the main window, whose icon place the test took
 
 }  // namespace
 
@@ -230,40 +230,32 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
 }
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it
-// can. Where the shell holds Win+digit, as on Windows 10 and 11, the program's keyboard hook serves the combination.
-// Windows removes a low-level hook that answers late without a word; the hook is installed anew, so first in the
-// chain again, when the session is unlocked or the machine resumes.
+// can; then the first start says where the program is. Where the shell holds Win+digit, as on Windows 10 and 11, the
+// program's keyboard hook serves the combination. Windows removes a low-level hook that answers late without a word;
+// the hook is installed anew, so first in the chain again, when the session is unlocked or the machine resumes.
 TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheKeysTheShellHoldsAfterUnlockOrResume) {
-    // Plays a shell that already shows an icon under the main window's handle and id, so the window's own add is
-    // refused at start-up as it is while there is no taskbar yet.
-    g_refusedWindow = nullptr;
-    const HOOKPROC takeTheIconPlace = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-        if (code == HCBT_CREATEWND && !g_refusedWindow && !create->lpcs->hwndParent) {
-            g_refusedWindow = reinterpret_cast<HWND>(wParam);
-            Shell(NIM_ADD, g_refusedWindow);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    };
-    HHOOK hook = SetWindowsHookExA(WH_CBT, takeTheIconPlace, nullptr, GetCurrentThreadId());
+    StandInTaskbar taskbar;
+    taskbar.RefuseAdds(true);
     Start();
-    UnhookWindowsHookEx(hook);
-    // What the shell showed under the main window's handle was not the program's icon.
-    ASSERT_TRUE(g_refusedWindow == dialog->m_hWnd && Shell(NIM_DELETE, dialog->m_hWnd));
     CopyText("captured");
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
     Send(WM_COMMAND, ID_RECENT_LAST);
     EXPECT_TRUE(LoggedInOrder({"Error returned from PutRecentClip()"}));  // the menu's only sign of it
     EXPECT_FALSE(LoggedInOrder({"EmulCTRL_V1 started"}));
-    // The retry, once a second, adds the icon; then it stops.
+    EXPECT_TRUE(taskbar.Balloons().empty());
+    // The retry, once a second, adds the icon, which then tells of the first start; then it stops.
+    taskbar.RefuseAdds(false);
     EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
+    ASSERT_EQ(taskbar.Balloons().size(), 1u);
+    EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
     EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
 
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
-    EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook), 0);
+    std::vector<std::string> taken;
+    EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook, taken), 0);
     int served = 0;
     for (const auto& [message, event] : {std::pair<UINT, WPARAM>{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
                                          {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}}) {
@@ -284,8 +276,59 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     UnregisterHotKey(nullptr, 1);
 }
 
-// A start while another program holds a fixed combination says so, under the executable's name, and ends.
+// Windows drops the keys a program sends to a window run as administrator: the program sends none there, leaves a
+// pasted clip on the clipboard and stores no favourite, and says so once for each. A window whose process it may
+// not read counts as one run as administrator; one at its own level or lower gets the keys.
+TEST_F(MainWindowTest, AWindowRunAsAdministratorGetsNoKeysAndTheUserIsToldOnceForPastesAndOnceForSaves) {
+    StandInTaskbar taskbar;
+    Start();
+    CopyText("for admin");
+    // The window in front, whose process the test plays.
+    HWND front = CreateWindowA("EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return SetForegroundWindow(front) && GetForegroundWindow() == front; }, 3000));
+    struct Hotkey {
+        std::optional<DWORD> foreground;  // its integrity level; none: as its process has it
+        UINT id;
+        bool keysSent;
+        const wchar_t* told;  // the balloon it brings, if any
+    };
+    const wchar_t* pasteTold =
+        L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from pasting into it. "
+        L"The clip is on the clipboard: press Ctrl+V.";
+    const wchar_t* saveTold =
+        L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from copying its selection. "
+        L"No favourite was stored.";
+    const DWORD system = SECURITY_MANDATORY_SYSTEM_RID, low = SECURITY_MANDATORY_LOW_RID;
+    const UINT paste = HOTKEY_PASTE_RECENT + 1, save = HOTKEY_SAVE_FAV + 1;
+    const Hotkey hotkeys[] = {
+        {.foreground = system, .id = paste, .keysSent = false, .told = pasteTold},
+        {.foreground = kUnreadableIntegrity, .id = paste, .keysSent = false, .told = nullptr},
+        {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = saveTold},
+        {.foreground = system, .id = save, .keysSent = false, .told = nullptr},
+        {.foreground = std::nullopt, .id = paste, .keysSent = true, .told = nullptr},
+        {.foreground = low, .id = save, .keysSent = true, .told = nullptr}};
+    std::vector<std::wstring> told = {taskbar.Balloons().at(0).text};  // the first start's
+    for (const Hotkey& hotkey : hotkeys) {
+        SetForegroundIntegrityForTests(hotkey.foreground);
+        KeyboardRecorder recorder;
+        Send(WM_HOTKEY, hotkey.id);
+        SetForegroundIntegrityForTests(std::nullopt);
+        EXPECT_EQ(!recorder.Events().empty(), hotkey.keysSent) << hotkey.id;
+        EXPECT_EQ(ClipboardText(), "for admin") << hotkey.id;
+        EXPECT_EQ(folder.Exists("FAVORITE\\ACLIPB1.DAT"), hotkey.keysSent && hotkey.id == save);
+        if (hotkey.told) told.push_back(hotkey.told);
+        std::vector<std::wstring> balloons;
+        for (const TrayRequest& balloon : taskbar.Balloons()) balloons.push_back(balloon.text);
+        EXPECT_EQ(balloons, told) << hotkey.id;
+    }
+    EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
+    DestroyWindow(front);
+}
+
+// A start while another program holds a fixed combination says which, and so under the executable's name, and ends.
 TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
+    StandInTaskbar taskbar;
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '5'));
     std::string said;
     AfxSetPromptResponder([&said](const Prompt& prompt) {
@@ -296,6 +339,10 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
     AfxSetPromptResponder(nullptr);
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(said, "component_tests: Error initialize HOT Keys!");
+    ASSERT_FALSE(taskbar.Balloons().empty());
+    EXPECT_EQ(taskbar.Balloons().back().text,
+              L"Another program holds Ctrl+5: Clipboard Quorvex cannot work without it and ends. Close that program, "
+              L"then start Clipboard Quorvex again.");
 }
 
 // The about box opens in the middle of the screen with the mouse pointer, not in its corner, and shows each of its

@@ -14,17 +14,18 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     for (UINT modifiers : {MOD_CONTROL | MOD_WIN, MOD_WIN, MOD_CONTROL})
         for (char digit : std::string("1234567890")) order.push_back({modifiers, digit});
     order.insert(order.end(), {{MOD_WIN, VK_INSERT}, {MOD_WIN, VK_DELETE}});
-    // Key 0 is slot 10 of its group. Last, nothing held elsewhere: the hook starts all the same, with nothing to serve,
-    // to keep held hotkeys from repeating.
+    // Key 0 is slot 10 of its group; a combination is named to the user as pressed. Last, nothing held elsewhere:
+    // the hook starts all the same, with nothing to serve, to keep held hotkeys from repeating.
     const struct {
         UINT held, key;
         int result;
         std::vector<std::string> logged;
+        std::vector<std::string> taken;  // as the program names them to the user
     } cases[] = {
-        {.held = MOD_CONTROL, .key = '5', .result = 1, .logged = {"Can't register Ctl-5 !"}},
-        {.held = MOD_CONTROL, .key = '0', .result = 1, .logged = {"Can't register Ctl-10 !"}},
-        {.held = MOD_WIN, .key = VK_INSERT, .result = 1, .logged = {"Can't register Win-Ins!"}},
-        {.held = MOD_WIN, .key = VK_DELETE, .result = 1, .logged = {"Can't register Win-Del!"}},
+        {.held = MOD_CONTROL, .key = '5', .result = 1, .logged = {"Can't register Ctl-5 !"}, .taken = {"Ctrl+5"}},
+        {.held = MOD_CONTROL, .key = '0', .result = 1, .logged = {"Can't register Ctl-10 !"}, .taken = {"Ctrl+0"}},
+        {.held = MOD_WIN, .key = VK_INSERT, .result = 1, .logged = {"Can't register Win-Ins!"}, .taken = {"Win+Insert"}},
+        {.held = MOD_WIN, .key = VK_DELETE, .result = 1, .logged = {"Can't register Win-Del!"}, .taken = {"Win+Delete"}},
         {.held = MOD_CONTROL | MOD_WIN, .key = '5', .result = 0,
          .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"}},
         {.held = MOD_WIN, .key = '0', .result = 0,
@@ -35,8 +36,10 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(c.key == 0 || RegisterHotKey(nullptr, 1, c.held, c.key));
-        EXPECT_EQ(RegisterFixedHotKeys(window, hook), c.result) << c.key;
+        std::vector<std::string> taken;
+        EXPECT_EQ(RegisterFixedHotKeys(window, hook, taken), c.result) << c.key;
         EXPECT_EQ(folder.LogLines(), c.logged);
+        EXPECT_EQ(taken, c.taken);
         bool past = false;
         for (const auto& [modifiers, key] : order) {
             EXPECT_EQ(HotkeyTaken(modifiers, key), !past) << modifiers << " " << key;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "res/resource.h"
@@ -52,10 +51,12 @@ using Seen = std::vector<UINT>;
 // it waits for input.
 Seen g_seen;
 int g_menuAnswer;  // given once to a menu that waits for input: 1 Escape, 2 Enter on its first item
+RECT g_menuRect;   // where the menu was shown
 
 LRESULT CALLBACK NotifyWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ENTERIDLE && wParam == MSGF_MENU && g_menuAnswer) {
         HWND menuWindow = reinterpret_cast<HWND>(lParam);
+        GetWindowRect(menuWindow, &g_menuRect);
         if (g_menuAnswer == 2) PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(menuWindow, g_menuAnswer == 2 ? WM_CHAR : WM_KEYDOWN, g_menuAnswer == 2 ? '\r' : VK_ESCAPE, 0);
         g_menuAnswer = 0;
@@ -148,26 +149,105 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
 
         // The menu is the icon id's, its first item the default. A double click runs that item, sent, not posted
         // (it has been handled by the time the call returns); a right click shows the menu, closed by Escape, then
-        // by Enter on its first item. Other clicks and other icons' messages do nothing.
+        // by Enter on its first item. Other clicks and other icons' messages do nothing. From the keyboard the shell
+        // sends a right click with the pointer anywhere: the menu then opens above the icon. Closed by Escape, the
+        // menu gives the keyboard back to the notification area; not after a choice.
         EXPECT_EQ(GetMenuDefaultItem(icon.TrayMenu().GetSubMenu(0), FALSE, 0), static_cast<UINT>(ID_APP_ABOUT));
-        const std::tuple<UINT, UINT, bool, LRESULT, Seen> clicks[] = {
-            {IDR_TRAY_MENU + 1, WM_RBUTTONUP, false, 0, {}}, {IDR_TRAY_MENU, WM_LBUTTONUP, false, 1, {}},
-            {IDR_TRAY_MENU, WM_LBUTTONDBLCLK, false, 1, {ID_APP_ABOUT}},
-            {IDR_TRAY_MENU, WM_RBUTTONUP, false, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL}},
-            {IDR_TRAY_MENU, WM_RBUTTONUP, true, 1, {WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL}}};
-        for (const auto& [id, mouse, chooseFirst, result, seen] : clicks) {
+        const RECT underPointer{0, 0, 16, 16}, away{600, 700, 616, 716};
+        const std::vector<UINT> focusBack{NIM_SETFOCUS}, none;
+        struct Click {
+            UINT id, mouse;
+            int menuAnswer;
+            const RECT* iconAt;  // where the shell says the icon is; null: it does not say
+            LRESULT result;
+            Seen seen;
+            POINT menuAt;  // the menu's top left corner, or for a menu above the icon its bottom left
+            std::vector<UINT> asked;  // of the shell afterwards
+        };
+        const Seen escaped{WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_NULL},
+            chosen{WM_ENTERMENULOOP, WM_EXITMENULOOP, ID_APP_ABOUT, WM_NULL};
+        const Click clicks[] = {
+            {.id = IDR_TRAY_MENU + 1, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = nullptr, .result = 0,
+             .seen = {}, .menuAt = {}, .asked = none},
+            {.id = IDR_TRAY_MENU, .mouse = WM_LBUTTONUP, .menuAnswer = 1, .iconAt = nullptr, .result = 1, .seen = {},
+             .menuAt = {}, .asked = none},
+            {.id = IDR_TRAY_MENU, .mouse = WM_LBUTTONDBLCLK, .menuAnswer = 1, .iconAt = nullptr, .result = 1,
+             .seen = {ID_APP_ABOUT}, .menuAt = {}, .asked = none},
+            {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = nullptr, .result = 1,
+             .seen = escaped, .menuAt = {0, 0}, .asked = focusBack},
+            {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = &underPointer, .result = 1,
+             .seen = escaped, .menuAt = {0, 0}, .asked = focusBack},
+            {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = &away, .result = 1,
+             .seen = escaped, .menuAt = {600, 700}, .asked = focusBack},
+            {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 2, .iconAt = &away, .result = 1,
+             .seen = chosen, .menuAt = {600, 700}, .asked = none}};
+        for (const Click& click : clicks) {
+            StandInTaskbar taskbar;
+            SetTrayIconRectForTests(click.iconAt);
             g_seen.clear();
-            g_menuAnswer = chooseFirst ? 2 : 1;
+            g_menuRect = {};
+            g_menuAnswer = click.menuAnswer;
             // Should the menu never wait for input, a timer closes it.
             UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-            EXPECT_EQ(icon.OnCallbackMessage(id, mouse), result);
+            EXPECT_EQ(icon.OnCallbackMessage(click.id, click.mouse), click.result);
             KillTimer(nullptr, watchdog);
-            PumpFor(mouse == WM_RBUTTONUP ? 300 : 50);
-            EXPECT_EQ(g_seen, seen) << mouse;
+            PumpFor(click.mouse == WM_RBUTTONUP ? 300 : 50);
+            EXPECT_EQ(g_seen, click.seen) << click.mouse;
+            const POINT menuAt{g_menuRect.left, click.iconAt == &away ? g_menuRect.bottom : g_menuRect.top};
+            EXPECT_TRUE(menuAt.x == click.menuAt.x && menuAt.y == click.menuAt.y) << menuAt.x << "," << menuAt.y;
+            std::vector<UINT> asked;
+            for (const TrayRequest& request : taskbar.Requests()) asked.push_back(request.action);
+            EXPECT_EQ(asked, click.asked) << click.mouse;
         }
+        SetTrayIconRectForTests(nullptr);
     }
     // Destroyed, the icon leaves the shell and a window that lives on.
     EXPECT_FALSE(Shell(NIM_MODIFY, window.m_hWnd));
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&NotifyWindowProc));
+    DestroyWindow(window.m_hWnd);
+}
+
+// A balloon goes out from the icon when the shell holds it, else waits, in order with any other, for the icon to be
+// added: by a retried add, or at "TaskbarCreated". None once the icon is hidden for good.
+TEST(TrayNotifyIconTest, ABalloonWaitsForTheIconAndGoesOutOnceTheShellHoldsIt) {
+    StandInTaskbar taskbar;
+    taskbar.RefuseAdds(true);
+    CWnd window;
+    window.m_hWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    // The shell's balloon holds 255 characters of text.
+    const std::wstring longText = L"Long " + std::wstring(300, L'\u00e9');
+    std::vector<std::wstring> shown;
+    auto balloonsShown = [&] {
+        shown.clear();
+        for (const TrayRequest& balloon : taskbar.Balloons())
+            shown.push_back(balloon.title + L"|" + balloon.text + L"|" + std::to_wstring(balloon.infoFlags));
+        return shown;
+    };
+    {
+        CTrayNotifyIcon icon;
+        ASSERT_FALSE(icon.Create(&window, IDR_TRAY_MENU, "Tip", appIcon, kCallback));
+        icon.ShowBalloon(L"Title", L"First", BalloonKind::Info);
+        icon.ShowBalloon(L"Title", longText, BalloonKind::Warning);
+        EXPECT_TRUE(balloonsShown().empty());
+        taskbar.RefuseAdds(false);
+        ASSERT_TRUE(icon.AddAgain());
+        EXPECT_EQ(balloonsShown(),
+                  (std::vector<std::wstring>{L"Title|First|1", L"Title|" + longText.substr(0, 255) + L"|2"}));
+        icon.ShowBalloon(L"Title", L"At once", BalloonKind::Info);
+        EXPECT_EQ(balloonsShown().size(), 3u);
+
+        // The taskbar restarts: the icon is gone until "TaskbarCreated".
+        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        icon.ShowBalloon(L"Title", L"After the restart", BalloonKind::Info);
+        EXPECT_EQ(balloonsShown().size(), 3u);
+        SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(balloonsShown().back(), L"Title|After the restart|1");
+
+        ASSERT_TRUE(icon.HideFromTray());
+        icon.ShowBalloon(L"Title", L"Hidden", BalloonKind::Info);
+        SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(balloonsShown().size(), 4u);
+    }
     DestroyWindow(window.m_hWnd);
 }

@@ -11,6 +11,7 @@
 #include "base/Log.h"                  // IWYU pragma: export
 #include "base/ProgramFolder.h"        // IWYU pragma: export
 #include "clips/Clipboard.h"           // IWYU pragma: export
+#include "clips/DataFiles.h"           // IWYU pragma: export
 #include "clips/RecentClips.h"         // IWYU pragma: export
 #include "framework/Handles.h"         // IWYU pragma: export
 #include "support/ClipboardFixture.h"  // IWYU pragma: export
@@ -38,6 +39,7 @@ protected:
         g_bSkipClipChange = 0;
         g_nRichTextFormat = RichTextId();
         g_pAcceptedClipHook = nullptr;
+        g_DataFileNotWrittenHook = nullptr;
         CurrentPrj = 0;
         // As at a start in an empty folder; the log begins after it.
         LoadRecentClips();
