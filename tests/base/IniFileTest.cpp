@@ -70,6 +70,6 @@ TEST_F(IniFileTest, TwoWritersKeepEachOthersKeysAndAStartRemovesOnlyTheCopiesAKi
     for (const char* left : {"Save~1F.TMP", "Save.TMP"}) folder.Write(left, "left by a kill");
     folder.Write("Saved.TXT", "the user's");
     DiscardUnfinishedIniChange(saveIni);
-    EXPECT_FALSE(folder.Exists("Save~1F.TMP") || folder.Exists("Save.TMP"));
+    EXPECT_FALSE(folder.Exists("Save*.TMP"));
     EXPECT_TRUE(folder.Exists("Saved.TXT") && folder.Exists("Save.ini"));
 }
