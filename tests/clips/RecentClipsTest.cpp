@@ -140,11 +140,9 @@ TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAnd
                            firstThree = {1, 2, 3};
     std::vector<Case> cases = {
         {.stored = 10, .listed = shifted},  // a full list drops its oldest clip
-        // A file in the middle of a shift, the oldest file, the next position's file, the folder: the
-        // clip stays listed for this run, and no entry names it.
+        // A file in the middle of a shift, the oldest file, the next position's file, the folder, Save.ini:
+        // the clip stays listed for this run, and no entry names it.
         {.stored = 10, .held = File(6), .listed = shifted, .onDisk = all, .logged = writeFailed},
-        {.stored = 10, .held = File(6), .briefly = true, .listed = shifted},
-        {.stored = 3, .held = "RECENT\\RECCLIP.TMP", .briefly = true, .listed = {1, 2, 3, 11}},
         {.stored = 10, .held = File(1), .listed = shifted, .onDisk = all, .logged = writeFailed},
         {.stored = 3, .held = File(4), .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = writeFailed},
         {.stored = 3, .held = "RECENT", .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = writeFailed},
@@ -152,6 +150,9 @@ TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAnd
         {.stored = 3, .held = "Save.ini", .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = "Error save INI!"},
         {.stored = 10, .held = "Save.ini", .listed = shifted, .onDisk = all, .logged = "Error save INI!"},
         {.stored = 10, .alike = true, .held = "Save.ini", .listed = shifted},  // a shift that changes no entry
+        // A file held for a moment only is waited for: one the shift moves, the new clip's.
+        {.stored = 10, .held = File(6), .briefly = true, .listed = shifted},
+        {.stored = 3, .held = "RECENT\\RECCLIP.TMP", .briefly = true, .listed = {1, 2, 3, 11}},
         {.stored = 4,
          .damage = [&] { folder.Remove(File(2)); },
          .listed = {1, 3, 4},
