@@ -87,10 +87,8 @@ bool StartCopy(const wchar_t* file, const wchar_t* copy) {
            (bytes.empty() || (WriteFile(target.Get(), bytes.data(), read, &written, nullptr) && written == read));
 }
 
-// Flushed before the move, so the file is never replaced by bytes that are not yet on the disk; the
-// private-profile calls may keep what they wrote in a cache of their own until told to write it out.
+// Flushed before the move, so the file is never replaced by bytes that are not yet on the disk.
 bool FlushCopy(const wchar_t* copy) {
-    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy);
     FileHandle file(CreateFileW(copy, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return file.IsValid() && FlushFileBuffers(file.Get());
 }
@@ -135,6 +133,8 @@ bool ChangeIni(const wchar_t* file, const std::function<bool(const wchar_t* copy
         DeleteFileW(copy.c_str());
         return false;
     }
+    // The private-profile calls may keep what they wrote in a cache of their own until told to write it.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
     // A change that wrote nothing to a file that does not exist leaves nothing to move.
     if (GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
     if (!FlushCopy(copy.c_str()) || !RetryWhileFileHeld([&] {
