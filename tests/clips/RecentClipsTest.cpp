@@ -153,9 +153,7 @@ TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAnd
         // A file held for a moment only is waited for: one the shift moves, the new clip's.
         {.stored = 10, .held = File(6), .briefly = true, .listed = shifted},
         {.stored = 3, .held = "RECENT\\RECCLIP.TMP", .briefly = true, .listed = {1, 2, 3, 11}},
-        {.stored = 4,
-         .damage = [&] { folder.Remove(File(2)); },
-         .listed = {1, 3, 4},
+        {.stored = 4, .damage = [&] { folder.Remove(File(2)); }, .listed = {1, 3, 4},
          .logged = "Open File error CreateFile() (READ)"},
         {.stored = 10, .damage = [&] { folder.Remove(File(5)); }, .listed = {1, 2, 3, 4, 6, 7, 8, 9, 10}},
         {.stored = 4, .damage = [&] { folder.SetIni("RECENTS", "RECCLIP1", "zz"); }, .listed = {2, 3, 4}},  // by hand
