@@ -1,25 +1,81 @@
 #include "IniFile.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "framework/Handles.h"
 
 namespace {
 
-std::wstring CopyName(const wchar_t* file) {
+const DWORD kHeldFileWaitMs = 100;
+const DWORD kChangeLockWaitMs = 1000;
+// Far beyond any Save.ini or Export.ini the program writes; a larger file is not read into memory.
+const LONGLONG kLargestIniFile = 64 * 1024 * 1024;
+
+// The name without its last four characters (".ini").
+std::wstring Stem(const wchar_t* file) {
     std::wstring name = file;
-    return name.substr(0, name.size() >= 4 ? name.size() - 4 : name.size()) + L".TMP";
+    return name.substr(0, name.size() >= 4 ? name.size() - 4 : name.size());
 }
+
+// Each process changes the file through a copy of its own name.
+std::wstring CopyName(const wchar_t* file) {
+    wchar_t suffix[32];
+    std::swprintf(suffix, 32, L"~%lX.TMP", GetCurrentProcessId());
+    return Stem(file) + suffix;
+}
+
+// Held while one file is changed: a mutex every process of any session finds by the file's full
+// path, lower-cased (Windows paths ignore case), hashed into an object name.
+class ChangeLock {
+public:
+    explicit ChangeLock(const wchar_t* file) {
+        wchar_t full[MAX_PATH];
+        DWORD length = GetFullPathNameW(file, MAX_PATH, full, nullptr);
+        std::wstring path = length > 0 && length < MAX_PATH ? full : file;
+        CharLowerBuffW(&path[0], static_cast<DWORD>(path.size()));
+        unsigned long long hash = 14695981039346656037ull;  // FNV-1a
+        for (wchar_t c : path) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+        wchar_t name[64];
+        std::swprintf(name, 64, L"Global\\Quorvex.IniChange.%016llX", hash);
+        m_mutex = CreateMutexW(nullptr, FALSE, name);
+        // One that another user's program made may only be opened to wait for it.
+        if (!m_mutex) m_mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
+        if (m_mutex) {
+            DWORD waited = WaitForSingleObject(m_mutex, kChangeLockWaitMs);
+            m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;  // abandoned: its writer ended
+        }
+    }
+    ~ChangeLock() {
+        if (m_owned) ReleaseMutex(m_mutex);
+        if (m_mutex) CloseHandle(m_mutex);
+    }
+    ChangeLock(const ChangeLock&) = delete;
+    ChangeLock& operator=(const ChangeLock&) = delete;
+
+    // False when another writer kept the file for too long. Without any lock to be had (another
+    // user's program made it and does not share it) changes go on: the copies' names still differ.
+    bool Usable() const { return m_owned || !m_mutex; }
+
+private:
+    HANDLE m_mutex = nullptr;
+    bool m_owned = false;
+};
 
 // The copy starts as the file's bytes; with no file there is no copy, and the first write makes one.
 // Written afresh rather than copied, so it never carries the file's time (the private-profile calls
 // tell a changed file by its time).
 bool StartCopy(const wchar_t* file, const wchar_t* copy) {
     DeleteFileW(copy);
-    FileHandle source(CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!source.IsValid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const bool found = RetryWhileFileHeld([&] {
+        opened = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        return opened != INVALID_HANDLE_VALUE;
+    });
+    FileHandle source(opened);
+    if (!found) return GetLastError() == ERROR_FILE_NOT_FOUND;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > 64 * 1024 * 1024) return false;
+    if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > kLargestIniFile) return false;
     std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
     if (!bytes.empty() && (!ReadFile(source.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
@@ -37,18 +93,20 @@ bool FlushCopy(const wchar_t* copy) {
     return file.IsValid() && FlushFileBuffers(file.Get());
 }
 
-// Another program reading the file for a moment keeps it from being replaced (under Wine, any open
-// handle does): about 100 ms of retries.
-bool ReplaceByCopy(const wchar_t* copy, const wchar_t* file) {
-    for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(copy, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+}  // namespace
+
+bool RetryWhileFileHeld(const std::function<bool()>& attempt) {
+    const ULONGLONG deadline = GetTickCount64() + kHeldFileWaitMs;
+    for (;;) {
+        if (attempt()) return true;
         const DWORD error = GetLastError();
-        if (attempt == 10 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount64() >= deadline) {
+            SetLastError(error);
+            return false;
+        }
         Sleep(10);
     }
 }
-
-}  // namespace
 
 std::string ReadIni(const wchar_t* file, const char* section, const char* key, const char* fallback) {
     wchar_t value[260];
@@ -68,18 +126,37 @@ bool WriteIni(const wchar_t* file, const char* section, const char* key, const c
 }
 
 bool ChangeIni(const wchar_t* file, const std::function<bool(const wchar_t* copy)>& change) {
+    ChangeLock lock(file);
+    if (!lock.Usable()) return false;
     const std::wstring copy = CopyName(file);
     if (!StartCopy(file, copy.c_str()) || !change(copy.c_str())) {
         DeleteFileW(copy.c_str());
         return false;
     }
+    // The private-profile calls may keep what they wrote in a cache of their own until told to write it.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
     // A change that wrote nothing to a file that does not exist leaves nothing to move.
     if (GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    if (!FlushCopy(copy.c_str()) || !ReplaceByCopy(copy.c_str(), file)) {
+    if (!FlushCopy(copy.c_str()) || !RetryWhileFileHeld([&] {
+            return MoveFileExW(copy.c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        })) {
         DeleteFileW(copy.c_str());
         return false;
     }
     return true;
 }
 
-void DiscardUnfinishedIniChange(const wchar_t* file) { DeleteFileW(CopyName(file).c_str()); }
+void DiscardUnfinishedIniChange(const wchar_t* file) {
+    // Taken in turn with the changes, so no copy that a running change still needs goes.
+    ChangeLock lock(file);
+    if (!lock.Usable()) return;
+    const std::wstring stem = Stem(file);
+    DeleteFileW((stem + L".TMP").c_str());  // the one name an earlier release used
+    const std::wstring folder = stem.substr(0, stem.find_last_of(L'\\') + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((stem + L"~*.TMP").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do DeleteFileW((folder + found.cFileName).c_str());
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+}

@@ -16,9 +16,6 @@ namespace {
 
 const char kReadFailure[] = "Open File error CreateFile() (READ)";
 
-// The same name with .TMP for its last four characters: never longer than the file's own path.
-std::string TemporaryName(const std::string& name) { return name.substr(0, name.size() - 4) + ".TMP"; }
-
 // The log is ANSI: a path outside the ANSI code page shows its other characters as '?'.
 void LogFailure(const char* message, const wchar_t* path, const std::string& name) {
     WriteLog(message, 0);
@@ -26,6 +23,8 @@ void LogFailure(const char* message, const wchar_t* path, const std::string& nam
 }
 
 }  // namespace
+
+std::string IncomingClipFileName(const std::string& name) { return name.substr(0, name.size() - 4) + ".TMP"; }
 
 std::string RecentClipFileName(int position) {
     char name[MAX_PATH];
@@ -42,7 +41,12 @@ std::string FavoriteClipFileName(char project, int slot) {
 bool WriteFreshFile(const std::string& name, const void* bytes, std::size_t count) {
     wchar_t path[MAX_PATH];
     if (!ProgramPathW(path, name.c_str())) return false;
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HANDLE created = INVALID_HANDLE_VALUE;
+    RetryWhileFileHeld([&] {
+        created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return created != INVALID_HANDLE_VALUE;
+    });
+    FileHandle file(created);
     if (!file.IsValid()) return false;
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes, static_cast<DWORD>(count), &written, nullptr) || written != count) return false;
@@ -51,8 +55,9 @@ bool WriteFreshFile(const std::string& name, const void* bytes, std::size_t coun
 
 bool MoveClipFile(const std::string& from, const std::string& to) {
     wchar_t source[MAX_PATH], target[MAX_PATH];
-    return ProgramPathW(source, from.c_str()) && ProgramPathW(target, to.c_str()) &&
-           MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return ProgramPathW(source, from.c_str()) && ProgramPathW(target, to.c_str()) && RetryWhileFileHeld([&] {
+               return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+           });
 }
 
 bool ClipFileExists(const std::string& name) {
@@ -73,9 +78,9 @@ void LogWriteFailure(const char* message, const std::string& name) {
 }
 
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {
-    const std::string temporary = TemporaryName(name);
-    if (!WriteFreshFile(temporary, bytes, count) || !MoveClipFile(temporary, name)) {
-        DeleteClipFile(temporary);
+    const std::string incoming = IncomingClipFileName(name);
+    if (!WriteFreshFile(incoming, bytes, count) || !MoveClipFile(incoming, name)) {
+        DeleteClipFile(incoming);
         LogWriteFailure(failureMessage, name);
         return false;
     }
@@ -92,12 +97,13 @@ long ReadClipFile(const std::string& name, char* buffer, OpenMode mode) {
     wchar_t path[MAX_PATH];
     HANDLE handle = INVALID_HANDLE_VALUE;
     if (ProgramPathW(path, name.c_str())) {
-        DWORD disposition = mode == OpenMode::ExistingOnly ? OPEN_EXISTING : OPEN_ALWAYS;
+        DWORD disposition = mode == OpenMode::CreateIfMissing ? OPEN_ALWAYS : OPEN_EXISTING;
         handle = CreateFileW(path, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     FileHandle file(handle);
     if (!file.IsValid()) {
         DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND && mode == OpenMode::MissingIsEmpty) return 0;
         LogFailure(kReadFailure, path, name);
         return error == ERROR_FILE_NOT_FOUND ? kClipFileMissing : kClipFileUnreadable;
     }

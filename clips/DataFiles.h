@@ -7,15 +7,20 @@
 std::string RecentClipFileName(int position);             // "RECENT\RECCLIP<position>.DAT"
 std::string FavoriteClipFileName(char project, int slot);  // "FAVORITE\<project>CLIPB<slot>.DAT"
 
-// Replaces the file's content with the bytes. The new content is written beside it first, under
-// the same name ending in .TMP, and then moved over it, so a failure never destroys the last good
-// copy. On failure logs `failureMessage` and the file's path, and returns false.
+// Where new bytes wait beside the file they are to replace: its name ending in .TMP, never longer.
+std::string IncomingClipFileName(const std::string& name);
+
+// Replaces the file's content with the bytes. The new content is written beside it first, under its
+// incoming name, and then moved over it, so a failure never destroys the last good copy. On failure
+// logs `failureMessage` and the file's path, and returns false.
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage);
 
 // Creates (or replaces) the file with the bytes and flushes them to the disk; false on failure.
+// Another program holding the file for a moment is waited for, as Save.ini's writes wait.
 bool WriteFreshFile(const std::string& name, const void* bytes, std::size_t count);
 
 // Renames a file, replacing the one it is renamed to, and waits until the rename is on the disk.
+// Another program holding either file for a moment is waited for.
 bool MoveClipFile(const std::string& from, const std::string& to);
 bool ClipFileExists(const std::string& name);
 void DeleteClipFile(const std::string& name);
@@ -28,7 +33,8 @@ extern std::function<void(const std::wstring& path)> g_DataFileNotWrittenHook;
 // False when the program folder is so long that the paths of the data files do not fit MAX_PATH.
 bool DataFilePathsFit();
 
-enum class OpenMode { ExistingOnly, CreateIfMissing };
+// How a read treats a missing file: as a failure, as a new empty file, or as empty (made by no one).
+enum class OpenMode { ExistingOnly, CreateIfMissing, MissingIsEmpty };
 
 constexpr std::size_t kMaxClipFileRead = 249999;
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/CurrentProject.h"
 #include "base/Log.h"
@@ -20,6 +21,31 @@ const int kFavoriteSlots = 10;
 void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
     UINT item = ID_FAVORITE_FIRST + slot - 1;
     menu.ModifyMenu(item, MF_BYCOMMAND | MF_STRING, item, caption);
+}
+
+// A favourite changes whole or not at all: the new bytes wait beside the old file until Save.ini names
+// their type, and the old entry is written back when they cannot take the old file's place.
+bool StoreFavorite(int slot, UINT type, const std::vector<char>& bytes, const char* caption) {
+    const char writeFailure[] = "Couldn't create the file! (WRITE)";
+    const std::string file = FavoriteClipFileName(CurrentPrj, slot), incoming = IncomingClipFileName(file);
+    if (!WriteFreshFile(incoming, bytes.data(), bytes.size())) {
+        DeleteClipFile(incoming);
+        LogWriteFailure(writeFailure, file);
+        return false;
+    }
+    char storedCaption[kCaptionSize];
+    const UINT storedType = GetClipType(slot, storedCaption, false);
+    if (!SetClipType(slot, type, caption, false)) {
+        DeleteClipFile(incoming);
+        return false;
+    }
+    if (!MoveClipFile(incoming, file)) {
+        DeleteClipFile(incoming);
+        LogWriteFailure(writeFailure, file);
+        SetClipType(slot, storedType, storedCaption, false);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -57,10 +83,7 @@ int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
     char caption[kCaptionSize] = "";
     TakeRichTextCaption(read, caption);
     const int slot = static_cast<int>(id - kSaveHotkeyBase);
-    if (!WriteClipFile(FavoriteClipFileName(CurrentPrj, slot), read.bytes.data(), read.bytes.size(),
-                       "Couldn't create the file! (WRITE)"))
-        return 0;
-    SetClipType(slot, read.format, caption, false);
+    if (!StoreFavorite(slot, read.format, read.bytes, caption)) return 0;
     SetFavoriteItem(menu, slot,
                     ClipMenuCaption("Win", slot, read.format, read.bytes.data(), read.bytes.size(), caption,
                                     CaptionStyle::FavoriteSaved));
@@ -75,7 +98,7 @@ int PutFavClip(UINT id) {
         return 1;
     }
     auto bytes = std::make_unique<char[]>(kClipBufferSize);
-    long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
+    long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::MissingIsEmpty);
     // A slot without an index entry has no type to put its bytes under: it is empty too.
     UINT type = count > 0 ? GetClipType(slot, nullptr, false) : 0;
     if (type == 0) {
@@ -93,13 +116,13 @@ void LoadFavorite(CMenu& menu) {
         char caption[kCaptionSize] = "";
         UINT type = GetClipType(slot, caption, false);
         long count = 0;
-        // Only a text favourite's caption needs its file; one that cannot be read shows as empty.
-        if (type == CF_TEXT || type == CF_UNICODETEXT) {
+        // Only a text favourite's caption needs its file; one that cannot be read shows as empty, under
+        // a prefix of its own that tells it from a slot never saved.
+        if (type == CF_TEXT || type == CF_UNICODETEXT)
             count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
-            if (count < 0) type = 0;
-        }
         SetFavoriteItem(menu, slot,
-                        ClipMenuCaption("Win", slot, type, bytes.get(), count > 0 ? count : 0, caption,
-                                        CaptionStyle::FavoriteRebuilt));
+                        count < 0 ? ClipMenuCaption("Ctrl", slot, 0, nullptr, 0, nullptr, CaptionStyle::FavoriteRebuilt)
+                                  : ClipMenuCaption("Win", slot, type, bytes.get(), static_cast<std::size_t>(count),
+                                                    caption, CaptionStyle::FavoriteRebuilt));
     }
 }

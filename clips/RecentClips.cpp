@@ -25,10 +25,14 @@ const int kLast = kRecentPositions;
 
 // What each position on disk holds as far as this run knows: its Save.ini entry and the clip of
 // the list whose bytes its file holds. An entry without a clip is one whose file could not be read
-// at start-up; it stays on disk untouched for a later start to read.
+// at start-up, or one of a clip that has left the list since; it stays on disk untouched until a
+// shift moves it out. The clips of the list on disk are its oldest, in order; the newer ones wait
+// for the disk to take them.
 struct DiskList {
     RecentIndexEntry index[kRecentPositions];
     const CLIP_STR* clip[kRecentPositions] = {};
+    // Every entry is to be emptied (CLEAR ALL) before anything is stored, and Save.ini has not taken it yet.
+    bool emptying = false;
 
     bool Used(int p) const { return index[p - 1].type != 0; }
     int Top() const {
@@ -75,7 +79,7 @@ bool SameAsNewest(const CLIP_STR& clip) {
     return newest.type == clip.type && newest.size == clip.size && std::memcmp(newest.buf, clip.buf, clip.size) == 0;
 }
 
-// How many clips at the start of the list are stored on disk (the rest are new), or -1 when the
+// How many clips at the start of the list are stored on disk (the rest are not yet), or -1 when the
 // list no longer matches what was stored.
 int StoredClipCount() {
     std::size_t count = 0;
@@ -197,6 +201,25 @@ void RestoreStoredClips() {
 void Forget(const CLIP_STR* clip) {
     auto found = std::find_if(RecentClip.begin(), RecentClip.end(), [&](const auto& c) { return c.get() == clip; });
     if (found != RecentClip.end()) RecentClip.erase(found);
+}
+
+// The list keeps the ten newest clips. The bytes of one that leaves stay on disk, as no clip of the
+// list's, until a shift moves them out.
+void DropOldestBeyondTen() {
+    while (RecentClip.size() > kRecentClipCount) {
+        for (const CLIP_STR*& stored : g_disk.clip)
+            if (stored == RecentClip.front().get()) stored = nullptr;
+        RecentClip.erase(RecentClip.begin());
+    }
+}
+
+// Empties every entry; the files stay. Until Save.ini takes it, the disk holds what it held and
+// nothing is stored; true once done.
+bool EmptyDisk() {
+    for (const CLIP_STR*& stored : g_disk.clip) stored = nullptr;
+    g_disk.emptying = !WriteRecentIndex(DiskList{}.index, 0);
+    if (!g_disk.emptying) g_disk = DiskList{};
+    return !g_disk.emptying;
 }
 
 // Finishes what a crash interrupted. With the shift mark in Save.ini the entries already describe
@@ -324,27 +347,22 @@ int PutRecentClip(UINT id) {
 
 void SaveRecentClips() {
     WriteLog("SaveRecentClips started", 0);
-    int stored = StoredClipCount();
-    if (stored < 0) {
-        // The list was replaced as a whole: store it afresh.
-        g_disk = DiskList{};
-        WriteRecentIndex(g_disk.index, 0);
-        stored = 0;
-    }
-    if (static_cast<std::size_t>(stored) == RecentClip.size()) {
+    DropOldestBeyondTen();
+    // A list emptied, or replaced as a whole, is stored afresh once the old entries are gone.
+    if ((g_disk.emptying || StoredClipCount() < 0) && !EmptyDisk()) return;
+    const std::size_t stored = static_cast<std::size_t>(StoredClipCount());
+    if (stored == RecentClip.size()) {
         RestoreStoredClips();
         return;
     }
-    for (std::size_t i = static_cast<std::size_t>(stored); i < RecentClip.size();) {
+    for (std::size_t i = stored; i < RecentClip.size();) {
         const CLIP_STR& clip = *RecentClip[i];
         const CLIP_STR* dropped = nullptr;
-        bool kept = DataFilePathsFit() &&
-                    (g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped));
-        // What could not be stored leaves the list too, so the list is always what is on disk.
-        if (!kept) {
-            RecentClip.erase(RecentClip.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
-        }
+        // A clip the disk cannot take stays listed for this run, and so do the newer ones; no entry
+        // names them, and a later save (the next capture, the exit) stores them from there.
+        if (!DataFilePathsFit() ||
+            !(g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped)))
+            return;
         if (dropped) {
             Forget(dropped);
             continue;  // the list moved up by one under i
@@ -394,11 +412,9 @@ void RedrawMenuRecent(CMenu& menu) {
 
 void ClearRecentClips(CMenu& menu) {
     WriteLog("OnRecentClear started", 0);
-    // The data files stay; the list is only emptied once its entries are.
-    if (WriteRecentIndex(DiskList{}.index, 0)) {
-        RecentClip.clear();
-        RecentClip.shrink_to_fit();
-        g_disk = DiskList{};
-    }
+    // Entries Save.ini cannot take now are emptied by the next save, before it stores anything.
+    EmptyDisk();
+    RecentClip.clear();
+    RecentClip.shrink_to_fit();
     RedrawMenuRecent(menu);
 }

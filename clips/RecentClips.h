@@ -25,7 +25,8 @@ int GetRecentClip(CMenu& menu);
 // Puts recent slot (id - 0x300) on the clipboard. 0 when it is there, 1 on failure.
 int PutRecentClip(UINT id);
 
-// Writes every clip of the list to its data file and its type and caption to Save.ini.
+// Stores the clips of the list that the disk lacks, each to its data file with its type and caption in
+// Save.ini, keeping the ten newest. A clip that cannot be stored stays listed for this run.
 void SaveRecentClips();
 
 // Rebuilds the list from the data files and Save.ini; missing entries close up.
@@ -34,8 +35,6 @@ void LoadRecentClips();
 // Sets the ten Recents items to their clips' captions.
 void RedrawMenuRecent(CMenu& menu);
 
-// The clipboard's plain-text part of a rich-text clip, cleaned for its caption; empty when there
-// is none.
-
-// Empties the list and resets its Save.ini entries; the data files stay on disk.
+// Empties the list and resets its Save.ini entries (at the next save, when Save.ini cannot be written
+// now); the data files stay on disk.
 void ClearRecentClips(CMenu& menu);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "clips/ClipRecord.h"
 #include "clips/Clipboard.h"
 #include "base/CurrentProject.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -56,13 +58,13 @@ UINT ParseHex(const char* text) {
 
 }  // namespace
 
-void SetClipType(int number, UINT type, const char* caption, bool recent) {
+bool SetClipType(int number, UINT type, const char* caption, bool recent) {
     WriteLog("SetClipType started", 0);
     IndexKeys keys;
     wchar_t path[MAX_PATH];
     if (!KeysFor(number, recent, keys) || !ProgramPathW(path, "Save.ini")) {
         WriteLog("Error save INI!", 0);
-        return;
+        return false;
     }
     wchar_t value[16];
     std::swprintf(value, 16, L"0x%X", type);
@@ -75,6 +77,7 @@ void SetClipType(int number, UINT type, const char* caption, bool recent) {
                                           copy);
     });
     if (!written) WriteLog("Error save INI!", 0);
+    return written;
 }
 
 UINT GetClipType(int number, char* caption, bool recent) {
@@ -117,7 +120,12 @@ std::wstring RecentSectionText(const RecentIndexEntry (&entries)[kRecentPosition
     return wide;
 }
 
-std::wstring CurrentRecentSection(const wchar_t* path) {
+// The section as Save.ini holds it; nothing when the file cannot be read (another program holds it),
+// which the private-profile calls would report as a file without the section.
+std::optional<std::wstring> CurrentRecentSection(const wchar_t* path) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND) return std::nullopt;
     std::vector<wchar_t> buffer(8192);
     DWORD length = GetPrivateProfileSectionW(kRecentSection, buffer.data(), static_cast<DWORD>(buffer.size()), path);
     return std::wstring(buffer.data(), length);
@@ -132,9 +140,9 @@ bool WriteRecentIndex(const RecentIndexEntry (&entries)[kRecentPositions], int s
         return false;
     }
     std::wstring wanted = RecentSectionText(entries, shiftingFrom);
-    std::wstring current = CurrentRecentSection(path);
+    const std::optional<std::wstring> current = CurrentRecentSection(path);
     // A missing section already reads as an empty list.
-    if (wanted == current || (current.empty() && wanted == RecentSectionText({}, 0))) return true;
+    if (current && (wanted == *current || (current->empty() && wanted == RecentSectionText({}, 0)))) return true;
     wanted.push_back(L'\0');  // the list ends with an empty string
     if (!ChangeIni(path, [&](const wchar_t* copy) {
             return WritePrivateProfileSectionW(kRecentSection, wanted.c_str(), copy) != FALSE;

@@ -1,5 +1,7 @@
 #include "clips/Favorites.h"
 
+#include <thread>
+
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -29,41 +31,54 @@ protected:
 TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutBack) {
     const UINT rich = RichTextId(), history = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
     const std::string rtf = "{\\rtf1 R}", secret("secret\0", 7), unicode = Utf16Bytes(L"\tПривет\t😀 мир");
-    // What is offered; the type and bytes stored (type 0: refused); the item LoadFavorite shows, a rich
-    // text's from the caption kept in Save.ini.
-    const std::tuple<std::vector<std::pair<UINT, std::string>>, UINT, std::string, const wchar_t*> cases[] = {
-        {{{RegisterClipboardFormatA("Quorvex Test Private"), "x"}, {rich, rtf}, {CF_TEXT, std::string("\tplain\0", 7)}},
-         rich, rtf, L"Win-3 'plain'"},
-        {{{rich, rtf}}, rich, rtf, L"Win-3 <RICH TEXT>"},
-        {{{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, CF_TEXT, std::string("plain\0tail\0", 11),
-         L"Win-3 'plain' ..."},
+    struct Case {
+        std::vector<std::pair<UINT, std::string>> offered;
+        UINT type = 0;                   // 0: refused
+        std::string bytes = {};          // stored
+        const wchar_t* shown = nullptr;  // by LoadFavorite, a rich text's from the caption kept in Save.ini
+        const char* heldBriefly = nullptr;  // by another program while the favourite is saved
+    };
+    // A file held for a moment is waited for.
+    const Case cases[] = {
+        {.offered = {{RegisterClipboardFormatA("Quorvex Test Private"), "x"}, {rich, rtf},
+                     {CF_TEXT, std::string("\tplain\0", 7)}},
+         .type = rich, .bytes = rtf, .shown = L"Win-3 'plain'", .heldBriefly = "FAVORITE\\BCLIPB3.DAT"},
+        {.offered = {{rich, rtf}}, .type = rich, .bytes = rtf, .shown = L"Win-3 <RICH TEXT>",
+         .heldBriefly = "Save.ini"},
+        {.offered = {{CF_TEXT, std::string("plain\0tail\0", 11)}, {rich, rtf}}, .type = CF_TEXT,
+         .bytes = std::string("plain\0tail\0", 11), .shown = L"Win-3 'plain' ..."},
         // Unicode text stays Unicode when the ANSI code page would change it, and only then. Its caption
         // shows ten characters (an emoji is one), cleaned as a text's is.
-        {{{CF_UNICODETEXT, unicode + "tail"}}, CF_UNICODETEXT, unicode, L"Win-3 'Привет 😀' ..."},
+        {.offered = {{CF_UNICODETEXT, unicode + "tail"}}, .type = CF_UNICODETEXT, .bytes = unicode,
+         .shown = L"Win-3 'Привет 😀' ..."},
         // Text the code page holds is ANSI text; its caption is its first 20 bytes, trimmed.
-        {{{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, CF_TEXT,
-         std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), L"Win-3 'café abcdefghijklm' ..."},
+        {.offered = {{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, .type = CF_TEXT,
+         .bytes = std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), .shown = L"Win-3 'café abcdefghijklm' ..."},
         // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
-        {{{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT, Utf16Bytes(L"Жж"),
-         L"Win-3 'Жж' ..."},
-        {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, CF_TEXT,
-         std::string("ok\0tail\0", 8), L"Win-3 'ok' ..."},
+        {.offered = {{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, .type = CF_UNICODETEXT,
+         .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
+        {.offered = {{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, .type = CF_TEXT,
+         .bytes = std::string("ok\0tail\0", 8), .shown = L"Win-3 'ok' ..."},
         // Content its owner marked private is refused; a history mark that allows it changes nothing.
-        {{{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}, 0, "", nullptr},
-        {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, "", nullptr},
-        {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, CF_TEXT, secret, L"Win-3 'secret' ..."},
+        {.offered = {{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}},
+        {.offered = {{CF_TEXT, secret}, {history, std::string(4, '\0')}}},
+        {.offered = {{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, .type = CF_TEXT, .bytes = secret,
+         .shown = L"Win-3 'secret' ..."},
     };
-    for (const auto& [offered, type, bytes, shown] : cases) {
-        ASSERT_TRUE(FillClipboard(offered));
-        EXPECT_EQ(Save(3), type ? 0 : 1) << bytes;
-        if (!type) continue;
-        EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), bytes);
-        EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(type));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ASSERT_TRUE(FillClipboard(c.offered));
+        std::thread release = c.heldBriefly ? HoldFor(c.heldBriefly, 50) : std::thread();
+        EXPECT_EQ(Save(3), c.type ? 0 : 1);
+        if (release.joinable()) release.join();
+        if (!c.type) continue;
+        EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), c.bytes);
+        EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(c.type));
         LoadFavorite(menu);
-        EXPECT_EQ(Item(3), shown);
+        EXPECT_EQ(Item(3), c.shown);
         ASSERT_TRUE(ClearClipboard());
         EXPECT_EQ(PutFavClip(0x203), 0);
-        EXPECT_EQ(ClipboardBytes(type), bytes);
+        EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
     }
     CurrentPrj = 0;  // without a current project nothing is stored
     EXPECT_EQ(Save(4), 1);
@@ -75,13 +90,24 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk ...'");
     ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
     EXPECT_EQ(Save(2), 0);
-    // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
-    FileHandle held = Hold("FAVORITE\\BCLIPB10.DAT");
+    // A save that cannot be stored whole (its file or Save.ini held open elsewhere) keeps the last good
+    // favourite, its type and its menu item.
+    const std::string dataFile = "FAVORITE\\BCLIPB10.DAT";
+    const std::pair<std::string, std::vector<std::string>> heldFiles[] = {
+        {dataFile, {"Couldn't create the file! (WRITE)", ToAnsi(folder.File(dataFile))}},
+        {"Save.ini", {"Error save INI!"}},
+    };
     ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
-    EXPECT_EQ(Save(10), 0);
-    held.Close();
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
-    EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", ToAnsi(folder.File("FAVORITE\\BCLIPB10.DAT"))}));
+    for (const auto& [file, logged] : heldFiles) {
+        FileHandle held = Hold(file);
+        EXPECT_EQ(Save(10), 0);
+        held.Close();
+        EXPECT_EQ(folder.Read(dataFile), std::string(249998, 'k') + '\0') << file;
+        EXPECT_EQ(folder.Ini("B", "CLIP10") + folder.Ini("B", "CAPTION10"), "0x1") << file;
+        EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk ...'");
+        EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
+        EXPECT_TRUE(LoggedInOrder(logged)) << file;
+    }
     // The copy before the save changed nothing (no selection): no notification will come.
     g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
@@ -94,14 +120,18 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
     folder.SetIni("B", "CLIP7", "0x1");
+    DeleteLog();
     for (UINT id : {0x205u, 0x206u, 0x207u}) EXPECT_EQ(PutFavClip(id), 1) << id;
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
-    // A text favourite whose file is gone and an unknown type show as empty, a picture without its file
-    // as a picture; neither the block too large nor the failed write changed their slots' entries.
+    EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 3);
+    EXPECT_EQ(folder.LogCount("Open File error CreateFile() (READ)"), 0);  // no file is no failure
+    // A text favourite whose file cannot be read shows so, an unknown type as empty, a picture without
+    // its file as a picture; neither the block too large nor the failed writes changed their slots' entries.
     for (auto [key, type] : {std::pair{"CLIP3", "0x1"}, {"CLIP4", "0x5"}, {"CLIP8", "0x2"}})
         folder.SetIni("B", key, type);
     LoadFavorite(menu);
-    for (int slot : {2, 3, 4}) EXPECT_EQ(Item(slot), L"Win-" + std::to_wstring(slot) + L" <EMPTY>");
+    EXPECT_EQ(Item(3), L"Ctrl-3 <EMPTY>");
+    for (int slot : {2, 4}) EXPECT_EQ(Item(slot), L"Win-" + std::to_wstring(slot) + L" <EMPTY>");
     EXPECT_EQ(Item(8), L"Win-8 <PICTURE>");
     EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk' ...");
 }

@@ -1,6 +1,9 @@
 #include "clips/RecentClips.h"
 
+#include <cstdlib>
 #include <functional>
+#include <optional>
+#include <thread>
 
 #include "clips/TypeIndex.h"
 #include "res/resource.h"
@@ -26,9 +29,18 @@ protected:
             list.push_back(std::to_string(clip->type) + "|" + clip->caption + "|" + std::string(clip->buf, clip->size));
         return list;
     }
+    // What a start would list, read from Save.ini and the files as the list is: each entry that names a type.
+    std::vector<std::string> Stored() const {
+        std::vector<std::string> stored;
+        for (int p = 1; p <= 10; ++p)
+            if (const unsigned long type = std::strtoul(Entry("RECCLIP", p).c_str(), nullptr, 16))
+                stored.push_back(std::to_string(type) + "|" + Entry("CAPTION", p) + "|" + folder.Read(File(p)));
+        return stored;
+    }
     // Save.ini holds no clip past the list, and a start finds on disk the list this run holds.
     void ExpectStartFindsTheList() {
         const std::vector<std::string> held = List();
+        EXPECT_EQ(Stored(), held);
         for (int p = static_cast<int>(held.size()) + 1; p <= 10; ++p)
             EXPECT_EQ(Entry("RECCLIP", p) + Entry("CAPTION", p), "0x0<missing>") << p;
         LoadRecentClips();
@@ -77,9 +89,19 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     ClearRecentClips(menu);
     EXPECT_TRUE(folder.Exists(File(1)));
     ExpectStartFindsTheList();
+    // It empties the list even while Save.ini cannot be replaced; the entries follow at the next write.
+    Capture("one");
+    Capture("two");
+    FileHandle held = Hold("Save.ini", FILE_SHARE_READ);
+    ClearRecentClips(menu);
+    held.Close();
+    EXPECT_TRUE(RecentClip.empty());
+    EXPECT_EQ(Item(1), "Ctl-1 <EMPTY>");
+    Capture("three");
+    ExpectStartFindsTheList();
 }
 
-TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUpGapsAndFinishesAShift) {
+TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAndAStartClosesUpGapsAndFinishesAShift) {
     const char* const writeFailed = "Couldn't create the file (WRITE)!";
     auto move = [this](const std::string& from, const std::string& to) {
         MoveFileW(folder.File(from).c_str(), folder.File(to).c_str());
@@ -102,50 +124,80 @@ TEST_F(RecentClipsTest, TheListStaysWhatIsOnDiskWhenAStoreFailsAndAStartClosesUp
     shift.push_back([&] { folder.SetIni("RECENTS", "SHIFTING", nullptr); });
     shift.push_back([&] { folder.Remove("RECENT\\RECCLIP.OLD"); });
 
-    // The clips stored first (alike or not); what is then done to the files, after which a start
-    // follows (without it a capture of "new one"); the file another program holds open meanwhile; the
-    // clips listed after, oldest first (11: "new one"); what Clip.log tells.
-    const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, shifted = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    std::vector<std::tuple<int, bool, std::function<void()>, std::string, std::vector<int>, const char*>> cases = {
-        {10, false, nullptr, "", shifted, nullptr},  // a full list drops its oldest clip
-        // A file in the middle of a shift, the oldest file, the next position's file.
-        {10, false, nullptr, File(6), all, writeFailed}, {10, false, nullptr, File(1), all, writeFailed},
-        {3, false, nullptr, File(4), {1, 2, 3}, writeFailed},
-        {3, false, nullptr, "Save.ini", {1, 2, 3}, "Error save INI!"},
-        {10, false, nullptr, "Save.ini", all, "Error save INI!"},
-        {10, true, nullptr, "Save.ini", shifted, nullptr},  // a shift that changes no entry needs no Save.ini write
-        {4, false, [&] { folder.Remove(File(2)); }, "", {1, 3, 4}, "Open File error CreateFile() (READ)"},
-        {4, false, [&] { folder.SetIni("RECENTS", "RECCLIP1", "zz"); }, "", {2, 3, 4}, nullptr},  // spoilt by hand
+    // Clips are numbered from "clip 1", the oldest stored first; 11 is "new one".
+    struct Case {
+        int stored;          // clips stored first, every third a rich text unless all are alike
+        bool alike = false;  // so that a shift changes no entry
+        // Done to the files, after which a start follows (without it a capture of "new one").
+        std::function<void()> damage = {};
+        std::string held = {};  // a file another program holds open meanwhile, or the RECENT folder gone
+        bool briefly = false;   // the file let go after 50 ms, within the time a write waits
+        std::vector<int> listed = {};                 // the list after it, oldest first
+        std::optional<std::vector<int>> onDisk = {};  // what a start would find, when not the list
+        const char* logged = nullptr;
+    };
+    const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, shifted = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                           firstThree = {1, 2, 3};
+    std::vector<Case> cases = {
+        {.stored = 10, .listed = shifted},  // a full list drops its oldest clip
+        // A file in the middle of a shift, the oldest file, the next position's file, the folder, Save.ini:
+        // the clip stays listed for this run, and no entry names it.
+        {.stored = 10, .held = File(6), .listed = shifted, .onDisk = all, .logged = writeFailed},
+        {.stored = 10, .held = File(1), .listed = shifted, .onDisk = all, .logged = writeFailed},
+        {.stored = 3, .held = File(4), .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = writeFailed},
+        {.stored = 3, .held = "RECENT", .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = writeFailed},
+        {.stored = 10, .held = "RECENT", .listed = shifted, .onDisk = all, .logged = writeFailed},
+        {.stored = 3, .held = "Save.ini", .listed = {1, 2, 3, 11}, .onDisk = firstThree, .logged = "Error save INI!"},
+        {.stored = 10, .held = "Save.ini", .listed = shifted, .onDisk = all, .logged = "Error save INI!"},
+        {.stored = 10, .alike = true, .held = "Save.ini", .listed = shifted},  // a shift that changes no entry
+        // A file held for a moment only is waited for: one the shift moves, the new clip's.
+        {.stored = 10, .held = File(6), .briefly = true, .listed = shifted},
+        {.stored = 3, .held = "RECENT\\RECCLIP.TMP", .briefly = true, .listed = {1, 2, 3, 11}},
+        {.stored = 4, .damage = [&] { folder.Remove(File(2)); }, .listed = {1, 3, 4},
+         .logged = "Open File error CreateFile() (READ)"},
+        {.stored = 10, .damage = [&] { folder.Remove(File(5)); }, .listed = {1, 2, 3, 4, 6, 7, 8, 9, 10}},
+        {.stored = 4, .damage = [&] { folder.SetIni("RECENTS", "RECCLIP1", "zz"); }, .listed = {2, 3, 4}},  // by hand
         // A shift whose files were put back while its mark stayed (two failed Save.ini writes) cannot be
         // told from a finished one by its files, nor can one that a start cannot go on with: no entry
         // may then name another clip's bytes.
-        {10, false, shift[1], "", {}, nullptr},
+        {.stored = 10, .damage = shift[1], .listed = {}},
     };
     // A start after a crash at each step of the shift; after the second, one with position 1 held.
     for (std::size_t done = 1; done <= shift.size(); ++done) {
         std::function<void()> replay = [&, done] { for (std::size_t s = 0; s < done; ++s) shift[s](); };
-        cases.emplace_back(10, false, replay, "", done > 1 ? shifted : all, nullptr);
-        if (done == 2) cases.emplace_back(10, false, replay, File(1), std::vector<int>{}, writeFailed);
+        cases.push_back({.stored = 10, .damage = replay, .listed = done > 1 ? shifted : all});
+        if (done == 2)
+            cases.push_back({.stored = 10, .damage = replay, .held = File(1), .listed = {}, .logged = writeFailed});
     }
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
-        const auto& [stored, alike, damage, held, kept, logged] = cases[i];
-        // "clip 1" (the oldest) to "clip <stored>", every third rich text (so that a shift changes the entries)
-        // unless they are to be alike.
-        for (int n = 1; n <= stored; ++n) Capture("clip " + std::to_string(n), !alike && n % 3 == 0);
+        const Case& c = cases[i];
+        for (int n = 1; n <= c.stored; ++n) Capture("clip " + std::to_string(n), !c.alike && n % 3 == 0);
         const std::vector<std::string> clips = List();
-        if (damage) damage();
-        FileHandle holder(held.empty() ? FileHandle() : Hold(held));
-        if (damage)
+        auto clipsNumbered = [&](const std::vector<int>& numbers) {
+            std::vector<std::string> listed;
+            for (int n : numbers) listed.push_back(n > 10 ? "1||new one" + std::string(1, '\0') : clips[n - 1]);
+            return listed;
+        };
+        if (c.damage) c.damage();
+        const bool folderGone = c.held == "RECENT";
+        if (folderGone) move("RECENT", "RECENT.gone");
+        std::thread release = c.briefly ? HoldFor(c.held, 50) : std::thread();
+        FileHandle holder(c.held.empty() || folderGone || c.briefly ? FileHandle() : Hold(c.held));
+        if (c.damage)
             LoadRecentClips();
         else
             Capture("new one");
         holder.Close();
-        std::vector<std::string> expected;
-        for (int k : kept) expected.push_back(k > 10 ? "1||new one" + std::string(1, '\0') : clips[k - 1]);
-        EXPECT_EQ(List(), expected);
-        EXPECT_TRUE(!logged || LoggedInOrder({logged}));
+        if (release.joinable()) release.join();
+        if (folderGone) move("RECENT.gone", "RECENT");
+        EXPECT_EQ(List(), clipsNumbered(c.listed));
+        EXPECT_EQ(Stored(), clipsNumbered(c.onDisk.value_or(c.listed)));
+        EXPECT_TRUE(!c.logged || LoggedInOrder({c.logged}));
         EXPECT_EQ(Entry("RECCLIP", 0), "<missing>");
+        EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.TMP") || folder.Exists("RECENT\\RECCLIP.OLD"));
+        // Once the disk takes clips again, the next capture stores every clip it lacks.
+        if (!c.held.empty()) Capture("after");
         ExpectStartFindsTheList();
         ClearRecentClips(menu);
         DeleteLog();
@@ -159,7 +211,8 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedAtTheStartAndFailsEver
     SetProgramFolderForTests(folder.File(name).c_str());
     LoadRecentClips();
     Capture("one");
-    EXPECT_TRUE(RecentClip.empty());
+    EXPECT_EQ(List(), std::vector<std::string>{"1||one" + std::string(1, '\0')});  // for this run only
+    EXPECT_EQ(Stored(), std::vector<std::string>{});
     SetProgramFolderForTests(folder.Path().c_str());
     const std::string log = folder.Read(name + "\\Clip.log");
     EXPECT_NE(log.find("Installation path too long: clips can't be saved"), std::string::npos);
@@ -170,19 +223,22 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedAtTheStartAndFailsEver
 TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapToThisRuns) {
     SetClipType(1, 0xC0A1, "Bold", true);
     // Save.ini is replaced whole by a copy made beside it, never rewritten in place (a kill in the
-    // middle of a write would cut it); a copy a kill left behind is no part of it. A second name of the
-    // file written first keeps that file's bytes only if it was replaced.
+    // middle of a write would cut it). A second name of the file written first keeps that file's bytes
+    // only if it was replaced.
     ASSERT_TRUE(CreateHardLinkW(folder.File("Written.ini").c_str(), folder.File("Save.ini").c_str(), nullptr));
-    folder.Write("Save.TMP", "left by a kill");
     SetClipType(1, CF_TEXT, "", true);
     EXPECT_EQ(folder.Read("Written.ini"), "[RECENTS]\r\nRECCLIP1=0xC0A1\r\nCAPTION1=Bold\r\n");
-    EXPECT_FALSE(folder.Exists("Save.TMP"));
+    // A Save.ini that cannot be read is not taken for one without recent clips.
+    FileHandle held = Hold("Save.ini");
+    EXPECT_FALSE(WriteRecentIndex({}, 0));
+    held.Close();
     // Written through the wide calls, the new file is still ANSI, byte for byte as before.
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");
 
     g_nRichTextFormat = 0xC0F3;
-    const std::pair<const char*, UINT> stored[] = {{"0xc0a1", 0xC0F3}, {"0xC000", 0xC000}, {"8", 8},
-                                                   {"zz", 0},          {"0x1z", 1},        {"0XE", 14}};
+    const std::pair<const char*, UINT> stored[] = {{"0xc0a1", 0xC0F3}, {"0xC0FF", 0xC0F3}, {"0xC000", 0xC000},
+                                                   {"8", 8},           {"zz", 0},          {"0x1z", 1},
+                                                   {"0XE", 14}};
     for (const auto& [value, type] : stored) {
         folder.SetIni("RECENTS", "RECCLIP1", value);
         EXPECT_EQ(GetClipType(1, nullptr, true), type) << value;

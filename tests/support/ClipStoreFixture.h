@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 // What the tests on this fixture set and read comes with it: the program state it resets, the program folder and
@@ -58,9 +59,19 @@ protected:
         }
         return true;
     }
-    // The file as another program holds it open, without sharing (created when missing).
-    FileHandle Hold(const std::string& name) const {
-        return FileHandle(CreateFileW(folder.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+    // The file as another program holds it open, sharing only `sharing` (created when missing).
+    FileHandle Hold(const std::string& name, DWORD sharing = 0) const {
+        return FileHandle(
+            CreateFileW(folder.File(name).c_str(), GENERIC_READ, sharing, nullptr, OPEN_ALWAYS, 0, nullptr));
+    }
+    // The file held from now on, and let go after `ms` by a thread the caller joins: a virus scanner or
+    // an indexer reading it for a moment.
+    std::thread HoldFor(const std::string& name, DWORD ms, DWORD sharing = 0) const {
+        HANDLE held = CreateFileW(folder.File(name).c_str(), GENERIC_READ, sharing, nullptr, OPEN_ALWAYS, 0, nullptr);
+        return std::thread([held, ms] {
+            Sleep(ms);
+            CloseHandle(held);
+        });
     }
 
     TestFolder folder;

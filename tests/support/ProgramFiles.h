@@ -77,8 +77,13 @@ public:
     const std::wstring& Path() const { return m_path; }
     std::wstring File(const std::string& name) const { return m_path + L"\\" + ToWide(name); }
 
+    // The name may hold wildcards: then whether any file matches.
     bool Exists(const std::string& name) const {
-        return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(File(name).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
     }
     std::string Read(const std::string& name) const {
         std::ifstream in(File(name).c_str(), std::ios::binary);
