@@ -27,10 +27,10 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
         {.held = MOD_WIN, .key = VK_INSERT, .result = 1, .logged = {"Can't register Win-Ins!"}, .taken = {"Win+Insert"}},
         {.held = MOD_WIN, .key = VK_DELETE, .result = 1, .logged = {"Can't register Win-Del!"}, .taken = {"Win+Delete"}},
         {.held = MOD_CONTROL | MOD_WIN, .key = '5', .result = 0,
-         .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"}},
+         .logged = {"Can't register Win-5 !", "Hotkeys served by the keyboard hook: Ctl-Win-5"}, .taken = {}},
         {.held = MOD_WIN, .key = '0', .result = 0,
-         .logged = {"Can't register Win-10 !", "Hotkeys served by the keyboard hook: Win-0"}},
-        {.held = 0, .key = 0, .result = 0, .logged = {}},
+         .logged = {"Can't register Win-10 !", "Hotkeys served by the keyboard hook: Win-0"}, .taken = {}},
+        {.held = 0, .key = 0, .result = 0, .logged = {}, .taken = {}},
     };
     for (const auto& c : cases) {
         DeleteLog();  // a new log, as a start begins one
