@@ -484,6 +484,7 @@ SectionEnd
 Function un.DeleteClips
   Delete "$INSTDIR\Save.ini"
   Delete "$INSTDIR\Save.TMP"
+  Delete "$INSTDIR\Save~*.TMP"
   Delete "$INSTDIR\ClipAppends.txt"
   Delete "$INSTDIR\RECENT\RECCLIP.TMP"
   Delete "$INSTDIR\RECENT\RECCLIP.OLD"
@@ -505,6 +506,7 @@ Function un.DeleteClips
     ${AndIf} ${FileExists} "$INSTDIR\EXPORT\$3\Export.ini"
       Delete "$INSTDIR\EXPORT\$3\Export.ini"
       Delete "$INSTDIR\EXPORT\$3\Export.TMP"
+      Delete "$INSTDIR\EXPORT\$3\Export~*.TMP"
       ${For} $1 1 10
         Delete "$INSTDIR\EXPORT\$3\CLIPB$1.DAT"
       ${Next}
