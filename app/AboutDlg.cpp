@@ -90,7 +90,7 @@ void CAboutDlg::OnHelp(UINT) {
     const bool docOpens = SUCCEEDED(AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, L".doc", L"open",
                                                       program, &length));
     const char* name = docOpens ? "Manual.doc" : "Manual.html";
-    WriteLogFormat(0, "Help opens %s%s", name, docOpens ? "" : ": no program opens .doc files");
+    if (!docOpens) WriteLog("Help opens Manual.html: no program opens .doc files", 0);
     wchar_t manual[MAX_PATH];
     if (!ProgramPathW(manual, name)) {
         WriteLogFormat(0, "Error: the path of %s is too long", name);

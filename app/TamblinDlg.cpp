@@ -54,7 +54,7 @@ CTamblinDlg::CTamblinDlg()
       m_hSmallIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {}
 
 CTamblinDlg::~CTamblinDlg() {
-    g_DataFileNotWrittenHook = nullptr;
+    g_RecentClipNotStoredHook = nullptr;
     if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
     if (m_hIcon) DestroyIcon(m_hIcon);
 }
@@ -142,7 +142,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
-    g_DataFileNotWrittenHook = [this](const std::wstring& path) { OnDataFileNotWritten(path); };
+    g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
     DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);
     RedrawMenuProject();
@@ -176,7 +176,7 @@ void CTamblinDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam
 BOOL CTamblinDlg::DestroyWindow() {
     WriteLog("DestroyWindow started", 1);
     // Clips that cannot be written now are not kept: the program ends, and the log says so.
-    g_DataFileNotWrittenHook = nullptr;
+    g_RecentClipNotStoredHook = nullptr;
     SaveRecentClips();
     return CDialog::DestroyWindow();
 }
@@ -302,8 +302,7 @@ void CTamblinDlg::Tell(Notice notice, const std::wstring& text, BalloonKind kind
     m_TrayIcon.ShowBalloon(WideText(kMainWindowTitle), text, kind);
 }
 
-void CTamblinDlg::OnDataFileNotWritten(const std::wstring& path) {
-    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+void CTamblinDlg::OnRecentClipsNotStored(std::wstring folder) {
     if (folder.size() > kFolderShown) folder = L"\u2026" + folder.substr(folder.size() - kFolderShown + 1);
     Tell(Notice::ClipsNotWritten,
          L"Clips cannot be written to the folder " + folder + L". Clipboard Quorvex keeps them until it ends.",

@@ -51,7 +51,7 @@ private:
     // notice and can act on. Each at most once a run, and in the log.
     enum class Notice { FirstStart, ClipsNotWritten, PasteRefused, SaveRefused, HotkeysTaken, Count };
     void Tell(Notice notice, const std::wstring& text, BalloonKind kind);
-    void OnDataFileNotWritten(const std::wstring& path);
+    void OnRecentClipsNotStored(std::wstring folder);
     // Pastes the clip just put on the clipboard into the window in front, where Windows lets it.
     void Paste();
 

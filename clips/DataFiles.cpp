@@ -10,8 +10,6 @@
 #include "framework/Handles.h"
 #include "framework/TextConversion.h"
 
-std::function<void(const std::wstring& path)> g_DataFileNotWrittenHook;
-
 namespace {
 
 const char kReadFailure[] = "Open File error CreateFile() (READ)";
@@ -74,7 +72,6 @@ void LogWriteFailure(const char* message, const std::string& name) {
     wchar_t path[MAX_PATH];
     ProgramPathW(path, name.c_str());
     LogFailure(message, path, name);
-    if (g_DataFileNotWrittenHook) g_DataFileNotWrittenHook(path[0] ? path : WideText(name.c_str()));
 }
 
 bool WriteClipFile(const std::string& name, const void* bytes, std::size_t count, const char* failureMessage) {

@@ -26,9 +26,8 @@ bool ClipFileExists(const std::string& name);
 void DeleteClipFile(const std::string& name);
 
 // Logs a data file that could not be created: the message, then the path (or the name when no
-// path fits); then tells g_DataFileNotWrittenHook, which the program sets, that path (or name).
+// path fits).
 void LogWriteFailure(const char* message, const std::string& name);
-extern std::function<void(const std::wstring& path)> g_DataFileNotWrittenHook;
 
 // False when the program folder is so long that the paths of the data files do not fit MAX_PATH.
 bool DataFilePathsFit();

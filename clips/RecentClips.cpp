@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/TypeIndex.h"
@@ -12,6 +13,7 @@
 
 std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
 void (*g_pAcceptedClipHook)(const ClipboardClip&) = nullptr;
+std::function<void(const std::wstring& folder)> g_RecentClipNotStoredHook;
 
 namespace {
 
@@ -56,6 +58,18 @@ DiskList g_disk;
 
 std::string FileAt(int position) { return RecentClipFileName(position); }
 
+// A clip the disk did not take stays listed for this run only: the program is told, with the folder.
+void TellNotStored() {
+    if (!g_RecentClipNotStoredHook) return;
+    wchar_t folder[MAX_PATH];
+    g_RecentClipNotStoredHook(ProgramPathW(folder, "RECENT") ? folder : L"RECENT");
+}
+
+void NotStored(const std::string& name) {
+    LogWriteFailure(kWriteFailure, name);
+    TellNotStored();
+}
+
 RecentIndexEntry EntryOf(const CLIP_STR& clip) {
     RecentIndexEntry entry;
     entry.type = clip.type;
@@ -96,7 +110,7 @@ int StoredClipCount() {
 bool StoreAt(int position, const CLIP_STR& clip) {
     if (!WriteFreshFile(kIncomingName, clip.buf, clip.size) || !MoveClipFile(kIncomingName, FileAt(position))) {
         DeleteClipFile(kIncomingName);
-        LogWriteFailure(kWriteFailure, FileAt(position));
+        NotStored(FileAt(position));
         return false;
     }
     DiskList next = g_disk;
@@ -163,7 +177,7 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
 
     if (!WriteFreshFile(kIncomingName, clip.buf, clip.size)) {
         DeleteClipFile(kIncomingName);
-        LogWriteFailure(kWriteFailure, FileAt(kLast));
+        NotStored(FileAt(kLast));
         return false;
     }
     // When no entry changes, every moment of the shift pairs each file with its right entry. Else
@@ -175,7 +189,7 @@ bool ShiftIn(const CLIP_STR& clip, const CLIP_STR*& dropped) {
     }
     std::string failed;
     if (!CompleteShift(from, false, failed)) {
-        LogWriteFailure(kWriteFailure, failed);
+        NotStored(failed);
         UndoShift(from);
         // The incoming file goes once the entries describe the files again; should they not, the
         // next start completes the shift they describe.
@@ -237,7 +251,7 @@ void FinishInterruptedCapture() {
             vouched = from - 1;
         } else if (!CompleteShift(from, true, failed)) {
             // The files follow the entries up to the hole; without one none has moved.
-            LogWriteFailure(kWriteFailure, failed);
+            NotStored(failed);
             const int missing = FirstMissingFile(from);
             vouched = (missing ? missing : from) - 1;
         }
@@ -255,7 +269,7 @@ bool MoveDown(int from, int to) {
     next.Copy(to, g_disk, from);
     if (!WriteRecentIndex(next.index, 0)) return false;
     if (!MoveClipFile(FileAt(from), FileAt(to))) {
-        LogWriteFailure(kWriteFailure, FileAt(from));
+        NotStored(FileAt(from));
         WriteRecentIndex(g_disk.index, 0);
         return false;
     }
@@ -360,9 +374,11 @@ void SaveRecentClips() {
         const CLIP_STR* dropped = nullptr;
         // A clip the disk cannot take stays listed for this run, and so do the newer ones; no entry
         // names them, and a later save (the next capture, the exit) stores them from there.
-        if (!DataFilePathsFit() ||
-            !(g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped)))
+        if (!DataFilePathsFit()) {
+            TellNotStored();
             return;
+        }
+        if (!(g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped))) return;
         if (dropped) {
             Forget(dropped);
             continue;  // the list moved up by one under i

@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "clips/ClipRecord.h"
@@ -17,6 +19,10 @@ constexpr std::size_t kRecentClipCount = 10;
 // Runs for every clip the capture accepts, just before it is stored, with what was read from the
 // clipboard (its plain text too); the program sets it.
 extern void (*g_pAcceptedClipHook)(const ClipboardClip& read);
+
+// Runs whenever a save leaves a clip of the list off the disk (it stays listed for this run), with
+// the folder it was to go to; the program sets it.
+extern std::function<void(const std::wstring& folder)> g_RecentClipNotStoredHook;
 
 // Captures the clipboard as the newest recent clip, then redraws the Recents items and saves the
 // list. Returns 1 when the clipboard holds no accepted format, else 0.

@@ -159,5 +159,12 @@ void CNewPrj::OnOK(UINT) {
     char name[kNewNameLength + 1] = "";
     GetDlgItemTextA(m_hWnd, IDC_NEW_PROJECT_NAME, name, sizeof name);
     EndDialog(IDOK);
+    // Hotkeys work while the dialog is open: a favourite stored meanwhile may have made the letter
+    // it offered a project, whose clips a new project must not wipe.
+    if (FindProject(m_letter)) m_letter = GetFreePrjLetter();
+    if (m_letter == 0) {
+        AfxMessageBox("Can not create another project!", MB_OK);
+        return;
+    }
     if (!StartProject(m_letter, name)) WriteLog("Error save INI!", 0);
 }

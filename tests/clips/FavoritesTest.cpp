@@ -108,6 +108,7 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
         EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
         EXPECT_TRUE(LoggedInOrder(logged)) << file;
     }
+    EXPECT_TRUE(toldNotStored.empty());  // a favourite that is not stored is not kept either
     // The copy before the save changed nothing (no selection): no notification will come.
     g_bSkipClipChange = 1;
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);

@@ -179,6 +179,7 @@ TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAnd
             for (int n : numbers) listed.push_back(n > 10 ? "1||new one" + std::string(1, '\0') : clips[n - 1]);
             return listed;
         };
+        toldNotStored.clear();
         if (c.damage) c.damage();
         const bool folderGone = c.held == "RECENT";
         if (folderGone) move("RECENT", "RECENT.gone");
@@ -194,6 +195,9 @@ TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAnd
         EXPECT_EQ(List(), clipsNumbered(c.listed));
         EXPECT_EQ(Stored(), clipsNumbered(c.onDisk.value_or(c.listed)));
         EXPECT_TRUE(!c.logged || LoggedInOrder({c.logged}));
+        // The program is told of each clip the disk did not take, with its folder (for its user).
+        EXPECT_EQ(toldNotStored.empty(), c.logged != writeFailed);
+        for (const std::wstring& told : toldNotStored) EXPECT_EQ(told, folder.File("RECENT"));
         EXPECT_EQ(Entry("RECCLIP", 0), "<missing>");
         EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP.TMP") || folder.Exists("RECENT\\RECCLIP.OLD"));
         // Once the disk takes clips again, the next capture stores every clip it lacks.
@@ -213,6 +217,7 @@ TEST_F(RecentClipsTest, ATooLongInstallationPathIsReportedAtTheStartAndFailsEver
     Capture("one");
     EXPECT_EQ(List(), std::vector<std::string>{"1||one" + std::string(1, '\0')});  // for this run only
     EXPECT_EQ(Stored(), std::vector<std::string>{});
+    EXPECT_EQ(toldNotStored, std::vector<std::wstring>{folder.File(name + "\\RECENT")});
     SetProgramFolderForTests(folder.Path().c_str());
     const std::string log = folder.Read(name + "\\Clip.log");
     EXPECT_NE(log.find("Installation path too long: clips can't be saved"), std::string::npos);

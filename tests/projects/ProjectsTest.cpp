@@ -94,6 +94,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         std::wstring typed;
         const char* said;
         std::wstring listed;
+        bool cStoredMeanwhile = false;  // while New is open, a favourite (Ctrl+Win+digit) makes the letter it offers
     } cases[] = {
         {0, IDCANCEL, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // Close after highlighting another entry
         {0, IDC_PROJECT_DELETE, IDOK, L"", "Can't remove default project 'A'!|", L"A:Alpha B:Beta* D:Delta"},
@@ -105,6 +106,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         {0, IDC_PROJECT_NEW, IDOK, L"Work", "", L"A:Alpha B:Beta* C:Work D:Delta"},
         {0, IDC_PROJECT_NEW, IDOK, L"", "", L"A:Alpha B:Beta* C: D:Delta"},
         {0, IDC_PROJECT_NEW, IDCANCEL, L"Work", "", L"A:Alpha B:Beta* D:Delta"},
+        {0, IDC_PROJECT_NEW, IDOK, L"Work", "", L"A:Alpha B:Beta* C:Kept D:Delta E:Work", true},
         {0, IDC_PROJECT_NEW, IDOK, L"abcdefghijklmnopqrstuvwxyz0123", "",
          L"A:Alpha B:Beta* C:abcdefghijklmnopqrstuvwxy D:Delta"},
         {0, IDC_PROJECT_NEW, IDOK, std::wstring(25, L'表'), "",
@@ -137,6 +139,11 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
                 GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, hotkey, sizeof hotkey);
                 EXPECT_STREQ(hotkey, "Ctl - Win - C");
                 SetDlgItemTextW(dialog, IDC_NEW_PROJECT_NAME, c.typed.c_str());
+                if (c.cStoredMeanwhile) {
+                    folder.SetIni("C", "NAME", "Kept");
+                    folder.Write("FAVORITE\\CCLIPB2.DAT", "stored meanwhile");
+                    LoadProjects(window);
+                }
                 SendDlgItemMessageA(dialog, c.answer, BM_CLICK, 0, 0);
             });
         EXPECT_EQ(ToWide(Listed()), c.listed);
@@ -144,7 +151,9 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         EXPECT_EQ(said, c.said);
         EXPECT_EQ(HotkeyTaken(MOD_CONTROL | MOD_WIN, 'D'), FindProject('D') != nullptr);
         EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), std::string(1, CurrentPrj));
-        EXPECT_EQ(folder.Exists("FAVORITE\\CCLIPB2.DAT"), !FindProject('C')) << "a new C starts without clips";
+        EXPECT_EQ(folder.Exists("FAVORITE\\CCLIPB2.DAT"), !FindProject('C') || c.cStoredMeanwhile)
+            << "a new C starts without clips";
+        folder.SetIni("E", nullptr, nullptr);
     }
 
     // No default project where one exists; the current one's position; a removed letter.

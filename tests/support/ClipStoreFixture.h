@@ -40,13 +40,16 @@ protected:
         g_bSkipClipChange = 0;
         g_nRichTextFormat = RichTextId();
         g_pAcceptedClipHook = nullptr;
-        g_DataFileNotWrittenHook = nullptr;
+        g_RecentClipNotStoredHook = [this](const std::wstring& folder) { toldNotStored.push_back(folder); };
         CurrentPrj = 0;
         // As at a start in an empty folder; the log begins after it.
         LoadRecentClips();
         DeleteLog();
     }
-    void TearDown() override { RecentClip.clear(); }
+    void TearDown() override {
+        RecentClip.clear();
+        g_RecentClipNotStoredHook = nullptr;
+    }
 
     // True when `expected` occurs in the log in this order (other lines may lie between).
     bool LoggedInOrder(const std::vector<std::string>& expected) const {
@@ -75,4 +78,5 @@ protected:
     }
 
     TestFolder folder;
+    std::vector<std::wstring> toldNotStored;  // each time a save left a recent clip off the disk, its folder
 };
