@@ -13,7 +13,8 @@
 !define MAKER "Corvellan Software"
 !define EXE "Quorvex.exe"
 !define UNINSTALLER "uninstall.exe"
-!define SETUP_LOG "Setup.log"
+; Named after the program: a Setup.log of the user's own in the folder stays theirs.
+!define SETUP_LOG "Quorvex-Setup.log"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Held by a running setup or uninstall: two at once would write into one folder.
@@ -205,21 +206,40 @@ Function TakeFolderArgument
   StrCpy $INSTDIR $3
 FunctionEnd
 
-; 1 in $0 when $INSTDIR holds files and is no installation of the program (no Quorvex.exe in it).
+; 1 in $0 when $INSTDIR holds files and is not the program's folder. It is the program's when it
+; holds Quorvex.exe or Save.ini (an uninstall that kept the clips leaves Save.ini without the
+; program), or when each name in it is one the program or its setup makes.
 Function HoldsOthersFiles
   StrCpy $0 0
-  ${IfNot} ${FileExists} "$INSTDIR\${EXE}"
-    FindFirst $1 $2 "$INSTDIR\*"
-    ${DoWhile} $2 != ""
-      ${If} $2 != "."
-      ${AndIf} $2 != ".."
-        StrCpy $0 1
-        ${ExitDo}
-      ${EndIf}
-      FindNext $1 $2
-    ${Loop}
-    FindClose $1
+  ${If} ${FileExists} "$INSTDIR\${EXE}"
+  ${OrIf} ${FileExists} "$INSTDIR\Save.ini"
+    Return
   ${EndIf}
+  FindFirst $1 $2 "$INSTDIR\*"
+  ${DoWhile} $2 != ""
+    StrCpy $3 $2 5
+    StrCpy $4 $2 "" -4
+    ${If} $2 == "."
+    ${OrIf} $2 == ".."
+    ${OrIf} $2 == "Save.TMP"
+    ${OrIf} $2 == "ClipAppends.txt"
+    ${OrIf} $2 == "Clip.log"
+    ${OrIf} $2 == "${SETUP_LOG}"
+    ${OrIf} $2 == "Manual.doc"
+    ${OrIf} $2 == "Manual.html"
+    ${OrIf} $2 == "${UNINSTALLER}"
+    ${OrIf} $2 == "RECENT"
+    ${OrIf} $2 == "FAVORITE"
+    ${OrIf} $2 == "EXPORT"
+    ${OrIf} $3$4 == "Save~.TMP"
+      ; a name of the program's
+    ${Else}
+      StrCpy $0 1
+      ${ExitDo}
+    ${EndIf}
+    FindNext $1 $2
+  ${Loop}
+  FindClose $1
 FunctionEnd
 
 ; A silent setup never installs among someone else's files: it takes a folder of its own inside.

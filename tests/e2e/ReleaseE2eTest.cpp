@@ -38,7 +38,7 @@ const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L
 // What the setup program puts into a folder: the same, its uninstaller and its log.
 std::set<std::wstring> Installed() {
     std::set<std::wstring> installed = kProgramEntries;
-    installed.insert({L"uninstall.exe", L"Setup.log"});
+    installed.insert({L"uninstall.exe", L"Quorvex-Setup.log"});
     return installed;
 }
 
@@ -104,7 +104,7 @@ std::wstring Today() {
 
 // The log of the setup program, UTF-16 as Notepad shows it.
 std::wstring SetupLog(const ProgramFiles& installation) {
-    const std::string bytes = installation.Read("Setup.log");
+    const std::string bytes = installation.Read("Quorvex-Setup.log");
     std::wstring text(bytes.size() / 2, L'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
     return text;
@@ -401,6 +401,20 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         EXPECT_EQ(RunValue(root), L"<missing>");
         EXPECT_FALSE(KeyExists(root, L"Software\\CORVELLAN"));
     }
+
+    // Installed again, silently, into the folder that kept the clips: the folder is the program's, the
+    // installed program pastes the kept clip, and a Setup.log the user put there since stays theirs.
+    m_install.Write("Setup.log", "the user's own");
+    ASSERT_TRUE(runSetup());
+    std::set<std::wstring> reinstalled = Installed();
+    reinstalled.insert(clips.begin(), clips.end());
+    reinstalled.insert(L"Setup.log");
+    EXPECT_EQ(Entries(folder), reinstalled);
+    EXPECT_EQ(m_install.Read("Setup.log"), "the user's own");
+    keepsTheClips();
+    Program reinstalledProgram(m_install);
+    ASSERT_TRUE(reinstalledProgram.Ready());
+    EXPECT_TRUE(CtrlOnePastes(kClip));
 }
 
 // "C:\Tools" with the user's own files, given quoted as a silent setup's folder: the setup installs
@@ -423,7 +437,7 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
                         "EXPORT\\Work\\Export.ini", "EXPORT\\Work\\Export~2A.TMP", "EXPORT\\Work\\CLIPB1.DAT", "EXPORT\\Done\\",
                         "EXPORT\\Done\\Export.ini"});
     const std::set<std::wstring> usersOwn = {
-        L"notes.txt", L"RECENT\\", L"RECENT\\RECCLIP-notes.txt", L"FAVORITE\\", L"FAVORITE\\keep.DAT",
+        L"notes.txt", L"Setup.log", L"RECENT\\", L"RECENT\\RECCLIP-notes.txt", L"FAVORITE\\", L"FAVORITE\\keep.DAT",
         L"EXPORT\\", L"EXPORT\\report.csv", L"EXPORT\\Mine\\", L"EXPORT\\Mine\\CLIPB1.DAT", L"EXPORT\\Work\\",
         L"EXPORT\\Work\\plan.txt"};
     for (const std::wstring& entry : usersOwn) installation.Holds({ToAnsi(entry).c_str()});
