@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -87,10 +88,12 @@ bool IsMarkedPrivate() {
     return allowed == 0;
 }
 
-// The text forms its owner put. The clipboard lists the owner's formats first, then CF_LOCALE, then
-// the forms it converts. Only the owner's forms are read and a missing one is made here: under Wine
-// every read answered from the clipboard's cache, which a converted form always is, leaves a 1 KB
-// buffer behind.
+// The text forms its owner put. The clipboard lists the owner's formats in the order put and then
+// the forms it converts, usually with CF_LOCALE between them. Only the owner's forms are read and a
+// missing one is made here: under Wine every read answered from the clipboard's cache, which a
+// converted form always is, leaves a 1 KB buffer behind. So CF_TEXT listed after CF_LOCALE counts as
+// converted, and Unicode text listed there only when the owner put CF_TEXT: an owner may put its
+// locale first.
 struct OwnersText {
     bool ansi = false;
     bool unicode = false;
@@ -98,20 +101,30 @@ struct OwnersText {
 
 OwnersText OwnersTextForms() {
     OwnersText owners;
-    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0 && format != CF_LOCALE;) {
-        owners.ansi = owners.ansi || format == CF_TEXT;
-        owners.unicode = owners.unicode || format == CF_UNICODETEXT;
+    bool pastLocale = false, unicodeListedLate = false;
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        if (format == CF_LOCALE)
+            pastLocale = true;
+        else if (format == CF_TEXT && !pastLocale)
+            owners.ansi = true;
+        else if (format == CF_UNICODETEXT)
+            (pastLocale ? unicodeListedLate : owners.unicode) = true;
     }
+    owners.unicode = owners.unicode || (unicodeListedLate && !owners.ansi);
     return owners;
 }
+
+// A text read from the clipboard is taken whole: one too long to store is refused by its size, never cut.
+const std::size_t kWholeText = SIZE_MAX;
 
 // A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
 // Other text stays Unicode, and its ANSI form, stand-ins and all, is what the append file gets.
+// The block size is that of the form kept.
 bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
     if (!lock.Data()) return clip.format == CF_TEXT;
-    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size());
+    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), kWholeText);
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
     if (unchanged && clip.format == CF_TEXT) return true;
@@ -123,7 +136,7 @@ bool TakeUnicodeText(ClipboardClip& clip) {
         return true;
     }
     clip.format = CF_UNICODETEXT;
-    clip.blockSize = lock.Size();
+    clip.blockSize = (text.size() + 1) * sizeof(wchar_t);
     if (clip.blockSize < kClipBufferSize) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
@@ -144,7 +157,7 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
         GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
         if (!lock.Data()) return;
         bool unchanged = true;
-        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size()), unchanged);
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), kWholeText), unchanged);
         clip.hasText = true;
         clip.textBlockSize = clip.text.size() + 1;
     }
@@ -365,6 +378,15 @@ bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
     return rows <= (count - table) / stride;
 }
 
+// A header record a reader of the metafile can trust: of its type, whole within the bytes, and telling their size.
+bool IsEnhancedMetafile(const void* bytes, std::size_t count) {
+    const std::size_t essential = offsetof(ENHMETAHEADER, cbPixelFormat);  // the fields every metafile has
+    ENHMETAHEADER header{};
+    if (count < essential) return false;
+    std::memcpy(&header, bytes, essential);
+    return header.iType == EMR_HEADER && header.nSize >= essential && header.nSize <= count && header.nBytes == count;
+}
+
 bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
     const char header[] = "{\\rtf";
     return count >= sizeof header - 1 && std::memcmp(bytes, header, sizeof header - 1) == 0;
@@ -383,7 +405,9 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
     } else if (format == CF_DIB) {
         if (IsDeviceIndependentBitmap(bytes, count)) data.push_back(GlobalData(CF_DIB, bytes, count));
     } else if (format == CF_ENHMETAFILE) {
-        HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(count), static_cast<const BYTE*>(bytes));
+        HENHMETAFILE metafile = IsEnhancedMetafile(bytes, count)
+                                    ? SetEnhMetaFileBits(static_cast<UINT>(count), static_cast<const BYTE*>(bytes))
+                                    : nullptr;
         if (metafile) data.emplace_back(CF_ENHMETAFILE, metafile);
     } else if (format == g_nRichTextFormat && StartsWithRichTextHeader(bytes, count)) {
         data.push_back(GlobalData(format, bytes, count));

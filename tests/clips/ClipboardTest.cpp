@@ -1,5 +1,7 @@
 #include "clips/Clipboard.h"
 
+#include <cstring>
+#include <functional>
 #include <thread>
 
 #include "support/ClipStoreFixture.h"
@@ -60,6 +62,20 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         BITMAPINFOHEADER header{sizeof header, width, height, 1, bits, BI_RGB, 0, 0, 0, coloursUsed, 0};
         return std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(pixelBytes, '\x7F');
     };
+    // A metafile that draws a rectangle, as its bits, its header changed by `change`.
+    auto metafile = [](const std::function<void(ENHMETAHEADER&)>& change, std::size_t cut = 0) {
+        HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(recorder, 1, 1, 20, 20);
+        HENHMETAFILE drawn = CloseEnhMetaFile(recorder);
+        std::string bits(GetEnhMetaFileBits(drawn, 0, nullptr), '\0');
+        GetEnhMetaFileBits(drawn, static_cast<UINT>(bits.size()), reinterpret_cast<BYTE*>(bits.data()));
+        DeleteEnhMetaFile(drawn);
+        ENHMETAHEADER header;
+        std::memcpy(&header, bits.data(), sizeof header);
+        change(header);
+        std::memcpy(bits.data(), &header, sizeof header);
+        return bits.substr(0, bits.size() - cut);
+    };
     const std::tuple<UINT, std::string, ClipboardWrite> cases[] = {
         {CF_DIB, "text where a bitmap belongs", ClipboardWrite::Damaged},
         {CF_DIB, bitmap(2, 2, 24, 0, 8), ClipboardWrite::Damaged},  // 16 bytes of pixels promised
@@ -67,6 +83,12 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         {CF_DIB, bitmap(0x7FFFFFFF, 0x7FFFFFFF, 32, 0xFFFFFFFF, 0), ClipboardWrite::Damaged},
         {CF_DIB, bitmap(1, -0x7FFFFFFF, 1, 2, 8), ClipboardWrite::Damaged},
         {CF_ENHMETAFILE, "text where a metafile belongs", ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER&) {}).substr(0, 80), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER&) {}, 4), ClipboardWrite::Damaged},  // records cut off
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.iType = EMR_EOF; }), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.nSize = 40; }), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.nSize = 0x10000; }), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER&) {}), ClipboardWrite::Done},
         {RichTextId(), "text where rich text belongs", ClipboardWrite::Damaged},
         {CF_HDROP, std::string("C:\\windows\\win.ini\0\0", 20), ClipboardWrite::UnknownType},
         {CF_DIB, bitmap(2, 2, 24, 0, 16), ClipboardWrite::Done},
@@ -74,7 +96,7 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
     for (const auto& [type, bytes, result] : cases) {
         ASSERT_TRUE(PutTextOnClipboard("untouched"));
         const DWORD untouched = GetClipboardSequenceNumber();
-        EXPECT_EQ(SetClipboardClip(type, bytes.data(), bytes.size()), result) << bytes;
+        EXPECT_EQ(SetClipboardClip(type, bytes.data(), bytes.size()), result) << bytes.substr(0, 40);
         EXPECT_EQ(GetClipboardSequenceNumber() == untouched, result != ClipboardWrite::Done);
     }
 }

@@ -48,6 +48,12 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
          L"Win-3 'Жж' ..."},
         {{{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, CF_TEXT,
          std::string("ok\0tail\0", 8), L"Win-3 'ok' ..."},
+        // An owner's Unicode text is read wherever it lists it, its locale first too.
+        {{{CF_LOCALE, std::string("\x19\x04\0\0", 4)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, CF_UNICODETEXT,
+         Utf16Bytes(L"Жж"), L"Win-3 'Жж' ..."},
+        // A long text put only as Unicode is kept whole.
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(200000, L'u'))}}, CF_TEXT, std::string(200000, 'u') + '\0',
+         L"Win-3 'uuuuuuuuuuuuuuuuuuuu' ..."},
         // Content its owner marked private is refused; a history mark that allows it changes nothing.
         {{{CF_TEXT, secret}, {RegisterClipboardFormatA("Clipboard Viewer Ignore"), "1"}}, 0, "", nullptr},
         {{{CF_TEXT, secret}, {history, std::string(4, '\0')}}, 0, "", nullptr},
