@@ -27,6 +27,8 @@ const UINT_PTR kTrayRetryTimer = 1;
 const UINT kTrayIconRetryMs = 1000;
 const int kTrayIconRetries = 99;
 
+const UINT WM_CLIPBOARD_CHANGE_PENDING = WM_APP + 1;
+
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
@@ -51,6 +53,7 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnMessage(WM_QUERYDRAGICON, &CTamblinDlg::OnQueryDragIcon),
         OnMessage(WM_TRAYNOTIFY, &CTamblinDlg::OnTrayNotify),
         OnMessage(WM_DRAWCLIPBOARD, &CTamblinDlg::OnDrawClipboard),
+        OnMessage(WM_CLIPBOARD_CHANGE_PENDING, &CTamblinDlg::OnClipboardChangePending),
         OnMessage(WM_CHANGECBCHAIN, &CTamblinDlg::OnChangeCbChain),
         OnMessage(WM_HOTKEY, &CTamblinDlg::OnHotKey),
         OnCommand(ID_APP_EXIT, &CTamblinDlg::OnExit),
@@ -143,7 +146,10 @@ void CTamblinDlg::UpdateMenuState() {
     menu.CheckMenuItem(ID_APPEND_MODE, MF_BYCOMMAND | (appendOn ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = UsableNextViewer(SetClipboardViewer(m_hWnd)); }
+void CTamblinDlg::JoinClipboardChain() {
+    m_joinSequence = GetClipboardSequenceNumber();
+    m_hNextViewer = UsableNextViewer(SetClipboardViewer(m_hWnd));
+}
 
 HWND CTamblinDlg::UsableNextViewer(HWND window) const {
     return window && window != m_hWnd && IsWindow(window) ? window : nullptr;
@@ -191,21 +197,26 @@ MessageResult CTamblinDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
 
 MessageResult CTamblinDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     ForwardToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
-    // A change announced while a capture waits for the clipboard is taken by that capture's next round.
-    if (m_bCapturing) {
-        m_bChangedWhileCapturing = true;
-        return 0;
-    }
-    if (g_bSkipClipChange == 0) {
-        m_bCapturing = true;
-        do {
-            m_bChangedWhileCapturing = false;
-            GetRecentClip(TrayMenu());
-        } while (m_bChangedWhileCapturing);
-        m_bCapturing = false;
-    }
-    g_bSkipClipChange = 0;  // a set flag swallows exactly one notification
+    TakeClipboardChange();
     return 0;
+}
+
+MessageResult CTamblinDlg::OnClipboardChangePending(WPARAM, LPARAM) {
+    m_bChangePending = false;
+    TakeClipboardChange();
+    return 0;
+}
+
+// Captures the clipboard unless it holds the program's own put or favourite. A change notified while
+// the program waits on the clipboard is taken up once that wait is over: no read runs inside another.
+void CTamblinDlg::TakeClipboardChange() {
+    if (g_bSkipClipChange) {
+        if (!m_bChangePending) m_bChangePending = PostMessageA(m_hWnd, WM_CLIPBOARD_CHANGE_PENDING, 0, 0) != FALSE;
+        return;
+    }
+    const bool joining = m_joinSequence == GetClipboardSequenceNumber();
+    m_joinSequence.reset();
+    if (!IsOwnClipboardContent()) GetRecentClip(TrayMenu(), joining);
 }
 
 MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
@@ -232,7 +243,6 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
             LoadFavorite(TrayMenu());
         }
         const DWORD sequence = GetClipboardSequenceNumber();
-        g_bSkipClipChange = 1;  // the copy's change is the program's own
         EmulCTRL_C();
         if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {

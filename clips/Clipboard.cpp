@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "base/Log.h"
 #include "clips/ClipRecord.h"
@@ -19,7 +21,15 @@ int g_bSkipClipChange = 0;
 namespace {
 
 HWND s_ownerWindow = nullptr;
-bool s_readWaiting = false;
+std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the copy a favourite took
+
+// A write of the clipboard or a wait on it, counted in g_bSkipClipChange while it lasts.
+struct ClipboardWait {
+    ClipboardWait() { ++g_bSkipClipChange; }
+    ~ClipboardWait() { --g_bSkipClipChange; }
+    ClipboardWait(const ClipboardWait&) = delete;
+    ClipboardWait& operator=(const ClipboardWait&) = delete;
+};
 
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
@@ -164,8 +174,10 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
 }
 
 // On the reading thread: one read of the clipboard, opened with that thread's own window (under
-// Wine, threads that open it without one share it) and closed again.
-ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip) {
+// Wine, threads that open it without one share it) and closed again. An owner may render each format
+// asked for slowly, and a read given up keeps the clipboard open until it has: only the formats the
+// clip needs are asked for.
+ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, bool textBesidePicture, ClipboardClip& clip) {
     if (!OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
     ClipboardCloser closer;
     clip.sequence = GetClipboardSequenceNumber();
@@ -190,10 +202,12 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
         delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
     }
     if (!delivered) return ClipboardRead::NotDelivered;
-    if (offered != CF_TEXT)
-        TakeText(owners, clip);
-    else if (clip.format == CF_TEXT && owners.unicode)
-        TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
+    if (offered == CF_TEXT) {
+        if (clip.format == CF_TEXT && owners.unicode)
+            TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
+    } else if (offered == richText || textBesidePicture) {
+        TakeText(owners, clip);  // a rich text's caption, a picture's line in the append file
+    }
     return ClipboardRead::Done;
 }
 
@@ -208,23 +222,29 @@ struct ReadJob {
     ReadJob& operator=(const ReadJob&) = delete;
 
     UINT richText = 0;
+    bool textBesidePicture = true;
     ClipboardClip clip;
     ClipboardRead result = ClipboardRead::TimedOut;
     HANDLE done;
 };
 
-// Waits for the event, meanwhile answering messages other threads send to this one (the owner of
-// a clipboard format asked to render it may be a window of this thread). Posted messages wait.
-bool WaitAnsweringSentMessages(HANDLE event, DWORD timeoutMs) {
+// Waits until the event is set, or (without one) until `holds`, looked at every 10 ms, is true;
+// meanwhile answers messages other threads send to this one (the owner of a clipboard format asked to
+// render it may be a window of this thread). Posted messages wait.
+bool WaitAnsweringSentMessages(DWORD timeoutMs, HANDLE event, const std::function<bool()>& holds = nullptr) {
+    const DWORD kLookMs = 10;
+    const DWORD handles = event ? 1 : 0;
     const DWORD start = GetTickCount();
     for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0) return true;
-        if (woken != WAIT_OBJECT_0 + 1) return false;
+        if (holds && holds()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        const DWORD left = timeoutMs - elapsed;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(handles, &event, FALSE, event ? left : std::min(left, kLookMs), QS_SENDMESSAGE);
+        if (event && woken == WAIT_OBJECT_0) return true;
         MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0 + handles) PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
@@ -272,7 +292,8 @@ DWORD WINAPI ReaderLoop(void* parameter) {
         std::shared_ptr<ReadJob> job = std::move(reader->job);
         if (!job) continue;
         if (!window) window = createWindow();  // tried again for each read while it cannot be made
-        job->result = window ? ReadOpenClipboard(window, job->richText, job->clip) : ClipboardRead::NotOpened;
+        job->result = window ? ReadOpenClipboard(window, job->richText, job->textBesidePicture, job->clip)
+                             : ClipboardRead::NotOpened;
         SetEvent(job->done);
     }
     if (window) DestroyWindow(window);
@@ -429,25 +450,33 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
-bool IsClipboardReadWaiting() { return s_readWaiting; }
+bool IsClipboardReadWaiting() { return g_bSkipClipChange != 0; }
+
+bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumber(); }
+
+void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
+
+bool WaitForClipboardChange(DWORD since, DWORD timeoutMs) {
+    ClipboardWait waiting;
+    return WaitAnsweringSentMessages(timeoutMs, nullptr, [since] { return GetClipboardSequenceNumber() != since; });
+}
 
 void StartClipboardReader() {
     if (!s_readerThread.reader) s_readerThread.Start();
 }
 
-ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
+ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     if (s_readerThread.IsBusy()) s_readerThread.LetGo(0);
     if (!s_readerThread.reader && !s_readerThread.Start()) return ClipboardRead::NotOpened;
     auto job = std::make_shared<ReadJob>();
     if (!job->done) return ClipboardRead::NotOpened;
     job->richText = g_nRichTextFormat;
+    job->textBesidePicture = textBesidePicture;
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    s_readWaiting = true;
-    const bool arrived = WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs);
-    s_readWaiting = false;
-    if (!arrived) return ClipboardRead::TimedOut;
+    ClipboardWait waiting;
+    if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
 }
@@ -464,17 +493,25 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     for (const ClipboardData& one : data)
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 
+    // The close notifies this window at once: that notification is taken up once the write is known as the program's.
+    ClipboardWait writing;
     if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
-    ClipboardCloser closer;
-    g_bSkipClipChange = 1;
+    ClipboardWrite result = ClipboardWrite::Done;
     EmptyClipboard();
     for (ClipboardData& one : data)
-        if (!one.HandOver()) return ClipboardWrite::Refused;
-    return ClipboardWrite::Done;
+        if (!one.HandOver()) {
+            result = ClipboardWrite::Refused;
+            break;
+        }
+    CloseClipboard();
+    // The number the close produced, unless another program has written since: it then owns the clipboard.
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (!s_ownerWindow || GetClipboardOwner() == s_ownerWindow) s_ownSequence = sequence;
+    return result;
 }
 
-ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip) {
-    const ClipboardRead result = ReadClipboardClip(clip);
+ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePicture) {
+    const ClipboardRead result = ReadClipboardClip(clip, textBesidePicture);
     switch (result) {
     case ClipboardRead::Empty:
         WriteLog("Clipboard is empty", 0);

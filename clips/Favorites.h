@@ -7,10 +7,10 @@
 // FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
 // Favorites item n of the tray menu. Nothing is stored while no project is current.
 
-// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C, for which the caller
-// set g_bSkipClipChange; the copy's effect is told by the clipboard's sequence number from before
-// it, and the flag is cleared when the copy changed nothing. 1 when the clipboard holds nothing to
-// store or no project is current, else 0.
+// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C: once the clipboard's
+// sequence number is no longer the one from before the copy, or after a second. What it read is the
+// program's own from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store or
+// no project is current, else 0.
 int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu);
 
 // Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or

@@ -1,6 +1,10 @@
 #include "app/TamblinDlg.h"
 
+#include <atomic>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <tuple>
 
 #include "app/AboutDlg.h"
@@ -33,7 +37,6 @@ protected:
     void Start() {
         dialog = std::make_unique<CTamblinDlg>();
         ASSERT_TRUE(dialog->Create(nullptr));
-        g_bSkipClipChange = 0;
         dialog->JoinClipboardChain();
         PumpFor(100);
     }
@@ -61,6 +64,86 @@ WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain a
 
 HWND g_refusedWindow;  // the main window, whose icon place the test took
 
+const UINT kRunTask = WM_APP + 1;
+
+// Another program: a visible window on a thread of its own, which runs the tasks it is given there, copies
+// "selection" 600 ms after it is sent Ctrl+C (while `copies`), and runs `onRender` when asked for data it promised.
+class OtherProgram {
+public:
+    OtherProgram() {
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, ready] {
+            window = CreateWindowA("STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
+            SetEvent(ready);
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(ready, INFINITE);
+        CloseHandle(ready);
+    }
+    ~OtherProgram() {
+        PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    // Runs the task on the program's thread; waits for its end, answering nothing meanwhile, unless told not to.
+    void Run(const std::function<void()>& task, bool wait = true) {
+        HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        PostMessageA(window, kRunTask, 0, reinterpret_cast<LPARAM>(new std::function<void()>([task, ended] {
+                         task();
+                         SetEvent(ended);
+                         CloseHandle(ended);
+                     })));
+        if (wait) WaitForSingleObject(ended, INFINITE);
+    }
+    // Puts the text on the clipboard with its window as owner, doing `whileOpen` before it closes it; a null text is
+    // promised, not put.
+    void Put(const char* text, const std::function<void()>& whileOpen = nullptr) {
+        OpenClipboard(window);
+        EmptyClipboard();
+        SetClipboardData(CF_TEXT, text ? TextBlock(text) : nullptr);
+        if (whileOpen) whileOpen();
+        CloseClipboard();
+    }
+    static HGLOBAL TextBlock(const char* text) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+        std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+        GlobalUnlock(block);
+        return block;
+    }
+
+    HWND window = nullptr;
+    std::atomic<bool> copies{false};
+    std::function<void(UINT format)> onRender;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        switch (message) {
+        case kRunTask:
+            (*std::unique_ptr<std::function<void()>>(reinterpret_cast<std::function<void()>*>(lParam)))();
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0 && self->copies) SetTimer(hWnd, 1, 600, nullptr);
+            return 0;
+        case WM_TIMER:
+            KillTimer(hWnd, 1);
+            self->Put("selection");
+            return 0;
+        case WM_RENDERFORMAT:
+            if (self->onRender) self->onRender(static_cast<UINT>(wParam));
+            return 0;
+        default:
+            return DefWindowProcA(hWnd, message, wParam, lParam);
+        }
+    }
+
+    std::thread m_thread;
+};
+
 }  // namespace
 
 // A start in an installation with recent clips and projects: the window and the tray menu show them, and the
@@ -82,6 +165,8 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
                           return DefWindowProcA(hWnd, message, wParam, lParam);
                       }));
     SetClipboardViewer(viewer);
+    // The clipboard holds the newest clip, as the last run left it: joining the chain announces no copy.
+    ASSERT_TRUE(PutTextOnClipboard("newer"));
     g_nRichTextFormat = 0;
     Start();
     // A change in the viewer chain that is not about the viewer after the program goes on to it.
@@ -90,10 +175,22 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     ChangeClipboardChain(viewer, nullptr);
     DestroyWindow(viewer);
     EXPECT_FALSE(folder.Exists("Save.TMP"));
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'newer ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'newer ...' Ctl-3 <EMPTY>");
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <Beta>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
+    // The rich-text format is found among the registered ones, each named one met before it logged.
+    std::vector<std::string> lookup;
+    for (UINT id = 0xC000; id <= g_nRichTextFormat; ++id) {
+        char name[256] = "", line[300];
+        if (GetClipboardFormatNameA(id, name, sizeof name) == 0) continue;
+        std::snprintf(line, sizeof line, id < g_nRichTextFormat ? "Enum Format: '%s' = 0x%X" : "Found format '%s' = 0x%X",
+                      name, id);
+        lookup.push_back(line);
+    }
+    EXPECT_TRUE(LoggedInOrder(lookup));
+    EXPECT_EQ(folder.LogCount(lookup.front()), 1);
     EXPECT_EQ(FindWindowA(nullptr, "Clipboard Quorvex"), dialog->m_hWnd);  // its title
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     char aboutItem[256] = "";  // as the item holds it, '&' included
@@ -224,6 +321,70 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
         Send(WM_COMMAND, ID_RUN_AT_STARTUP);
         EXPECT_EQ(Checked(ID_RUN_AT_STARTUP), checkedAfter);
     }
+}
+
+// Other programs at work on the clipboard while the program writes or reads it. A put that waits for another program
+// to let the clipboard go, by menu or hotkey, of a recent clip or a favourite, is not captured, though that program's
+// notification comes first. The copy Ctrl+Win+digit asks for is stored when it comes (within a second) and only as the
+// favourite. What arrives while a read waits for an owner that renders slowly (a notification a viewer before the
+// program hands on late, a command) is taken up once the favourite is stored.
+TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorRunsInsideARead) {
+    Start();
+    for (const char* text : {"first", "second"}) CopyText(text);
+    OtherProgram other;
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);  // the clipboard as it is: "second"
+    struct Put {
+        UINT message;
+        WPARAM id;
+        const char* text;
+    };
+    const Put puts[] = {{.message = WM_COMMAND, .id = ID_RECENT_FIRST + 1, .text = "first"},
+                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_RECENT + 2, .text = "first"},
+                        {.message = WM_COMMAND, .id = ID_FAVORITE_FIRST, .text = "second"},
+                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_FAV + 1, .text = "second"}};
+    for (const Put& put : puts) {
+        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        other.Run([&] {
+            other.Put("held", [&] {
+                SetEvent(held);
+                Sleep(40);
+            });
+        }, false);
+        // Its EmptyClipboard tells the program, the owner, that its content goes: answered meanwhile.
+        ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(held, 0) == WAIT_OBJECT_0; }, 3000));
+        CloseHandle(held);
+        Send(put.message, put.id);
+        EXPECT_EQ(ClipboardText(), put.text) << put.id;
+        PumpFor(300);
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>") << put.id;
+    }
+
+    other.copies = true;
+    other.Run([&] {
+        SetForegroundWindow(other.window);
+        SetFocus(other.window);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), std::string("selection\0", 10));
+    ASSERT_TRUE(PumpUntil([] { return ClipboardText() == "selection"; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
+    other.copies = false;
+
+    const HWND window = dialog->m_hWnd;
+    other.onRender = [&](UINT format) {
+        for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+        Sleep(300);
+        SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 1, 0);
+        SetClipboardData(format, OtherProgram::TextBlock("rendered"));
+    };
+    other.Run([&] { other.Put(nullptr); });
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 3);
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
 }
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it

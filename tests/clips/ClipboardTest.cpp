@@ -28,6 +28,33 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
         ASSERT_EQ(ReadClipboardClip(again), ClipboardRead::Done);
         EXPECT_EQ(again.bytes, read.bytes);
     }
+    // The text an owner promised beside a picture is asked of it only when wanted (for the append file): an owner
+    // may render each format slowly, and a read holds the clipboard meanwhile.
+    static int renders;
+    renders = 0;
+    HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(owner, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                          if (message != WM_RENDERFORMAT) return DefWindowProcA(hWnd, message, wParam, lParam);
+                          ++renders;
+                          HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 7);
+                          std::memcpy(GlobalLock(text), "beside", 7);
+                          GlobalUnlock(text);
+                          SetClipboardData(static_cast<UINT>(wParam), text);
+                          return 0;
+                      }));
+    ASSERT_TRUE(OpenWithRetry(owner));
+    EmptyClipboard();
+    SetClipboardData(CF_BITMAP, CreateBitmap(2, 2, 1, 32, pixels));
+    SetClipboardData(CF_TEXT, nullptr);
+    CloseClipboard();
+    for (bool wanted : {false, true}) {
+        ClipboardClip read;
+        ASSERT_EQ(ReadClipboardClip(read, wanted), ClipboardRead::Done);
+        EXPECT_EQ(read.text, wanted ? "beside" : "");
+        EXPECT_EQ(renders, wanted ? 1 : 0);
+    }
+    DestroyWindow(owner);
 }
 
 TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEndsInANul) {

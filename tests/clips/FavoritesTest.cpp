@@ -16,11 +16,8 @@ protected:
         GetMenuStringW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1, text, 256, MF_BYCOMMAND);
         return text;
     }
-    // Stores the clipboard as the save hotkey does: the skip flag set before its copy, which changed the clipboard.
-    int Save(int slot) {
-        g_bSkipClipChange = 1;
-        return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu);
-    }
+    // Stores the clipboard as the save hotkey does after a copy that changed it.
+    int Save(int slot) { return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu); }
 
     CMenu menu;
 };
@@ -88,14 +85,16 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     held.Close();
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
     EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", ToAnsi(folder.File("FAVORITE\\BCLIPB10.DAT"))}));
-    // The copy before the save changed nothing (no selection): no notification will come.
-    g_bSkipClipChange = 1;
+    // The copy before the save changed nothing (no selection): after a while the clipboard as it is is stored,
+    // and the program's own from then on, no copy to capture.
+    ASSERT_TRUE(PutTextOnClipboard("as it is"));
+    EXPECT_FALSE(IsOwnClipboardContent());
     EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
-    EXPECT_EQ(g_bSkipClipChange, 0);
-    // An empty clipboard after a real change: the flag stays set, nothing is stored.
+    EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it is\0", 9));
+    EXPECT_TRUE(IsOwnClipboardContent());
+    // An empty clipboard after a real change: nothing is stored.
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(Save(5), 1);
-    EXPECT_EQ(g_bSkipClipChange, 1);
     // A slot never saved, a file without an index entry, an empty file: nothing is put, no file made.
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
