@@ -562,10 +562,21 @@ bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
 }
 
 void FindRichTextFormat() {
-    // Registering returns the id every program shares, and creates it when no program has yet.
+    const UINT kFirstRegistered = 0xC000, kLastRegistered = 0xFFFE;
+    for (UINT id = kFirstRegistered; id <= kLastRegistered; ++id) {
+        char name[256] = "";
+        if (GetClipboardFormatNameA(id, name, sizeof name) == 0) continue;
+        if (_strnicmp(name, "Rich Text Format", sizeof name) == 0) {
+            g_nRichTextFormat = id;
+            WriteLogFormat(0, "Found format '%s' = 0x%X", name, id);
+            return;
+        }
+        WriteLogFormat(0, "Enum Format: '%s' = 0x%X", name, id);
+    }
+    // No program has registered it yet this session: registering it here lets rich text be captured.
     g_nRichTextFormat = RegisterClipboardFormatA("Rich Text Format");
     if (g_nRichTextFormat != 0)
-        WriteLogFormat(0, "Found format 'Rich Text Format' = 0x%X", g_nRichTextFormat);
+        WriteLogFormat(0, "Registered format 'Rich Text Format' = 0x%X", g_nRichTextFormat);
     else
         AfxMessageBox("Rich Text Format ID not found", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -91,5 +91,6 @@ ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePictur
 // SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
 
-// Sets g_nRichTextFormat to the id every program shares for "Rich Text Format".
+// Sets g_nRichTextFormat to the id every program shares for "Rich Text Format", found among the
+// registered formats (each met before it logged), or registered when no program has yet.
 void FindRichTextFormat();
