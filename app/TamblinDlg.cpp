@@ -29,6 +29,28 @@ const int kTrayIconRetries = 99;
 
 const UINT WM_CLIPBOARD_CHANGE_PENDING = WM_APP + 1;
 
+const UINT_PTR kSessionRetryTimer = 2;
+const UINT kSessionRetryMs = 1000;
+const int kSessionRetries = 600;
+int s_sessionRetries = 0;
+
+bool SessionServiceReady() {
+    HANDLE ready = OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent");
+    if (!ready) return false;
+    const bool set = WaitForSingleObject(ready, 0) == WAIT_OBJECT_0;
+    CloseHandle(ready);
+    return set;
+}
+
+// At logon the session service may not be ready yet and registering fails: it is tried again once the
+// service says it is, looked at once a second for ten minutes. Unregistered, an unlock would not
+// install the keyboard hook anew.
+void CALLBACK RetrySessionNotifications(HWND window, UINT, UINT_PTR timer, DWORD) {
+    const bool registered = SessionServiceReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+    if (registered) WriteLog("Registered for session notifications", 0);
+    if (registered || ++s_sessionRetries >= kSessionRetries) KillTimer(window, timer);
+}
+
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
@@ -123,8 +145,10 @@ BOOL CTamblinDlg::OnInitDialog() {
     // Without a taskbar yet the icon comes from the timer or at "TaskbarCreated" (its hook).
     if (!m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hSmallIcon, WM_TRAYNOTIFY, 0, FALSE))
         SetTimer(m_hWnd, kTrayRetryTimer, kTrayIconRetryMs, nullptr);
-    if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
+    if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION)) {
         WriteLogFormat(0, "Error 0x%X registering for session notifications", static_cast<unsigned>(GetLastError()));
+        SetTimer(m_hWnd, kSessionRetryTimer, kSessionRetryMs, RetrySessionNotifications);
+    }
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
