@@ -266,9 +266,7 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
             RedrawMenuProject();
             LoadFavorite(TrayMenu());
         }
-        const DWORD sequence = GetClipboardSequenceNumber();
-        EmulCTRL_C();
-        if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+        if (GetFavClip(id, EmulCTRL_C, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
         WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
         if (PutFavClip(id) == 0)

@@ -63,7 +63,7 @@ CLIP_STR::CLIP_STR(UINT clipType, const void* source, const char* captionText, s
         std::memcpy(buf, bytes, size);
     }
     type = clipType;
-    if (captionText) TakeCaption(caption, captionText, kCaptionLength);
+    if (captionText) TakeCaption(caption, captionText, kCaptionLength + 1);  // a NUL-terminated text
 }
 
 void CleanCaption(char* text) {

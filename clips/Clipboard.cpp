@@ -456,9 +456,12 @@ bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumbe
 
 void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
-bool WaitForClipboardChange(DWORD since, DWORD timeoutMs) {
+bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs) {
+    // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
     ClipboardWait waiting;
-    return WaitAnsweringSentMessages(timeoutMs, nullptr, [since] { return GetClipboardSequenceNumber() != since; });
+    const DWORD before = GetClipboardSequenceNumber();
+    copy();
+    return WaitAnsweringSentMessages(timeoutMs, nullptr, [before] { return GetClipboardSequenceNumber() != before; });
 }
 
 void StartClipboardReader() {

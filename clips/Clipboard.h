@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,10 @@ bool IsOwnClipboardContent();
 // The content of that sequence number (the copy a favourite read) is the program's own.
 void TakeClipboardContentAsOwn(DWORD sequence);
 
-// Waits, answering the messages sent to this thread, until the clipboard's sequence number is no
-// longer `since` or the time is up. True when it changed.
-bool WaitForClipboardChange(DWORD since, DWORD timeoutMs);
+// Runs `copy`, which makes the program the user types in copy its selection, and waits, answering
+// the messages sent to this thread, until the clipboard's sequence number has changed or the time is
+// up. True when it changed.
+bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs);
 
 // The main window: the clipboard is opened with it as owner, so that what the program puts there
 // stays there. Set once at start-up.

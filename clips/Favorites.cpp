@@ -24,16 +24,16 @@ void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
 
 }  // namespace
 
-int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
+int GetFavClip(UINT id, const std::function<void()>& copySelection, CMenu& menu) {
+    // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
+    // it. With nothing selected nothing changes, and the clipboard as it is becomes the favourite.
+    const DWORD kCopyWaitMs = 1000;
+    CopyAndWaitForChange(copySelection, kCopyWaitMs);
     WriteLog("GetFavClip started", 0);
     if (CurrentPrj == 0) {
         WriteLog("No current project", 0);
         return 1;
     }
-    // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
-    // it. With nothing selected nothing changes, and the clipboard as it is becomes the favourite.
-    const DWORD kCopyWaitMs = 1000;
-    WaitForClipboardChange(sequenceBeforeCopy, kCopyWaitMs);
     ClipboardClip read;
     const ClipboardRead result = ReadClipboardClipAndLog(read, false);
     // What the favourite read is no copy of the user's: its change notification captures nothing. A read

@@ -66,8 +66,9 @@ HWND g_refusedWindow;  // the main window, whose icon place the test took
 
 const UINT kRunTask = WM_APP + 1;
 
-// Another program: a visible window on a thread of its own, which runs the tasks it is given there, copies
-// "selection" 600 ms after it is sent Ctrl+C (while `copies`), and runs `onRender` when asked for data it promised.
+// Another program: a visible window on a thread of its own, which runs the tasks it is given there, copies its
+// selection when it is sent Ctrl+C, at once or `copyDelayMs` later (not while that is negative), and runs `onRender`
+// when asked for data it promised.
 class OtherProgram {
 public:
     OtherProgram() {
@@ -116,7 +117,8 @@ public:
     }
 
     HWND window = nullptr;
-    std::atomic<bool> copies{false};
+    std::atomic<int> copyDelayMs{-1};
+    static constexpr const char* kSelection = "selection";
     std::function<void(UINT format)> onRender;
 
 private:
@@ -127,11 +129,15 @@ private:
             (*std::unique_ptr<std::function<void()>>(reinterpret_cast<std::function<void()>*>(lParam)))();
             return 0;
         case WM_KEYDOWN:
-            if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0 && self->copies) SetTimer(hWnd, 1, 600, nullptr);
+            if (wParam != 'C' || GetKeyState(VK_CONTROL) >= 0 || self->copyDelayMs < 0) return 0;
+            if (self->copyDelayMs == 0)
+                self->Put(kSelection);
+            else
+                SetTimer(hWnd, 1, self->copyDelayMs, nullptr);
             return 0;
         case WM_TIMER:
             KillTimer(hWnd, 1);
-            self->Put("selection");
+            self->Put(kSelection);
             return 0;
         case WM_RENDERFORMAT:
             if (self->onRender) self->onRender(static_cast<UINT>(wParam));
@@ -359,18 +365,25 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>") << put.id;
     }
 
-    other.copies = true;
+    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them) or late.
     other.Run([&] {
         SetForegroundWindow(other.window);
         SetFocus(other.window);
     });
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
-    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
-    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), std::string("selection\0", 10));
-    ASSERT_TRUE(PumpUntil([] { return ClipboardText() == "selection"; }, 3000));
-    PumpFor(300);
-    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
-    other.copies = false;
+    for (int delayMs : {0, 600}) {
+        KeyboardRecorder hook;
+        CopyText("before");
+        other.copyDelayMs = delayMs;
+        Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
+        EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), std::string("selection\0", 10)) << delayMs;
+        ASSERT_TRUE(PumpUntil([] { return ClipboardText() == OtherProgram::kSelection; }, 3000));
+        PumpFor(300);
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 3), "Ctl-1 'before ...' Ctl-4 <EMPTY>") << delayMs;
+        Send(WM_COMMAND, ID_RECENT_CLEAR);
+        for (const char* text : {"first", "second"}) CopyText(text);
+    }
+    other.copyDelayMs = -1;
 
     const HWND window = dialog->m_hWnd;
     other.onRender = [&](UINT format) {

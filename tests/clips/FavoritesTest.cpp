@@ -16,8 +16,10 @@ protected:
         GetMenuStringW(menu.GetSafeHmenu(), ID_FAVORITE_FIRST + slot - 1, text, 256, MF_BYCOMMAND);
         return text;
     }
-    // Stores the clipboard as the save hotkey does after a copy that changed it.
-    int Save(int slot) { return GetFavClip(0x100 + slot, GetClipboardSequenceNumber() - 1, menu); }
+    // Stores a selection as the save hotkey does, its copy putting what is offered (format, bytes) on the clipboard.
+    int Save(int slot, const std::vector<std::pair<UINT, std::string>>& offered) {
+        return GetFavClip(0x100 + slot, [&] { EXPECT_TRUE(FillClipboard(offered)); }, menu);
+    }
 
     CMenu menu;
 };
@@ -57,8 +59,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         {{{CF_TEXT, secret}, {history, std::string("\1\0\0\0", 4)}}, CF_TEXT, secret, L"Win-3 'secret' ..."},
     };
     for (const auto& [offered, type, bytes, shown] : cases) {
-        ASSERT_TRUE(FillClipboard(offered));
-        EXPECT_EQ(Save(3), type ? 0 : 1) << bytes;
+        EXPECT_EQ(Save(3, offered), type ? 0 : 1) << bytes;
         if (!type) continue;
         EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB3.DAT"), bytes);
         EXPECT_EQ(folder.Ini("B", "CLIP3"), TypeValue(type));
@@ -69,19 +70,16 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(ClipboardBytes(type), bytes);
     }
     CurrentPrj = 0;  // without a current project nothing is stored
-    EXPECT_EQ(Save(4), 1);
+    EXPECT_EQ(Save(4, {{CF_TEXT, "x"}}), 1);
 }
 
 TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndEmptyOrDamagedSlotsPutNothing) {
-    ASSERT_TRUE(PutTextOnClipboard(std::string(249998, 'k')));
-    EXPECT_EQ(Save(10), 0);  // Ctrl+Win+0
+    EXPECT_EQ(Save(10, {{CF_TEXT, std::string(249998, 'k') + '\0'}}), 0);  // Ctrl+Win+0
     EXPECT_EQ(Item(10), L"Win-10 'kkkkkkkkkkkkkkkkkkkk ...'");
-    ASSERT_TRUE(PutTextOnClipboard(std::string(249999, 'x')));
-    EXPECT_EQ(Save(2), 0);
+    EXPECT_EQ(Save(2, {{CF_TEXT, std::string(249999, 'x') + '\0'}}), 0);
     // A write that fails (the file held open elsewhere) keeps the last good favourite and its type.
     FileHandle held = Hold("FAVORITE\\BCLIPB10.DAT");
-    ASSERT_TRUE(FillClipboard({{RichTextId(), "{\\rtf1 z}"}}));
-    EXPECT_EQ(Save(10), 0);
+    EXPECT_EQ(Save(10, {{RichTextId(), "{\\rtf1 z}"}}), 0);
     held.Close();
     EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
     EXPECT_TRUE(LoggedInOrder({"Couldn't create the file! (WRITE)", ToAnsi(folder.File("FAVORITE\\BCLIPB10.DAT"))}));
@@ -89,12 +87,11 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     // and the program's own from then on, no copy to capture.
     ASSERT_TRUE(PutTextOnClipboard("as it is"));
     EXPECT_FALSE(IsOwnClipboardContent());
-    EXPECT_EQ(GetFavClip(0x101, GetClipboardSequenceNumber(), menu), 0);
+    EXPECT_EQ(GetFavClip(0x101, [] {}, menu), 0);
     EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it is\0", 9));
     EXPECT_TRUE(IsOwnClipboardContent());
     // An empty clipboard after a real change: nothing is stored.
-    ASSERT_TRUE(ClearClipboard());
-    EXPECT_EQ(Save(5), 1);
+    EXPECT_EQ(Save(5, {}), 1);
     // A slot never saved, a file without an index entry, an empty file: nothing is put, no file made.
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
