@@ -64,50 +64,43 @@ WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain a
 
 HWND g_refusedWindow;  // the main window, whose icon place the test took
 
-const UINT kRunTask = WM_APP + 1;
+const UINT kHold = WM_APP + 1, kPromise = WM_APP + 2;
 
-// Another program: a visible window on a thread of its own, which runs the tasks it is given there, copies its
-// selection when it is sent Ctrl+C, at once or `copyDelayMs` later (not while that is negative), and runs `onRender`
-// when asked for data it promised.
-class OtherProgram {
-public:
+// Another program: a visible window on a thread of its own. Asked with kHold it puts "held" on the clipboard and keeps
+// it open 40 ms, setting the event in lParam once it holds it; with kPromise it promises text (`onRender` renders it)
+// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later.
+struct OtherProgram {
     OtherProgram() {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, ready] {
-            window = CreateWindowA("STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                   nullptr, nullptr, nullptr, nullptr);
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-            DestroyWindow(window);
+        thread = std::thread([this] {
+            HWND made = CreateWindowA("STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                      nullptr, nullptr, nullptr, nullptr);
+            SetWindowLongPtrA(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
+            window = made;
+            for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
         });
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
+        PumpUntil([this] { return window != nullptr; }, 3000);
     }
     ~OtherProgram() {
-        PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
-        m_thread.join();
+        PostMessageA(window, WM_QUIT, 0, 0);
+        thread.join();
     }
-    // Runs the task on the program's thread; waits for its end, answering nothing meanwhile, unless told not to.
-    void Run(const std::function<void()>& task, bool wait = true) {
-        HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        PostMessageA(window, kRunTask, 0, reinterpret_cast<LPARAM>(new std::function<void()>([task, ended] {
-                         task();
-                         SetEvent(ended);
-                         CloseHandle(ended);
-                     })));
-        if (wait) WaitForSingleObject(ended, INFINITE);
-    }
-    // Puts the text on the clipboard with its window as owner, doing `whileOpen` before it closes it; a null text is
-    // promised, not put.
-    void Put(const char* text, const std::function<void()>& whileOpen = nullptr) {
-        OpenClipboard(window);
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        const bool copyAsked = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0;
+        if (copyAsked && self->copyDelayMs > 0) SetTimer(hWnd, 1, self->copyDelayMs, nullptr);
+        if (message == WM_TIMER) KillTimer(hWnd, 1);
+        if (message == WM_RENDERFORMAT) self->onRender(static_cast<UINT>(wParam));
+        const bool copy = message == WM_TIMER || (copyAsked && self->copyDelayMs == 0);
+        if (!copy && message != kHold && message != kPromise) return DefWindowProcA(hWnd, message, wParam, lParam);
+        const char* text = message == kHold ? "held" : message == WM_TIMER ? "late selection" : "selection";
+        OpenClipboard(hWnd);
         EmptyClipboard();
-        SetClipboardData(CF_TEXT, text ? TextBlock(text) : nullptr);
-        if (whileOpen) whileOpen();
+        SetClipboardData(CF_TEXT, message == kPromise ? nullptr : TextBlock(text));
+        if (message == kHold && SetEvent(reinterpret_cast<HANDLE>(lParam))) Sleep(40);
         CloseClipboard();
+        if (message == kPromise) SetEvent(reinterpret_cast<HANDLE>(lParam));
+        return 0;
     }
     static HGLOBAL TextBlock(const char* text) {
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
@@ -116,38 +109,10 @@ public:
         return block;
     }
 
-    HWND window = nullptr;
+    std::atomic<HWND> window{nullptr};
     std::atomic<int> copyDelayMs{-1};
-    static constexpr const char* kSelection = "selection";
     std::function<void(UINT format)> onRender;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-        switch (message) {
-        case kRunTask:
-            (*std::unique_ptr<std::function<void()>>(reinterpret_cast<std::function<void()>*>(lParam)))();
-            return 0;
-        case WM_KEYDOWN:
-            if (wParam != 'C' || GetKeyState(VK_CONTROL) >= 0 || self->copyDelayMs < 0) return 0;
-            if (self->copyDelayMs == 0)
-                self->Put(kSelection);
-            else
-                SetTimer(hWnd, 1, self->copyDelayMs, nullptr);
-            return 0;
-        case WM_TIMER:
-            KillTimer(hWnd, 1);
-            self->Put(kSelection);
-            return 0;
-        case WM_RENDERFORMAT:
-            if (self->onRender) self->onRender(static_cast<UINT>(wParam));
-            return 0;
-        default:
-            return DefWindowProcA(hWnd, message, wParam, lParam);
-        }
-    }
-
-    std::thread m_thread;
+    std::thread thread;
 };
 
 }  // namespace
@@ -188,15 +153,13 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     // The rich-text format is found among the registered ones, each named one met before it logged.
     std::vector<std::string> lookup;
+    char name[256], line[300];
     for (UINT id = 0xC000; id <= g_nRichTextFormat; ++id) {
-        char name[256] = "", line[300];
         if (GetClipboardFormatNameA(id, name, sizeof name) == 0) continue;
-        std::snprintf(line, sizeof line, id < g_nRichTextFormat ? "Enum Format: '%s' = 0x%X" : "Found format '%s' = 0x%X",
-                      name, id);
-        lookup.push_back(line);
+        const char* format = id < g_nRichTextFormat ? "Enum Format: '%s' = 0x%X" : "Found format '%s' = 0x%X";
+        lookup.push_back((std::snprintf(line, sizeof line, format, name, id), line));
     }
     EXPECT_TRUE(LoggedInOrder(lookup));
-    EXPECT_EQ(folder.LogCount(lookup.front()), 1);
     EXPECT_EQ(FindWindowA(nullptr, "Clipboard Quorvex"), dialog->m_hWnd);  // its title
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     char aboutItem[256] = "";  // as the item holds it, '&' included
@@ -258,7 +221,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
-    CopyText("third");  // the put's notification was the only one swallowed: "first" is not appended again
+    CopyText("third");  // the put is neither captured nor appended
     EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
 
     // The selection is copied with an injected Ctrl+C (the generic Ctrl, which may be reported as the left one). It
@@ -274,7 +237,6 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("third\0", 6));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Default>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'third ...'");
-    // The clipboard did not change, so no notification was due: the next copy is captured.
     CopyText("fourth");
 
     folder.Remove("RECENT\\RECCLIP4.DAT");
@@ -350,12 +312,7 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
                         {.message = WM_HOTKEY, .id = HOTKEY_PASTE_FAV + 1, .text = "second"}};
     for (const Put& put : puts) {
         HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        other.Run([&] {
-            other.Put("held", [&] {
-                SetEvent(held);
-                Sleep(40);
-            });
-        }, false);
+        PostMessageA(other.window, kHold, 0, reinterpret_cast<LPARAM>(held));
         // Its EmptyClipboard tells the program, the owner, that its content goes: answered meanwhile.
         ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(held, 0) == WAIT_OBJECT_0; }, 3000));
         CloseHandle(held);
@@ -364,27 +321,19 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         PumpFor(300);
         EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>") << put.id;
     }
-
     // The copy comes at once (its notification may come while the keys are injected, as the hooks see them) or late.
-    other.Run([&] {
-        SetForegroundWindow(other.window);
-        SetFocus(other.window);
-    });
+    SetForegroundWindow(other.window);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
-    for (int delayMs : {0, 600}) {
+    for (const std::string selection : {"selection", "late selection"}) {
         KeyboardRecorder hook;
-        CopyText("before");
-        other.copyDelayMs = delayMs;
+        other.copyDelayMs = selection == "selection" ? 0 : 600;
         Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
-        EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), std::string("selection\0", 10)) << delayMs;
-        ASSERT_TRUE(PumpUntil([] { return ClipboardText() == OtherProgram::kSelection; }, 3000));
+        EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), selection + '\0');
+        ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == selection; }, 3000));
         PumpFor(300);
-        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 3), "Ctl-1 'before ...' Ctl-4 <EMPTY>") << delayMs;
-        Send(WM_COMMAND, ID_RECENT_CLEAR);
-        for (const char* text : {"first", "second"}) CopyText(text);
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>");
     }
     other.copyDelayMs = -1;
-
     const HWND window = dialog->m_hWnd;
     other.onRender = [&](UINT format) {
         for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
@@ -392,7 +341,10 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 1, 0);
         SetClipboardData(format, OtherProgram::TextBlock("rendered"));
     };
-    other.Run([&] { other.Put(nullptr); });
+    HANDLE promised = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PostMessageA(other.window, kPromise, 0, reinterpret_cast<LPARAM>(promised));
+    WaitForSingleObject(promised, 3000);  // its notification is not answered yet: it comes while the favourite waits
+    CloseHandle(promised);
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 3);
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));

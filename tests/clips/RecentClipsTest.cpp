@@ -199,18 +199,13 @@ TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapT
 // Captions keep whole characters of a double-byte code page: 20 bytes or one less. Run under 932 too.
 TEST(CodePage, CaptionsAreCutBetweenCharacters) {
     const std::wstring kana = L"表計算ポイント表計算";  // ten double-byte characters: 20 bytes
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {std::wstring(19, L'a') + L"表b", std::wstring(19, L'a')},
-        {kana + L"ポ", kana},
-        {L"a" + kana, L"a" + kana.substr(0, 9)},
-        {std::wstring(25, L'z'), std::wstring(20, L'z')},
-    };
-    for (const auto& [text, shown] : cases) {
+    for (const auto& [text, shown] : {std::pair{std::wstring(19, L'a') + L"表b", std::wstring(19, L'a')},
+                                      {kana + L"ポ", kana}, {L"a" + kana, L"a" + kana.substr(0, 9)},
+                                      {std::wstring(25, L'z'), std::wstring(20, L'z')}}) {
         const std::optional<std::string> ansi = HeldInAnsi(text);
         if (!ansi) continue;
         EXPECT_EQ(ClipMenuCaption("Ctl", 1, CF_TEXT, ansi->c_str(), ansi->size() + 1, nullptr, CaptionStyle::RecentItem),
                   L"Ctl-1 '" + shown + L" ...'");
-        auto rich = std::make_unique<CLIP_STR>(0xC0F3, "{\\rtf1 x}", ansi->c_str(), 10);
-        EXPECT_EQ(WideText(rich->caption), shown);
+        EXPECT_EQ(WideText(std::make_unique<CLIP_STR>(0xC0F3, "{\\rtf1 x}", ansi->c_str(), 10)->caption), shown);
     }
 }
