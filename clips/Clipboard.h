@@ -62,7 +62,7 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // being dropped. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture = true);
 
-// True while the program waits on the clipboard (g_bSkipClipChange), answering the messages sent to
+// True while the program writes or waits on the clipboard (g_bSkipClipChange), answering the messages sent to
 // this thread.
 bool IsClipboardReadWaiting();
 
