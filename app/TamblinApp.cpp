@@ -112,7 +112,6 @@ BOOL CTamblinApp::InitInstance() {
         return FALSE;
     }
 
-    g_bSkipClipChange = 0;
     m_pMainDlg->JoinClipboardChain();
     if (RegisterHotKeys() != 0) {
         AfxMessageBox("Error initialize HOT Keys!", MB_OK | MB_ICONERROR);

@@ -41,6 +41,30 @@ const wchar_t kSaveRefusedText[] =
 // A balloon holds 255 characters: a longer folder is shown by its end.
 const std::size_t kFolderShown = 150;
 
+const UINT WM_CLIPBOARD_CHANGE_PENDING = WM_APP + 1;
+
+const UINT_PTR kSessionRetryTimer = 2;
+const UINT kSessionRetryMs = 1000;
+const int kSessionRetries = 600;
+int s_sessionRetries = 0;
+
+bool SessionServiceReady() {
+    HANDLE ready = OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent");
+    if (!ready) return false;
+    const bool set = WaitForSingleObject(ready, 0) == WAIT_OBJECT_0;
+    CloseHandle(ready);
+    return set;
+}
+
+// At logon the session service may not be ready yet and registering fails: it is tried again once the
+// service says it is, looked at once a second for ten minutes. Unregistered, an unlock would not
+// install the keyboard hook anew.
+void CALLBACK RetrySessionNotifications(HWND window, UINT, UINT_PTR timer, DWORD) {
+    const bool registered = SessionServiceReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+    if (registered) WriteLog("Registered for session notifications", 0);
+    if (registered || ++s_sessionRetries >= kSessionRetries) KillTimer(window, timer);
+}
+
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
@@ -66,6 +90,7 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnMessage(WM_QUERYDRAGICON, &CTamblinDlg::OnQueryDragIcon),
         OnMessage(WM_TRAYNOTIFY, &CTamblinDlg::OnTrayNotify),
         OnMessage(WM_DRAWCLIPBOARD, &CTamblinDlg::OnDrawClipboard),
+        OnMessage(WM_CLIPBOARD_CHANGE_PENDING, &CTamblinDlg::OnClipboardChangePending),
         OnMessage(WM_CHANGECBCHAIN, &CTamblinDlg::OnChangeCbChain),
         OnMessage(WM_HOTKEY, &CTamblinDlg::OnHotKey),
         OnCommand(ID_APP_EXIT, &CTamblinDlg::OnExit),
@@ -135,8 +160,10 @@ BOOL CTamblinDlg::OnInitDialog() {
     // Without a taskbar yet the icon comes from the timer or at "TaskbarCreated" (its hook).
     if (!m_TrayIcon.Create(this, IDR_TRAY_MENU, kMainWindowTitle, m_hSmallIcon, WM_TRAYNOTIFY, 0, FALSE))
         SetTimer(m_hWnd, kTrayRetryTimer, kTrayIconRetryMs, nullptr);
-    if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
+    if (!WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION)) {
         WriteLogFormat(0, "Error 0x%X registering for session notifications", static_cast<unsigned>(GetLastError()));
+        SetTimer(m_hWnd, kSessionRetryTimer, kSessionRetryMs, RetrySessionNotifications);
+    }
     // No start before this one has stored the settings: the user has not seen the program yet.
     if (!SettingsStored()) Tell(Notice::FirstStart, kFirstStartText, BalloonKind::Info);
     m_bRunAtStartup = 0;
@@ -161,7 +188,10 @@ void CTamblinDlg::UpdateMenuState() {
     menu.CheckMenuItem(ID_APPEND_MODE, MF_BYCOMMAND | (appendOn ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CTamblinDlg::JoinClipboardChain() { m_hNextViewer = UsableNextViewer(SetClipboardViewer(m_hWnd)); }
+void CTamblinDlg::JoinClipboardChain() {
+    m_joinSequence = GetClipboardSequenceNumber();
+    m_hNextViewer = UsableNextViewer(SetClipboardViewer(m_hWnd));
+}
 
 HWND CTamblinDlg::UsableNextViewer(HWND window) const {
     return window && window != m_hWnd && IsWindow(window) ? window : nullptr;
@@ -211,21 +241,26 @@ MessageResult CTamblinDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
 
 MessageResult CTamblinDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     ForwardToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
-    // A change announced while a capture waits for the clipboard is taken by that capture's next round.
-    if (m_bCapturing) {
-        m_bChangedWhileCapturing = true;
-        return 0;
-    }
-    if (g_bSkipClipChange == 0) {
-        m_bCapturing = true;
-        do {
-            m_bChangedWhileCapturing = false;
-            GetRecentClip(TrayMenu());
-        } while (m_bChangedWhileCapturing);
-        m_bCapturing = false;
-    }
-    g_bSkipClipChange = 0;  // a set flag swallows exactly one notification
+    TakeClipboardChange();
     return 0;
+}
+
+MessageResult CTamblinDlg::OnClipboardChangePending(WPARAM, LPARAM) {
+    m_bChangePending = false;
+    TakeClipboardChange();
+    return 0;
+}
+
+// Captures the clipboard unless it holds the program's own put or favourite. A change notified while
+// the program waits on the clipboard is taken up once that wait is over: no read runs inside another.
+void CTamblinDlg::TakeClipboardChange() {
+    if (g_bSkipClipChange) {
+        if (!m_bChangePending) m_bChangePending = PostMessageA(m_hWnd, WM_CLIPBOARD_CHANGE_PENDING, 0, 0) != FALSE;
+        return;
+    }
+    const bool joining = m_joinSequence == GetClipboardSequenceNumber();
+    m_joinSequence.reset();
+    if (!IsOwnClipboardContent()) GetRecentClip(TrayMenu(), joining);
 }
 
 MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
@@ -255,10 +290,7 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
             RedrawMenuProject();
             LoadFavorite(TrayMenu());
         }
-        const DWORD sequence = GetClipboardSequenceNumber();
-        g_bSkipClipChange = 1;  // the copy's change is the program's own
-        EmulCTRL_C();
-        if (GetFavClip(id, sequence, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+        if (GetFavClip(id, EmulCTRL_C, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
         WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
         if (PutFavClip(id) == 0)

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <bitset>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ private:
     MessageResult OnQueryDragIcon(WPARAM, LPARAM);
     MessageResult OnTrayNotify(WPARAM, LPARAM);
     MessageResult OnDrawClipboard(WPARAM, LPARAM);
+    MessageResult OnClipboardChangePending(WPARAM, LPARAM);
+    void TakeClipboardChange();
     MessageResult OnChangeCbChain(WPARAM, LPARAM);
     MessageResult OnHotKey(WPARAM, LPARAM);
     void OnExit(UINT);
@@ -82,8 +85,8 @@ private:
     void OnAppendMode(UINT);
     void OnRunAtStartup(UINT);
 
-    bool m_bCapturing = false;
-    bool m_bChangedWhileCapturing = false;
+    bool m_bChangePending = false;          // a change notified during a wait on the clipboard is yet to be taken up
+    std::optional<DWORD> m_joinSequence;  // the clipboard's number when the window joined the viewer chain
     void OnPasteFavorite(UINT command);
     void OnProjects(UINT);
 

@@ -63,7 +63,7 @@ CLIP_STR::CLIP_STR(UINT clipType, const void* source, const char* captionText, s
         std::memcpy(buf, bytes, size);
     }
     type = clipType;
-    if (captionText) TakeCaption(caption, captionText, kCaptionLength);
+    if (captionText) TakeCaption(caption, captionText, kCaptionLength + 1);  // a NUL-terminated text
 }
 
 void CleanCaption(char* text) {
@@ -78,16 +78,17 @@ void CleanCaption(char* text) {
 }
 
 void TakeCaption(char (&caption)[kCaptionSize], const char* text, std::size_t available) {
-    std::size_t length = strnlen(text, available < kCaptionLength ? available : kCaptionLength);
-    std::memcpy(caption, text, length);
-    caption[length] = '\0';
+    // One byte past the caption tells whether its last byte begins a double-byte character, which is left out.
+    const std::string start(text, strnlen(text, std::min(available, kCaptionLength + 1)));
+    const std::string shown = AnsiPrefix(start, kCaptionLength);
+    std::memcpy(caption, shown.c_str(), shown.size() + 1);
     CleanCaption(caption);
 }
 
 bool IsPictureType(UINT type) { return type == CF_BITMAP || type == CF_DIB || type == CF_ENHMETAFILE; }
 
-std::wstring UnicodeClipText(const void* bytes, std::size_t size) {
-    const std::size_t available = std::min(size / sizeof(wchar_t), kLongestUnicodeText);
+std::wstring UnicodeClipText(const void* bytes, std::size_t size, std::size_t longest) {
+    const std::size_t available = std::min(size / sizeof(wchar_t), longest);
     std::wstring text(available, L'\0');
     if (available > 0) std::memcpy(&text[0], bytes, available * sizeof(wchar_t));  // the bytes may lie unaligned
     text.resize(wcsnlen(text.c_str(), available));

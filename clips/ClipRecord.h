@@ -33,9 +33,8 @@ void TakeCaption(char (&caption)[kCaptionSize], const char* text, std::size_t av
 
 bool IsPictureType(UINT type);
 
-// The UTF-16 text of a Unicode text clip's bytes, up to its NUL or their end, at most
-// kLongestUnicodeText units.
-std::wstring UnicodeClipText(const void* bytes, std::size_t size);
+// The UTF-16 text of a Unicode text clip's bytes, up to its NUL or their end, at most `longest` units.
+std::wstring UnicodeClipText(const void* bytes, std::size_t size, std::size_t longest = kLongestUnicodeText);
 
 // The text in the ANSI code page; `unchanged` tells whether that holds it exactly (converting it
 // back gives the same text), or only with stand-ins for what the code page lacks.

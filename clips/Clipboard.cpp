@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "base/Log.h"
 #include "clips/ClipRecord.h"
@@ -18,7 +21,15 @@ int g_bSkipClipChange = 0;
 namespace {
 
 HWND s_ownerWindow = nullptr;
-bool s_readWaiting = false;
+std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the copy a favourite took
+
+// A write of the clipboard or a wait on it, counted in g_bSkipClipChange while it lasts.
+struct ClipboardWait {
+    ClipboardWait() { ++g_bSkipClipChange; }
+    ~ClipboardWait() { --g_bSkipClipChange; }
+    ClipboardWait(const ClipboardWait&) = delete;
+    ClipboardWait& operator=(const ClipboardWait&) = delete;
+};
 
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
@@ -87,10 +98,12 @@ bool IsMarkedPrivate() {
     return allowed == 0;
 }
 
-// The text forms its owner put. The clipboard lists the owner's formats first, then CF_LOCALE, then
-// the forms it converts. Only the owner's forms are read and a missing one is made here: under Wine
-// every read answered from the clipboard's cache, which a converted form always is, leaves a 1 KB
-// buffer behind.
+// The text forms its owner put. The clipboard lists the owner's formats in the order put and then
+// the forms it converts, usually with CF_LOCALE between them. Only the owner's forms are read and a
+// missing one is made here: under Wine every read answered from the clipboard's cache, which a
+// converted form always is, leaves a 1 KB buffer behind. So CF_TEXT listed after CF_LOCALE counts as
+// converted, and Unicode text listed there only when the owner put CF_TEXT: an owner may put its
+// locale first.
 struct OwnersText {
     bool ansi = false;
     bool unicode = false;
@@ -98,20 +111,30 @@ struct OwnersText {
 
 OwnersText OwnersTextForms() {
     OwnersText owners;
-    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0 && format != CF_LOCALE;) {
-        owners.ansi = owners.ansi || format == CF_TEXT;
-        owners.unicode = owners.unicode || format == CF_UNICODETEXT;
+    bool pastLocale = false, unicodeListedLate = false;
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        if (format == CF_LOCALE)
+            pastLocale = true;
+        else if (format == CF_TEXT && !pastLocale)
+            owners.ansi = true;
+        else if (format == CF_UNICODETEXT)
+            (pastLocale ? unicodeListedLate : owners.unicode) = true;
     }
+    owners.unicode = owners.unicode || (unicodeListedLate && !owners.ansi);
     return owners;
 }
+
+// A text read from the clipboard is taken whole: one too long to store is refused by its size, never cut.
+const std::size_t kWholeText = SIZE_MAX;
 
 // A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
 // Other text stays Unicode, and its ANSI form, stand-ins and all, is what the append file gets.
+// The block size is that of the form kept.
 bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
     if (!lock.Data()) return clip.format == CF_TEXT;
-    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size());
+    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), kWholeText);
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
     if (unchanged && clip.format == CF_TEXT) return true;
@@ -123,7 +146,7 @@ bool TakeUnicodeText(ClipboardClip& clip) {
         return true;
     }
     clip.format = CF_UNICODETEXT;
-    clip.blockSize = lock.Size();
+    clip.blockSize = (text.size() + 1) * sizeof(wchar_t);
     if (clip.blockSize < kClipBufferSize) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
@@ -144,15 +167,17 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
         GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
         if (!lock.Data()) return;
         bool unchanged = true;
-        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size()), unchanged);
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), kWholeText), unchanged);
         clip.hasText = true;
         clip.textBlockSize = clip.text.size() + 1;
     }
 }
 
 // On the reading thread: one read of the clipboard, opened with that thread's own window (under
-// Wine, threads that open it without one share it) and closed again.
-ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip) {
+// Wine, threads that open it without one share it) and closed again. An owner may render each format
+// asked for slowly, and a read given up keeps the clipboard open until it has: only the formats the
+// clip needs are asked for.
+ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, bool textBesidePicture, ClipboardClip& clip) {
     if (!OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
     ClipboardCloser closer;
     clip.sequence = GetClipboardSequenceNumber();
@@ -177,10 +202,12 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, ClipboardClip& clip)
         delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
     }
     if (!delivered) return ClipboardRead::NotDelivered;
-    if (offered != CF_TEXT)
-        TakeText(owners, clip);
-    else if (clip.format == CF_TEXT && owners.unicode)
-        TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
+    if (offered == CF_TEXT) {
+        if (clip.format == CF_TEXT && owners.unicode)
+            TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
+    } else if (offered == richText || textBesidePicture) {
+        TakeText(owners, clip);  // a rich text's caption, a picture's line in the append file
+    }
     return ClipboardRead::Done;
 }
 
@@ -195,23 +222,29 @@ struct ReadJob {
     ReadJob& operator=(const ReadJob&) = delete;
 
     UINT richText = 0;
+    bool textBesidePicture = true;
     ClipboardClip clip;
     ClipboardRead result = ClipboardRead::TimedOut;
     HANDLE done;
 };
 
-// Waits for the event, meanwhile answering messages other threads send to this one (the owner of
-// a clipboard format asked to render it may be a window of this thread). Posted messages wait.
-bool WaitAnsweringSentMessages(HANDLE event, DWORD timeoutMs) {
+// Waits until the event is set, or (without one) until `holds`, looked at every 10 ms, is true;
+// meanwhile answers messages other threads send to this one (the owner of a clipboard format asked to
+// render it may be a window of this thread). Posted messages wait.
+bool WaitAnsweringSentMessages(DWORD timeoutMs, HANDLE event, const std::function<bool()>& holds = nullptr) {
+    const DWORD kLookMs = 10;
+    const DWORD handles = event ? 1 : 0;
     const DWORD start = GetTickCount();
     for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0) return true;
-        if (woken != WAIT_OBJECT_0 + 1) return false;
+        if (holds && holds()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        const DWORD left = timeoutMs - elapsed;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(handles, &event, FALSE, event ? left : std::min(left, kLookMs), QS_SENDMESSAGE);
+        if (event && woken == WAIT_OBJECT_0) return true;
         MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0 + handles) PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
@@ -259,7 +292,8 @@ DWORD WINAPI ReaderLoop(void* parameter) {
         std::shared_ptr<ReadJob> job = std::move(reader->job);
         if (!job) continue;
         if (!window) window = createWindow();  // tried again for each read while it cannot be made
-        job->result = window ? ReadOpenClipboard(window, job->richText, job->clip) : ClipboardRead::NotOpened;
+        job->result = window ? ReadOpenClipboard(window, job->richText, job->textBesidePicture, job->clip)
+                             : ClipboardRead::NotOpened;
         SetEvent(job->done);
     }
     if (window) DestroyWindow(window);
@@ -365,6 +399,15 @@ bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
     return rows <= (count - table) / stride;
 }
 
+// A header record a reader of the metafile can trust: of its type, whole within the bytes, and telling their size.
+bool IsEnhancedMetafile(const void* bytes, std::size_t count) {
+    const std::size_t essential = offsetof(ENHMETAHEADER, cbPixelFormat);  // the fields every metafile has
+    ENHMETAHEADER header{};
+    if (count < essential) return false;
+    std::memcpy(&header, bytes, essential);
+    return header.iType == EMR_HEADER && header.nSize >= essential && header.nSize <= count && header.nBytes == count;
+}
+
 bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
     const char header[] = "{\\rtf";
     return count >= sizeof header - 1 && std::memcmp(bytes, header, sizeof header - 1) == 0;
@@ -383,7 +426,9 @@ std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size
     } else if (format == CF_DIB) {
         if (IsDeviceIndependentBitmap(bytes, count)) data.push_back(GlobalData(CF_DIB, bytes, count));
     } else if (format == CF_ENHMETAFILE) {
-        HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(count), static_cast<const BYTE*>(bytes));
+        HENHMETAFILE metafile = IsEnhancedMetafile(bytes, count)
+                                    ? SetEnhMetaFileBits(static_cast<UINT>(count), static_cast<const BYTE*>(bytes))
+                                    : nullptr;
         if (metafile) data.emplace_back(CF_ENHMETAFILE, metafile);
     } else if (format == g_nRichTextFormat && StartsWithRichTextHeader(bytes, count)) {
         data.push_back(GlobalData(format, bytes, count));
@@ -405,25 +450,36 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
-bool IsClipboardReadWaiting() { return s_readWaiting; }
+bool IsClipboardReadWaiting() { return g_bSkipClipChange != 0; }
+
+bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumber(); }
+
+void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
+
+bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs) {
+    // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
+    ClipboardWait waiting;
+    const DWORD before = GetClipboardSequenceNumber();
+    copy();
+    return WaitAnsweringSentMessages(timeoutMs, nullptr, [before] { return GetClipboardSequenceNumber() != before; });
+}
 
 void StartClipboardReader() {
     if (!s_readerThread.reader) s_readerThread.Start();
 }
 
-ClipboardRead ReadClipboardClip(ClipboardClip& clip) {
+ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     if (s_readerThread.IsBusy()) s_readerThread.LetGo(0);
     if (!s_readerThread.reader && !s_readerThread.Start()) return ClipboardRead::NotOpened;
     auto job = std::make_shared<ReadJob>();
     if (!job->done) return ClipboardRead::NotOpened;
     job->richText = g_nRichTextFormat;
+    job->textBesidePicture = textBesidePicture;
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    s_readWaiting = true;
-    const bool arrived = WaitAnsweringSentMessages(job->done, kClipboardReadTimeoutMs);
-    s_readWaiting = false;
-    if (!arrived) return ClipboardRead::TimedOut;
+    ClipboardWait waiting;
+    if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
 }
@@ -440,17 +496,25 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     for (const ClipboardData& one : data)
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 
+    // The close notifies this window at once: that notification is taken up once the write is known as the program's.
+    ClipboardWait writing;
     if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
-    ClipboardCloser closer;
-    g_bSkipClipChange = 1;
+    ClipboardWrite result = ClipboardWrite::Done;
     EmptyClipboard();
     for (ClipboardData& one : data)
-        if (!one.HandOver()) return ClipboardWrite::Refused;
-    return ClipboardWrite::Done;
+        if (!one.HandOver()) {
+            result = ClipboardWrite::Refused;
+            break;
+        }
+    CloseClipboard();
+    // The number the close produced, unless another program has written since: it then owns the clipboard.
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (!s_ownerWindow || GetClipboardOwner() == s_ownerWindow) s_ownSequence = sequence;
+    return result;
 }
 
-ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip) {
-    const ClipboardRead result = ReadClipboardClip(clip);
+ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePicture) {
+    const ClipboardRead result = ReadClipboardClip(clip, textBesidePicture);
     switch (result) {
     case ClipboardRead::Empty:
         WriteLog("Clipboard is empty", 0);
@@ -501,10 +565,21 @@ bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
 }
 
 void FindRichTextFormat() {
-    // Registering returns the id every program shares, and creates it when no program has yet.
+    const UINT kFirstRegistered = 0xC000, kLastRegistered = 0xFFFE;
+    for (UINT id = kFirstRegistered; id <= kLastRegistered; ++id) {
+        char name[256] = "";
+        if (GetClipboardFormatNameA(id, name, sizeof name) == 0) continue;
+        if (_strnicmp(name, "Rich Text Format", sizeof name) == 0) {
+            g_nRichTextFormat = id;
+            WriteLogFormat(0, "Found format '%s' = 0x%X", name, id);
+            return;
+        }
+        WriteLogFormat(0, "Enum Format: '%s' = 0x%X", name, id);
+    }
+    // No program has registered it yet this session: registering it here lets rich text be captured.
     g_nRichTextFormat = RegisterClipboardFormatA("Rich Text Format");
     if (g_nRichTextFormat != 0)
-        WriteLogFormat(0, "Found format 'Rich Text Format' = 0x%X", g_nRichTextFormat);
+        WriteLogFormat(0, "Registered format 'Rich Text Format' = 0x%X", g_nRichTextFormat);
     else
         AfxMessageBox("Rich Text Format ID not found", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,9 +11,22 @@
 // Clipboard format id of rich text in this run; 0 until FindRichTextFormat has set it.
 extern UINT g_nRichTextFormat;
 
-// Set when the program itself changes the clipboard (or is about to copy into it), so the
-// change notification that follows is not captured as a new recent clip. Cleared by that notification.
+// Nonzero while the program writes the clipboard or waits on it: for a read, or for the copy a
+// favourite is to store. A change notified meanwhile is taken up once that is over, when the
+// clipboard's sequence number tells whether it was the program's own, and no read runs inside another.
 extern int g_bSkipClipChange;
+
+// True while the clipboard holds what the program itself put there or took as a favourite, told by
+// the clipboard's sequence number: its change notification is then no copy to capture.
+bool IsOwnClipboardContent();
+
+// The content of that sequence number (the copy a favourite read) is the program's own.
+void TakeClipboardContentAsOwn(DWORD sequence);
+
+// Runs `copy`, which makes the program the user types in copy its selection, and waits, answering
+// the messages sent to this thread, until the clipboard's sequence number has changed or the time is
+// up. True when it changed.
+bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs);
 
 // The main window: the clipboard is opened with it as owner, so that what the program puts there
 // stays there. Set once at start-up.
@@ -42,12 +56,14 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
 // bits). Text is read in the forms its owner put, never in one the clipboard converts: Unicode text
 // that the ANSI code page cannot hold unchanged is read as CF_UNICODETEXT, up to and with its NUL.
-// Content marked private by its owner is not read at all. The read runs on a reading
-// thread kept for the program's life; this thread handles only messages sent to it while it waits,
-// and gives up after kClipboardReadTimeoutMs, the late result being dropped. Called from one thread.
-ClipboardRead ReadClipboardClip(ClipboardClip& clip);
+// Content marked private by its owner is not read at all, and the text beside a picture only when
+// asked for. The read runs on a reading thread kept for the program's life; this thread handles only
+// messages sent to it while it waits, and gives up after kClipboardReadTimeoutMs, the late result
+// being dropped. Called from one thread.
+ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture = true);
 
-// True while ReadClipboardClip waits for the reading thread, answering the messages sent to this one.
+// True while the program writes or waits on the clipboard (g_bSkipClipChange), answering the messages sent to
+// this thread.
 bool IsClipboardReadWaiting();
 
 // Starts the reading thread ahead of the first read (which would otherwise start it), so that its
@@ -63,7 +79,7 @@ enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Ref
 // which the clipboard gives CF_TEXT to programs that want it. Rich text comes with its plain text as
 // CF_UNICODETEXT; a picture goes back as a picture. Everything is prepared before the clipboard is
 // emptied, so a put that cannot succeed (unknown type, damaged bytes, clipboard held by another
-// program) leaves it as it was. Sets g_bSkipClipChange just before the clipboard changes.
+// program) leaves it as it was. What it wrote is the program's own (IsOwnClipboardContent).
 ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t count);
 
 // For a rich-text clip, the start of the plain text the clipboard offered with it, cleaned for its
@@ -72,10 +88,11 @@ void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize
 
 // ReadClipboardClip, with a log line for each way a read finds nothing to store (nothing for
 // NotDelivered, whose owner simply handed over no data).
-ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip);
+ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePicture = true);
 
 // SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
 
-// Sets g_nRichTextFormat to the id every program shares for "Rich Text Format".
+// Sets g_nRichTextFormat to the id every program shares for "Rich Text Format", found among the
+// registered formats (each met before it logged), or registered when no program has yet.
 void FindRichTextFormat();

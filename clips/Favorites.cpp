@@ -50,23 +50,23 @@ bool StoreFavorite(int slot, UINT type, const std::vector<char>& bytes, const ch
 
 }  // namespace
 
-int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu) {
+int GetFavClip(UINT id, const std::function<void()>& copySelection, CMenu& menu) {
+    // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
+    // it. With nothing selected nothing changes, and the clipboard as it is becomes the favourite.
+    const DWORD kCopyWaitMs = 1000;
+    CopyAndWaitForChange(copySelection, kCopyWaitMs);
     WriteLog("GetFavClip started", 0);
-    // The caller set the skip flag before its copy, so the copy's notification is swallowed even
-    // when it arrives while the clipboard is read here. A copy that changed nothing (no selection)
-    // sends no notification: the flag is cleared on the way out, so the next real copy counts.
-    struct ClearFlagUnlessCopied {
-        DWORD before;
-        ~ClearFlagUnlessCopied() {
-            if (GetClipboardSequenceNumber() == before) g_bSkipClipChange = 0;
-        }
-    } clearFlag{sequenceBeforeCopy};
     if (CurrentPrj == 0) {
         WriteLog("No current project", 0);
         return 1;
     }
     ClipboardClip read;
-    switch (ReadClipboardClipAndLog(read)) {
+    const ClipboardRead result = ReadClipboardClipAndLog(read, false);
+    // What the favourite read is no copy of the user's: its change notification captures nothing. A read
+    // given up still holds the clipboard, so the number now is that of what it read.
+    if (result != ClipboardRead::NotOpened)
+        TakeClipboardContentAsOwn(result == ClipboardRead::TimedOut ? GetClipboardSequenceNumber() : read.sequence);
+    switch (result) {
     case ClipboardRead::Empty:
     case ClipboardRead::Excluded:
     case ClipboardRead::NotOpened:

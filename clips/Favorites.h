@@ -1,17 +1,19 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 #include "framework/Menu.h"
 
 // Ten favourite slots per project: slot n of the current project is the data file
 // FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
 // Favorites item n of the tray menu. Nothing is stored while no project is current.
 
-// Stores the clipboard as favourite (id - 0x100) after the injected Ctrl+C, for which the caller
-// set g_bSkipClipChange; the copy's effect is told by the clipboard's sequence number from before
-// it, and the flag is cleared when the copy changed nothing. 1 when the clipboard holds nothing to
-// store or no project is current, else 0.
-int GetFavClip(UINT id, DWORD sequenceBeforeCopy, CMenu& menu);
+// Stores the selection as favourite (id - 0x100): runs `copySelection` (the injected Ctrl+C) and
+// reads the clipboard once it has changed, or after a second. What it read is the program's own
+// from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store or no project is
+// current, else 0.
+int GetFavClip(UINT id, const std::function<void()>& copySelection, CMenu& menu);
 
 // Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or
 // the clipboard cannot be written; the clipboard then stays as it was.

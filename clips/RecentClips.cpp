@@ -87,10 +87,11 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
 // long after the copies; one for a state already read is not captured again.
 std::optional<DWORD> s_capturedSequence;
 
-bool SameAsNewest(const CLIP_STR& clip) {
+bool SameAsNewest(const ClipboardClip& read) {
     if (RecentClip.empty()) return false;
     const CLIP_STR& newest = *RecentClip.back();
-    return newest.type == clip.type && newest.size == clip.size && std::memcmp(newest.buf, clip.buf, clip.size) == 0;
+    const auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), nullptr, read.bytes.size());
+    return newest.type == clip->type && newest.size == clip->size && std::memcmp(newest.buf, clip->buf, clip->size) == 0;
 }
 
 // How many clips at the start of the list are stored on disk (the rest are not yet), or -1 when the
@@ -290,7 +291,7 @@ void CloseUpGaps() {
 
 }  // namespace
 
-int GetRecentClip(CMenu& menu) {
+int GetRecentClip(CMenu& menu, bool joiningChain) {
     WriteLog("GetRecentClip started", 0);
     const DWORD sequence = GetClipboardSequenceNumber();
     if (s_capturedSequence == sequence) {
@@ -323,13 +324,14 @@ int GetRecentClip(CMenu& menu) {
         WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(read.blockSize), static_cast<int>(read.format));
         if (read.bytes.empty()) {
             WriteLog("Buf Size too large", 0);
+        } else if (joiningChain && SameAsNewest(read)) {
+            // A start finds the clipboard as the last run left it, most often holding the newest clip.
+            WriteLog("Clipboard holds the newest clip", 0);
         } else {
             if (g_pAcceptedClipHook) g_pAcceptedClipHook(read);
             char caption[kCaptionSize] = "";
             TakeRichTextCaption(read, caption);
-            auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size());
-            // The same content again (a copy repeated, a restart) is already the newest clip.
-            if (!SameAsNewest(*clip)) RecentClip.push_back(std::move(clip));
+            RecentClip.push_back(std::make_unique<CLIP_STR>(read.format, read.bytes.data(), caption, read.bytes.size()));
         }
     }
     WriteLog("PutRecentClip OK", 0);

@@ -1,8 +1,12 @@
 #include "app/TamblinDlg.h"
 
+#include <atomic>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -38,7 +42,6 @@ protected:
     void Start() {
         dialog = std::make_unique<CTamblinDlg>();
         ASSERT_TRUE(dialog->Create(nullptr));
-        g_bSkipClipChange = 0;
         dialog->JoinClipboardChain();
         PumpFor(100);
     }
@@ -64,6 +67,57 @@ struct {
 
 WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain after the program, was told
 
+const UINT kHold = WM_APP + 1, kPromise = WM_APP + 2;
+
+// Another program: a visible window on a thread of its own. Asked with kHold it puts "held" on the clipboard and keeps
+// it open 40 ms, setting the event in lParam once it holds it; with kPromise it promises text (`onRender` renders it)
+// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later.
+struct OtherProgram {
+    OtherProgram() {
+        thread = std::thread([this] {
+            HWND made = CreateWindowA("STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                      nullptr, nullptr, nullptr, nullptr);
+            SetWindowLongPtrA(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
+            window = made;
+            for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
+        });
+        PumpUntil([this] { return window != nullptr; }, 3000);
+    }
+    ~OtherProgram() {
+        PostMessageA(window, WM_QUIT, 0, 0);
+        thread.join();
+    }
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        const bool copyAsked = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0;
+        if (copyAsked && self->copyDelayMs > 0) SetTimer(hWnd, 1, self->copyDelayMs, nullptr);
+        if (message == WM_TIMER) KillTimer(hWnd, 1);
+        if (message == WM_RENDERFORMAT) self->onRender(static_cast<UINT>(wParam));
+        const bool copy = message == WM_TIMER || (copyAsked && self->copyDelayMs == 0);
+        if (!copy && message != kHold && message != kPromise) return DefWindowProcA(hWnd, message, wParam, lParam);
+        const char* text = message == kHold ? "held" : message == WM_TIMER ? "late selection" : "selection";
+        OpenClipboard(hWnd);
+        EmptyClipboard();
+        SetClipboardData(CF_TEXT, message == kPromise ? nullptr : TextBlock(text));
+        if (message == kHold && SetEvent(reinterpret_cast<HANDLE>(lParam))) Sleep(40);
+        CloseClipboard();
+        if (message == kPromise) SetEvent(reinterpret_cast<HANDLE>(lParam));
+        return 0;
+    }
+    static HGLOBAL TextBlock(const char* text) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+        std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+        GlobalUnlock(block);
+        return block;
+    }
+
+    std::atomic<HWND> window{nullptr};
+    std::atomic<int> copyDelayMs{-1};
+    std::function<void(UINT format)> onRender;
+    std::thread thread;
+};
+
 }  // namespace
 
 // A start in an installation with recent clips and projects: the window and the tray menu show them, and the
@@ -85,6 +139,8 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
                           return DefWindowProcA(hWnd, message, wParam, lParam);
                       }));
     SetClipboardViewer(viewer);
+    // The clipboard holds the newest clip, as the last run left it: joining the chain announces no copy.
+    ASSERT_TRUE(PutTextOnClipboard("newer"));
     g_nRichTextFormat = 0;
     Start();
     // A change in the viewer chain that is not about the viewer after the program goes on to it.
@@ -93,10 +149,20 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     ChangeClipboardChain(viewer, nullptr);
     DestroyWindow(viewer);
     EXPECT_FALSE(folder.Exists("Save.TMP"));
-    EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'newer ...'");
+    EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'newer ...' Ctl-3 <EMPTY>");
+    EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <Beta>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
+    // The rich-text format is found among the registered ones, each named one met before it logged.
+    std::vector<std::string> lookup;
+    char name[256], line[300];
+    for (UINT id = 0xC000; id <= g_nRichTextFormat; ++id) {
+        if (GetClipboardFormatNameA(id, name, sizeof name) == 0) continue;
+        const char* format = id < g_nRichTextFormat ? "Enum Format: '%s' = 0x%X" : "Found format '%s' = 0x%X";
+        lookup.push_back((std::snprintf(line, sizeof line, format, name, id), line));
+    }
+    EXPECT_TRUE(LoggedInOrder(lookup));
     EXPECT_EQ(FindWindowA(nullptr, "Clipboard Quorvex"), dialog->m_hWnd);  // its title
     EXPECT_FALSE(IsWindowVisible(dialog->m_hWnd));
     char aboutItem[256] = "";  // as the item holds it, '&' included
@@ -158,7 +224,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
     EXPECT_EQ(ClipboardText(), "first");
-    CopyText("third");  // the put's notification was the only one swallowed: "first" is not appended again
+    CopyText("third");  // the put is neither captured nor appended
     EXPECT_EQ(folder.Read("ClipAppends.txt"), "first\r\nsecond\r\nthird\r\n");
 
     // The selection is copied with an injected Ctrl+C (the generic Ctrl, which may be reported as the left one). It
@@ -174,7 +240,6 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB1.DAT"), std::string("third\0", 6));
     EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-A <Default>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'third ...'");
-    // The clipboard did not change, so no notification was due: the next copy is captured.
     CopyText("fourth");
 
     folder.Remove("RECENT\\RECCLIP4.DAT");
@@ -227,6 +292,67 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
         Send(WM_COMMAND, ID_RUN_AT_STARTUP);
         EXPECT_EQ(Checked(ID_RUN_AT_STARTUP), checkedAfter);
     }
+}
+
+// Other programs at work on the clipboard while the program writes or reads it. A put that waits for another program
+// to let the clipboard go, by menu or hotkey, of a recent clip or a favourite, is not captured, though that program's
+// notification comes first. The copy Ctrl+Win+digit asks for is stored when it comes (within a second) and only as the
+// favourite. What arrives while a read waits for an owner that renders slowly (a notification a viewer before the
+// program hands on late, a command) is taken up once the favourite is stored.
+TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorRunsInsideARead) {
+    Start();
+    for (const char* text : {"first", "second"}) CopyText(text);
+    OtherProgram other;
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 1);  // the clipboard as it is: "second"
+    struct Put {
+        UINT message;
+        WPARAM id;
+        const char* text;
+    };
+    const Put puts[] = {{.message = WM_COMMAND, .id = ID_RECENT_FIRST + 1, .text = "first"},
+                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_RECENT + 2, .text = "first"},
+                        {.message = WM_COMMAND, .id = ID_FAVORITE_FIRST, .text = "second"},
+                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_FAV + 1, .text = "second"}};
+    for (const Put& put : puts) {
+        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        PostMessageA(other.window, kHold, 0, reinterpret_cast<LPARAM>(held));
+        // Its EmptyClipboard tells the program, the owner, that its content goes: answered meanwhile.
+        ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(held, 0) == WAIT_OBJECT_0; }, 3000));
+        CloseHandle(held);
+        Send(put.message, put.id);
+        EXPECT_EQ(ClipboardText(), put.text) << put.id;
+        PumpFor(300);
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>") << put.id;
+    }
+    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them) or late.
+    SetForegroundWindow(other.window);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
+    for (const std::string selection : {"selection", "late selection"}) {
+        KeyboardRecorder hook;
+        other.copyDelayMs = selection == "selection" ? 0 : 600;
+        Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
+        EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), selection + '\0');
+        ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == selection; }, 3000));
+        PumpFor(300);
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>");
+    }
+    other.copyDelayMs = -1;
+    const HWND window = dialog->m_hWnd;
+    other.onRender = [&](UINT format) {
+        for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+        Sleep(300);
+        SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 1, 0);
+        SetClipboardData(format, OtherProgram::TextBlock("rendered"));
+    };
+    HANDLE promised = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PostMessageA(other.window, kPromise, 0, reinterpret_cast<LPARAM>(promised));
+    WaitForSingleObject(promised, 3000);  // its notification is not answered yet: it comes while the favourite waits
+    CloseHandle(promised);
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 3);
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
 }
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it

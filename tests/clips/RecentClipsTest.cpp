@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "clips/TypeIndex.h"
+#include "framework/TextConversion.h"
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 
@@ -55,11 +56,16 @@ protected:
 };
 
 TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsAndMenuItemsAndClearAllEmptiesTheIndex) {
-    // Each offer and what its clip holds: text up to its NUL, cut to fit a data file when it has none.
+    // Each offer and what its clip holds: text up to its NUL, cut to fit a data file when it has none. A text put
+    // only as Unicode is stored whole in the form kept (ANSI where the code page holds it), or not at all.
+    const std::string longText = std::string(200000, 'u') + '\0';
     const std::pair<std::vector<std::pair<UINT, std::string>>, std::string> offers[] = {
         {{{CF_TEXT, std::string(249999, 'a')}}, std::string(249998, 'a') + '\0'},
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(200000, L'u'))}}, longText},
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(300000, L'v'))}}, longText},  // too large: only redrawn and saved
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(124999, L'ж'))}}, longText},
         {{{CF_UNICODETEXT, Utf16Bytes(L"Жук") + "tail"}}, Utf16Bytes(L"Жук")},
-        {{{CF_TEXT, std::string(250000, 'b')}}, Utf16Bytes(L"Жук")},  // too large: only redrawn and saved
+        {{{CF_TEXT, std::string(250000, 'b')}}, Utf16Bytes(L"Жук")},
         {{{CF_TEXT, std::string("Tom & Jerry\0tail", 16)}}, std::string("Tom & Jerry\0", 12)},
     };
     for (const auto& [offered, bytes] : offers) {
@@ -67,7 +73,7 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
         EXPECT_EQ(GetRecentClip(menu), 0);
         EXPECT_EQ(std::string(RecentClip.back()->buf, RecentClip.back()->size), bytes);
     }
-    EXPECT_EQ(Capture("Tom & Jerry"), 0);  // a repeated copy or a restart: already the newest clip
+    EXPECT_EQ(Capture("Tom & Jerry"), 0);  // copying the same text twice fills two slots
     EXPECT_EQ(GetRecentClip(menu), 1);     // a late notification of the copy already captured
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(GetRecentClip(menu), 1);
@@ -76,8 +82,9 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
                                {RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"), "1"}}));
     EXPECT_EQ(GetRecentClip(menu), 1);
     EXPECT_EQ(Capture("Bold", true), 0);
-    EXPECT_EQ(Item(2), "Ctl-2 'Tom && Jerry ...'");  // the menu shows the '&' itself
-    EXPECT_EQ(Item(5), "Ctl-5 <EMPTY>");
+    for (int slot : {2, 3}) EXPECT_EQ(Item(slot), "Ctl-" + std::to_string(slot) + " 'Tom && Jerry ...'");  // '&' itself
+    EXPECT_EQ(Item(5), "Ctl-5 'uuuuuuuuuuuuuuuuuuuu ...'");
+    EXPECT_EQ(Item(7), "Ctl-7 <EMPTY>");
     ExpectStartFindsTheList();
     RedrawMenuRecent(menu);
     EXPECT_EQ(Item(1), "Ctl-1 'Bold'");  // a rich text shows the start of its plain text
@@ -247,5 +254,19 @@ TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapT
     for (const auto& [value, type] : stored) {
         folder.SetIni("RECENTS", "RECCLIP1", value);
         EXPECT_EQ(GetClipType(1, nullptr, true), type) << value;
+    }
+}
+
+// Captions keep whole characters of a double-byte code page: 20 bytes or one less. Run under 932 too.
+TEST(CodePage, CaptionsAreCutBetweenCharacters) {
+    const std::wstring kana = L"表計算ポイント表計算";  // ten double-byte characters: 20 bytes
+    for (const auto& [text, shown] : {std::pair{std::wstring(19, L'a') + L"表b", std::wstring(19, L'a')},
+                                      {kana + L"ポ", kana}, {L"a" + kana, L"a" + kana.substr(0, 9)},
+                                      {std::wstring(25, L'z'), std::wstring(20, L'z')}}) {
+        const std::optional<std::string> ansi = HeldInAnsi(text);
+        if (!ansi) continue;
+        EXPECT_EQ(ClipMenuCaption("Ctl", 1, CF_TEXT, ansi->c_str(), ansi->size() + 1, nullptr, CaptionStyle::RecentItem),
+                  L"Ctl-1 '" + shown + L" ...'");
+        EXPECT_EQ(WideText(std::make_unique<CLIP_STR>(0xC0F3, "{\\rtf1 x}", ansi->c_str(), 10)->caption), shown);
     }
 }
