@@ -11,7 +11,14 @@ namespace {
 
 const char kTimedOut[] = "Clipboard data did not arrive within 2 s: copy not captured";
 const UINT kHang = WM_APP + 1;
-const UINT kLeave = WM_APP + 2;
+
+// Gives the clipboard, opened by the caller, a text as CF_TEXT.
+void SetClipboardText(const char* text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    lstrcpyA(static_cast<char*>(GlobalLock(block)), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+}
 
 // A window of the test process with a thread of its own, so that it can stop answering while the
 // test goes on: a clipboard viewer, or an owner that promised its data and hangs when asked for it.
@@ -35,7 +42,7 @@ public:
     }
     ~WindowOnItsOwnThread() {
         Release();
-        PostMessageA(m_window, kLeave, 0, 0);
+        PostMessageA(m_window, WM_CLOSE, 0, 0);
         m_thread.join();
         CloseHandle(s_release);
     }
@@ -60,11 +67,7 @@ private:
             return 0;
         case WM_RENDERFORMAT:
             WaitForSingleObject(s_release, INFINITE);
-            if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 10)) {
-                lstrcpyA(static_cast<char*>(GlobalLock(block)), "late text");
-                GlobalUnlock(block);
-                SetClipboardData(CF_TEXT, block);
-            }
+            SetClipboardText("late text");
             return 0;
         case WM_DRAWCLIPBOARD:
             ++s_notifications;
@@ -76,9 +79,8 @@ private:
             else if (s_next)
                 SendMessageA(s_next, message, wParam, lParam);
             return 0;
-        case kLeave:
+        case WM_DESTROY:
             ChangeClipboardChain(window, s_next);
-            DestroyWindow(window);
             PostQuitMessage(0);
             return 0;
         }
@@ -154,10 +156,7 @@ TEST_F(CaptureFaultsE2e, AnOwnerThatHangsInsteadOfRenderingIsGivenUpAfterTwoSeco
     CountingWindow holder("holder");
     ASSERT_TRUE(OpenWithRetry(holder.handle));
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 14);
-    lstrcpyA(static_cast<char*>(GlobalLock(block)), "held a moment");
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
+    SetClipboardText("held a moment");
     PostMessageA(program.MainWindow(), WM_DRAWCLIPBOARD, 0, 0);
     Sleep(30);
     CloseClipboard();

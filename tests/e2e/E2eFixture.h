@@ -13,11 +13,11 @@
 #include "support/ProgramSettings.h"
 #include "support/Pump.h"
 
-// What the build made, as Windows paths; set once by main from the command line.
+// What the build made, as Windows paths, set once by main from the command line: the installation
+// folder (Quorvex.exe, RECENT\, FAVORITE\, EXPORT\, Manual.doc), the setup program, and the top folder
+// of the portable zip unpacked.
 struct BuildOutputs {
-    std::string dist;      // the installation folder: Quorvex.exe, RECENT\, FAVORITE\, EXPORT\, Manual.doc
-    std::string setup;     // the setup program
-    std::string portable;  // the portable zip unpacked: its top folder
+    std::string dist, setup, portable;
 };
 inline BuildOutputs& Built() {
     static BuildOutputs built;
@@ -38,12 +38,12 @@ constexpr DWORD kStepTimeoutMs = 10000;
 
 // --- The desktop: windows, buttons, keys, as a person or another program sees them --------------
 
-// A top-level window of the process with the title (and the class, when one is named).
-inline HWND FindTopLevel(DWORD processId, const char* title, const char* className = nullptr) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title)) != nullptr;) {
+// A top-level dialog (the main window is one too) of the process with the title; a visible one if asked.
+inline HWND FindDialog(DWORD processId, const char* title, bool visibleOnly = false) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, title)) != nullptr;) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
+        if (owner == processId && (!visibleOnly || IsWindowVisible(window))) return window;
     }
     return nullptr;
 }
@@ -53,6 +53,14 @@ inline void ClickButton(HWND dialog, int buttonId) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
 }
+
+// Presses a dialog's button and waits until the dialog is gone.
+inline testing::AssertionResult CloseWith(HWND dialog, int buttonId) {
+    ClickButton(dialog, buttonId);
+    if (PumpUntil([&] { return !IsWindow(dialog); }, kStepTimeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the dialog stayed open after its button " << buttonId;
+}
+inline testing::AssertionResult CloseAboutBox(HWND aboutBox) { return CloseWith(aboutBox, IDOK); }
 
 // Presses the keys in order and releases them in reverse order, through SendInput.
 inline void PressKeys(std::initializer_list<WORD> virtualKeys) {
@@ -175,7 +183,7 @@ public:
     }
     // The installation's Quorvex.exe, waited for until it is ready; a failure when it is not.
     explicit Program(const Installation& installation) : Program(installation.Exe(), "") {
-        PumpUntil([this] { return (m_mainWindow = FindTopLevel(m_id, kMainTitle)) != nullptr || !Running(); },
+        PumpUntil([this] { return (m_mainWindow = FindDialog(m_id, kMainTitle)) != nullptr || !Running(); },
                   kStartTimeoutMs);
         // The window exists from the middle of start-up on; the program is ready for the clipboard
         // and the hotkeys once its message loop waits for input.
@@ -211,7 +219,7 @@ public:
 
     // Asks the program to end with the Exit command of its main window and waits for the end.
     bool Exit() {
-        HWND window = m_mainWindow ? m_mainWindow : FindTopLevel(m_id, kMainTitle);
+        HWND window = m_mainWindow ? m_mainWindow : FindDialog(m_id, kMainTitle);
         return window && PostMessageA(window, WM_COMMAND, kExitCommand, 0) && WaitForEnd();
     }
     // Ends the program at once, as a crash or a power cut would, and waits for the end.
@@ -235,20 +243,8 @@ inline std::string TextBlock(const std::string& text) { return text + std::strin
 // Waits for a visible dialog of the program with the title; nullptr when none came up in time.
 inline HWND WaitForDialog(const Program& program, const char* title) {
     HWND found = nullptr;
-    PumpUntil(
-        [&] {
-            found = FindTopLevel(program.Id(), title, kDialogClass);
-            return found && IsWindowVisible(found);
-        },
-        kStepTimeoutMs);
-    return found && IsWindowVisible(found) ? found : nullptr;
-}
-
-// Presses the about box's Close button and waits until the box is gone.
-inline testing::AssertionResult CloseAboutBox(HWND aboutBox) {
-    ClickButton(aboutBox, IDOK);
-    if (PumpUntil([&] { return !IsWindow(aboutBox); }, kStepTimeoutMs)) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "the about box stayed open after Close";
+    PumpUntil([&] { return (found = FindDialog(program.Id(), title, true)) != nullptr; }, kStepTimeoutMs);
+    return found;
 }
 
 // Proves that the program has handled every message posted to it so far and still runs: posted
@@ -279,6 +275,14 @@ inline testing::AssertionResult RunToEnd(const std::wstring& exe, const std::str
 inline testing::AssertionResult EditorShows(const TypingTarget& editor, const std::wstring& text) {
     if (PumpUntil([&] { return editor.Text() == text; }, kStepTimeoutMs)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "editor holds \"" << ToAnsi(editor.Text()) << "\"";
+}
+
+// Presses the keys in a fresh editor that has the keyboard focus; then it must hold exactly the text.
+inline testing::AssertionResult KeysPasteIntoAnEditor(std::initializer_list<WORD> keys, const std::wstring& text) {
+    TypingTarget editor;
+    if (!editor.TakeFocus()) return testing::AssertionFailure() << "the editor could not get the keyboard focus";
+    PressKeys(keys);
+    return EditorShows(editor, text);
 }
 
 // --- The fixture -----------------------------------------------------------------------------------

@@ -33,9 +33,14 @@ HWND PressAndWaitFor(const Program& program, HWND list, int button, const char* 
     return WaitForDialog(program, title);
 }
 
-bool CloseWithCancel(HWND dialog) {
-    ClickButton(dialog, IDCANCEL);
-    return PumpUntil([&] { return !IsWindow(dialog); }, kStepTimeoutMs);
+// Presses one of the list's buttons: the message box it opens says the text and, answered OK, closes. The list
+// takes no clicks while the box waits for its answer.
+testing::AssertionResult PressAndAnswer(const Program& program, HWND list, int button, const std::string& text) {
+    HWND box = PressAndWaitFor(program, list, button, "Quorvex");
+    if (!box) return testing::AssertionFailure() << "no message box came up";
+    if (!FindWindowExA(box, nullptr, "Static", text.c_str())) return testing::AssertionFailure() << "not " << text;
+    if (IsWindowEnabled(list)) return testing::AssertionFailure() << "the list takes clicks while its box waits";
+    return CloseWith(box, IDOK);
 }
 
 // Project A with one text favourite.
@@ -122,18 +127,16 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     char hotkey[32] = "";
     GetDlgItemTextA(newProject, 1055, hotkey, sizeof hotkey);
     EXPECT_STREQ(hotkey, "Ctl - Win - B");
-    SendMessageA(GetDlgItem(newProject, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Work"));
+    SetDlgItemTextA(newProject, 1004, "Work");
     ClickButton(newProject, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "Work");
-    HWND box = PressAndWaitFor(program, list, 1056, "Quorvex");  // Import...
-    ASSERT_NE(box, nullptr);
-    const char* said = "The open-file dialog could not be loaded (comdlg32.dll), so no project can be imported.";
-    EXPECT_NE(FindWindowExA(box, nullptr, "Static", said), nullptr);
+    ASSERT_TRUE(PressAndAnswer(program, list, 1056,  // Import...
+                               "The open-file dialog could not be loaded (comdlg32.dll), so no project can be "
+                               "imported."));
     EXPECT_EQ(m_install.LogCount("Error 0x7E loading comdlg32.dll: the open-file dialog cannot be shown"), 1);
-    ClickButton(box, IDOK);
     EXPECT_EQ(ListCount(list), 2);
-    ASSERT_TRUE(CloseWithCancel(list));
+    ASSERT_TRUE(CloseWith(list, IDCANCEL));
 
     // Its hotkey makes it current.
     PressKeys({VK_CONTROL, VK_LWIN, 'B'});
@@ -143,20 +146,12 @@ TEST_F(ProjectsE2e, ProjectsAreCreatedSelectedAndDeletedInTheirDialogs) {
     list = OpenProjectList(program);
     ASSERT_NE(list, nullptr);
     SendMessageA(GetDlgItem(list, kProjectList), LB_SETCURSEL, 1, 0);
-    HWND question = PressAndWaitFor(program, list, 4, "Quorvex");
-    ASSERT_NE(question, nullptr);
-    EXPECT_NE(FindWindowExA(question, nullptr, "Static", "Are you sure to delete project B <Work>?"), nullptr);
-    EXPECT_FALSE(IsWindowEnabled(list)) << "the list takes clicks while its question waits for an answer";
-    ClickButton(question, IDOK);
+    ASSERT_TRUE(PressAndAnswer(program, list, 4, "Are you sure to delete project B <Work>?"));
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 1; }, kStepTimeoutMs));
     EXPECT_EQ(m_install.Ini("B", "NAME"), "<missing>");
     EXPECT_EQ(m_install.Ini("CURRENT_PRJ", "PRJ"), "A");
-    ASSERT_TRUE(CloseWithCancel(list));
-
-    TypingTarget editor;
-    ASSERT_TRUE(editor.TakeFocus());
-    PressKeys({VK_LWIN, '1'});
-    EXPECT_TRUE(EditorShows(editor, L"alpha favourite"));
+    ASSERT_TRUE(CloseWith(list, IDCANCEL));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_LWIN, '1'}, L"alpha favourite"));
 }
 
 TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
@@ -169,11 +164,9 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
         ASSERT_TRUE(program.Ready());
         HWND list = OpenProjectList(program);
         ASSERT_NE(list, nullptr);
-        HWND done = PressAndWaitFor(program, list, 1055, "Quorvex");  // Export
-        ASSERT_NE(done, nullptr);
-        const std::string said = "Export completed successfully!\nProject <" + *name + "> stored in EXPORT directory.";
-        EXPECT_NE(FindWindowExA(done, nullptr, "Static", said.c_str()), nullptr);
-        ClickButton(done, IDOK);
+        ASSERT_TRUE(PressAndAnswer(program, list, 1055,  // Export
+                                   "Export completed successfully!\nProject <" + *name + "> stored in EXPORT "
+                                   "directory."));
         ASSERT_TRUE(PumpUntil([&] { return m_install.Exists("EXPORT\\" + *name + "\\CLIPB1.DAT"); }, kStepTimeoutMs));
         // The shell shows the EXPORT folder in a window of its own; the test closes it again.
         HWND folderWindow = nullptr;
@@ -198,14 +191,10 @@ TEST_F(ProjectsE2e, AnExportedProjectIsImportedIntoAnotherInstallation) {
     ClickButton(open, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return ListCount(list) == 2; }, kStepTimeoutMs));
     EXPECT_EQ(other.Ini("B", "NAME"), *name);
-    ASSERT_TRUE(CloseWithCancel(list));
-
-    TypingTarget editor;
-    ASSERT_TRUE(editor.TakeFocus());
+    ASSERT_TRUE(CloseWith(list, IDCANCEL));
     PressKeys({VK_CONTROL, VK_LWIN, 'B'});
     EXPECT_TRUE(PumpUntil([&] { return other.Ini("CURRENT_PRJ", "PRJ") == "B"; }, kStepTimeoutMs));
-    PressKeys({VK_LWIN, '1'});
-    EXPECT_TRUE(EditorShows(editor, L"exported favourite"));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_LWIN, '1'}, L"exported favourite"));
 }
 
 }  // namespace

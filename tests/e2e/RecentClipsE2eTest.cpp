@@ -24,14 +24,12 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     // Ctrl held down while 1, 2 and 3 are pressed, as people do: each pastes, no digit is typed.
     // 2 is held long enough to repeat: it still pastes once.
     ASSERT_TRUE(HoldKey(VK_CONTROL));
-    SendKey('1', false);
-    SendKey('1', true);
+    PressKeys({'1'});
     EXPECT_TRUE(EditorShows(editor, unicode));
     for (int repeat = 0; repeat < 4; ++repeat) SendKey('2', false);
     SendKey('2', true);
     EXPECT_NE(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0) << "the paste released the Ctrl the user holds";
-    SendKey('3', false);
-    SendKey('3', true);
+    PressKeys({'3'});
     SendKey(VK_CONTROL, true);
     EXPECT_TRUE(EditorShows(editor, unicode + L"newer clipolder clip"));
 }
