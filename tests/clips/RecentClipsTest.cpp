@@ -99,6 +99,12 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     EXPECT_EQ(Item(1), "Ctl-1 <EMPTY>");
     Capture("three");
     ExpectStartFindsTheList();
+    // An entry whose file a start could not read stays on disk, out of the list, through the next capture.
+    FileHandle unreadable = Hold(File(1));
+    LoadRecentClips();
+    unreadable.Close();
+    Capture("four");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"1||three" + std::string(1, '\0'), "1||four" + std::string(1, '\0')}));
 }
 
 TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAndAStartClosesUpGapsAndFinishesAShift) {
