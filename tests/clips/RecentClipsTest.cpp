@@ -104,7 +104,8 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     LoadRecentClips();
     unreadable.Close();
     Capture("four");
-    EXPECT_EQ(Stored(), (std::vector<std::string>{"1||three" + std::string(1, '\0'), "1||four" + std::string(1, '\0')}));
+    const std::string nul(1, '\0');
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"1||three" + nul, "1||four" + nul}));
 }
 
 TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAndAStartClosesUpGapsAndFinishesAShift) {

@@ -61,7 +61,8 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
     // The program's key under HKEY_LOCAL_MACHINE, left read-only by an administrator: the settings go to the user's.
     CleanProgramSettings fresh;
     HKEY locked = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &locked, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &locked,
+                              nullptr),
               ERROR_SUCCESS);
     MakeReadOnly(locked);
     RegCloseKey(locked);
