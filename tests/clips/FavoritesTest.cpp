@@ -84,8 +84,10 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(PutFavClip(0x203), 0);
         EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
     }
-    CurrentPrj = 0;  // without a current project nothing is stored
+    CurrentPrj = 0;  // without a current project nothing is stored or shown
     EXPECT_EQ(Save(4, {{CF_TEXT, "x"}}), 1);
+    LoadFavorite(menu);
+    EXPECT_EQ(Item(3), L"Win-3 <EMPTY>");
 }
 
 TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndEmptyOrDamagedSlotsPutNothing) {

@@ -106,6 +106,13 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     EXPECT_EQ(Item(1), "Ctl-1 <EMPTY>");
     Capture("three");
     ExpectStartFindsTheList();
+    // An entry whose file a start could not read stays on disk, out of the list, through the next capture.
+    FileHandle unreadable = Hold(File(1));
+    LoadRecentClips();
+    unreadable.Close();
+    Capture("four");
+    const std::string nul(1, '\0');
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"1||three" + nul, "1||four" + nul}));
 }
 
 TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAndAStartClosesUpGapsAndFinishesAShift) {

@@ -98,6 +98,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
     } cases[] = {
         {0, IDCANCEL, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // Close after highlighting another entry
         {0, IDC_PROJECT_DELETE, IDOK, L"", "Can't remove default project 'A'!|", L"A:Alpha B:Beta* D:Delta"},
+        {-1, IDC_PROJECT_DELETE, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // no entry highlighted
         {2, IDC_PROJECT_DELETE, IDCANCEL, L"", "Are you sure to delete project D <Delta>?|",
          L"A:Alpha B:Beta* D:Delta"},
         {2, IDC_PROJECT_DELETE, IDOK, L"", "Are you sure to delete project D <Delta>?|", L"A:Alpha* B:Beta"},
@@ -138,7 +139,10 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
                 char hotkey[32] = "";
                 GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, hotkey, sizeof hotkey);
                 EXPECT_STREQ(hotkey, "Ctl - Win - C");
-                SetDlgItemTextW(dialog, IDC_NEW_PROJECT_NAME, c.typed.c_str());
+                // Typed or pasted: the box takes no more than a name holds.
+                SendDlgItemMessageW(dialog, IDC_NEW_PROJECT_NAME, EM_REPLACESEL, FALSE,
+                                    reinterpret_cast<LPARAM>(c.typed.c_str()));
+                EXPECT_LE(GetWindowTextLengthW(GetDlgItem(dialog, IDC_NEW_PROJECT_NAME)), 25);
                 if (c.cStoredMeanwhile) {
                     folder.SetIni("C", "NAME", "Kept");
                     folder.Write("FAVORITE\\CCLIPB2.DAT", "stored meanwhile");
@@ -155,6 +159,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
             << "a new C starts without clips";
         folder.SetIni("E", nullptr, nullptr);
     }
+    EXPECT_EQ(folder.LogCount("Error save INI!"), 0);  // every change reached Save.ini
 
     // No default project where one exists; the current one's position; a removed letter.
     CreateDefaultProject(window);

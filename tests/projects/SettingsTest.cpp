@@ -58,5 +58,15 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
         EXPECT_TRUE(enable >= 0 || SettingValue(HKEY_LOCAL_MACHINE, "RunAtStartup") == (storedRun < 0 ? -1 : 0));
         EXPECT_TRUE(LoggedInOrder(logged));
     }
+    // The program's key under HKEY_LOCAL_MACHINE, left read-only by an administrator: the settings go to the user's.
+    CleanProgramSettings fresh;
+    HKEY locked = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &locked,
+                              nullptr),
+              ERROR_SUCCESS);
+    MakeReadOnly(locked);
+    RegCloseKey(locked);
+    SetSettingsRootForTests(nullptr);
+    EXPECT_EQ(SettingsRoot(), HKEY_CURRENT_USER);
     SetSettingsRootForTests(nullptr);
 }

@@ -36,6 +36,14 @@ inline void SetRunValue(HKEY root, const std::string& command) {
     RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
 }
 
+// Everyone may read the key and delete it whole, nothing more.
+inline void MakeReadOnly(HKEY key) {
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+}
+
 // A registry key under which the settings cannot be created: it is volatile, and Windows keeps
 // stored keys out of volatile ones. Removed with the object.
 class UnwritableRegistryRoot {
@@ -55,10 +63,7 @@ public:
         RegCreateKeyExA(m_key, kRunKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &run, nullptr);
         RegSetValueExA(run, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                        static_cast<DWORD>(command.size() + 1));
-        PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read it and delete the whole key, nothing more
-        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
-        RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, readOnly);
-        LocalFree(readOnly);
+        MakeReadOnly(run);
         RegCloseKey(run);
     }
 
