@@ -11,6 +11,24 @@ PromptResponder& Responder() {
     static PromptResponder responder;
     return responder;
 }
+
+// The system error code for the shell's own code of a failed open (an SE_ERR_ value).
+DWORD ShellOpenError(HINSTANCE shellCode) {
+    switch (reinterpret_cast<INT_PTR>(shellCode)) {
+    case SE_ERR_FNF: return ERROR_FILE_NOT_FOUND;
+    case SE_ERR_PNF: return ERROR_PATH_NOT_FOUND;
+    case SE_ERR_ACCESSDENIED: return ERROR_ACCESS_DENIED;
+    case SE_ERR_OOM: return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+    default: return ERROR_GEN_FAILURE;
+    }
+}
 }  // namespace
 
 void AfxSetPromptResponder(PromptResponder responder) { Responder() = std::move(responder); }
@@ -35,7 +53,11 @@ bool AfxShellOpen(const wchar_t* target, const char* verb) {
     open.lpVerb = shellVerb.c_str();
     open.lpFile = target;
     open.nShow = SW_SHOW;
-    return ShellExecuteExW(&open) != FALSE;
+    if (ShellExecuteExW(&open)) return true;
+    // The shell's own message box about the failure (Wine shows one) clears the error code as it
+    // closes; the shell's code of the failure is still in hInstApp.
+    if (GetLastError() == ERROR_SUCCESS) SetLastError(ShellOpenError(open.hInstApp));
+    return false;
 }
 
 namespace {
