@@ -23,14 +23,6 @@ namespace {
 HWND s_ownerWindow = nullptr;
 std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the copy a favourite took
 
-// A write of the clipboard or a wait on it, counted in g_bSkipClipChange while it lasts.
-struct ClipboardWait {
-    ClipboardWait() { ++g_bSkipClipChange; }
-    ~ClipboardWait() { --g_bSkipClipChange; }
-    ClipboardWait(const ClipboardWait&) = delete;
-    ClipboardWait& operator=(const ClipboardWait&) = delete;
-};
-
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
 const DWORD kOpenRetryMs = 10;
@@ -458,7 +450,7 @@ void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
 bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs) {
     // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
-    ClipboardWait waiting;
+    ClipboardBusy waiting;
     const DWORD before = GetClipboardSequenceNumber();
     copy();
     return WaitAnsweringSentMessages(timeoutMs, nullptr, [before] { return GetClipboardSequenceNumber() != before; });
@@ -478,7 +470,7 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    ClipboardWait waiting;
+    ClipboardBusy waiting;
     if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
@@ -497,7 +489,7 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 
     // The close notifies this window at once: that notification is taken up once the write is known as the program's.
-    ClipboardWait writing;
+    ClipboardBusy writing;
     if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
     ClipboardWrite result = ClipboardWrite::Done;
     EmptyClipboard();

@@ -11,10 +11,19 @@
 // Clipboard format id of rich text in this run; 0 until FindRichTextFormat has set it.
 extern UINT g_nRichTextFormat;
 
-// Nonzero while the program writes the clipboard or waits on it: for a read, or for the copy a
-// favourite is to store. A change notified meanwhile is taken up once that is over, when the
-// clipboard's sequence number tells whether it was the program's own, and no read runs inside another.
+// Nonzero while the program writes the clipboard or waits on it (for a read, or for the copy a
+// favourite is to store), or captures and saves recent clips. A change notified meanwhile is taken up
+// once that is over, when the clipboard's sequence number tells whether it was the program's own: no
+// capture runs inside another, nor inside a save, whose messages to other programs answer those sent back.
 extern int g_bSkipClipChange;
+
+// Counts one such piece of work in g_bSkipClipChange while it lasts.
+struct ClipboardBusy {
+    ClipboardBusy() { ++g_bSkipClipChange; }
+    ~ClipboardBusy() { --g_bSkipClipChange; }
+    ClipboardBusy(const ClipboardBusy&) = delete;
+    ClipboardBusy& operator=(const ClipboardBusy&) = delete;
+};
 
 // True while the clipboard holds what the program itself put there or took as a favourite, told by
 // the clipboard's sequence number: its change notification is then no copy to capture.

@@ -375,6 +375,19 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_EQ(taskbar.Balloons().size(), 1u);
     EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
+    // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
+    // capture, never inside its shift: until the disk takes the clips, every stored file stays in its place.
+    for (int n = 2; n <= 10; ++n) CopyText("clip " + std::to_string(n));
+    taskbar.OnBalloon([] { PutTextOnClipboard("during") && SleepEx(100, FALSE) == 0; });  // a taskbar slow to answer
+    FileHandle held = Hold("RECENT\\RECCLIP6.DAT");
+    ASSERT_TRUE(PutTextOnClipboard("failed"));
+    ASSERT_TRUE(PumpUntil([&] { return Item(ID_RECENT_FIRST) == "Ctl-1 'during ...'"; }, 3000));
+    taskbar.OnBalloon(nullptr);
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 1), "Ctl-2 'failed ...'");
+    held.Close();
+    for (int p = 1; p <= 10; ++p)
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP" + std::to_string(p) + ".DAT"),
+                  (p == 1 ? std::string("captured") : "clip " + std::to_string(p)) + '\0') << p;
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
     EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
