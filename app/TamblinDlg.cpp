@@ -79,6 +79,7 @@ CTamblinDlg::CTamblinDlg()
 
 CTamblinDlg::~CTamblinDlg() {
     g_RecentClipNotStoredHook = nullptr;
+    g_CaptureBeforePutHook = nullptr;
     if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
     if (m_hIcon) DestroyIcon(m_hIcon);
 }
@@ -170,6 +171,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
     g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
+    g_CaptureBeforePutHook = [this] { TakeClipboardChange(); };
     DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);
     RedrawMenuProject();

@@ -17,6 +17,7 @@
 
 UINT g_nRichTextFormat = 0;
 int g_bSkipClipChange = 0;
+std::function<void()> g_CaptureBeforePutHook;
 
 namespace {
 
@@ -27,9 +28,11 @@ std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the cop
 const int kOpenAttempts = 10;
 const DWORD kOpenRetryMs = 10;
 
-bool OpenClipboardWithRetry(HWND owner) {
+// `waited` tells whether another program held the clipboard first.
+bool OpenClipboardWithRetry(HWND owner, bool* waited = nullptr) {
     for (int attempt = 1;; ++attempt) {
         if (OpenClipboard(owner)) return true;
+        if (waited) *waited = true;
         if (attempt == kOpenAttempts) return false;
         Sleep(kOpenRetryMs);
     }
@@ -490,7 +493,16 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
 
     // The close notifies this window at once: that notification is taken up once the write is known as the program's.
     ClipboardBusy writing;
-    if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
+    const DWORD before = GetClipboardSequenceNumber();
+    bool waited = false;
+    if (!OpenClipboardWithRetry(s_ownerWindow, &waited)) return ClipboardWrite::NotOpened;
+    // A program that held the clipboard was most often writing it: its copy, notified at its close, would
+    // otherwise be replaced before anything could capture it.
+    if ((waited || GetClipboardSequenceNumber() != before) && s_ownerWindow && GetClipboardOwner() != s_ownerWindow &&
+        s_ownSequence != GetClipboardSequenceNumber()) {
+        CloseClipboard();
+        return ClipboardWrite::Overtaken;
+    }
     ClipboardWrite result = ClipboardWrite::Done;
     EmptyClipboard();
     for (ClipboardData& one : data)
@@ -534,8 +546,15 @@ void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize
 }
 
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
-    switch (SetClipboardClip(format, bytes, count)) {
+    ClipboardWrite result = SetClipboardClip(format, bytes, count);
+    if (result == ClipboardWrite::Overtaken) {
+        WriteLog("Clipboard written by another program meanwhile: its copy is captured first", 0);
+        if (g_CaptureBeforePutHook) g_CaptureBeforePutHook();
+        result = SetClipboardClip(format, bytes, count);
+    }
+    switch (result) {
     case ClipboardWrite::NotOpened:
+    case ClipboardWrite::Overtaken:
         WriteLog("OpenClipboard error", 0);
         return false;
     case ClipboardWrite::NoMemory:

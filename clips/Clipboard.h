@@ -82,7 +82,13 @@ void StartClipboardReader();
 // Ends the reading thread, at the program's exit.
 void EndClipboardReader();
 
-enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused };
+// Overtaken: another program held the clipboard when the put began and left its own content there; the
+// clipboard is left as that program put it, its copy not yet captured.
+enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused, Overtaken };
+
+// Runs when a put was overtaken, before it is tried once more: the program captures the other program's copy,
+// as any copy. The program sets it.
+extern std::function<void()> g_CaptureBeforePutHook;
 
 // Replaces the clipboard's content by a stored clip. Unicode text goes back as CF_UNICODETEXT, from
 // which the clipboard gives CF_TEXT to programs that want it. Rich text comes with its plain text as
@@ -99,7 +105,8 @@ void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize
 // NotDelivered, whose owner simply handed over no data).
 ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePicture = true);
 
-// SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
+// SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard. A put
+// overtaken is tried once more, after g_CaptureBeforePutHook: `bytes` must outlive that capture.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
 
 // Sets g_nRichTextFormat to the id every program shares for "Rich Text Format", found among the

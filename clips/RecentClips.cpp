@@ -357,7 +357,10 @@ int PutRecentClip(UINT id) {
         WriteLog("Clipboard favorite clip empty", 0);
         return 1;
     }
-    if (!PutClipAndLog(clip->type, clip->buf, clip->size)) return 1;
+    // A capture before the put may push the slot's clip out of the list: the put keeps its own copy.
+    const UINT type = clip->type;
+    const std::vector<char> bytes(clip->buf, clip->buf + clip->size);
+    if (!PutClipAndLog(type, bytes.data(), bytes.size())) return 1;
     WriteLog("PutRecentClip OK", 0);
     return 0;
 }
