@@ -119,8 +119,13 @@ OwnersText OwnersTextForms() {
     return owners;
 }
 
-// A text read from the clipboard is taken whole: one too long to store is refused by its size, never cut.
-const std::size_t kWholeText = SIZE_MAX;
+// The UTF-16 units of the clipboard's Unicode text, up to its NUL or its block's end. A text of
+// kClipBufferSize - 1 units or more is too large in every form (each unit takes a byte of ANSI text
+// at least, two of Unicode text): it is refused by its size, never copied nor cut.
+std::size_t UnicodeTextUnits(const GlobalLockGuard& lock) {
+    return wcsnlen(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+}
+const std::size_t kTooManyUnits = kClipBufferSize - 1;
 
 // A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
@@ -129,7 +134,15 @@ const std::size_t kWholeText = SIZE_MAX;
 bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
     if (!lock.Data()) return clip.format == CF_TEXT;
-    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), kWholeText);
+    const std::size_t units = UnicodeTextUnits(lock);
+    if (units >= kTooManyUnits) {
+        if (clip.format == CF_TEXT) return true;  // the owner's ANSI text, judged by its own size
+        clip.format = CF_TEXT;
+        clip.blockSize = units + 1;
+        clip.bytes.clear();
+        return true;
+    }
+    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), units);
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
     if (unchanged && clip.format == CF_TEXT) return true;
@@ -152,7 +165,8 @@ bool TakeUnicodeText(ClipboardClip& clip) {
     return true;
 }
 
-// The ANSI text beside a clip of another format, for its caption and the append file.
+// The ANSI text beside a clip of another format, for its caption and the append file; left empty, as
+// CF_TEXT's is, when too large to store.
 void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     if (owners.ansi) {
         std::vector<char> text;
@@ -161,9 +175,12 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     } else if (owners.unicode) {
         GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
         if (!lock.Data()) return;
-        bool unchanged = true;
-        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), kWholeText), unchanged);
+        const std::size_t units = UnicodeTextUnits(lock);
         clip.hasText = true;
+        clip.textBlockSize = units + 1;
+        if (units >= kTooManyUnits) return;
+        bool unchanged = true;
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), units), unchanged);
         clip.textBlockSize = clip.text.size() + 1;
     }
 }
