@@ -468,12 +468,18 @@ bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumbe
 
 void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
-bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs) {
+DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs) {
     // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
     ClipboardBusy waiting;
-    const DWORD before = GetClipboardSequenceNumber();
-    copy();
-    return WaitAnsweringSentMessages(timeoutMs, nullptr, [before] { return GetClipboardSequenceNumber() != before; });
+    DWORD before = GetClipboardSequenceNumber();
+    copy([&before] { before = GetClipboardSequenceNumber(); });
+    // The number changes at the copier's EmptyClipboard; its content is whole once it has closed the clipboard.
+    const DWORD start = GetTickCount();
+    WaitAnsweringSentMessages(timeoutMs, nullptr, [before] {
+        return GetClipboardSequenceNumber() != before && !GetOpenClipboardWindow() && CountClipboardFormats() > 0;
+    });
+    const DWORD elapsed = GetTickCount() - start;
+    return elapsed < timeoutMs ? timeoutMs - elapsed : 0;
 }
 
 void StartClipboardReader() {

@@ -71,7 +71,8 @@ const UINT kHold = WM_APP + 1, kPromise = WM_APP + 2;
 
 // Another program: a visible window on a thread of its own. Asked with kHold it puts "held" on the clipboard and keeps
 // it open 40 ms, setting the event in lParam once it holds it; with kPromise it promises text (`onRender` renders it)
-// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later.
+// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later,
+// keeping the clipboard open `copyHoldMs` after emptying it.
 struct OtherProgram {
     OtherProgram() {
         thread = std::thread([this] {
@@ -99,6 +100,7 @@ struct OtherProgram {
         const char* text = message == kHold ? "held" : message == WM_TIMER ? "late selection" : "selection";
         OpenClipboard(hWnd);
         EmptyClipboard();
+        if (message != kHold) Sleep(self->copyHoldMs);
         SetClipboardData(CF_TEXT, message == kPromise ? nullptr : TextBlock(text));
         if (message == kHold && SetEvent(reinterpret_cast<HANDLE>(lParam))) Sleep(40);
         CloseClipboard();
@@ -113,7 +115,7 @@ struct OtherProgram {
     }
 
     std::atomic<HWND> window{nullptr};
-    std::atomic<int> copyDelayMs{-1};
+    std::atomic<int> copyDelayMs{-1}, copyHoldMs{0};
     std::function<void(UINT format)> onRender;
     std::thread thread;
 };
@@ -327,12 +329,15 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + captured),
                   "Ctl-1 'held ...' Ctl-" + std::to_string(captured + 1) + " 'second ...'") << put.id;
     }
-    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them) or late.
+    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them), late,
+    // or from a program that keeps the clipboard open a while after emptying it.
     SetForegroundWindow(other.window);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
-    for (const std::string selection : {"selection", "late selection"}) {
+    for (const auto& [selection, holdMs] : {std::pair<std::string, int>{"late selection", 150}, {"selection", 0},
+                                            {"late selection", 0}}) {
         KeyboardRecorder hook;
         other.copyDelayMs = selection == "selection" ? 0 : 600;
+        other.copyHoldMs = holdMs;
         Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
         EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), selection + '\0');
         ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == selection; }, 3000));

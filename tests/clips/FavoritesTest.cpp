@@ -20,7 +20,7 @@ protected:
     }
     // Stores a selection as the save hotkey does, its copy putting what is offered (format, bytes) on the clipboard.
     int Save(int slot, const std::vector<std::pair<UINT, std::string>>& offered) {
-        return GetFavClip(0x100 + slot, [&] { EXPECT_TRUE(FillClipboard(offered)); }, menu);
+        return GetFavClip(0x100 + slot, [&](auto&) { EXPECT_TRUE(FillClipboard(offered)); }, menu);
     }
 
     CMenu menu;
@@ -114,7 +114,7 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     // and the program's own from then on, no copy to capture.
     ASSERT_TRUE(PutTextOnClipboard("as it is"));
     EXPECT_FALSE(IsOwnClipboardContent());
-    EXPECT_EQ(GetFavClip(0x101, [] {}, menu), 0);
+    EXPECT_EQ(GetFavClip(0x101, [](auto&) {}, menu), 0);
     EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it is\0", 9));
     EXPECT_TRUE(IsOwnClipboardContent());
     // An empty clipboard after a real change: nothing is stored.
