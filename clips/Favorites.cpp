@@ -54,12 +54,13 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
     // it. With nothing selected nothing changes, and the clipboard as it is becomes the favourite.
     const DWORD kCopyWaitMs = 1000;
-    const DWORD left = CopyAndWaitForChange(copySelection, kCopyWaitMs);
     WriteLog("GetFavClip started", 0);
+    // Without a project nothing could be stored: no copy is asked for, which would become a recent clip.
     if (CurrentPrj == 0) {
         WriteLog("No current project", 0);
         return 1;
     }
+    const DWORD left = CopyAndWaitForChange(copySelection, kCopyWaitMs);
     ClipboardClip read;
     // A copier that opens the clipboard without a window may still hold it: read again while the wait lasts.
     const DWORD start = GetTickCount();

@@ -84,8 +84,8 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(PutFavClip(0x203), 0);
         EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
     }
-    CurrentPrj = 0;  // without a current project nothing is stored
-    EXPECT_EQ(Save(4, {{CF_TEXT, "x"}}), 1);
+    CurrentPrj = 0;  // without a current project nothing is copied nor stored
+    EXPECT_EQ(GetFavClip(0x104, [](auto&) { ADD_FAILURE() << "the selection was copied"; }, menu), 1);
 }
 
 TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNothingAndEmptyOrDamagedSlotsPutNothing) {
