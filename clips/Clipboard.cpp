@@ -94,11 +94,9 @@ bool IsMarkedPrivate() {
 }
 
 // The text forms its owner put. The clipboard lists the owner's formats in the order put and then
-// the forms it converts, usually with CF_LOCALE between them. Only the owner's forms are read and a
-// missing one is made here: under Wine every read answered from the clipboard's cache, which a
-// converted form always is, leaves a 1 KB buffer behind. So CF_TEXT listed after CF_LOCALE counts as
-// converted, and Unicode text listed there only when the owner put CF_TEXT: an owner may put its
-// locale first.
+// the forms it converts, usually with CF_LOCALE between them, so CF_TEXT listed after CF_LOCALE counts
+// as converted. Unicode text is read wherever it is listed: an owner may put its locale before it, and
+// it holds what the ANSI text cannot.
 struct OwnersText {
     bool ansi = false;
     bool unicode = false;
@@ -106,16 +104,15 @@ struct OwnersText {
 
 OwnersText OwnersTextForms() {
     OwnersText owners;
-    bool pastLocale = false, unicodeListedLate = false;
+    bool pastLocale = false;
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
         if (format == CF_LOCALE)
             pastLocale = true;
         else if (format == CF_TEXT && !pastLocale)
             owners.ansi = true;
         else if (format == CF_UNICODETEXT)
-            (pastLocale ? unicodeListedLate : owners.unicode) = true;
+            owners.unicode = true;
     }
-    owners.unicode = owners.unicode || (unicodeListedLate && !owners.ansi);
     return owners;
 }
 

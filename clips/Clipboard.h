@@ -65,8 +65,8 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 
 // Reads the first format the clipboard offers, in its own order, that the program stores: text, rich
 // text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
-// bits). Text is read in the forms its owner put, never in one the clipboard converts: Unicode text
-// that the ANSI code page cannot hold unchanged is read as CF_UNICODETEXT, up to and with its NUL.
+// bits). ANSI text is read only as its owner put it; Unicode text wherever it is offered, and when the
+// ANSI code page cannot hold it unchanged it is read as CF_UNICODETEXT, up to and with its NUL.
 // Content marked private by its owner is not read at all, and the text beside a picture only when
 // asked for. The read runs on a reading thread kept for the program's life; this thread handles only
 // messages sent to it while it waits, and gives up after kClipboardReadTimeoutMs, the late result

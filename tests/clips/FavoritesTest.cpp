@@ -58,8 +58,11 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
          .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
         {.offered = {{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, .type = CF_TEXT,
          .bytes = std::string("ok\0tail\0", 8), .shown = L"Win-3 'ok' ..."},
-        // An owner's Unicode text is read wherever it lists it, its locale first too.
+        // An owner's Unicode text is read wherever it lists it, its locale first or between its forms too.
         {.offered = {{CF_LOCALE, std::string("\x19\x04\0\0", 4)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}},
+         .type = CF_UNICODETEXT, .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
+        {.offered = {{CF_TEXT, std::string("??\0", 3)}, {CF_LOCALE, std::string("\x19\x04\0\0", 4)},
+                     {CF_UNICODETEXT, Utf16Bytes(L"Жж")}},
          .type = CF_UNICODETEXT, .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
         // A long text put only as Unicode is kept whole.
         {.offered = {{CF_UNICODETEXT, Utf16Bytes(std::wstring(200000, L'u'))}}, .type = CF_TEXT,
