@@ -48,19 +48,21 @@ const UINT kSessionRetryMs = 1000;
 const int kSessionRetries = 600;
 int s_sessionRetries = 0;
 
-bool SessionServiceReady() {
+// The service's event, when it can be opened, tells whether registering can succeed yet; without it, it is tried.
+bool SessionServiceMayBeReady() {
     HANDLE ready = OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent");
-    if (!ready) return false;
+    if (!ready) return true;
     const bool set = WaitForSingleObject(ready, 0) == WAIT_OBJECT_0;
     CloseHandle(ready);
     return set;
 }
 
 // At logon the session service may not be ready yet and registering fails: it is tried again once the
-// service says it is, looked at once a second for ten minutes. Unregistered, an unlock would not
+// service says it is, or whenever its event cannot be opened, once a second for ten minutes. Unregistered, an unlock would not
 // install the keyboard hook anew.
 void CALLBACK RetrySessionNotifications(HWND window, UINT, UINT_PTR timer, DWORD) {
-    const bool registered = SessionServiceReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+    const bool registered =
+        SessionServiceMayBeReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
     if (registered) WriteLog("Registered for session notifications", 0);
     if (registered || ++s_sessionRetries >= kSessionRetries) KillTimer(window, timer);
 }
