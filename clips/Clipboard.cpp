@@ -408,13 +408,16 @@ bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
     return rows <= (count - table) / stride;
 }
 
-// A header record a reader of the metafile can trust: of its type, whole within the bytes, and telling their size.
+// A header record a reader of the metafile can trust: of its type and signature, whole within the bytes,
+// telling their size, with its description within them.
 bool IsEnhancedMetafile(const void* bytes, std::size_t count) {
     const std::size_t essential = offsetof(ENHMETAHEADER, cbPixelFormat);  // the fields every metafile has
     ENHMETAHEADER header{};
     if (count < essential) return false;
     std::memcpy(&header, bytes, essential);
-    return header.iType == EMR_HEADER && header.nSize >= essential && header.nSize <= count && header.nBytes == count;
+    const std::uint64_t descriptionEnd = std::uint64_t{header.offDescription} + 2ull * header.nDescription;
+    return header.iType == EMR_HEADER && header.dSignature == ENHMETA_SIGNATURE && header.nSize >= essential &&
+           header.nSize <= count && header.nBytes == count && descriptionEnd <= count;
 }
 
 bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
