@@ -136,7 +136,7 @@ bool OpensALoopOrEnds(UINT message) {
 MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // A clipboard read answers the messages sent meanwhile; one that would run a loop inside it (the
     // about box, the tray menu, a put whose change the capture would swallow) waits until it is over.
-    if (IsClipboardReadWaiting() && OpensALoopOrEnds(message)) {
+    if (IsClipboardBusy() && OpensALoopOrEnds(message)) {
         PostMessageA(m_hWnd, message, wParam, lParam);
         return 0;
     }
@@ -258,7 +258,7 @@ MessageResult CTamblinDlg::OnClipboardChangePending(WPARAM, LPARAM) {
 // Captures the clipboard unless it holds the program's own put or favourite. A change notified while
 // the program waits on the clipboard is taken up once that wait is over: no read runs inside another.
 void CTamblinDlg::TakeClipboardChange() {
-    if (g_bSkipClipChange) {
+    if (IsClipboardBusy()) {
         if (!m_bChangePending) m_bChangePending = PostMessageA(m_hWnd, WM_CLIPBOARD_CHANGE_PENDING, 0, 0) != FALSE;
         return;
     }

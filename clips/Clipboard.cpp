@@ -462,7 +462,7 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
-bool IsClipboardReadWaiting() { return g_bSkipClipChange != 0; }
+bool IsClipboardBusy() { return g_bSkipClipChange != 0; }
 
 bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumber(); }
 
@@ -470,7 +470,7 @@ void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
 DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs) {
     // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
-    ClipboardBusy waiting;
+    ClipboardWork waiting;
     DWORD before = GetClipboardSequenceNumber();
     copy([&before] { before = GetClipboardSequenceNumber(); });
     // The number changes at the copier's EmptyClipboard; its content is whole once it has closed the clipboard.
@@ -496,7 +496,7 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    ClipboardBusy waiting;
+    ClipboardWork waiting;
     if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
@@ -515,7 +515,7 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 
     // The close notifies this window at once: that notification is taken up once the write is known as the program's.
-    ClipboardBusy writing;
+    ClipboardWork writing;
     const DWORD before = GetClipboardSequenceNumber();
     bool waited = false;
     if (!OpenClipboardWithRetry(s_ownerWindow, &waited)) return ClipboardWrite::NotOpened;

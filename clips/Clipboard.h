@@ -18,11 +18,11 @@ extern UINT g_nRichTextFormat;
 extern int g_bSkipClipChange;
 
 // Counts one such piece of work in g_bSkipClipChange while it lasts.
-struct ClipboardBusy {
-    ClipboardBusy() { ++g_bSkipClipChange; }
-    ~ClipboardBusy() { --g_bSkipClipChange; }
-    ClipboardBusy(const ClipboardBusy&) = delete;
-    ClipboardBusy& operator=(const ClipboardBusy&) = delete;
+struct ClipboardWork {
+    ClipboardWork() { ++g_bSkipClipChange; }
+    ~ClipboardWork() { --g_bSkipClipChange; }
+    ClipboardWork(const ClipboardWork&) = delete;
+    ClipboardWork& operator=(const ClipboardWork&) = delete;
 };
 
 // True while the clipboard holds what the program itself put there or took as a favourite, told by
@@ -73,9 +73,9 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 // being dropped. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture = true);
 
-// True while the program writes or waits on the clipboard (g_bSkipClipChange), answering the messages sent to
-// this thread.
-bool IsClipboardReadWaiting();
+// True while a ClipboardWork lasts: the program writes or waits on the clipboard, answering the messages
+// sent to this thread meanwhile, or captures or saves recent clips.
+bool IsClipboardBusy();
 
 // Starts the reading thread ahead of the first read (which would otherwise start it), so that its
 // thread and window are made while the rest of the start-up runs.

@@ -293,7 +293,7 @@ void CloseUpGaps() {
 
 int GetRecentClip(CMenu& menu, bool joiningChain) {
     WriteLog("GetRecentClip started", 0);
-    ClipboardBusy capturing;
+    ClipboardWork capturing;
     const DWORD sequence = GetClipboardSequenceNumber();
     if (s_capturedSequence == sequence) {
         WriteLog("Clipboard already captured", 0);
@@ -367,7 +367,7 @@ int PutRecentClip(UINT id) {
 
 void SaveRecentClips() {
     WriteLog("SaveRecentClips started", 0);
-    ClipboardBusy saving;
+    ClipboardWork saving;
     DropOldestBeyondTen();
     // A list emptied, or replaced as a whole, is stored afresh once the old entries are gone.
     if ((g_disk.emptying || StoredClipCount() < 0) && !EmptyDisk()) return;
@@ -396,7 +396,7 @@ void SaveRecentClips() {
 
 void LoadRecentClips() {
     WriteLog("LoadRecentClips started", 0);
-    ClipboardBusy saving;
+    ClipboardWork saving;
     RecentClip.clear();
     g_disk = DiskList{};
     if (!DataFilePathsFit()) WriteLog("Installation path too long: clips can't be saved", 0);
