@@ -48,19 +48,21 @@ const UINT kSessionRetryMs = 1000;
 const int kSessionRetries = 600;
 int s_sessionRetries = 0;
 
-bool SessionServiceReady() {
+// The service's event, when it can be opened, tells whether registering can succeed yet; without it, it is tried.
+bool SessionServiceMayBeReady() {
     HANDLE ready = OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent");
-    if (!ready) return false;
+    if (!ready) return true;
     const bool set = WaitForSingleObject(ready, 0) == WAIT_OBJECT_0;
     CloseHandle(ready);
     return set;
 }
 
 // At logon the session service may not be ready yet and registering fails: it is tried again once the
-// service says it is, looked at once a second for ten minutes. Unregistered, an unlock would not
+// service says it is, or whenever its event cannot be opened, once a second for ten minutes. Unregistered, an unlock would not
 // install the keyboard hook anew.
 void CALLBACK RetrySessionNotifications(HWND window, UINT, UINT_PTR timer, DWORD) {
-    const bool registered = SessionServiceReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+    const bool registered =
+        SessionServiceMayBeReady() && WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
     if (registered) WriteLog("Registered for session notifications", 0);
     if (registered || ++s_sessionRetries >= kSessionRetries) KillTimer(window, timer);
 }
@@ -79,6 +81,7 @@ CTamblinDlg::CTamblinDlg()
 
 CTamblinDlg::~CTamblinDlg() {
     g_RecentClipNotStoredHook = nullptr;
+    g_CaptureBeforePutHook = nullptr;
     if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
     if (m_hIcon) DestroyIcon(m_hIcon);
 }
@@ -133,7 +136,7 @@ bool OpensALoopOrEnds(UINT message) {
 MessageResult CTamblinDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // A clipboard read answers the messages sent meanwhile; one that would run a loop inside it (the
     // about box, the tray menu, a put whose change the capture would swallow) waits until it is over.
-    if (IsClipboardReadWaiting() && OpensALoopOrEnds(message)) {
+    if (IsClipboardBusy() && OpensALoopOrEnds(message)) {
         PostMessageA(m_hWnd, message, wParam, lParam);
         return 0;
     }
@@ -170,6 +173,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
     g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
+    g_CaptureBeforePutHook = [this] { TakeClipboardChange(); };
     DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);
     RedrawMenuProject();
@@ -254,7 +258,7 @@ MessageResult CTamblinDlg::OnClipboardChangePending(WPARAM, LPARAM) {
 // Captures the clipboard unless it holds the program's own put or favourite. A change notified while
 // the program waits on the clipboard is taken up once that wait is over: no read runs inside another.
 void CTamblinDlg::TakeClipboardChange() {
-    if (g_bSkipClipChange) {
+    if (IsClipboardBusy()) {
         if (!m_bChangePending) m_bChangePending = PostMessageA(m_hWnd, WM_CLIPBOARD_CHANGE_PENDING, 0, 0) != FALSE;
         return;
     }

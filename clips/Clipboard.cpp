@@ -17,27 +17,22 @@
 
 UINT g_nRichTextFormat = 0;
 int g_bSkipClipChange = 0;
+std::function<void()> g_CaptureBeforePutHook;
 
 namespace {
 
 HWND s_ownerWindow = nullptr;
 std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the copy a favourite took
 
-// A write of the clipboard or a wait on it, counted in g_bSkipClipChange while it lasts.
-struct ClipboardWait {
-    ClipboardWait() { ++g_bSkipClipChange; }
-    ~ClipboardWait() { --g_bSkipClipChange; }
-    ClipboardWait(const ClipboardWait&) = delete;
-    ClipboardWait& operator=(const ClipboardWait&) = delete;
-};
-
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
 const DWORD kOpenRetryMs = 10;
 
-bool OpenClipboardWithRetry(HWND owner) {
+// `waited` tells whether another program held the clipboard first.
+bool OpenClipboardWithRetry(HWND owner, bool* waited = nullptr) {
     for (int attempt = 1;; ++attempt) {
         if (OpenClipboard(owner)) return true;
+        if (waited) *waited = true;
         if (attempt == kOpenAttempts) return false;
         Sleep(kOpenRetryMs);
     }
@@ -99,11 +94,9 @@ bool IsMarkedPrivate() {
 }
 
 // The text forms its owner put. The clipboard lists the owner's formats in the order put and then
-// the forms it converts, usually with CF_LOCALE between them. Only the owner's forms are read and a
-// missing one is made here: under Wine every read answered from the clipboard's cache, which a
-// converted form always is, leaves a 1 KB buffer behind. So CF_TEXT listed after CF_LOCALE counts as
-// converted, and Unicode text listed there only when the owner put CF_TEXT: an owner may put its
-// locale first.
+// the forms it converts, usually with CF_LOCALE between them, so CF_TEXT listed after CF_LOCALE counts
+// as converted. Unicode text is read wherever it is listed: an owner may put its locale before it, and
+// it holds what the ANSI text cannot.
 struct OwnersText {
     bool ansi = false;
     bool unicode = false;
@@ -111,21 +104,25 @@ struct OwnersText {
 
 OwnersText OwnersTextForms() {
     OwnersText owners;
-    bool pastLocale = false, unicodeListedLate = false;
+    bool pastLocale = false;
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
         if (format == CF_LOCALE)
             pastLocale = true;
         else if (format == CF_TEXT && !pastLocale)
             owners.ansi = true;
         else if (format == CF_UNICODETEXT)
-            (pastLocale ? unicodeListedLate : owners.unicode) = true;
+            owners.unicode = true;
     }
-    owners.unicode = owners.unicode || (unicodeListedLate && !owners.ansi);
     return owners;
 }
 
-// A text read from the clipboard is taken whole: one too long to store is refused by its size, never cut.
-const std::size_t kWholeText = SIZE_MAX;
+// The UTF-16 units of the clipboard's Unicode text, up to its NUL or its block's end. A text of
+// kClipBufferSize - 1 units or more is too large in every form (each unit takes a byte of ANSI text
+// at least, two of Unicode text): it is refused by its size, never copied nor cut.
+std::size_t UnicodeTextUnits(const GlobalLockGuard& lock) {
+    return wcsnlen(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+}
+const std::size_t kTooManyUnits = kClipBufferSize - 1;
 
 // A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
@@ -134,7 +131,15 @@ const std::size_t kWholeText = SIZE_MAX;
 bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
     if (!lock.Data()) return clip.format == CF_TEXT;
-    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), kWholeText);
+    const std::size_t units = UnicodeTextUnits(lock);
+    if (units >= kTooManyUnits) {
+        if (clip.format == CF_TEXT) return true;  // the owner's ANSI text, judged by its own size
+        clip.format = CF_TEXT;
+        clip.blockSize = units + 1;
+        clip.bytes.clear();
+        return true;
+    }
+    const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), units);
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
     if (unchanged && clip.format == CF_TEXT) return true;
@@ -157,7 +162,8 @@ bool TakeUnicodeText(ClipboardClip& clip) {
     return true;
 }
 
-// The ANSI text beside a clip of another format, for its caption and the append file.
+// The ANSI text beside a clip of another format, for its caption and the append file; left empty, as
+// CF_TEXT's is, when too large to store.
 void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     if (owners.ansi) {
         std::vector<char> text;
@@ -166,9 +172,12 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     } else if (owners.unicode) {
         GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
         if (!lock.Data()) return;
-        bool unchanged = true;
-        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), kWholeText), unchanged);
+        const std::size_t units = UnicodeTextUnits(lock);
         clip.hasText = true;
+        clip.textBlockSize = units + 1;
+        if (units >= kTooManyUnits) return;
+        bool unchanged = true;
+        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), units), unchanged);
         clip.textBlockSize = clip.text.size() + 1;
     }
 }
@@ -399,13 +408,16 @@ bool IsDeviceIndependentBitmap(const void* bytes, std::size_t count) {
     return rows <= (count - table) / stride;
 }
 
-// A header record a reader of the metafile can trust: of its type, whole within the bytes, and telling their size.
+// A header record a reader of the metafile can trust: of its type and signature, whole within the bytes,
+// telling their size, with its description within them.
 bool IsEnhancedMetafile(const void* bytes, std::size_t count) {
     const std::size_t essential = offsetof(ENHMETAHEADER, cbPixelFormat);  // the fields every metafile has
     ENHMETAHEADER header{};
     if (count < essential) return false;
     std::memcpy(&header, bytes, essential);
-    return header.iType == EMR_HEADER && header.nSize >= essential && header.nSize <= count && header.nBytes == count;
+    const std::uint64_t descriptionEnd = std::uint64_t{header.offDescription} + 2ull * header.nDescription;
+    return header.iType == EMR_HEADER && header.dSignature == ENHMETA_SIGNATURE && header.nSize >= essential &&
+           header.nSize <= count && header.nBytes == count && descriptionEnd <= count;
 }
 
 bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
@@ -450,18 +462,24 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
-bool IsClipboardReadWaiting() { return g_bSkipClipChange != 0; }
+bool IsClipboardBusy() { return g_bSkipClipChange != 0; }
 
 bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumber(); }
 
 void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
-bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs) {
+DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs) {
     // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
-    ClipboardWait waiting;
-    const DWORD before = GetClipboardSequenceNumber();
-    copy();
-    return WaitAnsweringSentMessages(timeoutMs, nullptr, [before] { return GetClipboardSequenceNumber() != before; });
+    ClipboardWork waiting;
+    DWORD before = GetClipboardSequenceNumber();
+    copy([&before] { before = GetClipboardSequenceNumber(); });
+    // The number changes at the copier's EmptyClipboard; its content is whole once it has closed the clipboard.
+    const DWORD start = GetTickCount();
+    WaitAnsweringSentMessages(timeoutMs, nullptr, [before] {
+        return GetClipboardSequenceNumber() != before && !GetOpenClipboardWindow() && CountClipboardFormats() > 0;
+    });
+    const DWORD elapsed = GetTickCount() - start;
+    return elapsed < timeoutMs ? timeoutMs - elapsed : 0;
 }
 
 void StartClipboardReader() {
@@ -478,7 +496,7 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     s_readerThread.lastJob = job;
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
-    ClipboardWait waiting;
+    ClipboardWork waiting;
     if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
     clip = std::move(job->clip);
     return job->result;
@@ -497,8 +515,17 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 
     // The close notifies this window at once: that notification is taken up once the write is known as the program's.
-    ClipboardWait writing;
-    if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
+    ClipboardWork writing;
+    const DWORD before = GetClipboardSequenceNumber();
+    bool waited = false;
+    if (!OpenClipboardWithRetry(s_ownerWindow, &waited)) return ClipboardWrite::NotOpened;
+    // A program that held the clipboard was most often writing it: its copy, notified at its close, would
+    // otherwise be replaced before anything could capture it.
+    if ((waited || GetClipboardSequenceNumber() != before) && s_ownerWindow && GetClipboardOwner() != s_ownerWindow &&
+        s_ownSequence != GetClipboardSequenceNumber()) {
+        CloseClipboard();
+        return ClipboardWrite::Overtaken;
+    }
     ClipboardWrite result = ClipboardWrite::Done;
     EmptyClipboard();
     for (ClipboardData& one : data)
@@ -542,8 +569,15 @@ void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize
 }
 
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count) {
-    switch (SetClipboardClip(format, bytes, count)) {
+    ClipboardWrite result = SetClipboardClip(format, bytes, count);
+    if (result == ClipboardWrite::Overtaken) {
+        WriteLog("Clipboard written by another program meanwhile: its copy is captured first", 0);
+        if (g_CaptureBeforePutHook) g_CaptureBeforePutHook();
+        result = SetClipboardClip(format, bytes, count);
+    }
+    switch (result) {
     case ClipboardWrite::NotOpened:
+    case ClipboardWrite::Overtaken:
         WriteLog("OpenClipboard error", 0);
         return false;
     case ClipboardWrite::NoMemory:

@@ -11,10 +11,19 @@
 // Clipboard format id of rich text in this run; 0 until FindRichTextFormat has set it.
 extern UINT g_nRichTextFormat;
 
-// Nonzero while the program writes the clipboard or waits on it: for a read, or for the copy a
-// favourite is to store. A change notified meanwhile is taken up once that is over, when the
-// clipboard's sequence number tells whether it was the program's own, and no read runs inside another.
+// Nonzero while the program writes the clipboard or waits on it (for a read, or for the copy a
+// favourite is to store), or captures and saves recent clips. A change notified meanwhile is taken up
+// once that is over, when the clipboard's sequence number tells whether it was the program's own: no
+// capture runs inside another, nor inside a save, whose messages to other programs answer those sent back.
 extern int g_bSkipClipChange;
+
+// Counts one such piece of work in g_bSkipClipChange while it lasts.
+struct ClipboardWork {
+    ClipboardWork() { ++g_bSkipClipChange; }
+    ~ClipboardWork() { --g_bSkipClipChange; }
+    ClipboardWork(const ClipboardWork&) = delete;
+    ClipboardWork& operator=(const ClipboardWork&) = delete;
+};
 
 // True while the clipboard holds what the program itself put there or took as a favourite, told by
 // the clipboard's sequence number: its change notification is then no copy to capture.
@@ -23,10 +32,12 @@ bool IsOwnClipboardContent();
 // The content of that sequence number (the copy a favourite read) is the program's own.
 void TakeClipboardContentAsOwn(DWORD sequence);
 
-// Runs `copy`, which makes the program the user types in copy its selection, and waits, answering
-// the messages sent to this thread, until the clipboard's sequence number has changed or the time is
-// up. True when it changed.
-bool CopyAndWaitForChange(const std::function<void()>& copy, DWORD timeoutMs);
+// Makes the program the user types in copy its selection, calling `keysGo` just before it sends the keys.
+using SelectionCopy = std::function<void(const std::function<void()>& keysGo)>;
+
+// Runs `copy` and waits, answering the messages sent to this thread, until the clipboard holds content
+// written since the keys went and its writer has closed it, or the time is up. Returns the time left.
+DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs);
 
 // The main window: the clipboard is opened with it as owner, so that what the program puts there
 // stays there. Set once at start-up.
@@ -54,17 +65,17 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 
 // Reads the first format the clipboard offers, in its own order, that the program stores: text, rich
 // text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
-// bits). Text is read in the forms its owner put, never in one the clipboard converts: Unicode text
-// that the ANSI code page cannot hold unchanged is read as CF_UNICODETEXT, up to and with its NUL.
+// bits). ANSI text is read only as its owner put it; Unicode text wherever it is offered, and when the
+// ANSI code page cannot hold it unchanged it is read as CF_UNICODETEXT, up to and with its NUL.
 // Content marked private by its owner is not read at all, and the text beside a picture only when
 // asked for. The read runs on a reading thread kept for the program's life; this thread handles only
 // messages sent to it while it waits, and gives up after kClipboardReadTimeoutMs, the late result
 // being dropped. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture = true);
 
-// True while the program writes or waits on the clipboard (g_bSkipClipChange), answering the messages sent to
-// this thread.
-bool IsClipboardReadWaiting();
+// True while a ClipboardWork lasts: the program writes or waits on the clipboard, answering the messages
+// sent to this thread meanwhile, or captures or saves recent clips.
+bool IsClipboardBusy();
 
 // Starts the reading thread ahead of the first read (which would otherwise start it), so that its
 // thread and window are made while the rest of the start-up runs.
@@ -73,7 +84,13 @@ void StartClipboardReader();
 // Ends the reading thread, at the program's exit.
 void EndClipboardReader();
 
-enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused };
+// Overtaken: another program held the clipboard when the put began and left its own content there; the
+// clipboard is left as that program put it, its copy not yet captured.
+enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused, Overtaken };
+
+// Runs when a put was overtaken, before it is tried once more: the program captures the other program's copy,
+// as any copy. The program sets it.
+extern std::function<void()> g_CaptureBeforePutHook;
 
 // Replaces the clipboard's content by a stored clip. Unicode text goes back as CF_UNICODETEXT, from
 // which the clipboard gives CF_TEXT to programs that want it. Rich text comes with its plain text as
@@ -90,7 +107,8 @@ void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize
 // NotDelivered, whose owner simply handed over no data).
 ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePicture = true);
 
-// SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard.
+// SetClipboardClip, with a log line for each way it can fail; true when the clip is on the clipboard. A put
+// overtaken is tried once more, after g_CaptureBeforePutHook: `bytes` must outlive that capture.
 bool PutClipAndLog(UINT format, const void* bytes, std::size_t count);
 
 // Sets g_nRichTextFormat to the id every program shares for "Rich Text Format", found among the

@@ -50,18 +50,23 @@ bool StoreFavorite(int slot, UINT type, const std::vector<char>& bytes, const ch
 
 }  // namespace
 
-int GetFavClip(UINT id, const std::function<void()>& copySelection, CMenu& menu) {
+int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
     // it. With nothing selected nothing changes, and the clipboard as it is becomes the favourite.
     const DWORD kCopyWaitMs = 1000;
-    CopyAndWaitForChange(copySelection, kCopyWaitMs);
     WriteLog("GetFavClip started", 0);
+    // Without a project nothing could be stored: no copy is asked for, which would become a recent clip.
     if (CurrentPrj == 0) {
         WriteLog("No current project", 0);
         return 1;
     }
+    const DWORD left = CopyAndWaitForChange(copySelection, kCopyWaitMs);
     ClipboardClip read;
-    const ClipboardRead result = ReadClipboardClipAndLog(read, false);
+    // A copier that opens the clipboard without a window may still hold it: read again while the wait lasts.
+    const DWORD start = GetTickCount();
+    ClipboardRead result;
+    while ((result = ReadClipboardClipAndLog(read, false)) == ClipboardRead::NotOpened && GetTickCount() - start < left) {
+    }
     // What the favourite read is no copy of the user's: its change notification captures nothing. A read
     // given up still holds the clipboard, so the number now is that of what it read.
     if (result != ClipboardRead::NotOpened)

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "clips/Clipboard.h"
 #include "framework/Menu.h"
 
 // Ten favourite slots per project: slot n of the current project is the data file
@@ -13,7 +14,7 @@
 // reads the clipboard once it has changed, or after a second. What it read is the program's own
 // from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store or no project is
 // current, else 0.
-int GetFavClip(UINT id, const std::function<void()>& copySelection, CMenu& menu);
+int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu);
 
 // Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or
 // the clipboard cannot be written; the clipboard then stays as it was.

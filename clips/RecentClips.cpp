@@ -293,6 +293,7 @@ void CloseUpGaps() {
 
 int GetRecentClip(CMenu& menu, bool joiningChain) {
     WriteLog("GetRecentClip started", 0);
+    ClipboardWork capturing;
     const DWORD sequence = GetClipboardSequenceNumber();
     if (s_capturedSequence == sequence) {
         WriteLog("Clipboard already captured", 0);
@@ -356,13 +357,17 @@ int PutRecentClip(UINT id) {
         WriteLog("Clipboard favorite clip empty", 0);
         return 1;
     }
-    if (!PutClipAndLog(clip->type, clip->buf, clip->size)) return 1;
+    // A capture before the put may push the slot's clip out of the list: the put keeps its own copy.
+    const UINT type = clip->type;
+    const std::vector<char> bytes(clip->buf, clip->buf + clip->size);
+    if (!PutClipAndLog(type, bytes.data(), bytes.size())) return 1;
     WriteLog("PutRecentClip OK", 0);
     return 0;
 }
 
 void SaveRecentClips() {
     WriteLog("SaveRecentClips started", 0);
+    ClipboardWork saving;
     DropOldestBeyondTen();
     // A list emptied, or replaced as a whole, is stored afresh once the old entries are gone.
     if ((g_disk.emptying || StoredClipCount() < 0) && !EmptyDisk()) return;
@@ -391,6 +396,7 @@ void SaveRecentClips() {
 
 void LoadRecentClips() {
     WriteLog("LoadRecentClips started", 0);
+    ClipboardWork saving;
     RecentClip.clear();
     g_disk = DiskList{};
     if (!DataFilePathsFit()) WriteLog("Installation path too long: clips can't be saved", 0);

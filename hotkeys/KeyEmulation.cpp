@@ -49,9 +49,10 @@ void WaitForForeignModifiers() {
 
 // Ctrl down, key down, key up, Ctrl up, with the keys' scan codes. When the user already holds
 // Ctrl (Ctrl+1 then Ctrl+2 in one go), only the key is sent, so Ctrl stays down as the user holds it.
-void InjectControlChord(BYTE key, DWORD leadMs, DWORD trailMs) {
+void InjectControlChord(BYTE key, DWORD leadMs, DWORD trailMs, const std::function<void()>& keysGo = nullptr) {
     Sleep(leadMs);
     WaitForForeignModifiers();
+    if (keysGo) keysGo();
     const bool controlHeld = IsHeld(VK_CONTROL);
     const BYTE controlScan = static_cast<BYTE>(MapVirtualKeyA(VK_CONTROL, 0));
     const BYTE keyScan = static_cast<BYTE>(MapVirtualKeyA(key, 0));
@@ -69,9 +70,9 @@ void EmulCTRL_V1() {
     InjectControlChord('V', 300, 150);
 }
 
-void EmulCTRL_C() {
+void EmulCTRL_C(const std::function<void()>& keysGo) {
     WriteLog("EmulCTRL_C started", 0);
-    InjectControlChord('C', 450, 200);
+    InjectControlChord('C', 450, 200, keysGo);
 }
 
 bool ForegroundTakesKeys() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 // Both wait (up to a second) for Win, Alt and Shift to be released first, and leave out the Ctrl
@@ -10,7 +11,8 @@
 void EmulCTRL_V1();
 
 // Makes the focused program copy its selection: Ctrl+C after 450 ms, then 200 ms for it to act.
-void EmulCTRL_C();
+// `keysGo` runs just before the keys are sent.
+void EmulCTRL_C(const std::function<void()>& keysGo);
 
 // Windows drops, without a word, the keys a program sends to a window of a process with a higher
 // integrity level than its own (one run as administrator). False, and logged, when the foreground

@@ -71,7 +71,8 @@ const UINT kHold = WM_APP + 1, kPromise = WM_APP + 2;
 
 // Another program: a visible window on a thread of its own. Asked with kHold it puts "held" on the clipboard and keeps
 // it open 40 ms, setting the event in lParam once it holds it; with kPromise it promises text (`onRender` renders it)
-// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later.
+// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later,
+// keeping the clipboard open `copyHoldMs` after emptying it.
 struct OtherProgram {
     OtherProgram() {
         thread = std::thread([this] {
@@ -99,6 +100,7 @@ struct OtherProgram {
         const char* text = message == kHold ? "held" : message == WM_TIMER ? "late selection" : "selection";
         OpenClipboard(hWnd);
         EmptyClipboard();
+        if (message != kHold) Sleep(self->copyHoldMs);
         SetClipboardData(CF_TEXT, message == kPromise ? nullptr : TextBlock(text));
         if (message == kHold && SetEvent(reinterpret_cast<HANDLE>(lParam))) Sleep(40);
         CloseClipboard();
@@ -113,7 +115,7 @@ struct OtherProgram {
     }
 
     std::atomic<HWND> window{nullptr};
-    std::atomic<int> copyDelayMs{-1};
+    std::atomic<int> copyDelayMs{-1}, copyHoldMs{0};
     std::function<void(UINT format)> onRender;
     std::thread thread;
 };
@@ -303,8 +305,8 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
 }
 
 // Other programs at work on the clipboard while the program writes or reads it. A put that waits for another program
-// to let the clipboard go, by menu or hotkey, of a recent clip or a favourite, is not captured, though that program's
-// notification comes first. The copy Ctrl+Win+digit asks for is stored when it comes (within a second) and only as the
+// to let the clipboard go, by menu or hotkey, of a recent clip or a favourite, lets that program's copy be captured
+// first, and is then done and not captured. The copy Ctrl+Win+digit asks for is stored when it comes (within a second) and only as the
 // favourite. What arrives while a read waits for an owner that renders slowly (a notification a viewer before the
 // program hands on late, a command) is taken up once the favourite is stored.
 TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorRunsInsideARead) {
@@ -318,9 +320,10 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         const char* text;
     };
     const Put puts[] = {{.message = WM_COMMAND, .id = ID_RECENT_FIRST + 1, .text = "first"},
-                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_RECENT + 2, .text = "first"},
+                        {.message = WM_HOTKEY, .id = HOTKEY_PASTE_RECENT + 2, .text = "second"},
                         {.message = WM_COMMAND, .id = ID_FAVORITE_FIRST, .text = "second"},
                         {.message = WM_HOTKEY, .id = HOTKEY_PASTE_FAV + 1, .text = "second"}};
+    UINT captured = 0;
     for (const Put& put : puts) {
         HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         PostMessageA(other.window, kHold, 0, reinterpret_cast<LPARAM>(held));
@@ -330,26 +333,31 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
         Send(put.message, put.id);
         EXPECT_EQ(ClipboardText(), put.text) << put.id;
         PumpFor(300);
-        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>") << put.id;
+        ++captured;
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + captured),
+                  "Ctl-1 'held ...' Ctl-" + std::to_string(captured + 1) + " 'second ...'") << put.id;
     }
-    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them) or late.
+    // The copy comes at once (its notification may come while the keys are injected, as the hooks see them), late,
+    // or from a program that keeps the clipboard open a while after emptying it.
     SetForegroundWindow(other.window);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
-    for (const std::string selection : {"selection", "late selection"}) {
+    for (const auto& [selection, holdMs] : {std::pair<std::string, int>{"late selection", 150}, {"selection", 0},
+                                            {"late selection", 0}}) {
         KeyboardRecorder hook;
         other.copyDelayMs = selection == "selection" ? 0 : 600;
+        other.copyHoldMs = holdMs;
         Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
         EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB2.DAT"), selection + '\0');
         ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == selection; }, 3000));
         PumpFor(300);
-        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'second ...' Ctl-3 <EMPTY>");
+        EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 6), "Ctl-1 'held ...' Ctl-7 <EMPTY>");
     }
     other.copyDelayMs = -1;
     const HWND window = dialog->m_hWnd;
     other.onRender = [&](UINT format) {
         for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
         Sleep(300);
-        SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 1, 0);
+        SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 5, 0);
         SetClipboardData(format, OtherProgram::TextBlock("rendered"));
     };
     HANDLE promised = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -360,7 +368,7 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));
     PumpFor(300);
-    EXPECT_EQ(Item(ID_RECENT_FIRST + 2), "Ctl-3 <EMPTY>");
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 6), "Ctl-7 <EMPTY>");
 }
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it
@@ -383,6 +391,19 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_EQ(taskbar.Balloons().size(), 1u);
     EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
+    // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
+    // capture, never inside its shift: until the disk takes the clips, every stored file stays in its place.
+    for (int n = 2; n <= 10; ++n) CopyText("clip " + std::to_string(n));
+    taskbar.OnBalloon([] { PutTextOnClipboard("during") && SleepEx(100, FALSE) == 0; });  // a taskbar slow to answer
+    FileHandle held = Hold("RECENT\\RECCLIP6.DAT");
+    ASSERT_TRUE(PutTextOnClipboard("failed"));
+    ASSERT_TRUE(PumpUntil([&] { return Item(ID_RECENT_FIRST) == "Ctl-1 'during ...'"; }, 3000));
+    taskbar.OnBalloon(nullptr);
+    EXPECT_EQ(Item(ID_RECENT_FIRST + 1), "Ctl-2 'failed ...'");
+    held.Close();
+    for (int p = 1; p <= 10; ++p)
+        EXPECT_EQ(folder.Read("RECENT\\RECCLIP" + std::to_string(p) + ".DAT"),
+                  (p == 1 ? std::string("captured") : "clip " + std::to_string(p)) + '\0') << p;
     ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
     EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));

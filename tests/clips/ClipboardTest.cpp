@@ -98,6 +98,9 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.iType = EMR_EOF; }), ClipboardWrite::Damaged},
         {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.nSize = 40; }), ClipboardWrite::Damaged},
         {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.nSize = 0x10000; }), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.dSignature = 0; }), ClipboardWrite::Damaged},
+        {CF_ENHMETAFILE, metafile([](ENHMETAHEADER& h) { h.offDescription = h.nBytes - 2, h.nDescription = 2; }),
+         ClipboardWrite::Damaged},  // a description past the end
         {CF_ENHMETAFILE, metafile([](ENHMETAHEADER&) {}), ClipboardWrite::Done},
         {RichTextId(), "text where rich text belongs", ClipboardWrite::Damaged},
         {CF_HDROP, std::string("C:\\windows\\win.ini\0\0", 20), ClipboardWrite::UnknownType},

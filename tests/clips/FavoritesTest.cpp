@@ -20,7 +20,7 @@ protected:
     }
     // Stores a selection as the save hotkey does, its copy putting what is offered (format, bytes) on the clipboard.
     int Save(int slot, const std::vector<std::pair<UINT, std::string>>& offered) {
-        return GetFavClip(0x100 + slot, [&] { EXPECT_TRUE(FillClipboard(offered)); }, menu);
+        return GetFavClip(0x100 + slot, [&](auto&) { EXPECT_TRUE(FillClipboard(offered)); }, menu);
     }
 
     CMenu menu;
@@ -58,8 +58,11 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
          .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
         {.offered = {{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, .type = CF_TEXT,
          .bytes = std::string("ok\0tail\0", 8), .shown = L"Win-3 'ok' ..."},
-        // An owner's Unicode text is read wherever it lists it, its locale first too.
+        // An owner's Unicode text is read wherever it lists it, its locale first or between its forms too.
         {.offered = {{CF_LOCALE, std::string("\x19\x04\0\0", 4)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}},
+         .type = CF_UNICODETEXT, .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
+        {.offered = {{CF_TEXT, std::string("??\0", 3)}, {CF_LOCALE, std::string("\x19\x04\0\0", 4)},
+                     {CF_UNICODETEXT, Utf16Bytes(L"Жж")}},
          .type = CF_UNICODETEXT, .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
         // A long text put only as Unicode is kept whole.
         {.offered = {{CF_UNICODETEXT, Utf16Bytes(std::wstring(200000, L'u'))}}, .type = CF_TEXT,
@@ -84,8 +87,8 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(PutFavClip(0x203), 0);
         EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
     }
-    CurrentPrj = 0;  // without a current project nothing is stored or shown
-    EXPECT_EQ(Save(4, {{CF_TEXT, "x"}}), 1);
+    CurrentPrj = 0;  // without a current project nothing is copied, stored or shown
+    EXPECT_EQ(GetFavClip(0x104, [](auto&) { ADD_FAILURE() << "the selection was copied"; }, menu), 1);
     LoadFavorite(menu);
     EXPECT_EQ(Item(3), L"Win-3 <EMPTY>");
 }
@@ -116,7 +119,7 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     // and the program's own from then on, no copy to capture.
     ASSERT_TRUE(PutTextOnClipboard("as it is"));
     EXPECT_FALSE(IsOwnClipboardContent());
-    EXPECT_EQ(GetFavClip(0x101, [] {}, menu), 0);
+    EXPECT_EQ(GetFavClip(0x101, [](auto&) {}, menu), 0);
     EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it is\0", 9));
     EXPECT_TRUE(IsOwnClipboardContent());
     // An empty clipboard after a real change: nothing is stored.

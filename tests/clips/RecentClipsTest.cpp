@@ -64,6 +64,9 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
         {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(200000, L'u'))}}, longText},
         {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(300000, L'v'))}}, longText},  // too large: only redrawn and saved
         {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(124999, L'ж'))}}, longText},
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(249998, L'w'))}}, std::string(249998, 'w') + '\0'},
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(249999, L'x'))}}, std::string(249998, 'w') + '\0'},
+        {{{CF_UNICODETEXT, Utf16Bytes(std::wstring(124998, L'ж'))}}, Utf16Bytes(std::wstring(124998, L'ж'))},
         {{{CF_UNICODETEXT, Utf16Bytes(L"Жук") + "tail"}}, Utf16Bytes(L"Жук")},
         {{{CF_TEXT, std::string(250000, 'b')}}, Utf16Bytes(L"Жук")},
         {{{CF_TEXT, std::string("Tom & Jerry\0tail", 16)}}, std::string("Tom & Jerry\0", 12)},
@@ -83,8 +86,8 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     EXPECT_EQ(GetRecentClip(menu), 1);
     EXPECT_EQ(Capture("Bold", true), 0);
     for (int slot : {2, 3}) EXPECT_EQ(Item(slot), "Ctl-" + std::to_string(slot) + " 'Tom && Jerry ...'");  // '&' itself
-    EXPECT_EQ(Item(5), "Ctl-5 'uuuuuuuuuuuuuuuuuuuu ...'");
-    EXPECT_EQ(Item(7), "Ctl-7 <EMPTY>");
+    EXPECT_EQ(Item(7), "Ctl-7 'uuuuuuuuuuuuuuuuuuuu ...'");
+    EXPECT_EQ(Item(9), "Ctl-9 <EMPTY>");
     ExpectStartFindsTheList();
     RedrawMenuRecent(menu);
     EXPECT_EQ(Item(1), "Ctl-1 'Bold'");  // a rich text shows the start of its plain text

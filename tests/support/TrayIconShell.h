@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -63,6 +64,11 @@ public:
         m_thread.join();
     }
     void RefuseAdds(bool refuse) { m_refuseAdds = refuse; }
+    // Runs `answer` on the taskbar's thread as it takes each balloon, before it replies.
+    void OnBalloon(std::function<void()> answer) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_onBalloon = std::move(answer);
+    }
     std::vector<TrayRequest> Requests() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_requests;
@@ -106,6 +112,7 @@ private:
         if (message != WM_COPYDATA || !self || copied->cbData < sizeof(WineNotifyData))
             return DefWindowProcW(window, message, wParam, lParam);
         const auto* data = static_cast<const WineNotifyData*>(copied->lpData);
+        if (data->flags & NIF_INFO) self->OnBalloonAnswer()();
         TrayRequest request{static_cast<DWORD>(copied->dwData), reinterpret_cast<HWND>(LONG_PTR{data->window}),
                             data->id, data->flags, data->infoTitle, data->info, data->infoFlags, false};
         std::lock_guard<std::mutex> lock(self->m_mutex);
@@ -119,7 +126,13 @@ private:
         return request.granted;
     }
 
+    std::function<void()> OnBalloonAnswer() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_onBalloon ? m_onBalloon : [] {};
+    }
+
     std::thread m_thread;
+    std::function<void()> m_onBalloon;
     HWND m_window = nullptr;
     std::atomic<bool> m_refuseAdds{false};
     mutable std::mutex m_mutex;
