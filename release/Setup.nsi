@@ -56,6 +56,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MAKER}"
 Var EndedCopy      ; 1 once the running copy of this installation was ended
 Var OtherCopy      ; the executable of a copy that runs from another folder, for the finish page
 Var FolderNote     ; why the folder is another than the one asked for, for the log
+Var InstalledFolder  ; the folder of the installation the uninstall entry names, "" when none
+Var InstalledVersion ; and its version
 Var SetupLog       ; the log's handle while the installation runs
 Var DirectoryText
 Var FinishText
@@ -71,7 +73,7 @@ Var FinishRunText
   !insertmacro MUI_PAGE_LICENSE "${__FILEDIR__}\..\LICENSE"
 !endif
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$DirectoryText"
-!define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPre
+!define MUI_PAGE_CUSTOMFUNCTION_PRE DescribeFolder
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -149,6 +151,13 @@ FunctionEnd
 Function .onInit
   !insertmacro ONLY_ONE_SETUP_AT_A_TIME
   Call TakeFolderArgument
+  Call TidyFolder
+  ReadRegStr $InstalledFolder HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $InstalledVersion HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $InstalledFolder == ""
+  ${OrIfNot} ${FileExists} "$InstalledFolder\${EXE}"
+    StrCpy $InstalledFolder ""
+  ${EndIf}
   ${If} ${Silent}
     Call MoveIntoOwnFolder
   ${EndIf}
@@ -193,17 +202,37 @@ Function TakeFolderArgument
     SetErrorLevel 2
     Quit
   ${EndIf}
-  ; A drive's root keeps its backslash ("C:" alone is the drive's current folder), no other folder does.
-  ${Do}
-    StrCpy $4 $3 "" -1
-    ${IfThen} $4 != "\" ${|} ${ExitDo} ${|}
-    StrCpy $3 $3 -1
-  ${Loop}
-  StrCpy $3 "$3\"
-  System::Call 'kernel32::GetFullPathNameW(w r3, i ${NSIS_MAX_STRLEN}, w .r3, p 0)'
-  StrCpy $4 $3 "" -2
-  ${IfThen} $4 != ":\" ${|} StrCpy $3 $3 -1 ${|}
   StrCpy $INSTDIR $3
+FunctionEnd
+
+; $INSTDIR as a full path without a trailing backslash, as the folder page shows it: the folder of
+; an earlier installation comes from the registry with one. A drive's root keeps its backslash
+; ("C:" alone is the drive's current folder), no other folder does.
+Function TidyFolder
+  ${Do}
+    StrCpy $0 $INSTDIR "" -1
+    ${IfThen} $0 != "\" ${|} ${ExitDo} ${|}
+    StrCpy $INSTDIR $INSTDIR -1
+  ${Loop}
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR\", i ${NSIS_MAX_STRLEN}, w .r0, p 0)'
+  StrCpy $1 $0 "" -2
+  ${IfThen} $1 != ":\" ${|} StrCpy $0 $0 -1 ${|}
+  StrCpy $INSTDIR $0
+FunctionEnd
+
+; 1 in $0 when the program is installed in a folder other than $INSTDIR: that copy stays as it is.
+Function IsAnotherFolder
+  StrCpy $0 0
+  ${If} $InstalledFolder == ""
+    Return
+  ${EndIf}
+  StrCpy $1 $INSTDIR
+  StrCpy $2 $InstalledFolder
+  StrCpy $3 $1 "" -1
+  ${IfThen} $3 == "\" ${|} StrCpy $1 $1 -1 ${|}
+  StrCpy $3 $2 "" -1
+  ${IfThen} $3 == "\" ${|} StrCpy $2 $2 -1 ${|}
+  ${IfThen} $1 != $2 ${|} StrCpy $0 1 ${|}
 FunctionEnd
 
 ; 1 in $0 when $INSTDIR holds files and is not the program's folder. It is the program's when it
@@ -252,15 +281,23 @@ Function MoveIntoOwnFolder
   ${Loop}
 FunctionEnd
 
-Function DirectoryPre
-  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
-  ${If} $0 != ""
-  ${AndIf} ${FileExists} "$0\${EXE}"
-    StrCpy $DirectoryText "${PRODUCT} $1 is installed in $0 and will be replaced; your clips stay. To install in a different folder, click Browse and select another folder. $(^ClickInstall)"
-  ${Else}
+; The folder page's text for the folder it shows: an installation there is replaced, one in
+; another folder stays.
+Function DescribeFolder
+  Call IsAnotherFolder
+  ${If} $InstalledFolder == ""
     StrCpy $DirectoryText "$(^DirText)"
+  ${ElseIf} $0 = 0
+    StrCpy $DirectoryText "${PRODUCT} $InstalledVersion is installed in $InstalledFolder and will be replaced; your clips stay. To install in a different folder, click Browse and select another folder. $(^ClickInstall)"
+  ${Else}
+    StrCpy $DirectoryText "${PRODUCT} $InstalledVersion is installed in $InstalledFolder. That copy stays there with its clips when you install into another folder, and only its own ${UNINSTALLER} removes it then."
   ${EndIf}
+FunctionEnd
+
+; The text follows the folder as the user types or browses.
+Function .onVerifyInstDir
+  Call DescribeFolder
+  SendMessage $mui.DirectoryPage.Text ${WM_SETTEXT} 0 "STR:$DirectoryText"
 FunctionEnd
 
 ; A folder that holds someone else's files: the page offers a folder of the program's own inside it,
@@ -280,6 +317,12 @@ Function DirectoryLeave
       StrCpy $FolderNote "Installing into $INSTDIR beside files that are not ${PRODUCT}'s, as chosen$\r$\n"
       ${ExitDo}
   ${Loop}
+  Call IsAnotherFolder
+  ${If} $0 = 1
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "${PRODUCT} $InstalledVersion is installed in $InstalledFolder.$\r$\n$\r$\nInstall another copy into $INSTDIR? The copy in $InstalledFolder then stays as it is, with its clips; Apps & features lists only the new copy, and only $InstalledFolder\${UNINSTALLER} removes the other.$\r$\n$\r$\nChoose No to choose the folder again." IDYES anotherCopy
+    Abort
+    anotherCopy:
+  ${EndIf}
 FunctionEnd
 
 ; Only the program's own files: Save.ini, the clips, the exports and the append file of an earlier
@@ -289,6 +332,10 @@ Section "-${PRODUCT}" SectionProgram
   FileOpen $SetupLog "$INSTDIR\${SETUP_LOG}" w
   FileWriteUTF16LE /BOM $SetupLog "$FolderNote"
   !insertmacro Say "Installing ${PRODUCT} ${VERSION} into $INSTDIR"
+  Call IsAnotherFolder
+  ${If} $0 = 1
+    !insertmacro Say "${PRODUCT} $InstalledVersion stays installed in $InstalledFolder with its clips; Apps & features now lists the copy in $INSTDIR, and $InstalledFolder\${UNINSTALLER} removes the other"
+  ${EndIf}
   Call EndRunningCopy
   File "${DIST}\${EXE}"
   File "${DIST}\Manual.doc"
@@ -314,7 +361,14 @@ Section "-${PRODUCT}" SectionProgram
   ; The invariant locale's calendar is the Gregorian one whatever the user's.
   System::Call 'kernel32::GetDateFormatW(i 0x7F, i 0, p 0, w "yyyyMMdd", w .r0, i ${NSIS_MAX_STRLEN})'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallDate" "$0"
+  ; The section's files and the uninstaller written beside them, in KB.
   SectionGetSize ${SectionProgram} $0
+  FileOpen $1 "$INSTDIR\${UNINSTALLER}" r
+  FileSeek $1 0 END $2
+  FileClose $1
+  IntOp $2 $2 + 1023
+  IntOp $2 $2 / 1024
+  IntOp $0 $0 + $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
@@ -435,15 +489,28 @@ Function FinishPre
     StrCpy $OtherCopy $R0
     ${GetParent} $R0 $0
     StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nA copy of ${PRODUCT} is running from $0, and only one copy runs at a time: the installed one does not start while that one runs.$\r$\n$\r$\nClick Finish to close Setup."
-    StrCpy $FinishRunText "End the copy in that folder and start this one"
+    StrCpy $FinishRunText "End that copy and start this one"
   ${EndIf}
 FunctionEnd
 
-; The program runs again already: there is nothing to start.
+; Moves a control of the page to a place in dialog units, as the page places its own.
+!macro PLACE CONTROL X Y WIDTH HEIGHT
+  System::Call '*(i ${X}, i ${Y}, i ${WIDTH}, i ${HEIGHT}) p .r0'
+  System::Call 'user32::MapDialogRect(p $HWNDPARENT, p r0)'
+  System::Call '*$0(i .r1, i .r2, i .r3, i .r4)'
+  System::Free $0
+  System::Call 'user32::SetWindowPos(p ${CONTROL}, p 0, i r1, i r2, i r3, i r4, i 0x14)' ; SWP_NOZORDER|SWP_NOACTIVATE
+!macroend
+
+; The program runs again already: there is nothing to start. The text about a copy in another folder
+; is longer than the room above the checkbox: it takes the page down to the checkbox at its foot.
 Function FinishShow
   ${If} $EndedCopy = 1
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${ElseIf} $OtherCopy != ""
+    !insertmacro PLACE $mui.FinishPage.Text 120 45 195 125
+    !insertmacro PLACE $mui.FinishPage.Run 120 175 195 10
   ${EndIf}
 FunctionEnd
 

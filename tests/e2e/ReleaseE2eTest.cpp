@@ -194,6 +194,58 @@ HWND WaitForWindowWithButton(DWORD processId, const char* title, int buttonId) {
     return found;
 }
 
+// The text of a window or control; asked for, as another process's edit field keeps its own.
+std::wstring TextOf(HWND window) {
+    wchar_t text[2048] = L"";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+    return text;
+}
+
+// The first visible control under the window that the test picks, as a person finds it on a page;
+// nullptr when none shows in time.
+HWND WaitForControl(HWND top, const std::function<bool(HWND)>& picks) {
+    struct Search {
+        const std::function<bool(HWND)>& picks;
+        HWND found;
+    } search{picks, nullptr};
+    PumpUntil(
+        [&] {
+            EnumChildWindows(
+                top,
+                [](HWND child, LPARAM data) -> BOOL {
+                    auto& search = *reinterpret_cast<Search*>(data);
+                    if (!IsWindowVisible(child) || !search.picks(child)) return TRUE;
+                    search.found = child;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        kStepTimeoutMs);
+    return search.found;
+}
+HWND WaitForControl(HWND top, int id) {
+    return WaitForControl(top, [id](HWND control) { return GetDlgCtrlID(control) == id; });
+}
+
+// A label shows all of its text when the text, wrapped as a static control wraps it, needs no more
+// room than the label has.
+testing::AssertionResult ShowsAllItsText(HWND label) {
+    RECT room{};
+    GetClientRect(label, &room);
+    RECT needed = room;
+    const std::wstring text = TextOf(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, font);
+    ReleaseDC(label, dc);
+    if (needed.right <= room.right && needed.bottom <= room.bottom) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "\"" << ToAnsi(text) << "\" needs " << needed.right << "x" << needed.bottom
+                                       << " pixels, its label has " << room.right << "x" << room.bottom;
+}
+
 // A copy of an installation's uninstaller outside its folder, told where the installation is, as
 // Windows runs it; removed afterwards.
 struct UninstallerOutside {
@@ -333,8 +385,10 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     for (const auto& [name, value] : entry) EXPECT_EQ(UninstallValue(name), value) << ToAnsi(name);
     const std::wstring installDate = UninstallValue(L"InstallDate");
     EXPECT_TRUE(installDate == dayBefore || installDate == Today()) << ToAnsi(installDate);
-    EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10),
-              m_install.Read("Quorvex.exe").size() / 1024);
+    std::size_t installedBytes = 0;
+    for (const char* file : {"Quorvex.exe", "Manual.doc", "Manual.html", "uninstall.exe"})
+        installedBytes += m_install.Read(file).size();
+    EXPECT_GE(std::wcstoul(UninstallValue(L"EstimatedSize").c_str(), nullptr, 10), installedBytes / 1024);
 
     // The installed program captures and pastes, and registers itself to start with Windows.
     Program program(m_install);
@@ -469,6 +523,83 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_EQ(RunValue(HKEY_CURRENT_USER), ToWide(portable));
     EXPECT_EQ(SettingValue(HKEY_CURRENT_USER, "AppendMode"), 0);
+}
+
+// With one copy installed, a setup into another folder installs a second copy beside it and says
+// that the first stays: in its log when silent, on the folder page and in a question otherwise.
+// The finish page then shows the whole of its longer text about the copy that runs elsewhere.
+TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
+    const std::wstring first = m_install.Path();
+    const Installation second(L" Second", "");
+    ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first)));
+    Program firstCopy(m_install);
+    ASSERT_TRUE(firstCopy.Ready());
+
+    ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(second.Path())));
+    EXPECT_EQ(Entries(second.Path()), Installed());
+    EXPECT_EQ(UninstallValue(L"InstallLocation"), second.Path());
+    EXPECT_NE(SetupLog(second).find(L"stays installed in " + first + L" with its clips"), std::wstring::npos)
+        << ToAnsi(SetupLog(second));
+    EXPECT_TRUE(firstCopy.Running());
+    EXPECT_TRUE(m_install.Exists("uninstall.exe"));
+
+    // The wizard offers the folder of the installation, as typed by hand, and says it is replaced
+    // while that folder is chosen, and only then.
+    Program setup(ToWide(Built().setup), "");
+    const char title[] = "Clipboard Quorvex Setup";
+    HWND wizard = WaitForWindowWithButton(setup.Id(), title, IDOK);
+    ASSERT_TRUE(wizard) << "no setup wizard came up";
+    ClickButton(wizard, IDOK);
+    constexpr int kFolderField = 1019, kFolderText = 1006;
+    HWND field = WaitForControl(wizard, kFolderField);
+    ASSERT_TRUE(field) << "no folder page came up";
+    HWND text = WaitForControl(wizard, kFolderText);
+    EXPECT_EQ(TextOf(field), second.Path());
+    auto replaces = [&] { return TextOf(text).find(L"will be replaced") != std::wstring::npos; };
+    EXPECT_TRUE(replaces()) << ToAnsi(TextOf(text));
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(first.c_str()));
+    EXPECT_TRUE(PumpUntil([&] { return !replaces(); }, kStepTimeoutMs)) << ToAnsi(TextOf(text));
+    EXPECT_NE(TextOf(text).find(L"installed in " + second.Path() + L". That copy stays"), std::wstring::npos)
+        << ToAnsi(TextOf(text));
+    EXPECT_TRUE(ShowsAllItsText(text));
+
+    // Install asks first; No keeps the page, and the copy there runs on untouched.
+    PostMessageA(GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);
+    HWND question = WaitForWindowWithButton(setup.Id(), title, IDNO);
+    ASSERT_TRUE(question) << "the setup did not ask before installing a second copy";
+    ClickButton(question, IDNO);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question) && IsWindowVisible(field); }, kStepTimeoutMs));
+    EXPECT_TRUE(firstCopy.Running());
+
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(second.Path().c_str()));
+    EXPECT_TRUE(PumpUntil(replaces, kStepTimeoutMs)) << ToAnsi(TextOf(text));
+    ClickButton(wizard, IDOK);
+    HWND startBox = WaitForControl(wizard, [](HWND control) {
+        wchar_t kind[16] = L"";
+        GetClassNameW(control, kind, 16);
+        return lstrcmpiW(kind, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+    });
+    ASSERT_TRUE(startBox) << "no finish page came up";
+    HWND finishText = WaitForControl(
+        wizard, [](HWND control) { return TextOf(control).rfind(L"Clipboard Quorvex has been installed", 0) == 0; });
+    ASSERT_TRUE(finishText);
+    EXPECT_NE(TextOf(finishText).find(L"running from " + first), std::wstring::npos) << ToAnsi(TextOf(finishText));
+    // The page is ready once the setup has ticked its checkbox and laid out its text.
+    RECT textPlace{}, boxPlace{}, overlap{};
+    auto laidOut = [&] {
+        GetWindowRect(finishText, &textPlace);
+        GetWindowRect(startBox, &boxPlace);
+        return SendMessageW(startBox, BM_GETCHECK, 0, 0) == BST_CHECKED && ShowsAllItsText(finishText) &&
+               !IntersectRect(&overlap, &textPlace, &boxPlace);
+    };
+    EXPECT_TRUE(PumpUntil(laidOut, kStepTimeoutMs))
+        << ShowsAllItsText(finishText).message() << "; the text from " << textPlace.top << " to "
+        << textPlace.bottom << ", the checkbox from " << boxPlace.top;
+    SendMessageW(startBox, BM_SETCHECK, BST_UNCHECKED, 0);
+    ClickButton(wizard, IDOK);
+    ASSERT_TRUE(setup.WaitForEnd());
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_TRUE(firstCopy.Running());
 }
 
 // Two setups at once would both install into one folder: the second ends at once, and the first,
