@@ -82,6 +82,9 @@ TEST_F(ProjectsE2e, FavouritesRecentClipsAndSettingsAreKeptAcrossARestartWhileTh
 
     Program program(m_install);
     ASSERT_TRUE(program.Ready());
+    // Waiting for input is no sign that start-up is over (the first capture waits too): the keys are
+    // pressed once a posted message was handled, in the message loop that follows the hook's start.
+    ASSERT_TRUE(HandledAllPostedAndRuns(program));
     EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"<missing>") << "start with Windows stayed off";
     TypingTarget editor;
     ASSERT_TRUE(editor.TakeFocus());
