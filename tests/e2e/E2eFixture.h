@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -38,12 +39,18 @@ constexpr DWORD kStepTimeoutMs = 10000;
 
 // --- The desktop: windows, buttons, keys, as a person or another program sees them --------------
 
-// A top-level dialog (the main window is one too) of the process with the title; a visible one if asked.
-inline HWND FindDialog(DWORD processId, const char* title, bool visibleOnly = false) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, title)) != nullptr;) {
+// A top-level dialog (the main window is one too) of the process whose title begins with the text (a
+// wizard adds its page's to it); a visible one with the button enabled if asked.
+inline HWND FindDialog(DWORD processId, const char* title, bool visibleOnly = false, int enabledButton = 0) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, nullptr)) != nullptr;) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && (!visibleOnly || IsWindowVisible(window))) return window;
+        if (owner != processId) continue;
+        char text[256] = "";
+        GetWindowTextA(window, text, sizeof text);
+        if (std::strncmp(text, title, std::strlen(title)) == 0 && (!visibleOnly || IsWindowVisible(window)) &&
+            (!enabledButton || IsWindowEnabled(GetDlgItem(window, enabledButton))))
+            return window;
     }
     return nullptr;
 }
@@ -160,31 +167,18 @@ private:
 // and only terminated when it does not end (a reported failure).
 class Program {
 public:
-    Program(const std::wstring& exe, const std::string& arguments) {
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        // Under load Wine now and then refuses to start a program it started a moment ago; a person
-        // would simply start it again.
-        for (int attempt = 1; !CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                              nullptr, &startup, &info);
-             ++attempt) {
-            if (attempt == 3) {
-                ADD_FAILURE() << "CreateProcess failed for " << ToAnsi(exe) << " with error " << GetLastError();
-                return;
-            }
-            PumpFor(500);
-        }
-        CloseHandle(info.hThread);
-        m_process = info.hProcess;
-        m_id = info.dwProcessId;
-    }
-    // The installation's Quorvex.exe, waited for until it is ready; a failure when it is not.
-    explicit Program(const Installation& installation) : Program(installation.Exe(), "") {
-        PumpUntil([this] { return (m_mainWindow = FindDialog(m_id, kMainTitle)) != nullptr || !Running(); },
-                  kStartTimeoutMs);
+    Program(const std::wstring& exe, const std::string& arguments) { Start(exe, arguments); }
+    // The installation's Quorvex.exe, waited for until it is ready; a failure when it is not. Started
+    // here, or found by its main window and executable when something else (a setup program) started it.
+    enum class StartedBy { Test, Elsewhere };
+    explicit Program(const Installation& installation, StartedBy startedBy = StartedBy::Test) {
+        if (startedBy == StartedBy::Test) Start(installation.Exe(), "");
+        PumpUntil(
+            [&] {
+                if (startedBy == StartedBy::Elsewhere) return Adopt(installation.Exe());
+                return (m_mainWindow = FindDialog(m_id, kMainTitle)) != nullptr || !Running();
+            },
+            kStartTimeoutMs);
         // The window exists from the middle of start-up on; the program is ready for the clipboard
         // and the hotkeys once its message loop waits for input.
         if (m_mainWindow && (WaitForInputIdle(m_process, kStartTimeoutMs) != 0 || !Running())) m_mainWindow = nullptr;
@@ -229,6 +223,43 @@ public:
     }
 
 private:
+    void Start(const std::wstring& exe, const std::string& arguments) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!arguments.empty()) commandLine += L" " + ToWide(arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        // Under load Wine now and then refuses to start a program it started a moment ago; a person
+        // would simply start it again.
+        for (int attempt = 1; !CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              nullptr, &startup, &info);
+             ++attempt) {
+            if (attempt == 3) {
+                ADD_FAILURE() << "CreateProcess failed for " << ToAnsi(exe) << " with error " << GetLastError();
+                return;
+            }
+            PumpFor(500);
+        }
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_id = info.dwProcessId;
+    }
+    // Takes on the process of a main window that runs the executable; false when none does.
+    bool Adopt(const std::wstring& exe) {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, kMainTitle)) != nullptr;) {
+            GetWindowThreadProcessId(window, &m_id);
+            m_process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, m_id);
+            wchar_t image[MAX_PATH] = L"";
+            DWORD length = MAX_PATH;
+            if (m_process && QueryFullProcessImageNameW(m_process, 0, image, &length) &&
+                lstrcmpiW(image, exe.c_str()) == 0)
+                return (m_mainWindow = window) != nullptr;
+            if (m_process) CloseHandle(m_process);
+            m_process = nullptr;
+        }
+        return false;
+    }
+
     HANDLE m_process = nullptr;
     DWORD m_id = 0;
     HWND m_mainWindow = nullptr;
@@ -240,11 +271,21 @@ inline std::string RecentKey(int position) { return "RECCLIP" + std::to_string(p
 // The bytes a CF_TEXT block of the text holds: the text and its terminating NUL.
 inline std::string TextBlock(const std::string& text) { return text + std::string(1, '\0'); }
 
-// Waits for a visible dialog of the program with the title; nullptr when none came up in time.
-inline HWND WaitForDialog(const Program& program, const char* title) {
+// Waits for a visible dialog of the program whose title begins with the text and, if one is named,
+// whose button is enabled, as a person finds a wizard page or a question; nullptr when none came up in time.
+inline HWND WaitForDialog(const Program& program, const char* title, int enabledButton = 0) {
     HWND found = nullptr;
-    PumpUntil([&] { return (found = FindDialog(program.Id(), title, true)) != nullptr; }, kStepTimeoutMs);
+    PumpUntil([&] { return (found = FindDialog(program.Id(), title, true, enabledButton)) != nullptr; },
+              kStepTimeoutMs);
     return found;
+}
+
+// Presses a dialog's button and waits for the dialog it opens. Posted: a click that asks a question
+// returns only once the question is answered.
+inline HWND PressAndWaitFor(const Program& program, HWND dialog, int button, const char* title,
+                            int enabledButton = 0) {
+    PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    return WaitForDialog(program, title, enabledButton);
 }
 
 // Proves that the program has handled every message posted to it so far and still runs: posted

@@ -27,12 +27,6 @@ HWND OpenProjectList(const Program& program) {
     return WaitForDialog(program, "List of Projects");
 }
 
-// Presses one of the list's buttons and waits for the dialog it opens.
-HWND PressAndWaitFor(const Program& program, HWND list, int button, const char* title) {
-    PostMessageA(GetDlgItem(list, button), BM_CLICK, 0, 0);
-    return WaitForDialog(program, title);
-}
-
 // Presses one of the list's buttons: the message box it opens says the text and, answered OK, closes. The list
 // takes no clicks while the box waits for its answer.
 testing::AssertionResult PressAndAnswer(const Program& program, HWND list, int button, const std::string& text) {

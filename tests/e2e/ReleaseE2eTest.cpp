@@ -55,14 +55,6 @@ std::string Version(const std::wstring& file) {
            "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
 }
 
-// Ctrl+1 in a fresh editor pastes recent clip 1.
-testing::AssertionResult CtrlOnePastes(const std::string& text) {
-    TypingTarget editor;
-    if (!editor.TakeFocus()) return testing::AssertionFailure() << "the editor could not get the keyboard focus";
-    PressKeys({VK_CONTROL, '1'});
-    return EditorShows(editor, ToWide(text));
-}
-
 // A value of the uninstall entry as text, a number in decimal; "<missing>" when absent.
 std::wstring UninstallValue(const wchar_t* name) {
     union {
@@ -81,14 +73,6 @@ bool KeyExists(HKEY root, const wchar_t* path) {
     if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::wstring StartMenuShortcut(const std::wstring& name) {
-    wchar_t programs[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
-    return programs + (L"\\" + name + L".lnk");
 }
 
 const wchar_t kMakerPage[] = L"https://www.corvellan.example/";
@@ -124,75 +108,13 @@ struct Folder : ProgramFiles {
     }
 };
 
-// Quorvex.exe as something other than the test started it (the setup program): found by its main
-// window and its executable, ready once its message loop waits for input, and ended with its Exit
-// command when the test is done with it.
-class StartedProgram {
-public:
-    explicit StartedProgram(const std::wstring& exe) {
-        PumpUntil([&] { return Find(exe); }, kStartTimeoutMs);
-        if (m_process && WaitForInputIdle(m_process, kStartTimeoutMs) != 0) m_window = nullptr;
-    }
-    ~StartedProgram() {
-        if (Running() && !(PostMessageA(m_window, WM_COMMAND, kExitCommand, 0) && WaitForEnd())) {
-            ADD_FAILURE() << "the started Quorvex.exe did not end on the Exit command; terminated";
-            TerminateProcess(m_process, 1);
-            WaitForSingleObject(m_process, kStepTimeoutMs);
-        }
-        if (m_process) CloseHandle(m_process);
-    }
-    bool Ready() const { return m_window != nullptr && Running(); }
-    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
-    bool WaitForEnd() const {
-        return m_process &&
-               PumpUntil([this] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, kStepTimeoutMs);
-    }
-
-private:
-    bool Find(const std::wstring& exe) {
-        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kDialogClass, kMainTitle)) != nullptr;) {
-            DWORD id = 0;
-            GetWindowThreadProcessId(window, &id);
-            HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
-            wchar_t image[MAX_PATH] = L"";
-            DWORD length = MAX_PATH;
-            if (process && QueryFullProcessImageNameW(process, 0, image, &length) &&
-                lstrcmpiW(image, exe.c_str()) == 0) {
-                m_process = process;
-                m_window = window;
-                return true;
-            }
-            if (process) CloseHandle(process);
-        }
-        return false;
-    }
-
-    HANDLE m_process = nullptr;
-    HWND m_window = nullptr;
-};
-
-// A visible top-level dialog of the process whose title begins with the text (a wizard adds its
-// page's to it) and that has the button enabled, as a person finds a wizard page or a question;
-// nullptr when none came up in time.
-HWND WaitForWindowWithButton(DWORD processId, const char* title, int buttonId) {
-    HWND found = nullptr;
-    PumpUntil(
-        [&] {
-            for (found = nullptr; (found = FindWindowExA(nullptr, found, kDialogClass, nullptr)) != nullptr;) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(found, &owner);
-                char text[256] = "";
-                GetWindowTextA(found, text, sizeof text);
-                HWND button = GetDlgItem(found, buttonId);
-                if (owner == processId && std::strncmp(text, title, std::strlen(title)) == 0 &&
-                    IsWindowVisible(found) && button && IsWindowEnabled(button))
-                    return true;
-            }
-            return false;
-        },
-        kStepTimeoutMs);
-    return found;
+// The Start menu's programs, where the setup puts its shortcuts.
+Folder StartMenu() {
+    wchar_t programs[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+    return Folder(programs);
 }
+const char* const kShortcuts[] = {"Clipboard Quorvex.lnk", "Clipboard Quorvex Manual.lnk"};
 
 // The text of a window or control; asked for, as another process's edit field keeps its own.
 std::wstring TextOf(HWND window) {
@@ -245,21 +167,6 @@ testing::AssertionResult ShowsAllItsText(HWND label) {
     return testing::AssertionFailure() << "\"" << ToAnsi(text) << "\" needs " << needed.right << "x" << needed.bottom
                                        << " pixels, its label has " << room.right << "x" << room.bottom;
 }
-
-// A copy of an installation's uninstaller outside its folder, told where the installation is, as
-// Windows runs it; removed afterwards.
-struct UninstallerOutside {
-    explicit UninstallerOutside(const std::wstring& installation)
-        : folder(FreshTemporaryFolder(L"quorvex-uninstall", L"")), arguments("_?=" + ToAnsi(installation)) {
-        copied = CopyFileW((installation + L"\\uninstall.exe").c_str(), Exe().c_str(), FALSE) != FALSE;
-    }
-    ~UninstallerOutside() { RemoveTree(folder); }
-    std::wstring Exe() const { return folder + L"\\uninstall.exe"; }
-
-    const std::wstring folder;
-    const std::string arguments;
-    bool copied = false;
-};
 
 // What a shortcut opens.
 std::wstring ShortcutTarget(const std::wstring& shortcut) {
@@ -346,8 +253,7 @@ struct ReleaseE2e : E2eTest {
     ~ReleaseE2e() override { ForgetInstallation(); }
     static void ForgetInstallation() {
         RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
-        for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
-            DeleteFileW(StartMenuShortcut(shortcut).c_str());
+        for (const char* shortcut : kShortcuts) StartMenu().Remove(shortcut);
     }
 };
 
@@ -366,8 +272,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     };
     ASSERT_TRUE(runSetup());
     EXPECT_EQ(Entries(folder), Installed());
-    for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
-        EXPECT_TRUE(Exists(StartMenuShortcut(shortcut))) << ToAnsi(StartMenuShortcut(shortcut));
+    for (const char* shortcut : kShortcuts) EXPECT_TRUE(StartMenu().Exists(shortcut)) << shortcut;
 
     // The version in the setup's name is the one its own resources, the program's and the entry show.
     const std::string& setup = Built().setup;
@@ -394,13 +299,13 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     Program program(m_install);
     ASSERT_TRUE(program.Ready());
     ASSERT_TRUE(CopyAndWaitForCapture(kClip, 1));
-    EXPECT_TRUE(CtrlOnePastes(kClip));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, '1'}, ToWide(kClip)));
     const std::wstring runCommand = L"\"" + exe + L"\"";
     EXPECT_TRUE(RunValue(HKEY_LOCAL_MACHINE) == runCommand || RunValue(HKEY_CURRENT_USER) == runCommand);
 
     // Help opens the manual as a web page where no program opens Word documents (Windows 11 from 24H2
     // has none), and Manual.doc where one does; the Start menu's manual is the web page.
-    EXPECT_EQ(ShortcutTarget(StartMenuShortcut(L"Clipboard Quorvex Manual")), folder + L"\\Manual.html");
+    EXPECT_EQ(ShortcutTarget(StartMenu().File(kShortcuts[1])), folder + L"\\Manual.html");
     ASSERT_FALSE(ProgramOpens(L".doc")) << "this Wine prefix has a program for .doc documents";
     {
         StandInOpener browser(L".html");
@@ -431,16 +336,16 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     EXPECT_FALSE(program.Running()) << "the setup program returned while the old copy still ran";
     EXPECT_EQ(m_install.Read("Manual.doc").substr(0, 6), "{\\rtf1");
     keepsTheClips();
-    StartedProgram upgraded(exe);
+    Program upgraded(m_install, Program::StartedBy::Elsewhere);
     ASSERT_TRUE(upgraded.Ready()) << "the upgrade left the program ended";
-    EXPECT_TRUE(CtrlOnePastes(kClip));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, '1'}, ToWide(kClip)));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
     // installation is, while the program runs.
     {
-        const UninstallerOutside uninstaller(folder);
-        ASSERT_TRUE(uninstaller.copied);
-        EXPECT_TRUE(RunToEnd(uninstaller.Exe(), "/S " + uninstaller.arguments));
+        const Installation outside(L"", "");
+        ASSERT_TRUE(CopyFileW(m_install.File("uninstall.exe").c_str(), outside.File("uninstall.exe").c_str(), FALSE));
+        EXPECT_TRUE(RunToEnd(outside.File("uninstall.exe"), "/S _?=" + ToAnsi(folder)));
     }
     EXPECT_FALSE(upgraded.Running()) << "the uninstaller returned while the program still ran";
     const std::set<std::wstring> clips = {
@@ -448,8 +353,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         L"FAVORITE\\ACLIPB1.DAT", L"EXPORT\\", L"EXPORT\\Work\\", L"EXPORT\\Work\\Export.ini"};
     EXPECT_EQ(Entries(folder), clips);
     keepsTheClips();
-    for (const wchar_t* shortcut : {L"Clipboard Quorvex", L"Clipboard Quorvex Manual"})
-        EXPECT_FALSE(Exists(StartMenuShortcut(shortcut))) << ToAnsi(StartMenuShortcut(shortcut));
+    for (const char* shortcut : kShortcuts) EXPECT_FALSE(StartMenu().Exists(shortcut)) << shortcut;
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         EXPECT_EQ(RunValue(root), L"<missing>");
@@ -468,7 +372,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     keepsTheClips();
     Program reinstalledProgram(m_install);
     ASSERT_TRUE(reinstalledProgram.Ready());
-    EXPECT_TRUE(CtrlOnePastes(kClip));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, '1'}, ToWide(kClip)));
 }
 
 // "C:\Tools" with the user's own files, given quoted as a silent setup's folder: the setup installs
@@ -503,17 +407,17 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
     // Uninstalled as Windows does it (a copy of the uninstaller outside the folder), through its
     // pages: Uninstall, Yes to "Delete your clips too?", Close.
     {
-        const UninstallerOutside uninstaller(installation.Path());
-        ASSERT_TRUE(uninstaller.copied);
-        Program uninstall(uninstaller.Exe(), uninstaller.arguments);
+        const Installation outside(L"", "");
+        ASSERT_TRUE(CopyFileW(installation.File("uninstall.exe").c_str(), outside.File("uninstall.exe").c_str(), FALSE));
+        Program uninstall(outside.File("uninstall.exe"), "_?=" + ToAnsi(installation.Path()));
         const char title[] = "Clipboard Quorvex Uninstall";
-        HWND wizard = WaitForWindowWithButton(uninstall.Id(), title, IDOK);
+        HWND wizard = WaitForDialog(uninstall, title, IDOK);
         ASSERT_TRUE(wizard) << "no uninstall wizard came up";
         ClickButton(wizard, IDOK);
-        HWND question = WaitForWindowWithButton(uninstall.Id(), title, IDYES);
+        HWND question = WaitForDialog(uninstall, title, IDYES);
         ASSERT_TRUE(question) << "the uninstall did not ask whether to delete the clips";
         ClickButton(question, IDYES);
-        ASSERT_TRUE(WaitForWindowWithButton(uninstall.Id(), title, IDOK) == wizard) << "the uninstall did not finish";
+        ASSERT_TRUE(WaitForDialog(uninstall, title, IDOK) == wizard) << "the uninstall did not finish";
         ClickButton(wizard, IDOK);
         EXPECT_TRUE(uninstall.WaitForEnd());
     }
@@ -547,7 +451,7 @@ TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
     // while that folder is chosen, and only then.
     Program setup(ToWide(Built().setup), "");
     const char title[] = "Clipboard Quorvex Setup";
-    HWND wizard = WaitForWindowWithButton(setup.Id(), title, IDOK);
+    HWND wizard = WaitForDialog(setup, title, IDOK);
     ASSERT_TRUE(wizard) << "no setup wizard came up";
     ClickButton(wizard, IDOK);
     constexpr int kFolderField = 1019, kFolderText = 1006;
@@ -564,8 +468,7 @@ TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
     EXPECT_TRUE(ShowsAllItsText(text));
 
     // Install asks first; No keeps the page, and the copy there runs on untouched.
-    PostMessageA(GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);
-    HWND question = WaitForWindowWithButton(setup.Id(), title, IDNO);
+    HWND question = PressAndWaitFor(setup, wizard, IDOK, title, IDNO);
     ASSERT_TRUE(question) << "the setup did not ask before installing a second copy";
     ClickButton(question, IDNO);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question) && IsWindowVisible(field); }, kStepTimeoutMs));
@@ -608,7 +511,7 @@ TEST_F(ReleaseE2e, ASecondSetupWhileOneRunsEndsWithoutInstalling) {
     const std::string folder = "/D=" + ToAnsi(m_install.Path());
     Program first(ToWide(Built().setup), folder);
     const char title[] = "Clipboard Quorvex Setup";
-    HWND wizard = WaitForWindowWithButton(first.Id(), title, IDCANCEL);
+    HWND wizard = WaitForDialog(first, title, IDCANCEL);
     ASSERT_TRUE(wizard) << "no setup wizard came up";
 
     Program second(ToWide(Built().setup), "/S " + folder);
@@ -616,9 +519,7 @@ TEST_F(ReleaseE2e, ASecondSetupWhileOneRunsEndsWithoutInstalling) {
     EXPECT_NE(second.ExitCode(), 0u);
     EXPECT_TRUE(Entries(m_install.Path()).empty());
 
-    // Posted: the click asks a question that waits for its answer before the click returns.
-    PostMessageA(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
-    HWND question = WaitForWindowWithButton(first.Id(), title, IDYES);
+    HWND question = PressAndWaitFor(first, wizard, IDCANCEL, title, IDYES);
     ASSERT_TRUE(question) << "the setup did not ask whether to quit";
     ClickButton(question, IDYES);
     EXPECT_TRUE(first.WaitForEnd());
