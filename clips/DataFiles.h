@@ -1,6 +1,5 @@
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <string>
 
 // Data files hold one clip's raw bytes and nothing else. Names are relative to the program folder.
