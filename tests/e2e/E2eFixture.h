@@ -67,7 +67,6 @@ inline testing::AssertionResult CloseWith(HWND dialog, int buttonId) {
     if (PumpUntil([&] { return !IsWindow(dialog); }, kStepTimeoutMs)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "the dialog stayed open after its button " << buttonId;
 }
-inline testing::AssertionResult CloseAboutBox(HWND aboutBox) { return CloseWith(aboutBox, IDOK); }
 
 // Presses the keys in order and releases them in reverse order, through SendInput.
 inline void PressKeys(std::initializer_list<WORD> virtualKeys) {
@@ -296,18 +295,18 @@ inline testing::AssertionResult HandledAllPostedAndRuns(const Program& program) 
                    ? WaitForDialog(program, kAboutTitle)
                    : nullptr;
     if (!box) return testing::AssertionFailure() << "the program no longer reacts to its tray icon";
-    testing::AssertionResult closed = CloseAboutBox(box);
+    testing::AssertionResult closed = CloseWith(box, IDOK);
     if (closed && !program.Running()) return testing::AssertionFailure() << "the program ended";
     return closed;
 }
 
 // Runs a program (the installation's once more, a setup program) and waits until it has ended by
-// itself with exit code 0.
-inline testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments) {
+// itself with the exit code, 0 unless another is named.
+inline testing::AssertionResult RunToEnd(const std::wstring& exe, const std::string& arguments, DWORD exitCode = 0) {
     Program run(exe, arguments);
     if (!run.WaitForEnd())
         return testing::AssertionFailure() << "the run with \"" << arguments << "\" did not end by itself";
-    if (run.ExitCode() != 0)
+    if (run.ExitCode() != exitCode)
         return testing::AssertionFailure() << "the run with \"" << arguments << "\" ended with " << run.ExitCode();
     return testing::AssertionSuccess();
 }

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <initializer_list>
@@ -20,15 +19,12 @@ const std::string kClip = "kept through the upgrade";
 constexpr int kHelpButton = 1056;  // the about box's "&Help"
 
 // Every file and folder under a folder by its path there; a folder's ends with a backslash.
-std::set<std::wstring> Entries(const std::wstring& folder) {
+std::set<std::wstring> Entries(const std::wstring& folder, const std::wstring& path = L"") {
     std::set<std::wstring> entries;
-    std::function<void(const std::wstring&)> walk = [&](const std::wstring& relative) {
-        ForEachEntry(folder + relative, [&](const std::wstring& name, bool isFolder) {
-            entries.insert((relative + L"\\" + name).substr(1) + (isFolder ? L"\\" : L""));
-            if (isFolder) walk(relative + L"\\" + name);
-        });
-    };
-    walk(L"");
+    ForEachEntry(folder, [&](const std::wstring& name, bool isFolder) {
+        entries.insert(path + name + (isFolder ? L"\\" : L""));
+        if (isFolder) entries.merge(Entries(folder + L"\\" + name, path + name + L"\\"));
+    });
     return entries;
 }
 
@@ -36,11 +32,8 @@ std::set<std::wstring> Entries(const std::wstring& folder) {
 const std::set<std::wstring> kProgramEntries = {L"Quorvex.exe", L"Manual.doc", L"Manual.html",
                                                 L"RECENT\\",    L"FAVORITE\\", L"EXPORT\\"};
 // What the setup program puts into a folder: the same, its uninstaller and its log.
-std::set<std::wstring> Installed() {
-    std::set<std::wstring> installed = kProgramEntries;
-    installed.insert({L"uninstall.exe", L"Quorvex-Setup.log"});
-    return installed;
-}
+const std::set<std::wstring> kInstalled = {L"Quorvex.exe", L"Manual.doc", L"Manual.html",   L"RECENT\\",
+                                           L"FAVORITE\\",  L"EXPORT\\",   L"uninstall.exe", L"Quorvex-Setup.log"};
 
 // The fixed file version of a file's version resource ("1.0.0.0").
 std::string Version(const std::wstring& file) {
@@ -79,19 +72,15 @@ const wchar_t kMakerPage[] = L"https://www.corvellan.example/";
 
 // Today as the uninstall entry's InstallDate gives it: yyyymmdd.
 std::wstring Today() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
     wchar_t date[16] = L"";
-    std::swprintf(date, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    GetDateFormatW(LOCALE_INVARIANT, 0, nullptr, L"yyyyMMdd", date, 16);
     return date;
 }
 
 // The log of the setup program, UTF-16 as Notepad shows it.
 std::wstring SetupLog(const ProgramFiles& installation) {
     const std::string bytes = installation.Read("Quorvex-Setup.log");
-    std::wstring text(bytes.size() / 2, L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    return text;
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
 // A folder the test fills by hand: the user's own files, or files as the program makes them.
@@ -127,28 +116,19 @@ std::wstring TextOf(HWND window) {
 // The first visible control under the window that the test picks, as a person finds it on a page;
 // nullptr when none shows in time.
 HWND WaitForControl(HWND top, const std::function<bool(HWND)>& picks) {
-    struct Search {
-        const std::function<bool(HWND)>& picks;
-        HWND found;
-    } search{picks, nullptr};
+    std::pair<const std::function<bool(HWND)>*, HWND> search{&picks, nullptr};
+    auto visit = [](HWND child, LPARAM data) -> BOOL {
+        auto& [picks, found] = *reinterpret_cast<decltype(search)*>(data);
+        if (IsWindowVisible(child) && (*picks)(child)) found = child;
+        return found == nullptr;
+    };
     PumpUntil(
         [&] {
-            EnumChildWindows(
-                top,
-                [](HWND child, LPARAM data) -> BOOL {
-                    auto& search = *reinterpret_cast<Search*>(data);
-                    if (!IsWindowVisible(child) || !search.picks(child)) return TRUE;
-                    search.found = child;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            EnumChildWindows(top, visit, reinterpret_cast<LPARAM>(&search));
+            return search.second != nullptr;
         },
         kStepTimeoutMs);
-    return search.found;
-}
-HWND WaitForControl(HWND top, int id) {
-    return WaitForControl(top, [id](HWND control) { return GetDlgCtrlID(control) == id; });
+    return search.second;
 }
 
 // A label shows all of its text when the text, wrapped as a static control wraps it, needs no more
@@ -201,9 +181,7 @@ public:
     explicit StandInOpener(const std::wstring& extension)
         : m_extension(extension), m_progId(L"QuorvexTest" + extension) {
         m_path = FreshTemporaryFolder(L"quorvex-opened", L"");
-        HKEY key = nullptr;
-        m_hadExtension = RegOpenKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-        RegCloseKey(key);
+        m_hadExtension = KeyExists(HKEY_CLASSES_ROOT, extension.c_str());
         DWORD size = sizeof m_previous;
         m_hadProgram = RegGetValueW(HKEY_CLASSES_ROOT, extension.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, m_previous,
                                     &size) == ERROR_SUCCESS;
@@ -271,7 +249,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
         EXPECT_EQ(m_install.Read("EXPORT\\Work\\Export.ini"), "export");
     };
     ASSERT_TRUE(runSetup());
-    EXPECT_EQ(Entries(folder), Installed());
+    EXPECT_EQ(Entries(folder), kInstalled);
     for (const char* shortcut : kShortcuts) EXPECT_TRUE(StartMenu().Exists(shortcut)) << shortcut;
 
     // The version in the setup's name is the one its own resources, the program's and the entry show.
@@ -320,7 +298,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
             EXPECT_TRUE(reader.OpenedOnly(folder + L"\\Manual.doc"));
         }
         EXPECT_TRUE(browser.OpenedOnly(folder + L"\\Manual.html"));
-        EXPECT_TRUE(CloseAboutBox(about));
+        EXPECT_TRUE(CloseWith(about, IDOK));
     }
     EXPECT_FALSE(ProgramOpens(L".doc")) << "the stand-in for .doc documents stayed registered";
 
@@ -364,7 +342,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     // installed program pastes the kept clip, and a Setup.log the user put there since stays theirs.
     m_install.Write("Setup.log", "the user's own");
     ASSERT_TRUE(runSetup());
-    std::set<std::wstring> reinstalled = Installed();
+    std::set<std::wstring> reinstalled = kInstalled;
     reinstalled.insert(clips.begin(), clips.end());
     reinstalled.insert(L"Setup.log");
     EXPECT_EQ(Entries(folder), reinstalled);
@@ -384,7 +362,7 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
     ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=\"" + ToAnsi(tools.Path()) + "\""));
     const Folder installation(tools.File("Clipboard Quorvex"));
     EXPECT_EQ(UninstallValue(L"InstallLocation"), installation.Path());
-    EXPECT_EQ(Entries(installation.Path()), Installed());
+    EXPECT_EQ(Entries(installation.Path()), kInstalled);
     EXPECT_NE(SetupLog(installation).find(tools.Path() + L" holds files that are not"), std::wstring::npos)
         << ToAnsi(SetupLog(installation));
 
@@ -429,18 +407,34 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
     EXPECT_EQ(SettingValue(HKEY_CURRENT_USER, "AppendMode"), 0);
 }
 
-// With one copy installed, a setup into another folder installs a second copy beside it and says
-// that the first stays: in its log when silent, on the folder page and in a question otherwise.
-// The finish page then shows the whole of its longer text about the copy that runs elsewhere.
-TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
+// Two setups at once would both install into one folder: the second ends at once, and the first,
+// cancelled, leaves nothing. With one copy installed, a setup into another folder installs a second
+// copy beside it and says that the first stays: in its log when silent, on the folder page and in a
+// question otherwise. The finish page then shows the whole of its longer text about the copy that
+// runs elsewhere.
+TEST_F(ReleaseE2e, ASecondSetupEndsAtOnceAndASecondFolderLeavesTheInstalledCopyAndSaysSo) {
     const std::wstring first = m_install.Path();
     const Installation second(L" Second", "");
+    const char title[] = "Clipboard Quorvex Setup";
+    {
+        Program wizardOnly(ToWide(Built().setup), "/D=" + ToAnsi(first));
+        HWND wizard = WaitForDialog(wizardOnly, title, IDCANCEL);
+        ASSERT_TRUE(wizard) << "no setup wizard came up";
+        EXPECT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first), 2));
+        EXPECT_TRUE(Entries(first).empty());
+        HWND question = PressAndWaitFor(wizardOnly, wizard, IDCANCEL, title, IDYES);
+        ASSERT_TRUE(question) << "the setup did not ask whether to quit";
+        ClickButton(question, IDYES);
+        EXPECT_TRUE(wizardOnly.WaitForEnd());
+        EXPECT_TRUE(Entries(first).empty());
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    }
     ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first)));
     Program firstCopy(m_install);
     ASSERT_TRUE(firstCopy.Ready());
 
     ASSERT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(second.Path())));
-    EXPECT_EQ(Entries(second.Path()), Installed());
+    EXPECT_EQ(Entries(second.Path()), kInstalled);
     EXPECT_EQ(UninstallValue(L"InstallLocation"), second.Path());
     EXPECT_NE(SetupLog(second).find(L"stays installed in " + first + L" with its clips"), std::wstring::npos)
         << ToAnsi(SetupLog(second));
@@ -450,14 +444,13 @@ TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
     // The wizard offers the folder of the installation, as typed by hand, and says it is replaced
     // while that folder is chosen, and only then.
     Program setup(ToWide(Built().setup), "");
-    const char title[] = "Clipboard Quorvex Setup";
     HWND wizard = WaitForDialog(setup, title, IDOK);
     ASSERT_TRUE(wizard) << "no setup wizard came up";
     ClickButton(wizard, IDOK);
     constexpr int kFolderField = 1019, kFolderText = 1006;
-    HWND field = WaitForControl(wizard, kFolderField);
+    HWND field = WaitForControl(wizard, [](HWND control) { return GetDlgCtrlID(control) == kFolderField; });
     ASSERT_TRUE(field) << "no folder page came up";
-    HWND text = WaitForControl(wizard, kFolderText);
+    HWND text = WaitForControl(wizard, [](HWND control) { return GetDlgCtrlID(control) == kFolderText; });
     EXPECT_EQ(TextOf(field), second.Path());
     auto replaces = [&] { return TextOf(text).find(L"will be replaced") != std::wstring::npos; };
     EXPECT_TRUE(replaces()) << ToAnsi(TextOf(text));
@@ -503,28 +496,6 @@ TEST_F(ReleaseE2e, ASecondFolderLeavesTheInstalledCopyAndSaysSo) {
     ASSERT_TRUE(setup.WaitForEnd());
     EXPECT_EQ(setup.ExitCode(), 0u);
     EXPECT_TRUE(firstCopy.Running());
-}
-
-// Two setups at once would both install into one folder: the second ends at once, and the first,
-// cancelled, leaves nothing.
-TEST_F(ReleaseE2e, ASecondSetupWhileOneRunsEndsWithoutInstalling) {
-    const std::string folder = "/D=" + ToAnsi(m_install.Path());
-    Program first(ToWide(Built().setup), folder);
-    const char title[] = "Clipboard Quorvex Setup";
-    HWND wizard = WaitForDialog(first, title, IDCANCEL);
-    ASSERT_TRUE(wizard) << "no setup wizard came up";
-
-    Program second(ToWide(Built().setup), "/S " + folder);
-    ASSERT_TRUE(second.WaitForEnd());
-    EXPECT_NE(second.ExitCode(), 0u);
-    EXPECT_TRUE(Entries(m_install.Path()).empty());
-
-    HWND question = PressAndWaitFor(first, wizard, IDCANCEL, title, IDYES);
-    ASSERT_TRUE(question) << "the setup did not ask whether to quit";
-    ClickButton(question, IDYES);
-    EXPECT_TRUE(first.WaitForEnd());
-    EXPECT_TRUE(Entries(m_install.Path()).empty());
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
 // The portable zip, unpacked into a folder named in Cyrillic.
