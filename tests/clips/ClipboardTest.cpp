@@ -90,6 +90,7 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         {CF_DIB, "text where a bitmap belongs", ClipboardWrite::Damaged},
         {CF_DIB, bitmap(2, 2, 24, 0, 8), ClipboardWrite::Damaged},  // 16 bytes of pixels promised
         {CF_DIB, bitmap(2, 2, 7, 0, 16), ClipboardWrite::Damaged},  // no such pixel size
+        {CF_DIB, bitmap(2, 2, 8, 0, 8), ClipboardWrite::Damaged},   // its 256 colours missing
         {CF_DIB, bitmap(0x7FFFFFFF, 0x7FFFFFFF, 32, 0xFFFFFFFF, 0), ClipboardWrite::Damaged},
         {CF_DIB, bitmap(1, -0x7FFFFFFF, 1, 2, 8), ClipboardWrite::Damaged},
         {CF_ENHMETAFILE, "text where a metafile belongs", ClipboardWrite::Damaged},

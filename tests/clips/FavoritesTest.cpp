@@ -50,6 +50,8 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         // shows ten characters (an emoji is one), cleaned as a text's is.
         {.offered = {{CF_UNICODETEXT, unicode + "tail"}}, .type = CF_UNICODETEXT, .bytes = unicode,
          .shown = L"Win-3 'Привет 😀' ..."},
+        {.offered = {{CF_UNICODETEXT, Utf16Bytes(L"😀жжжжжжжж\U0010FFFDz")}}, .type = CF_UNICODETEXT,
+         .bytes = Utf16Bytes(L"😀жжжжжжжж\U0010FFFDz"), .shown = L"Win-3 '😀жжжжжжжж\U0010FFFD' ..."},
         // Text the code page holds is ANSI text; its caption is its first 20 bytes, trimmed.
         {.offered = {{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, .type = CF_TEXT,
          .bytes = std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), .shown = L"Win-3 'café abcdefghijklm' ..."},
