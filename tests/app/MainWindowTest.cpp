@@ -434,7 +434,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
 // Windows drops the keys a program sends to a window run as administrator: the program sends none there, leaves a
 // pasted clip on the clipboard and stores no favourite, and says so once for each. A window whose process it may
 // not read counts as one run as administrator; one at its own level or lower gets the keys.
-TEST_F(MainWindowTest, AWindowRunAsAdministratorGetsNoKeysAndTheUserIsToldOnceForPastesAndOnceForSaves) {
+TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsThatCannotBeWritten) {
     StandInTaskbar taskbar;
     Start();
     CopyText("for admin");
@@ -479,6 +479,16 @@ TEST_F(MainWindowTest, AWindowRunAsAdministratorGetsNoKeysAndTheUserIsToldOnceFo
     }
     EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
     DestroyWindow(front);
+    // Clips that cannot be written are told too, a long folder by its end, as much as the balloon holds.
+    const std::string deep(120, 'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.File(deep).c_str(), nullptr));
+    SetProgramFolderForTests(folder.File(deep).c_str());
+    CopyText("unwritable");
+    SetProgramFolderForTests(folder.Path().c_str());
+    const std::wstring recent = folder.File(deep + "\\RECENT");
+    EXPECT_EQ(taskbar.Balloons().back().text, L"Clips cannot be written to the folder \u2026" +
+                                                  recent.substr(recent.size() - 149) +
+                                                  L". Clipboard Quorvex keeps them until it ends.");
 }
 
 // A start while another program holds a fixed combination says which, and so under the executable's name, and ends.
