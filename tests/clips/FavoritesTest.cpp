@@ -126,14 +126,15 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     EXPECT_TRUE(IsOwnClipboardContent());
     // An empty clipboard after a real change: nothing is stored.
     EXPECT_EQ(Save(5, {}), 1);
-    // A slot never saved, a file without an index entry, an empty file: nothing is put, no file made.
+    // A slot never saved, a file without an index entry, an empty file, an entry without its file: nothing is put,
+    // no file made.
     folder.Write("FAVORITE\\BCLIPB6.DAT", "bytes without an index entry");
     folder.Write("FAVORITE\\BCLIPB7.DAT", "");
-    folder.SetIni("B", "CLIP7", "0x1");
+    for (const char* key : {"CLIP7", "CLIP8"}) folder.SetIni("B", key, "0x1");
     DeleteLog();
-    for (UINT id : {0x205u, 0x206u, 0x207u}) EXPECT_EQ(PutFavClip(id), 1) << id;
-    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT"));
-    EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 3);
+    for (UINT id : {0x205u, 0x206u, 0x207u, 0x208u}) EXPECT_EQ(PutFavClip(id), 1) << id;
+    EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB5.DAT") || folder.Exists("FAVORITE\\BCLIPB8.DAT"));
+    EXPECT_EQ(folder.LogCount("Clipboard favorite clip empty"), 4);
     EXPECT_EQ(folder.LogCount("Open File error CreateFile() (READ)"), 0);  // no file is no failure
     // A text favourite whose file cannot be read shows so, an unknown type as empty, a picture without
     // its file as a picture; neither the block too large nor the failed writes changed their slots' entries.
