@@ -25,6 +25,7 @@
 #include "support/ProgramSettings.h"
 #include "support/Pump.h"
 #include "support/TrayIconShell.h"
+#include "support/WindowText.h"
 
 namespace {
 
@@ -539,18 +540,9 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
         for (const auto& [other, otherPlace] : placed)
             EXPECT_FALSE(IntersectRect(&common, &place, &otherPlace)) << name << " covers " << other;
         placed.emplace_back(name, place);
-        // A static text wraps at its width as DrawText does; its lines must fit its height.
+        // A static text, wrapped as the control wraps it, must fit the control.
         if (!staticText) continue;
-        RECT inside{}, needed{};
-        GetClientRect(control, &inside);
-        needed = inside;
-        HDC dc = GetDC(control);
-        HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-        DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-        SelectObject(dc, font);
-        ReleaseDC(control, dc);
-        EXPECT_LE(needed.bottom, inside.bottom) << name;
-        EXPECT_LE(needed.right, inside.right) << name;
+        EXPECT_TRUE(ShowsAllItsText(control)) << name;
     }
     about.DestroyWindow();
     EXPECT_EQ(g_nAboutBoxes, 0);

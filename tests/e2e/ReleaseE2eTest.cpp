@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "E2eFixture.h"
+#include "support/WindowText.h"
 
 namespace {
 
@@ -105,14 +106,6 @@ Folder StartMenu() {
 }
 const char* const kShortcuts[] = {"Clipboard Quorvex.lnk", "Clipboard Quorvex Manual.lnk"};
 
-// The text of a window or control; asked for, as another process's edit field keeps its own.
-std::wstring TextOf(HWND window) {
-    wchar_t text[2048] = L"";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
-    return text;
-}
-
 // The first visible control under the window that the test picks, as a person finds it on a page;
 // nullptr when none shows in time.
 HWND WaitForControl(HWND top, const std::function<bool(HWND)>& picks) {
@@ -129,23 +122,6 @@ HWND WaitForControl(HWND top, const std::function<bool(HWND)>& picks) {
         },
         kStepTimeoutMs);
     return search.second;
-}
-
-// A label shows all of its text when the text, wrapped as a static control wraps it, needs no more
-// room than the label has.
-testing::AssertionResult ShowsAllItsText(HWND label) {
-    RECT room{};
-    GetClientRect(label, &room);
-    RECT needed = room;
-    const std::wstring text = TextOf(label);
-    HDC dc = GetDC(label);
-    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    SelectObject(dc, font);
-    ReleaseDC(label, dc);
-    if (needed.right <= room.right && needed.bottom <= room.bottom) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "\"" << ToAnsi(text) << "\" needs " << needed.right << "x" << needed.bottom
-                                       << " pixels, its label has " << room.right << "x" << room.bottom;
 }
 
 // What a shortcut opens.
