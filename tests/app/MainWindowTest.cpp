@@ -395,6 +395,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
     // capture, never inside its shift: until the disk takes the clips, every stored file stays in its place.
     for (int n = 2; n <= 10; ++n) CopyText("clip " + std::to_string(n));
+    EXPECT_EQ(Item(ID_RECENT_LAST), "Ctl-10 'captured ...'");
     taskbar.OnBalloon([] { PutTextOnClipboard("during") && SleepEx(100, FALSE) == 0; });  // a taskbar slow to answer
     FileHandle held = Hold("RECENT\\RECCLIP6.DAT");
     ASSERT_TRUE(PutTextOnClipboard("failed"));
