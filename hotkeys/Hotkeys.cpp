@@ -6,6 +6,14 @@
 
 namespace {
 
+std::optional<bool> g_repeatsDroppedForTests;
+
+// RegisterHotKey's no-repeat flag keeps a held hotkey from firing again on Windows; Wine ignores it.
+bool SystemDropsHotkeyRepeats() {
+    if (g_repeatsDroppedForTests) return *g_repeatsDroppedForTests;
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+}
+
 // The key of slot 1 to 9 is its digit; slot 10 is the key 0.
 UINT DigitKey(UINT slot) { return slot == kHotkeySlots ? '0' : '0' + slot; }
 
@@ -83,9 +91,9 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std:
         for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
         WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
     }
-    // Without refused combinations the hook only keeps held hotkeys from repeating. RegisterHotKey's
-    // own no-repeat flag does that where it is honoured, not under Wine, so the hook starts all the
-    // same; where it cannot, start-up goes on without it.
+    // Without refused combinations the hook would only keep held hotkeys from repeating: needed where
+    // the system repeats them, and there only a help, so start-up goes on without it.
+    if (!served && SystemDropsHotkeyRepeats()) return 0;
     if (!hook.Start(window, refused)) {
         WriteLog("Can't install the keyboard hook!", 0);
         for (const HookedHotkey& hotkey : refused) taken.push_back(KeysName(hotkey.modifiers, hotkey.key));
@@ -93,3 +101,5 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std:
     }
     return 0;
 }
+
+void SetHotkeyRepeatsDroppedForTests(std::optional<bool> dropped) { g_repeatsDroppedForTests = dropped; }

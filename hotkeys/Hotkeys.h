@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,14 @@ bool TakeProjectHotKey(HWND window, char letter);
 bool ReleaseProjectHotKey(HWND window, char letter);
 
 // Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held,
-// and starts `hook`. A favourite combination (Ctrl+Win+digit, Win+digit) that another program
-// holds is logged by its slot and served by the hook instead; one line names all such. Returns 0,
+// and starts `hook` where it serves a combination or the system repeats held hotkeys. A favourite
+// combination (Ctrl+Win+digit, Win+digit) that another program holds is logged by its slot and
+// served by the hook instead; one line names all such. Returns 0,
 // or 1 at the first other combination that another program holds (logged by its name; those
 // before it stay registered) or when the hook is needed for a refused combination and cannot start.
 // `taken` receives the combinations that another program holds and the program cannot serve, as the
 // user presses them ("Ctrl+5", "Win+Insert").
 int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std::string>& taken);
+
+// Whether the system keeps held hotkeys from repeating, as the tests want it; nullopt: as it does.
+void SetHotkeyRepeatsDroppedForTests(std::optional<bool> dropped);
