@@ -1,5 +1,6 @@
 #include "Favorites.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +113,18 @@ int PutFavClip(UINT id) {
     }
     if (!PutClipAndLog(type, bytes.get(), static_cast<std::size_t>(count))) return 1;
     return 0;
+}
+
+bool IsCurrentFavorite(UINT type, const char* bytes, std::size_t size) {
+    if (CurrentPrj == 0) return false;
+    auto stored = std::make_unique<char[]>(kClipBufferSize);
+    for (int slot = 1; slot <= kFavoriteSlots; ++slot) {
+        const long count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), stored.get(), OpenMode::MissingIsEmpty);
+        if (count > 0 && static_cast<std::size_t>(count) == size && std::memcmp(stored.get(), bytes, size) == 0 &&
+            GetClipType(slot, nullptr, false) == type)
+            return true;
+    }
+    return false;
 }
 
 void LoadFavorite(CMenu& menu) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 
 #include "clips/Clipboard.h"
@@ -19,6 +20,9 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu);
 // Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or
 // the clipboard cannot be written; the clipboard then stays as it was.
 int PutFavClip(UINT id);
+
+// Whether one of the current project's favourites is stored as these bytes of this type.
+bool IsCurrentFavorite(UINT type, const char* bytes, std::size_t size);
 
 // Sets the ten Favorites items to the current project's favourites.
 void LoadFavorite(CMenu& menu);

@@ -8,6 +8,7 @@
 #include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
+#include "clips/Favorites.h"
 #include "clips/TypeIndex.h"
 #include "res/resource.h"
 
@@ -87,11 +88,14 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
 // long after the copies; one for a state already read is not captured again.
 std::optional<DWORD> s_capturedSequence;
 
-bool SameAsNewest(const ClipboardClip& read) {
-    if (RecentClip.empty()) return false;
-    const CLIP_STR& newest = *RecentClip.back();
+// Whether the clipboard holds, as a capture would keep it, a recent clip or a favourite of the current project.
+bool HoldsAStoredClip(const ClipboardClip& read) {
     const auto clip = std::make_unique<CLIP_STR>(read.format, read.bytes.data(), nullptr, read.bytes.size());
-    return newest.type == clip->type && newest.size == clip->size && std::memcmp(newest.buf, clip->buf, clip->size) == 0;
+    for (const auto& stored : RecentClip)
+        if (stored->type == clip->type && stored->size == clip->size &&
+            std::memcmp(stored->buf, clip->buf, clip->size) == 0)
+            return true;
+    return IsCurrentFavorite(clip->type, clip->buf, clip->size);
 }
 
 // How many clips at the start of the list are stored on disk (the rest are not yet), or -1 when the
@@ -325,9 +329,9 @@ int GetRecentClip(CMenu& menu, bool joiningChain) {
         WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(read.blockSize), static_cast<int>(read.format));
         if (read.bytes.empty()) {
             WriteLog("Buf Size too large", 0);
-        } else if (joiningChain && SameAsNewest(read)) {
-            // A start finds the clipboard as the last run left it, most often holding the newest clip.
-            WriteLog("Clipboard holds the newest clip", 0);
+        } else if (joiningChain && HoldsAStoredClip(read)) {
+            // A start finds the clipboard as the last run left it: holding a clip it captured or put there.
+            WriteLog("Clipboard holds a stored clip", 0);
         } else {
             if (g_pAcceptedClipHook) g_pAcceptedClipHook(read);
             char caption[kCaptionSize] = "";

@@ -142,8 +142,8 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
                           return DefWindowProcA(hWnd, message, wParam, lParam);
                       }));
     SetClipboardViewer(viewer);
-    // The clipboard holds the newest clip, as the last run left it: joining the chain announces no copy.
-    ASSERT_TRUE(PutTextOnClipboard("newer"));
+    // The clipboard holds a favourite the last run put there: joining the chain announces no copy.
+    ASSERT_TRUE(PutTextOnClipboard("beta fav"));
     g_nRichTextFormat = 0;
     Start();
     // A change in the viewer chain that is not about the viewer after the program goes on to it.
@@ -269,8 +269,10 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
         EXPECT_EQ(folder.Read("RECENT\\RECCLIP4.DAT"), std::string("fourth\0", 7)) << message;
     }
 
-    // The clips come back at the next start. Win+Ins pastes the appended texts; Win+Del deletes the append file, and
-    // Win+Ins then finds it empty and puts nothing.
+    // The clips come back at the next start, which finds an older one put back on the clipboard and adds nothing.
+    // Win+Ins pastes the appended texts; Win+Del deletes the append file, and Win+Ins then finds it empty and puts
+    // nothing.
+    ASSERT_TRUE(PutTextOnClipboard("first"));
     Start();
     EXPECT_EQ(Item(ID_RECENT_FIRST), "Ctl-1 'fourth ...'");
     Send(WM_HOTKEY, HOTKEY_WIN_INS);
