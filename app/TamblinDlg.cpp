@@ -35,6 +35,10 @@ const wchar_t kFirstStartText[] =
 const wchar_t kPasteRefusedText[] =
     L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from pasting into it. "
     L"The clip is on the clipboard: press Ctrl+V.";
+const wchar_t kFavoriteTooLargeText[] =
+    L"The selection is too large for a favourite (250,000 bytes or more). No favourite was stored.";
+const wchar_t kFavoriteNotWrittenText[] =
+    L"The favourite could not be written to disk, so its slot keeps what it held. Clip.log says why.";
 const wchar_t kSaveRefusedText[] =
     L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from copying its "
     L"selection. No favourite was stored.";
@@ -81,6 +85,7 @@ CTamblinDlg::CTamblinDlg()
 
 CTamblinDlg::~CTamblinDlg() {
     g_RecentClipNotStoredHook = nullptr;
+    g_FavoriteNotStoredHook = nullptr;
     g_CaptureBeforePutHook = nullptr;
     if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
     if (m_hIcon) DestroyIcon(m_hIcon);
@@ -173,6 +178,12 @@ BOOL CTamblinDlg::OnInitDialog() {
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
     g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
+    g_FavoriteNotStoredHook = [this](FavoriteNotStored why) {
+        if (why == FavoriteNotStored::TooLarge)
+            Tell(Notice::FavoriteTooLarge, kFavoriteTooLargeText, BalloonKind::Warning);
+        else
+            Tell(Notice::FavoriteNotWritten, kFavoriteNotWrittenText, BalloonKind::Warning);
+    };
     g_CaptureBeforePutHook = [this] { TakeClipboardChange(); };
     DiscardUnfinishedSaveIniChange();
     LoadProjects(m_hWnd);

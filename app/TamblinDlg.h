@@ -50,7 +50,16 @@ protected:
 private:
     // What the program tells the user through its icon's balloon: what the user would otherwise not
     // notice and can act on. Each at most once a run, and in the log.
-    enum class Notice { FirstStart, ClipsNotWritten, PasteRefused, SaveRefused, HotkeysTaken, Count };
+    enum class Notice {
+        FirstStart,
+        ClipsNotWritten,
+        PasteRefused,
+        SaveRefused,
+        FavoriteTooLarge,
+        FavoriteNotWritten,
+        HotkeysTaken,
+        Count
+    };
     void Tell(Notice notice, const std::wstring& text, BalloonKind kind);
     void OnRecentClipsNotStored(std::wstring folder);
     // Pastes the clip just put on the clipboard into the window in front, where Windows lets it.

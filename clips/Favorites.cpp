@@ -49,7 +49,13 @@ bool StoreFavorite(int slot, UINT type, const std::vector<char>& bytes, const ch
     return true;
 }
 
+void TellNotStored(FavoriteNotStored why) {
+    if (g_FavoriteNotStoredHook) g_FavoriteNotStoredHook(why);
+}
+
 }  // namespace
+
+std::function<void(FavoriteNotStored why)> g_FavoriteNotStoredHook;
 
 int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     // The program copied from may answer its Ctrl+C late: it gets a second more than the 200 ms after
@@ -84,12 +90,18 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
         break;
     }
     WriteLogFormat(0, "GlobalSize = %d", static_cast<int>(read.blockSize));
-    if (read.blockSize >= kClipBufferSize) return 0;
+    if (read.blockSize >= kClipBufferSize) {
+        TellNotStored(FavoriteNotStored::TooLarge);
+        return 0;
+    }
 
     char caption[kCaptionSize] = "";
     TakeRichTextCaption(read, caption);
     const int slot = static_cast<int>(id - kSaveHotkeyBase);
-    if (!StoreFavorite(slot, read.format, read.bytes, caption)) return 0;
+    if (!StoreFavorite(slot, read.format, read.bytes, caption)) {
+        TellNotStored(FavoriteNotStored::NotWritten);
+        return 0;
+    }
     SetFavoriteItem(menu, slot,
                     ClipMenuCaption("Win", slot, read.format, read.bytes.data(), read.bytes.size(), caption,
                                     CaptionStyle::FavoriteSaved));

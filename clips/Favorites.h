@@ -11,6 +11,11 @@
 // FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
 // Favorites item n of the tray menu. Nothing is stored while no project is current.
 
+// Why a favourite save stored nothing although there was something to store.
+enum class FavoriteNotStored { TooLarge, NotWritten };
+// Runs when a favourite save stores nothing for one of those reasons; the program sets it.
+extern std::function<void(FavoriteNotStored why)> g_FavoriteNotStoredHook;
+
 // Stores the selection as favourite (id - 0x100): runs `copySelection` (the injected Ctrl+C) and
 // reads the clipboard once it has changed, or after a second. What it read is the program's own
 // from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store or no project is

@@ -438,7 +438,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
 // Windows drops the keys a program sends to a window run as administrator: the program sends none there, leaves a
 // pasted clip on the clipboard and stores no favourite, and says so once for each. A window whose process it may
 // not read counts as one run as administrator; one at its own level or lower gets the keys.
-TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsThatCannotBeWritten) {
+TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavouritesThatCannotBeStored) {
     StandInTaskbar taskbar;
     Start();
     CopyText("for admin");
@@ -482,6 +482,19 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsThatCannotBe
         EXPECT_EQ(balloons, told) << hotkey.id;
     }
     EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
+    // A clipboard too large for a favourite (the empty window in front copies nothing), and a favourite the disk does
+    // not take, are told too.
+    for (const auto& [content, balloon] : {
+             std::pair<std::string, std::wstring>{std::string(250000, 'L'), L"The selection is too large for a favourite "
+                                                                            L"(250,000 bytes or more). No favourite was "
+                                                                            L"stored."},
+             {"unwritable", L"The favourite could not be written to disk, so its slot keeps what it held. Clip.log "
+                            L"says why."}}) {
+        if (content == "unwritable") RemoveTree(folder.File("FAVORITE"));
+        ASSERT_TRUE(PutTextOnClipboard(content));
+        Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
+        EXPECT_EQ(taskbar.Balloons().back().text, balloon);
+    }
     DestroyWindow(front);
     // Clips that cannot be written are told too, a long folder by its end, as much as the balloon holds.
     const std::string deep(120, 'd');

@@ -12,6 +12,11 @@ protected:
         ClipStoreTest::SetUp();
         CurrentPrj = 'B';
         ASSERT_TRUE(menu.LoadMenu(IDR_TRAY_MENU));
+        g_FavoriteNotStoredHook = [this](FavoriteNotStored why) { told.push_back(why); };
+    }
+    void TearDown() override {
+        g_FavoriteNotStoredHook = nullptr;
+        ClipStoreTest::TearDown();
     }
     std::wstring Item(int slot) const {
         wchar_t text[256] = L"";
@@ -24,6 +29,7 @@ protected:
     }
 
     CMenu menu;
+    std::vector<FavoriteNotStored> told;  // each save that stored nothing although it had something to store
 };
 
 // The clipboard's first stored format in its own order is read, with the text beside it for a caption.
@@ -116,7 +122,10 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
         EXPECT_FALSE(folder.Exists("FAVORITE\\BCLIPB10.TMP"));
         EXPECT_TRUE(LoggedInOrder(logged)) << file;
     }
-    EXPECT_TRUE(toldNotStored.empty());  // a favourite that is not stored is not kept either
+    // The user is told of each, as of no recent clip: a favourite that is not stored is not kept either.
+    const FavoriteNotStored tooLarge = FavoriteNotStored::TooLarge, notWritten = FavoriteNotStored::NotWritten;
+    EXPECT_EQ(told, (std::vector<FavoriteNotStored>{tooLarge, notWritten, notWritten}));
+    EXPECT_TRUE(toldNotStored.empty());
     // The copy before the save changed nothing (no selection): after a while the clipboard as it is is stored,
     // and the program's own from then on, no copy to capture.
     ASSERT_TRUE(PutTextOnClipboard("as it is"));
