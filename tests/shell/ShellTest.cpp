@@ -119,7 +119,7 @@ TEST(HookWndTest, TheNewestHookSeesEachMessageFirstAndTheChainIsMendedAsHooksLea
 }
 
 TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithItsMenuAndGoesWithIt) {
-    SetCursorPos(0, 0);  // off the taskbar: an icon added under the cursor would report the cursor
+    SetCursorPos(5, 5);  // off the taskbar: an icon added under the cursor would report the cursor
     CWnd window;
     window.m_hWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyWindowProc));
@@ -174,9 +174,9 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
             {.id = IDR_TRAY_MENU, .mouse = WM_LBUTTONDBLCLK, .menuAnswer = 1, .iconAt = nullptr, .result = 1,
              .seen = {ID_APP_ABOUT}, .menuAt = {}, .asked = none},
             {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = nullptr, .result = 1,
-             .seen = escaped, .menuAt = {0, 0}, .asked = focusBack},
+             .seen = escaped, .menuAt = {5, 5}, .asked = focusBack},
             {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = &underPointer, .result = 1,
-             .seen = escaped, .menuAt = {0, 0}, .asked = focusBack},
+             .seen = escaped, .menuAt = {5, 5}, .asked = focusBack},
             {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 1, .iconAt = &away, .result = 1,
              .seen = escaped, .menuAt = {600, 700}, .asked = focusBack},
             {.id = IDR_TRAY_MENU, .mouse = WM_RBUTTONUP, .menuAnswer = 2, .iconAt = &away, .result = 1,
