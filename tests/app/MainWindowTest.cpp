@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     folder.Write("RECENT\\RECCLIP2.DAT", std::string("newer\0", 6));
     folder.Write("FAVORITE\\BCLIPB1.DAT", std::string("beta fav\0", 9));
     for (auto [section, key, value] : {std::tuple{"RECENTS", "RECCLIP1", "0x1"}, {"RECENTS", "RECCLIP2", "0x1"},
-                                       {"A", "NAME", "Alpha"}, {"B", "NAME", "Beta"}, {"CURRENT_PRJ", "PRJ", "B"},
+                                       {"A", "NAME", "Alpha"}, {"B", "NAME", "R&D"}, {"CURRENT_PRJ", "PRJ", "B"},
                                        {"B", "CLIP1", "0x1"}})
         folder.SetIni(section, key, value);
     // The copy of a Save.ini change that a kill interrupted is not what Save.ini holds.
@@ -154,7 +154,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     EXPECT_FALSE(folder.Exists("Save.TMP"));
     EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 2), "Ctl-1 'newer ...' Ctl-3 <EMPTY>");
     EXPECT_FALSE(folder.Exists("ClipAppends.txt"));
-    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <Beta>");
+    EXPECT_EQ(Item(ID_CURRENT_PROJECT), "Ctl-Win-B <R&&D>");
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 'beta fav' ...");
     EXPECT_EQ(g_nRichTextFormat, RichTextId());
     // The rich-text format is found among the registered ones, each named one met before it logged.
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
         {"List of Projects", WM_COMMAND, ID_PROJECTS, 0}};
     for (const auto& [title, message, wParam, lParam] : requests) {
         Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');
-        const std::string project = message == WM_COMMAND ? "Ctl-Win-B <Beta>" : "Ctl-Win-A <Alpha>";
+        const std::string project = message == WM_COMMAND ? "Ctl-Win-B <R&&D>" : "Ctl-Win-A <Alpha>";
         g_watch = {title, 0, 0};
         const UINT_PTR watch = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
             int open = 0;
@@ -560,6 +560,12 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
         if (!staticText) continue;
         EXPECT_TRUE(ShowsAllItsText(control)) << name;
     }
+    // The message loop hands the box's keys (Tab, Enter, Escape) to it, and nothing else.
+    MSG forTheBox{GetWindow(about.m_hWnd, GW_CHILD), WM_KEYDOWN, VK_TAB, 0, 0, {}}, forAnother = forTheBox;
+    forAnother.hwnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(AfxPreTranslateDialogMessage(forTheBox));
+    EXPECT_FALSE(AfxPreTranslateDialogMessage(forAnother));
+    DestroyWindow(forAnother.hwnd);
     about.DestroyWindow();
     EXPECT_EQ(g_nAboutBoxes, 0);
 }
