@@ -175,6 +175,7 @@ TEST_F(MainWindowTest, StartsHiddenShowingSavedClipsAndProjectsWhichItsHotkeysAn
     Send(WM_COMMAND, ID_FAVORITE_FIRST);
     EXPECT_EQ(ClipboardText(), "beta fav");
     Send(WM_HOTKEY, HOTKEY_PROJECT + 'A');  // the project item follows: checked with the about box below
+    Send(WM_HOTKEY, HOTKEY_PROJECT + 'a');  // no letter of a project's combination
     EXPECT_EQ(Item(ID_FAVORITE_FIRST), "Win-1 <EMPTY>");
     EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), "A");
     // Empty slots, by menu and by hotkey: nothing is put or pasted.
@@ -224,7 +225,8 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Start();
     EXPECT_EQ(folder.Read("Clip.log").find("registering for session notifications"), std::string::npos);
     EXPECT_TRUE(SendMessageA(dialog->m_hWnd, WM_QUERYENDSESSION, 0, 0));  // it lets the session end
-    Send(WM_HOTKEY, HOTKEY_PASTE_FAV + 1);  // pasting on an installation without projects writes nothing
+    // Pasting on an installation without clips or projects pastes and writes nothing.
+    for (UINT id : {HOTKEY_PASTE_FAV + 1, HOTKEY_PASTE_RECENT + 1}) Send(WM_HOTKEY, id);
     EXPECT_FALSE(folder.Exists("Save.ini"));
     for (const char* text : {"first", "second"}) CopyText(text);
     Send(WM_COMMAND, ID_RECENT_FIRST + 1);  // Recents item 2
@@ -530,6 +532,9 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
 // The about box opens in the middle of the screen with the mouse pointer, not in its corner, and shows each of its
 // texts whole: no control covers another, and every text fits its control in the dialog's font.
 TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
+    struct : CWinApp {
+        BOOL InitInstance() override { return TRUE; }
+    } app;  // closing the box must not end its message loop
     const POINT pointer{40, 30};
     SetCursorPos(pointer.x, pointer.y);
     g_nAboutBoxes = 0;
@@ -568,4 +573,6 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     DestroyWindow(forAnother.hwnd);
     about.DestroyWindow();
     EXPECT_EQ(g_nAboutBoxes, 0);
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
