@@ -263,7 +263,7 @@ TEST_F(RecentClipsTest, TypesAreWrittenInHexAndReadBackAndForeignRichTextIdsMapT
     EXPECT_EQ(folder.Read("Save.ini"), "[RECENTS]\r\nRECCLIP1=0x1\r\nCAPTION1=\r\n");
 
     g_nRichTextFormat = 0xC0F3;
-    const std::pair<const char*, UINT> stored[] = {{"0xc0a1", 0xC0F3}, {"0xC0FF", 0xC0F3}, {"0xC000", 0xC000},
+    const std::pair<const char*, UINT> stored[] = {{"0xc0a1", 0xC0F3}, {"0xC0AF", 0xC0F3}, {"0xC000", 0xC000},
                                                    {"8", 8},           {"zz", 0},          {"0x1z", 1},
                                                    {"0XE", 14}};
     for (const auto& [value, type] : stored) {
