@@ -25,6 +25,13 @@ TEST_F(LogTest, EntriesAreAppendedInTheirExactFormatAboveTheThresholdNotAtAllAnd
     EXPECT_EQ(folder.Read("Clip.log"), "\r\nLevel 0 - after\r\n");
     DeleteLog();
     EXPECT_FALSE(folder.Exists("Clip.log"));  // the next entry starts a new log, as every test's first does
+    // Outside the tests the log, as every file of the program, lies beside the executable.
+    wchar_t exe[MAX_PATH] = L"", log[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    SetProgramFolderForTests(nullptr);
+    EXPECT_TRUE(ProgramPathW(log, "Clip.log"));
+    SetProgramFolderForTests(folder.Path().c_str());
+    EXPECT_EQ(std::wstring(log), std::wstring(exe).substr(0, std::wstring(exe).rfind(L'\\')) + L"\\Clip.log");
 }
 
 // Wine takes the ANSI code page from the Unix locale and quietly falls back to 1252 where that
