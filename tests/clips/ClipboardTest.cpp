@@ -75,6 +75,10 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         BITMAPINFOHEADER header{sizeof header, width, height, 1, bits, BI_RGB, 0, 0, 0, coloursUsed, 0};
         return std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(pixelBytes, '\x7F');
     };
+    auto compressed = [](std::string dib) {
+        reinterpret_cast<BITMAPINFOHEADER*>(dib.data())->biCompression = BI_RLE8;
+        return dib;
+    };
     // A metafile that draws a rectangle, as its bits, its header changed by `change`, the last `cut` bytes left out.
     auto metafile = [](const std::function<void(ENHMETAHEADER&)>& change, std::size_t cut = 0) {
         HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
@@ -91,6 +95,8 @@ TEST_F(ClipboardTest, StoredBytesThatAreNotOfTheirTypeLeaveTheClipboardAlone) {
         {CF_DIB, bitmap(2, 2, 24, 0, 8), ClipboardWrite::Damaged},  // 16 bytes of pixels promised
         {CF_DIB, bitmap(2, 2, 7, 0, 16), ClipboardWrite::Damaged},  // no such pixel size
         {CF_DIB, bitmap(2, 2, 8, 0, 8), ClipboardWrite::Damaged},   // its 256 colours missing
+        {CF_DIB, bitmap(0, 2, 24, 0, 8), ClipboardWrite::Damaged},  // no pixel across
+        {CF_DIB, compressed(bitmap(2, 2, 8, 0, 1024 + 8)), ClipboardWrite::Damaged},  // run-length pixels unread
         {CF_DIB, bitmap(0x7FFFFFFF, 0x7FFFFFFF, 32, 0xFFFFFFFF, 0), ClipboardWrite::Damaged},
         {CF_DIB, bitmap(1, -0x7FFFFFFF, 1, 2, 8), ClipboardWrite::Damaged},
         {CF_ENHMETAFILE, "text where a metafile belongs", ClipboardWrite::Damaged},
