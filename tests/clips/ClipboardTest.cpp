@@ -56,6 +56,8 @@ TEST_F(ClipboardTest, RichTextIsPutWithThePlainTextItsMarkupHoldsAndTextAlwaysEn
         // A font's character set chooses its bytes' code page, double-byte ones too; \uc2 skips two.
         {"{\\rtf1\\ansi{\\fonttbl{\\f1\\fcharset204\\fprq2 X;}{\\f2\\fcharset128 Y;}}\\f1\\'cf{\\f2\\'95\\'5c}"
          "\\uc2\\u26085\\'93\\'fa.}", L"\u041F\u8868\u65E5."},
+        // A font the table does not name takes the document's code page.
+        {"{\\rtf1\\ansi\\ansicpg1251\\f9\\'cf}", L"\u041F"},
         // As large as a clip may be, in one unbroken line.
         {"{\\rtf1 " + std::string(249990, 'w') + "}", std::wstring(249990, L'w')},
     };

@@ -59,11 +59,11 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
     }
 }
 
-// What the program serves at the moment: project A holds Ctrl+Win+A, no project holds Ctrl+Win+Z.
+// What the program serves at the moment: projects A and Z hold Ctrl+Win+A and Ctrl+Win+Z, no project holds Ctrl+Win+M.
 TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombinationsAndPassesTheRest) {
     HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(TakeProjectHotKey(window, 'A'));
-    ReleaseProjectHotKey(window, 'Z');
+    for (char letter : {'A', 'Z'}) ASSERT_TRUE(TakeProjectHotKey(window, letter));
+    ReleaseProjectHotKey(window, 'M');
     HotkeyKeyMatcher matcher({{0x102, MOD_CONTROL | MOD_WIN, '2'}, {0x202, MOD_WIN, '2'}, {0x20A, MOD_WIN, '0'}});
     const KeyVerdict pass = KeyVerdict::PassOn, swallow = KeyVerdict::Swallow, post = KeyVerdict::SwallowAndPost;
     const KeyStroke down = KeyStroke::Down, repeat = KeyStroke::Repeat, up = KeyStroke::Up;
@@ -90,9 +90,10 @@ TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombin
         {.held = "WC", .vk = '0', .does = repeat, .gets = swallow},
         {.held = "W", .vk = VK_INSERT, .does = repeat, .gets = swallow},
         {.held = "WC", .vk = 'A', .does = repeat, .gets = swallow},
+        {.held = "WC", .vk = 'Z', .does = repeat, .gets = swallow},
         // A letter without a project is no combination of the program's: it passes whole, repeats included.
-        {.held = "WC", .vk = 'Z', .does = down, .gets = pass}, {.held = "WC", .vk = 'Z', .does = up, .gets = pass},
-        {.held = "WC", .vk = 'Z', .does = repeat, .gets = pass},
+        {.held = "WC", .vk = 'M', .does = down, .gets = pass}, {.held = "WC", .vk = 'M', .does = up, .gets = pass},
+        {.held = "WC", .vk = 'M', .does = repeat, .gets = pass},
         // Repeats of anything else reach the program that has the focus.
         {.held = "", .vk = 'K', .does = repeat, .gets = pass}, {.held = "C", .vk = 'K', .does = repeat, .gets = pass},
         {.held = "CS", .vk = '5', .does = repeat, .gets = pass}, {.held = "WA", .vk = '5', .does = repeat, .gets = pass},
@@ -111,5 +112,6 @@ TEST_F(HotkeysTest, TheHookSwallowsServedFavouritesAndRepeatsOfTheProgramsCombin
         EXPECT_EQ(served.key, step.gets == post ? step.vk : 0u) << "step " << n;
         EXPECT_EQ(served.modifiers, step.gets == post ? MOD_WIN | (has('C') ? MOD_CONTROL : 0u) : 0u) << "step " << n++;
     }
+    for (char letter : {'A', 'Z'}) ReleaseProjectHotKey(window, letter);
     DestroyWindow(window);
 }
