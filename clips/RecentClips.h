@@ -26,7 +26,8 @@ extern std::function<void(const std::wstring& folder)> g_RecentClipNotStoredHook
 
 // Captures the clipboard as the newest recent clip, then redraws the Recents items and saves the
 // list. The notification that joining the viewer chain brings adds nothing when the clipboard holds
-// a recent clip or a favourite of the current project. Returns 1 when the clipboard holds no accepted format, else 0.
+// a recent clip or a favourite of the current project. Returns 1 when the clipboard holds no
+// accepted format, else 0.
 int GetRecentClip(CMenu& menu, bool joiningChain = false);
 
 // Puts recent slot (id - 0x300) on the clipboard. 0 when it is there, 1 on failure.

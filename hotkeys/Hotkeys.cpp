@@ -91,8 +91,8 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std:
         for (const HookedHotkey& hotkey : refused) names += (names.empty() ? "" : " ") + CombinationName(hotkey);
         WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
     }
-    // Without refused combinations the hook would only keep held hotkeys from repeating: needed where
-    // the system repeats them, and there only a help, so start-up goes on without it.
+    // Without refused combinations the hook would only keep held hotkeys from repeating, which the
+    // system does itself where it honours MOD_NOREPEAT. Where the hook cannot start, start-up goes on.
     if (!served && SystemDropsHotkeyRepeats()) return 0;
     if (!hook.Start(window, refused)) {
         WriteLog("Can't install the keyboard hook!", 0);
