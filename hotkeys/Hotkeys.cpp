@@ -92,7 +92,8 @@ int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std:
         WriteLog(("Hotkeys served by the keyboard hook: " + names).c_str(), 0);
     }
     // Without refused combinations the hook would only keep held hotkeys from repeating, which the
-    // system does itself where it honours MOD_NOREPEAT. Where the hook cannot start, start-up goes on.
+    // system does itself where it honours MOD_NOREPEAT; a hook that cannot start with nothing to serve
+    // does not end start-up.
     if (!served && SystemDropsHotkeyRepeats()) return 0;
     if (!hook.Start(window, refused)) {
         WriteLog("Can't install the keyboard hook!", 0);
