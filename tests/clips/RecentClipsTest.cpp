@@ -116,6 +116,12 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     Capture("four");
     const std::string nul(1, '\0');
     EXPECT_EQ(Stored(), (std::vector<std::string>{"1||three" + nul, "1||four" + nul}));
+    // What a start finds on the clipboard: a copy made meanwhile is captured, a clip the list holds is not.
+    for (const char* left : {"five", "four"}) {
+        ASSERT_TRUE(PutTextOnClipboard(left));
+        GetRecentClip(menu, true);
+    }
+    EXPECT_EQ(List(), (std::vector<std::string>{"1||four" + nul, "1||five" + nul}));
 }
 
 TEST_F(RecentClipsTest, AClipThatCannotBeStoredStaysListedUntilTheDiskTakesItAndAStartClosesUpGapsAndFinishesAShift) {
