@@ -311,9 +311,9 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
 
 // Other programs at work on the clipboard while the program writes or reads it. A put that waits for another program
 // to let the clipboard go, by menu or hotkey, of a recent clip or a favourite, lets that program's copy be captured
-// first, and is then done and not captured. The copy Ctrl+Win+digit asks for is stored when it comes (within a second) and only as the
-// favourite. What arrives while a read waits for an owner that renders slowly (a notification a viewer before the
-// program hands on late, a command) is taken up once the favourite is stored.
+// first, and is then done and not captured. The copy Ctrl+Win+digit asks for is stored when it comes (within a
+// second) and only as the favourite. What arrives while a read waits for an owner that renders slowly (a notification
+// a viewer before the program hands on late, a command) is taken up once the favourite is stored.
 TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorRunsInsideARead) {
     Start();
     for (const char* text : {"first", "second"}) CopyText(text);

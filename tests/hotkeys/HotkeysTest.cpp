@@ -41,7 +41,8 @@ TEST_F(HotkeysTest, TheFixedCombinationsAreTakenInOrderUpToOneHeldElsewhere) {
         DeleteLog();  // a new log, as a start begins one
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(c.key == 0 || RegisterHotKey(nullptr, 1, c.held, c.key));
-        SetHotkeyRepeatsDroppedForTests(c.repeatsDropped ? std::optional<bool>(true) : std::nullopt);  // else as Wine has it
+        // Unless the row says otherwise, the system repeats held hotkeys as Wine does.
+        SetHotkeyRepeatsDroppedForTests(c.repeatsDropped ? std::optional<bool>(true) : std::nullopt);
         std::vector<std::string> taken;
         EXPECT_EQ(RegisterFixedHotKeys(window, hook, taken), c.result) << c.key;
         EXPECT_EQ(folder.LogLines(), c.logged);
