@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
+#include "support/OtherProgram.h"
 #include "support/ProgramSettings.h"
 #include "support/Pump.h"
 #include "support/TrayIconShell.h"
@@ -67,59 +68,6 @@ struct {
 } g_watch;
 
 WPARAM g_chainChangeSeen;  // what another clipboard viewer, next in the chain after the program, was told
-
-const UINT kHold = WM_APP + 1, kPromise = WM_APP + 2;
-
-// Another program: a visible window on a thread of its own. Asked with kHold it puts "held" on the clipboard and keeps
-// it open 40 ms, setting the event in lParam once it holds it; with kPromise it promises text (`onRender` renders it)
-// and then sets the event. Sent Ctrl+C, it copies "selection" at once, or "late selection" `copyDelayMs` later,
-// keeping the clipboard open `copyHoldMs` after emptying it.
-struct OtherProgram {
-    OtherProgram() {
-        thread = std::thread([this] {
-            HWND made = CreateWindowA("STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                      nullptr, nullptr, nullptr, nullptr);
-            SetWindowLongPtrA(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-            window = made;
-            for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
-        });
-        PumpUntil([this] { return window != nullptr; }, 3000);
-    }
-    ~OtherProgram() {
-        PostMessageA(window, WM_QUIT, 0, 0);
-        thread.join();
-    }
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-        const bool copyAsked = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0;
-        if (copyAsked && self->copyDelayMs > 0) SetTimer(hWnd, 1, self->copyDelayMs, nullptr);
-        if (message == WM_TIMER) KillTimer(hWnd, 1);
-        if (message == WM_RENDERFORMAT) self->onRender(static_cast<UINT>(wParam));
-        const bool copy = message == WM_TIMER || (copyAsked && self->copyDelayMs == 0);
-        if (!copy && message != kHold && message != kPromise) return DefWindowProcA(hWnd, message, wParam, lParam);
-        const char* text = message == kHold ? "held" : message == WM_TIMER ? "late selection" : "selection";
-        OpenClipboard(hWnd);
-        EmptyClipboard();
-        if (message != kHold) Sleep(self->copyHoldMs);
-        SetClipboardData(CF_TEXT, message == kPromise ? nullptr : TextBlock(text));
-        if (message == kHold && SetEvent(reinterpret_cast<HANDLE>(lParam))) Sleep(40);
-        CloseClipboard();
-        if (message == kPromise) SetEvent(reinterpret_cast<HANDLE>(lParam));
-        return 0;
-    }
-    static HGLOBAL TextBlock(const char* text) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
-        std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
-        GlobalUnlock(block);
-        return block;
-    }
-
-    std::atomic<HWND> window{nullptr};
-    std::atomic<int> copyDelayMs{-1}, copyHoldMs{0};
-    std::function<void(UINT format)> onRender;
-    std::thread thread;
-};
 
 }  // namespace
 
@@ -330,11 +278,7 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
                         {.message = WM_HOTKEY, .id = HOTKEY_PASTE_FAV + 1, .text = "second"}};
     UINT captured = 0;
     for (const Put& put : puts) {
-        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        PostMessageA(other.window, kHold, 0, reinterpret_cast<LPARAM>(held));
-        // Its EmptyClipboard tells the program, the owner, that its content goes: answered meanwhile.
-        ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(held, 0) == WAIT_OBJECT_0; }, 3000));
-        CloseHandle(held);
+        other.Hold(true);
         Send(put.message, put.id);
         EXPECT_EQ(ClipboardText(), put.text) << put.id;
         PumpFor(300);
@@ -344,11 +288,13 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
     }
     // The copy comes at once (its notification may come while the keys are injected, as the hooks see them), late,
     // or from a program that keeps the clipboard open a while after emptying it.
-    SetForegroundWindow(other.window);
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.window; }, 3000));
+    ShowWindow(other.Window(), SW_SHOW);
+    SetForegroundWindow(other.Window());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.Window(); }, 3000));
     for (const auto& [selection, holdMs] : {std::pair<std::string, int>{"late selection", 150}, {"selection", 0},
                                             {"late selection", 0}}) {
         KeyboardRecorder hook;
+        other.copies = {{CF_TEXT, selection + '\0'}};
         other.copyDelayMs = selection == "selection" ? 0 : 600;
         other.copyHoldMs = holdMs;
         Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
@@ -359,16 +305,14 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
     }
     other.copyDelayMs = -1;
     const HWND window = dialog->m_hWnd;
-    other.onRender = [&](UINT format) {
+    other.copies = {{CF_TEXT, std::string("rendered\0", 9)}};
+    other.promises = true;
+    other.onRender = [&](UINT) {
         for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
         Sleep(300);
         SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 5, 0);
-        SetClipboardData(format, OtherProgram::TextBlock("rendered"));
     };
-    HANDLE promised = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    PostMessageA(other.window, kPromise, 0, reinterpret_cast<LPARAM>(promised));
-    WaitForSingleObject(promised, 3000);  // its notification is not answered yet: it comes while the favourite waits
-    CloseHandle(promised);
+    other.Copy();  // its notification is not answered yet: it comes while the favourite waits
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 3);
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));

@@ -1,15 +1,12 @@
 // What other programs do to the clipboard and the viewer chain, and what the program must survive:
 // viewers and clipboard owners that stop answering, and a clipboard held for a moment. (Late
 // notifications of bursts of copies are component cases.)
-#include <atomic>
-#include <thread>
-
 #include "E2eFixture.h"
+#include "support/OtherProgram.h"
 
 namespace {
 
 const char kTimedOut[] = "Clipboard data did not arrive within 2 s: copy not captured";
-const UINT kHang = WM_APP + 1;
 
 // Gives the clipboard, opened by the caller, a text as CF_TEXT.
 void SetClipboardText(const char* text) {
@@ -19,77 +16,13 @@ void SetClipboardText(const char* text) {
     SetClipboardData(CF_TEXT, block);
 }
 
-// A window of the test process with a thread of its own, so that it can stop answering while the
-// test goes on: a clipboard viewer, or an owner that promised its data and hangs when asked for it.
-class WindowOnItsOwnThread {
-public:
-    enum Role { Viewer, Owner };
-    explicit WindowOnItsOwnThread(Role role) {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, role, ready] {
-            m_window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-            SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-            if (role == Viewer) {
-                m_next = SetClipboardViewer(m_window);
-            } else {  // promises text without rendering it; the text only comes when asked for and released
-                OpenClipboard(m_window);
-                EmptyClipboard();
-                SetClipboardData(CF_TEXT, nullptr);
-                CloseClipboard();
-            }
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-        });
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
-    }
-    ~WindowOnItsOwnThread() {
-        Release();
-        PostMessageA(m_window, WM_CLOSE, 0, 0);
-        m_thread.join();
-        CloseHandle(m_release);
-    }
-    HWND Handle() const { return m_window; }
-    void Hang() const { PostMessageA(m_window, kHang, 0, 0); }
-    void Release() const { SetEvent(m_release); }
-    int Notifications() const { return m_notifications; }
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto& self = *reinterpret_cast<WindowOnItsOwnThread*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        switch (message) {
-        case kHang:
-            WaitForSingleObject(self.m_release, INFINITE);
-            return 0;
-        case WM_RENDERFORMAT:
-            WaitForSingleObject(self.m_release, INFINITE);
-            SetClipboardText("late text");
-            return 0;
-        case WM_DRAWCLIPBOARD:
-            ++self.m_notifications;
-            if (self.m_next) SendMessageA(self.m_next, message, wParam, lParam);
-            return 0;
-        case WM_CHANGECBCHAIN:
-            if (reinterpret_cast<HWND>(wParam) == self.m_next)
-                self.m_next = reinterpret_cast<HWND>(lParam);
-            else if (self.m_next)
-                SendMessageA(self.m_next, message, wParam, lParam);
-            return 0;
-        case WM_DESTROY:
-            ChangeClipboardChain(window, self.m_next);
-            PostQuitMessage(0);
-            return 0;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-
-    const HANDLE m_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<int> m_notifications{0};
-    HWND m_next = nullptr, m_window = nullptr;
-    std::thread m_thread;
-};
+// An owner that promises text and hangs when asked for it, until released.
+void PromiseTextUntilReleased(OtherProgram& owner) {
+    owner.copies = {{CF_TEXT, TextBlock("late text")}};
+    owner.promises = true;
+    owner.renderMs = INFINITE;
+    owner.Copy();
+}
 
 using CaptureFaultsE2e = E2eTest;
 
@@ -106,7 +39,8 @@ std::vector<std::string> StoredTexts(const Installation& install) {
 // A viewer after us that hangs, a chain change naming us, owners that hang instead of rendering and a
 // clipboard held a moment, in one run: each copy is stored once, and the viewer is passed every change.
 TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
-    WindowOnItsOwnThread viewer(WindowOnItsOwnThread::Viewer);
+    OtherProgram viewer;
+    viewer.JoinViewerChain();
     Program program(m_install);
     ASSERT_TRUE(program.Ready());
     viewer.Hang();
@@ -115,7 +49,7 @@ TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
 
     // Another program claims that the viewer after us leaves and that we ourselves come next.
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(program.MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(viewer.Handle()),
+    SendMessageTimeoutA(program.MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(viewer.Window()),
                         reinterpret_cast<LPARAM>(program.MainWindow()), SMTO_NORMAL, kStepTimeoutMs, &answer);
     ASSERT_TRUE(CopyAndWaitForCapture("captured once", 3));
     EXPECT_TRUE(HandledAllPostedAndRuns(program));
@@ -126,7 +60,8 @@ TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
     // An owner that hangs instead of rendering is given up after two seconds.
     ASSERT_TRUE(CopyAndWaitForCapture("before", 4));
     {
-        WindowOnItsOwnThread owner(WindowOnItsOwnThread::Owner);
+        OtherProgram owner;
+        PromiseTextUntilReleased(owner);
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount(kTimedOut) == 1; }, kStepTimeoutMs));
         EXPECT_TRUE(HandledAllPostedAndRuns(program)) << "menus must answer while the owner still hangs";
         // The clipboard stays open while its owner is asked to render: a put fails and says so.
@@ -153,7 +88,8 @@ TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
     // never inside it, so copies made while it is open are captured and the program's own put is not.
     const int captures = m_install.LogCount("GetRecentClip started");
     {
-        WindowOnItsOwnThread owner(WindowOnItsOwnThread::Owner);
+        OtherProgram owner;
+        PromiseTextUntilReleased(owner);
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("GetRecentClip started") > captures; }, kStepTimeoutMs));
         SendNotifyMessageA(program.MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK);
         HWND about = WaitForDialog(program, kAboutTitle);
