@@ -39,6 +39,8 @@ const wchar_t kFavoriteTooLargeText[] =
     L"The selection is too large for a favourite (250,000 bytes or more). No favourite was stored.";
 const wchar_t kFavoriteNotWrittenText[] =
     L"The favourite could not be written to disk, so its slot keeps what it held. Clip.log says why.";
+const wchar_t kFavoriteTooLateText[] =
+    L"The program the selection was copied from did not hand it over within 2 seconds. No favourite was stored.";
 const wchar_t kSaveRefusedText[] =
     L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from copying its "
     L"selection. No favourite was stored.";
@@ -122,7 +124,8 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
 }
 
 namespace {
-// What opens a window or a menu loop, or ends the program.
+// What opens a window or a menu loop, or ends the program. The end of the session is not among them: Windows may end
+// the process as soon as it has been answered.
 bool OpensALoopOrEnds(UINT message) {
     switch (message) {
     case WM_TRAYNOTIFY:
@@ -130,7 +133,6 @@ bool OpensALoopOrEnds(UINT message) {
     case WM_SYSCOMMAND:
     case WM_HOTKEY:
     case WM_CLOSE:
-    case WM_ENDSESSION:
         return true;
     default:
         return false;
@@ -179,10 +181,14 @@ BOOL CTamblinDlg::OnInitDialog() {
     g_pAcceptedClipHook = AppendClipboardText;
     g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
     g_FavoriteNotStoredHook = [this](FavoriteNotStored why) {
-        if (why == FavoriteNotStored::TooLarge)
-            Tell(Notice::FavoriteTooLarge, kFavoriteTooLargeText, BalloonKind::Warning);
-        else
-            Tell(Notice::FavoriteNotWritten, kFavoriteNotWrittenText, BalloonKind::Warning);
+        switch (why) {
+        case FavoriteNotStored::TooLarge:
+            return Tell(Notice::FavoriteTooLarge, kFavoriteTooLargeText, BalloonKind::Warning);
+        case FavoriteNotStored::NotWritten:
+            return Tell(Notice::FavoriteNotWritten, kFavoriteNotWrittenText, BalloonKind::Warning);
+        case FavoriteNotStored::TooLate:
+            return Tell(Notice::FavoriteTooLate, kFavoriteTooLateText, BalloonKind::Warning);
+        }
     };
     g_CaptureBeforePutHook = [this] { TakeClipboardChange(); };
     DiscardUnfinishedSaveIniChange();
@@ -377,10 +383,12 @@ MessageResult CTamblinDlg::OnClose(WPARAM, LPARAM) {
 
 MessageResult CTamblinDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
 
-// The session ends and the process may be ended without another message: save and leave the tray now.
-// An installer or an update closing this program alone leaves the session running: that is Exit.
+// The session ends and the process may be ended without another message: save and leave the tray now, whatever
+// clipboard work this message came inside (a read still waiting is given up: its program ends too). An installer or
+// an update closing this program alone leaves the session running: that is Exit.
 MessageResult CTamblinDlg::OnEndSession(WPARAM wParam, LPARAM lParam) {
     if (!wParam) return 0;
+    GiveUpClipboardWaits();
     if (lParam & ENDSESSION_CLOSEAPP) {
         DestroyWindow();
         return 0;

@@ -57,6 +57,7 @@ private:
         SaveRefused,
         FavoriteTooLarge,
         FavoriteNotWritten,
+        FavoriteTooLate,
         HotkeysTaken,
         Count
     };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/Log.h"
@@ -10,66 +11,146 @@
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "framework/Handles.h"
+#include "framework/TextConversion.h"
 
 int AppendMode = 1;
 
 namespace {
 const char kAppendFileName[] = "ClipAppends.txt";
+const char kOpenFailure[] = "Error open Appends file!";
+
+// The file as this run last left it, UTF-8 throughout. It only grows: while the same file is found, unchanged or
+// longer, only what was added since (by another program, or by hand) is looked at, never the whole file again.
+struct CheckedFile {
+    DWORD volume = 0, indexHigh = 0, indexLow = 0;
+    FILETIME written{};
+    ULONGLONG size = 0;
+};
+std::optional<CheckedFile> s_checked;
+
+ULONGLONG SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
-void SaveAppendClip(const char* text, std::size_t size) {
-    const void* nul = std::memchr(text, '\0', size);
-    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : size;
+bool ReadPart(HANDLE file, ULONGLONG from, ULONGLONG to, std::string& bytes) {
+    bytes.resize(static_cast<std::size_t>(to - from));
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(from);
+    DWORD read = 0;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+           ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+}
+
+// True, with the whole file in `ansi`, when the file is not UTF-8: an earlier release's, or one written by hand.
+bool IsAnsiFile(HANDLE file, std::string& ansi) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    const ULONGLONG size = SizeOf(info);
+    const bool same = s_checked && s_checked->volume == info.dwVolumeSerialNumber &&
+                      s_checked->indexHigh == info.nFileIndexHigh && s_checked->indexLow == info.nFileIndexLow;
+    ULONGLONG from = 0;
+    if (same && size == s_checked->size && CompareFileTime(&s_checked->written, &info.ftLastWriteTime) == 0)
+        from = size;
+    else if (same && size > s_checked->size)
+        from = s_checked->size;
+    std::string added;
+    if (from == size || !ReadPart(file, from, size, added) || IsUtf8(added.data(), added.size())) return false;
+    return from == 0 ? (ansi = std::move(added), true) : ReadPart(file, 0, size, ansi);
+}
+
+// Written beside the file and moved over it, as a data file is: a failure leaves it as it was.
+bool MakeUtf8(const std::string& ansi) {
+    const std::string utf8 = Utf8Text(WideText(ansi.data(), ansi.size(), CP_ACP));
+    return WriteClipFile(kAppendFileName, utf8.data(), utf8.size(), kOpenFailure);
+}
+
+void RememberChecked(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info))
+        s_checked = CheckedFile{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
+                                info.ftLastWriteTime, SizeOf(info)};
+    else
+        s_checked.reset();
+}
+
+// Another instance may append at the same moment: an append-only handle and one write per entry keep every entry
+// whole.
+HANDLE OpenAppendFile() {
+    wchar_t path[MAX_PATH];
+    return ProgramPathW(path, kAppendFileName)
+               ? CreateFileW(path, FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)
+               : INVALID_HANDLE_VALUE;
+}
+}  // namespace
+
+void SaveAppendClip(const std::wstring& text) {
+    const std::size_t length = wcsnlen(text.c_str(), text.size());
     // Every line end becomes CR LF exactly once, so a pasted file holds the text as it was copied.
-    std::string entry;
+    std::wstring entry;
     entry.reserve(length + length / 8 + 2);
     for (std::size_t i = 0; i < length; ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) entry += '\r';
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) entry += L'\r';
         entry += text[i];
     }
-    entry += "\r\n";
+    entry += L"\r\n";
+    const std::string bytes = Utf8Text(entry);
 
-    // Another instance may append at the same moment: an append-only handle and one write per
-    // entry keep every entry whole.
-    wchar_t path[MAX_PATH];
-    FileHandle file(ProgramPathW(path, kAppendFileName)
-                        ? CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-                        : INVALID_HANDLE_VALUE);
-    if (!file.IsValid()) {
-        WriteLog("Error open Appends file!", 0);
+    for (bool madeUtf8 = false;;) {
+        FileHandle file(OpenAppendFile());
+        if (!file.IsValid()) {
+            WriteLog(kOpenFailure, 0);
+            return;
+        }
+        std::string ansi;
+        if (!madeUtf8 && IsAnsiFile(file.Get(), ansi)) {
+            file.Close();
+            if (!MakeUtf8(ansi)) return;
+            madeUtf8 = true;
+            continue;
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size()) {
+            WriteLog("Error close Appends file!", 0);
+            s_checked.reset();
+            return;
+        }
+        RememberChecked(file.Get());
         return;
     }
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) ||
-        written != entry.size())
-        WriteLog("Error close Appends file!", 0);
 }
 
 void AppendClipboardText(const ClipboardClip& read) {
     if (AppendMode != 1) return;
-    // A text clip is its own plain text; any other clip brings the clipboard's CF_TEXT with it (a
-    // Unicode text its ANSI form), so the file stays ANSI.
-    if (read.format == CF_TEXT) {
-        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.blockSize));
-        SaveAppendClip(read.bytes.data(), read.bytes.size());
-    } else if (read.hasText) {
-        WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
-        SaveAppendClip(read.text.data(), read.text.size());
-    }
+    // A text clip is its own plain text; any other clip brings the text the clipboard offered with it.
+    const bool textClip = read.format == CF_TEXT || read.format == CF_UNICODETEXT;
+    if (!textClip && !read.hasText) return;
+    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(textClip ? read.blockSize : read.textBlockSize));
+    SaveAppendClip(ClipboardPlainText(read));
 }
 
 int PutAppendClip() {
     WriteLog("PutAppendClip started", 0);
-    // Zero-filled and one byte longer than the most that is read, so the text always ends in a NUL.
     auto bytes = std::make_unique<char[]>(kClipBufferSize);
     long count = ReadClipFile(kAppendFileName, bytes.get(), OpenMode::CreateIfMissing);
     if (count <= 0) {
         WriteLog("Clipboard CLIP_APPEND_FILE clip empty", 0);
         return 1;
     }
-    if (!PutClipAndLog(CF_TEXT, bytes.get(), static_cast<std::size_t>(count) + 1)) return 1;
-    return 0;
+    // What the read cuts off at its bound is left out a whole character at a time.
+    const std::size_t read = static_cast<std::size_t>(count);
+    const bool cut = read == kMaxClipFileRead;
+    const std::size_t whole = cut ? WholeUtf8Length(bytes.get(), read) : read;
+    std::wstring text;
+    if (IsUtf8(bytes.get(), whole)) {
+        text = WideText(bytes.get(), whole, CP_UTF8);
+    } else {
+        const std::string ansi = cut ? AnsiPrefix(std::string(bytes.get(), read), read) : std::string(bytes.get(), read);
+        text = WideText(ansi.data(), ansi.size(), CP_ACP);
+    }
+    return PutClipAndLog(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) ? 0 : 1;
 }
 
 BOOL DeleteAppendFile() {

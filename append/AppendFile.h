@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
+#include <string>
 
 #include "clips/Clipboard.h"
 
@@ -9,15 +9,18 @@
 // beside the executable. Set from the registry settings at start and by the Append On/Off command.
 extern int AppendMode;
 
-// Adds one entry to ClipAppends.txt: the text up to its first NUL (at most size bytes) with every
-// line end stored as CR LF, then CR LF. The entry is lost, and logged, when the file can't be opened.
-void SaveAppendClip(const char* text, std::size_t size);
+// Adds one entry to ClipAppends.txt, in UTF-8 (without a byte order mark, so ASCII keeps its bytes):
+// the text up to its first NUL with every line end stored as CR LF, then CR LF. A file in the ANSI
+// code page (an earlier release's, or written by hand) is first made UTF-8, whole. The entry is lost,
+// and logged, when the file can't be opened or made UTF-8.
+void SaveAppendClip(const std::wstring& text);
 
 // The capture's append step: while append mode is on, appends the plain text the clipboard
-// offered with the captured clip, if any.
+// offered with the captured clip, if any, whole.
 void AppendClipboardText(const ClipboardClip& read);
 
-// Puts the file's first 249999 bytes on the clipboard as one text: 0 when it is there, 1 when
+// Puts the file's first 249999 bytes on the clipboard as one Unicode text, a character cut there
+// left out (a file that is not UTF-8 is read in the ANSI code page): 0 when it is there, 1 when
 // nothing was put there (an empty file is created when there is none).
 int PutAppendClip();
 

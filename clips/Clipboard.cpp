@@ -14,6 +14,7 @@
 #include "clips/RichText.h"
 #include "framework/Handles.h"
 #include "framework/Prompts.h"
+#include "framework/TextConversion.h"
 
 UINT g_nRichTextFormat = 0;
 int g_bSkipClipChange = 0;
@@ -23,25 +24,19 @@ namespace {
 
 HWND s_ownerWindow = nullptr;
 std::optional<DWORD> s_ownSequence;  // of the program's last put, or of the copy a favourite took
+bool s_givingUp = false;             // the session ends: the waits of the work under way end at once
 
 // The program that just copied often keeps the clipboard open for a moment: about 100 ms of retries.
 const int kOpenAttempts = 10;
 const DWORD kOpenRetryMs = 10;
 
-// `waited` tells whether another program held the clipboard first.
-bool OpenClipboardWithRetry(HWND owner, bool* waited = nullptr) {
+bool OpenClipboardWithRetry(HWND owner) {
     for (int attempt = 1;; ++attempt) {
         if (OpenClipboard(owner)) return true;
-        if (waited) *waited = true;
         if (attempt == kOpenAttempts) return false;
         Sleep(kOpenRetryMs);
     }
 }
-
-// Closes the clipboard this thread opened, at the end of the scope.
-struct ClipboardCloser {
-    ~ClipboardCloser() { CloseClipboard(); }
-};
 
 bool IsAcceptedFormat(UINT format, UINT richText) {
     switch (format) {
@@ -95,23 +90,28 @@ bool IsMarkedPrivate() {
 
 // The text forms its owner put. The clipboard lists the owner's formats in the order put and then
 // the forms it converts, usually with CF_LOCALE between them, so CF_TEXT listed after CF_LOCALE counts
-// as converted. Unicode text is read wherever it is listed: an owner may put its locale before it, and
-// it holds what the ANSI text cannot.
+// as converted. Unicode text listed before CF_LOCALE is the owner's, and so is one listed anywhere
+// when the owner put no ANSI text (it may put its locale before it); after CF_LOCALE beside the
+// owner's ANSI text it is most often converted from that, though it may be the owner's too.
 struct OwnersText {
     bool ansi = false;
-    bool unicode = false;
+    bool unicode = false;            // listed, the owner's or converted
+    bool unicodeBeforeLocale = false;
+    bool PutUnicode() const { return unicodeBeforeLocale || (unicode && !ansi); }
 };
 
 OwnersText OwnersTextForms() {
     OwnersText owners;
     bool pastLocale = false;
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
-        if (format == CF_LOCALE)
+        if (format == CF_LOCALE) {
             pastLocale = true;
-        else if (format == CF_TEXT && !pastLocale)
+        } else if (format == CF_TEXT && !pastLocale) {
             owners.ansi = true;
-        else if (format == CF_UNICODETEXT)
+        } else if (format == CF_UNICODETEXT) {
             owners.unicode = true;
+            owners.unicodeBeforeLocale = !pastLocale;
+        }
     }
     return owners;
 }
@@ -124,10 +124,9 @@ std::size_t UnicodeTextUnits(const GlobalLockGuard& lock) {
 }
 const std::size_t kTooManyUnits = kClipBufferSize - 1;
 
-// A text clip of the owner's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
+// A text clip of the clipboard's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
-// Other text stays Unicode, and its ANSI form, stand-ins and all, is what the append file gets.
-// The block size is that of the form kept.
+// Other text stays Unicode. The block size is that of the form kept.
 bool TakeUnicodeText(ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
     if (!lock.Data()) return clip.format == CF_TEXT;
@@ -156,52 +155,48 @@ bool TakeUnicodeText(ClipboardClip& clip) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
     }
-    clip.hasText = true;
-    clip.textBlockSize = ansi.size() + 1;
-    clip.text = std::move(ansi);
     return true;
 }
 
-// The ANSI text beside a clip of another format, for its caption and the append file; left empty, as
-// CF_TEXT's is, when too large to store.
+// The plain text beside a clip of another format, whole, in one form: the Unicode one wherever it is
+// listed (the owner's, or converted from the owner's ANSI text, which the owner then renders alone).
 void TakeText(const OwnersText& owners, ClipboardClip& clip) {
-    if (owners.ansi) {
-        std::vector<char> text;
-        clip.hasText = CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.textBlockSize, text);
-        clip.text.assign(text.data(), strnlen(text.data(), text.size()));
-    } else if (owners.unicode) {
-        GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
-        if (!lock.Data()) return;
-        const std::size_t units = UnicodeTextUnits(lock);
-        clip.hasText = true;
-        clip.textBlockSize = units + 1;
-        if (units >= kTooManyUnits) return;
-        bool unchanged = true;
-        clip.text = AnsiCodePageText(UnicodeClipText(lock.Data(), lock.Size(), units), unchanged);
-        clip.textBlockSize = clip.text.size() + 1;
-    }
+    const UINT form = owners.unicode ? CF_UNICODETEXT : CF_TEXT;
+    GlobalLockGuard lock(GetClipboardData(form));
+    if (!lock.Data()) return;
+    clip.hasText = true;
+    clip.textBlockSize = lock.Size();
+    const char* bytes = static_cast<const char*>(lock.Data());
+    clip.text = form == CF_UNICODETEXT ? UnicodeClipText(bytes, lock.Size(), lock.Size())
+                                       : WideText(bytes, strnlen(bytes, lock.Size()), CP_ACP);
 }
 
-// On the reading thread: one read of the clipboard, opened with that thread's own window (under
-// Wine, threads that open it without one share it) and closed again. An owner may render each format
-// asked for slowly, and a read given up keeps the clipboard open until it has: only the formats the
-// clip needs are asked for.
-ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, bool textBesidePicture, ClipboardClip& clip) {
-    if (!OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
-    ClipboardCloser closer;
-    clip.sequence = GetClipboardSequenceNumber();
+// What a read asks of the clipboard once open: an owner may render each format asked for slowly, so
+// only what the clip needs is asked for: the marks of private content, then one text form (the
+// owner's Unicode text where it put one; its ANSI text as it is where it put that alone), or the
+// picture or rich text chosen, with the plain text beside it when wanted. A read given up asks for
+// nothing more.
+ClipboardRead ReadOpened(UINT richText, bool textBesidePicture, const std::atomic<bool>& givenUp,
+                         ClipboardClip& clip) {
     if (IsMarkedPrivate()) return ClipboardRead::Excluded;
-
     UINT offered = 0;
     while ((offered = EnumClipboardFormats(offered)) != 0 && !IsAcceptedFormat(offered, richText)) {
     }
     if (offered == 0) return ClipboardRead::Empty;
+    if (givenUp) return ClipboardRead::TimedOut;
 
     const OwnersText owners = OwnersTextForms();
+    if (offered == CF_TEXT) {
+        if (owners.PutUnicode()) return TakeUnicodeText(clip) ? ClipboardRead::Done : ClipboardRead::NotDelivered;
+        clip.format = CF_TEXT;
+        if (!CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.blockSize, clip.bytes)) return ClipboardRead::NotDelivered;
+        // The Unicode text the clipboard converts from it (by the locale's code page, which may hold more than
+        // the program's) costs the owner no render, unless the owner put it too.
+        if (owners.unicode && !givenUp) TakeUnicodeText(clip);
+        return ClipboardRead::Done;
+    }
     bool delivered;
-    if (offered == CF_TEXT && !owners.ansi && owners.unicode) {
-        delivered = TakeUnicodeText(clip);
-    } else if (offered == CF_ENHMETAFILE) {
+    if (offered == CF_ENHMETAFILE) {
         clip.format = CF_ENHMETAFILE;
         delivered = CopyMetafileBits(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), clip.blockSize,
                                      clip.bytes);
@@ -211,13 +206,22 @@ ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, bool textBesidePictu
         delivered = CopyGlobalBlock(GetClipboardData(clip.format), clip.blockSize, clip.bytes);
     }
     if (!delivered) return ClipboardRead::NotDelivered;
-    if (offered == CF_TEXT) {
-        if (clip.format == CF_TEXT && owners.unicode)
-            TakeUnicodeText(clip);  // the owner put both: its Unicode text may hold more than its ANSI text
-    } else if (offered == richText || textBesidePicture) {
-        TakeText(owners, clip);  // a rich text's caption, a picture's line in the append file
-    }
+    // A rich text's caption, a picture's line in the append file.
+    if ((offered == richText || textBesidePicture) && !givenUp) TakeText(owners, clip);
     return ClipboardRead::Done;
+}
+
+// On the reading thread: one read of the clipboard, opened with that thread's own window (under
+// Wine, threads that open it without one share it) and closed as soon as it is done or given up.
+ClipboardRead ReadOpenClipboard(HWND reader, UINT richText, bool textBesidePicture, const std::atomic<bool>& givenUp,
+                                ClipboardClip& clip) {
+    if (!OpenClipboardWithRetry(reader)) return ClipboardRead::NotOpened;
+    const ClipboardRead result = ReadOpened(richText, textBesidePicture, givenUp, clip);
+    // No one else can change the clipboard while it is open, so the number now is that of what was read, whether or
+    // not an owner's rendering moved it.
+    clip.sequence = GetClipboardSequenceNumber();
+    CloseClipboard();
+    return result;
 }
 
 // Shared by the reading thread and the waiting one; whichever lets go last frees it, so a
@@ -232,6 +236,7 @@ struct ReadJob {
 
     UINT richText = 0;
     bool textBesidePicture = true;
+    std::atomic<bool> givenUp{false};  // by the waiting thread: the result is dropped
     ClipboardClip clip;
     ClipboardRead result = ClipboardRead::TimedOut;
     HANDLE done;
@@ -239,12 +244,13 @@ struct ReadJob {
 
 // Waits until the event is set, or (without one) until `holds`, looked at every 10 ms, is true;
 // meanwhile answers messages other threads send to this one (the owner of a clipboard format asked to
-// render it may be a window of this thread). Posted messages wait.
+// render it may be a window of this thread). Posted messages wait. A session end among them ends the wait.
 bool WaitAnsweringSentMessages(DWORD timeoutMs, HANDLE event, const std::function<bool()>& holds = nullptr) {
     const DWORD kLookMs = 10;
     const DWORD handles = event ? 1 : 0;
     const DWORD start = GetTickCount();
     for (;;) {
+        if (s_givingUp) return false;
         if (holds && holds()) return true;
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs) return false;
@@ -301,7 +307,7 @@ DWORD WINAPI ReaderLoop(void* parameter) {
         std::shared_ptr<ReadJob> job = std::move(reader->job);
         if (!job) continue;
         if (!window) window = createWindow();  // tried again for each read while it cannot be made
-        job->result = window ? ReadOpenClipboard(window, job->richText, job->textBesidePicture, job->clip)
+        job->result = window ? ReadOpenClipboard(window, job->richText, job->textBesidePicture, job->givenUp, job->clip)
                              : ClipboardRead::NotOpened;
         SetEvent(job->done);
     }
@@ -429,7 +435,7 @@ bool StartsWithRichTextHeader(const void* bytes, std::size_t count) {
 std::vector<ClipboardData> PrepareClip(UINT format, const void* bytes, std::size_t count) {
     std::vector<ClipboardData> data;
     if (format == CF_UNICODETEXT) {
-        const std::wstring text = UnicodeClipText(bytes, count);
+        const std::wstring text = UnicodeClipText(bytes, count, count / sizeof(wchar_t));
         data.push_back(GlobalData(CF_UNICODETEXT, text.c_str(), text.size() * sizeof(wchar_t), sizeof(wchar_t)));
     } else if (format == CF_TEXT) {
         // A text block always ends in a NUL, whatever the stored bytes hold.
@@ -462,7 +468,15 @@ bool IsPuttableClipType(UINT type) {
 
 void SetClipboardOwnerWindow(HWND window) { s_ownerWindow = window; }
 
+ClipboardWork::ClipboardWork() { ++g_bSkipClipChange; }
+
+ClipboardWork::~ClipboardWork() {
+    if (--g_bSkipClipChange == 0) s_givingUp = false;
+}
+
 bool IsClipboardBusy() { return g_bSkipClipChange != 0; }
+
+void GiveUpClipboardWaits() { s_givingUp = IsClipboardBusy(); }
 
 bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumber(); }
 
@@ -487,6 +501,7 @@ void StartClipboardReader() {
 }
 
 ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
+    if (s_givingUp) return ClipboardRead::GivenUp;
     if (s_readerThread.IsBusy()) s_readerThread.LetGo(0);
     if (!s_readerThread.reader && !s_readerThread.Start()) return ClipboardRead::NotOpened;
     auto job = std::make_shared<ReadJob>();
@@ -497,7 +512,10 @@ ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture) {
     s_readerThread.reader->job = job;
     SetEvent(s_readerThread.reader->wake);
     ClipboardWork waiting;
-    if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) return ClipboardRead::TimedOut;
+    if (!WaitAnsweringSentMessages(kClipboardReadTimeoutMs, job->done)) {
+        job->givenUp = true;
+        return s_givingUp ? ClipboardRead::GivenUp : ClipboardRead::TimedOut;
+    }
     clip = std::move(job->clip);
     return job->result;
 }
@@ -517,12 +535,11 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     // The close notifies this window at once: that notification is taken up once the write is known as the program's.
     ClipboardWork writing;
     const DWORD before = GetClipboardSequenceNumber();
-    bool waited = false;
-    if (!OpenClipboardWithRetry(s_ownerWindow, &waited)) return ClipboardWrite::NotOpened;
-    // A program that held the clipboard was most often writing it: its copy, notified at its close, would
-    // otherwise be replaced before anything could capture it.
-    if ((waited || GetClipboardSequenceNumber() != before) && s_ownerWindow && GetClipboardOwner() != s_ownerWindow &&
-        s_ownSequence != GetClipboardSequenceNumber()) {
+    if (!OpenClipboardWithRetry(s_ownerWindow)) return ClipboardWrite::NotOpened;
+    // A program that wrote the clipboard meanwhile (its number moved) would otherwise have its copy, notified at its
+    // close, replaced before anything could capture it. One that only read it changed nothing.
+    const DWORD opened = GetClipboardSequenceNumber();
+    if (opened != before && s_ownerWindow && GetClipboardOwner() != s_ownerWindow && s_ownSequence != opened) {
         CloseClipboard();
         return ClipboardWrite::Overtaken;
     }
@@ -555,6 +572,9 @@ ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePictur
     case ClipboardRead::TimedOut:
         WriteLog("Clipboard data did not arrive within 2 s: copy not captured", 0);
         break;
+    case ClipboardRead::GivenUp:
+        WriteLog("Clipboard read given up: the session ends", 0);
+        break;
     case ClipboardRead::NotDelivered:
     case ClipboardRead::Done:
         break;
@@ -562,9 +582,17 @@ ClipboardRead ReadClipboardClipAndLog(ClipboardClip& clip, bool textBesidePictur
     return result;
 }
 
+std::wstring ClipboardPlainText(const ClipboardClip& read) {
+    if (read.format == CF_UNICODETEXT) return UnicodeClipText(read.bytes.data(), read.bytes.size());
+    if (read.format == CF_TEXT) return WideText(read.bytes.data(), strnlen(read.bytes.data(), read.bytes.size()), CP_ACP);
+    return read.text;
+}
+
 void TakeRichTextCaption(const ClipboardClip& read, char (&caption)[kCaptionSize]) {
     if (read.format != g_nRichTextFormat || !read.hasText) return;
-    TakeCaption(caption, read.text.c_str(), read.text.size());
+    // Twice as many units as the caption shows bytes make all of them, whatever the code page.
+    const std::string start = AnsiText(read.text.substr(0, 2 * kCaptionLength).c_str());
+    TakeCaption(caption, start.c_str(), start.size());
     WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(read.textBlockSize));
 }
 

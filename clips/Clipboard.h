@@ -19,8 +19,8 @@ extern int g_bSkipClipChange;
 
 // Counts one such piece of work in g_bSkipClipChange while it lasts.
 struct ClipboardWork {
-    ClipboardWork() { ++g_bSkipClipChange; }
-    ~ClipboardWork() { --g_bSkipClipChange; }
+    ClipboardWork();
+    ~ClipboardWork();
     ClipboardWork(const ClipboardWork&) = delete;
     ClipboardWork& operator=(const ClipboardWork&) = delete;
 };
@@ -48,16 +48,19 @@ struct ClipboardClip {
     UINT format = 0;              // CF_TEXT, CF_UNICODETEXT, rich text, CF_DIB or CF_ENHMETAFILE; 0: none offered
     std::size_t blockSize = 0;    // the size of the clipboard's block for that format
     std::vector<char> bytes;      // the block's bytes; left empty when blockSize is 0 or too large to store
-    bool hasText = false;         // the clipboard also offered CF_TEXT (for a text clip: the bytes themselves)
+    bool hasText = false;         // beside a clip of another format, the clipboard offered plain text
     std::size_t textBlockSize = 0;
-    std::string text;             // that CF_TEXT up to its NUL (a Unicode text's ANSI form), for captions
-                                  // and the append file
-    DWORD sequence = 0;           // the clipboard's sequence number while it was read
+    std::wstring text;            // that text up to its NUL, whole: a rich text's caption, the append file's entry
+    DWORD sequence = 0;           // the clipboard's sequence number as it was read
 };
 
+// The plain text of what a read found, whole: a text clip's own, or the text offered beside a clip of another format.
+std::wstring ClipboardPlainText(const ClipboardClip& read);
+
 // Empty: no stored format offered; NotDelivered: its owner did not hand over the data; Excluded: its
-// owner marked the content private (a password manager's), so nothing of it may be stored.
-enum class ClipboardRead { Done, Empty, NotDelivered, NotOpened, TimedOut, Excluded };
+// owner marked the content private (a password manager's), so nothing of it may be stored; GivenUp: the
+// session ends (GiveUpClipboardWaits).
+enum class ClipboardRead { Done, Empty, NotDelivered, NotOpened, TimedOut, Excluded, GivenUp };
 
 // How long a read waits for the clipboard's data before it gives up: an owner that promised the
 // data (delayed rendering) and then hung must not hold up the program.
@@ -65,17 +68,22 @@ constexpr DWORD kClipboardReadTimeoutMs = 2000;
 
 // Reads the first format the clipboard offers, in its own order, that the program stores: text, rich
 // text, a bitmap or device-independent bitmap (both as CF_DIB bytes) or an enhanced metafile (its
-// bits). ANSI text is read only as its owner put it; Unicode text wherever it is offered, and when the
-// ANSI code page cannot hold it unchanged it is read as CF_UNICODETEXT, up to and with its NUL.
-// Content marked private by its owner is not read at all, and the text beside a picture only when
-// asked for. The read runs on a reading thread kept for the program's life; this thread handles only
-// messages sent to it while it waits, and gives up after kClipboardReadTimeoutMs, the late result
-// being dropped. Called from one thread.
+// bits). Text is read in one form: the owner's Unicode text where it put one, else its ANSI text as
+// it is; Unicode text that the ANSI code page cannot hold unchanged is kept as CF_UNICODETEXT, up to
+// and with its NUL. Content marked private by its owner is not read at all, and the text beside a
+// picture only when asked for. The read runs on a reading thread kept for the program's life; this
+// thread handles only messages sent to it while it waits, and gives up after
+// kClipboardReadTimeoutMs, the late result being dropped and the clipboard closed as soon as the
+// owner has handed over what was asked of it. Called from one thread.
 ClipboardRead ReadClipboardClip(ClipboardClip& clip, bool textBesidePicture = true);
 
 // True while a ClipboardWork lasts: the program writes or waits on the clipboard, answering the messages
 // sent to this thread meanwhile, or captures or saves recent clips.
 bool IsClipboardBusy();
+
+// The session ends (its message comes inside such a wait): every wait of the work under way ends at
+// once, its read given up; the program it waits on is ending too. Work started afterwards waits again.
+void GiveUpClipboardWaits();
 
 // Starts the reading thread ahead of the first read (which would otherwise start it), so that its
 // thread and window are made while the rest of the start-up runs.
@@ -84,7 +92,7 @@ void StartClipboardReader();
 // Ends the reading thread, at the program's exit.
 void EndClipboardReader();
 
-// Overtaken: another program held the clipboard when the put began and left its own content there; the
+// Overtaken: another program wrote the clipboard as the put began (its sequence number moved); the
 // clipboard is left as that program put it, its copy not yet captured.
 enum class ClipboardWrite { Done, NotOpened, NoMemory, UnknownType, Damaged, Refused, Overtaken };
 

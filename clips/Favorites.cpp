@@ -76,7 +76,7 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     }
     // What the favourite read is no copy of the user's: its change notification captures nothing. A read
     // given up still holds the clipboard, so the number now is that of what it read.
-    if (result != ClipboardRead::NotOpened)
+    if (result != ClipboardRead::NotOpened && result != ClipboardRead::GivenUp)
         TakeClipboardContentAsOwn(result == ClipboardRead::TimedOut ? GetClipboardSequenceNumber() : read.sequence);
     switch (result) {
     case ClipboardRead::Empty:
@@ -84,6 +84,9 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     case ClipboardRead::NotOpened:
         return 1;
     case ClipboardRead::TimedOut:
+        TellNotStored(FavoriteNotStored::TooLate);
+        return 0;
+    case ClipboardRead::GivenUp:
     case ClipboardRead::NotDelivered:
         return 0;
     case ClipboardRead::Done:

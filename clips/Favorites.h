@@ -11,8 +11,9 @@
 // FAVORITE\<letter>CLIPB<n>.DAT with its type and caption in the project's Save.ini section, and
 // Favorites item n of the tray menu. Nothing is stored while no project is current.
 
-// Why a favourite save stored nothing although there was something to store.
-enum class FavoriteNotStored { TooLarge, NotWritten };
+// Why a favourite save stored nothing although there was something to store: the copy was too large,
+// not written to disk, or not handed over by its program within the read's time.
+enum class FavoriteNotStored { TooLarge, NotWritten, TooLate };
 // Runs when a favourite save stores nothing for one of those reasons; the program sets it.
 extern std::function<void(FavoriteNotStored why)> g_FavoriteNotStoredHook;
 

@@ -84,6 +84,8 @@ const CLIP_STR* ClipInSlot(std::size_t slot) {
     return RecentClip[RecentClip.size() - slot].get();
 }
 
+bool s_saving = false;  // a save is under way
+
 // The clipboard state the last capture dealt with. The notifications of a burst of copies arrive
 // long after the copies; one for a state already read is not captured again.
 std::optional<DWORD> s_capturedSequence;
@@ -293,6 +295,34 @@ void CloseUpGaps() {
     }
 }
 
+// Stores the clips of the list that the disk lacks, keeping the ten newest.
+void StoreWhatTheDiskLacks() {
+    DropOldestBeyondTen();
+    // A list emptied, or replaced as a whole, is stored afresh once the old entries are gone.
+    if ((g_disk.emptying || StoredClipCount() < 0) && !EmptyDisk()) return;
+    const std::size_t stored = static_cast<std::size_t>(StoredClipCount());
+    if (stored == RecentClip.size()) {
+        RestoreStoredClips();
+        return;
+    }
+    for (std::size_t i = stored; i < RecentClip.size();) {
+        const CLIP_STR& clip = *RecentClip[i];
+        const CLIP_STR* dropped = nullptr;
+        // A clip the disk cannot take stays listed for this run, and so do the newer ones; no entry
+        // names them, and a later save (the next capture, the exit) stores them from there.
+        if (!DataFilePathsFit()) {
+            TellNotStored();
+            return;
+        }
+        if (!(g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped))) return;
+        if (dropped) {
+            Forget(dropped);
+            continue;  // the list moved up by one under i
+        }
+        ++i;
+    }
+}
+
 }  // namespace
 
 int GetRecentClip(CMenu& menu, bool joiningChain) {
@@ -308,6 +338,7 @@ int GetRecentClip(CMenu& menu, bool joiningChain) {
     switch (result) {
     case ClipboardRead::Empty:
     case ClipboardRead::NotOpened:
+    case ClipboardRead::GivenUp:
         return 1;
     case ClipboardRead::Excluded:
         // Private content (a password, say) leaves the list, its files and the menu as they were.
@@ -371,31 +402,13 @@ int PutRecentClip(UINT id) {
 
 void SaveRecentClips() {
     WriteLog("SaveRecentClips started", 0);
+    // One asked for inside another (the end of the session, while that one tells of a clip the disk did not take)
+    // leaves the work to it.
+    if (s_saving) return;
     ClipboardWork saving;
-    DropOldestBeyondTen();
-    // A list emptied, or replaced as a whole, is stored afresh once the old entries are gone.
-    if ((g_disk.emptying || StoredClipCount() < 0) && !EmptyDisk()) return;
-    const std::size_t stored = static_cast<std::size_t>(StoredClipCount());
-    if (stored == RecentClip.size()) {
-        RestoreStoredClips();
-        return;
-    }
-    for (std::size_t i = stored; i < RecentClip.size();) {
-        const CLIP_STR& clip = *RecentClip[i];
-        const CLIP_STR* dropped = nullptr;
-        // A clip the disk cannot take stays listed for this run, and so do the newer ones; no entry
-        // names them, and a later save (the next capture, the exit) stores them from there.
-        if (!DataFilePathsFit()) {
-            TellNotStored();
-            return;
-        }
-        if (!(g_disk.Top() < kLast ? StoreAt(g_disk.Top() + 1, clip) : ShiftIn(clip, dropped))) return;
-        if (dropped) {
-            Forget(dropped);
-            continue;  // the list moved up by one under i
-        }
-        ++i;
-    }
+    s_saving = true;
+    StoreWhatTheDiskLacks();
+    s_saving = false;
 }
 
 void LoadRecentClips() {

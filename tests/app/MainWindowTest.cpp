@@ -201,12 +201,27 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     Send(WM_ENDSESSION, FALSE);  // the session goes on
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP4.DAT"));
     EXPECT_TRUE(Shell(NIM_MODIFY, dialog->m_hWnd));
-    Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
-    EXPECT_EQ(folder.Read("RECENT\\RECCLIP4.DAT"), std::string("fourth\0", 7));
-    Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
-    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
-    const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
-        {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
+    // The session ends (an installer's end ends the program too) while a capture waits on a program that renders its
+    // copy 1.5 s late: the read is given up, and the clips are saved and the icon gone before WM_ENDSESSION returns,
+    // after which the process may be ended without another message.
+    OtherProgram late;
+    for (const LPARAM how : {LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
+        folder.Remove("RECENT\\RECCLIP4.DAT");
+        std::string atReturn;
+        late.onRender = [&, window = dialog->m_hWnd](UINT) {
+            SendMessageA(window, WM_ENDSESSION, TRUE, how);
+            atReturn = folder.Read("RECENT\\RECCLIP4.DAT") + (Shell(NIM_MODIFY, window) ? "|shown" : "") +
+                       (IsWindow(window) ? "" : "|ended");
+        };
+        late.CopyPromising({{CF_TEXT, std::string("late\0", 5)}}, 1500);
+        ASSERT_TRUE(PumpUntil([&] { return !atReturn.empty(); }, 3000)) << how;
+        EXPECT_EQ(atReturn, std::string("fourth\0", 7) + (how ? "|ended" : "")) << how;
+        if (how) continue;
+        Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
+        EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    }
+    EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP5.DAT"));
+    const std::tuple<UINT, WPARAM, LPARAM> requests[] = {{WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}};
     for (const auto& [message, wParam, lParam] : requests) {
         if (!dialog->m_hWnd) Start();
         folder.Remove("RECENT\\RECCLIP4.DAT");
@@ -305,19 +320,37 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
     }
     other.copyDelayMs = -1;
     const HWND window = dialog->m_hWnd;
-    other.copies = {{CF_TEXT, std::string("rendered\0", 9)}};
-    other.promises = true;
     other.onRender = [&](UINT) {
         for (int times = 0; times < 2; ++times) SendNotifyMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
         Sleep(300);
         SendMessageA(window, WM_COMMAND, ID_RECENT_FIRST + 5, 0);
     };
-    other.Copy();  // its notification is not answered yet: it comes while the favourite waits
+    // Its notification is not answered yet: it comes while the favourite waits.
+    other.CopyPromising({{CF_TEXT, std::string("rendered\0", 9)}}, 0);
     Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 3);
     EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB3.DAT"), std::string("rendered\0", 9));
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; }, 3000));
     PumpFor(300);
     EXPECT_EQ(Item(ID_RECENT_FIRST + 6), "Ctl-7 <EMPTY>");
+
+    // A copier that renders each text form 1.2 s late, asked for one: its copy is stored once, as a recent clip, and
+    // the selection copied from it for Ctrl+Win+digit once, as the favourite.
+    other.onRender = nullptr;
+    other.CopyPromising({{CF_TEXT, std::string("slow\0", 5)}, {CF_UNICODETEXT, Utf16Bytes(L"slow")}}, 1200);
+    EXPECT_TRUE(PumpUntil([&] { return Item(ID_RECENT_FIRST) == "Ctl-1 'slow ...'"; }, 3000));
+    other.copies = {{CF_TEXT, std::string("slow selection\0", 15)}, {CF_UNICODETEXT, Utf16Bytes(L"slow selection")}};
+    other.copyDelayMs = 0;
+    Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 4);
+    EXPECT_EQ(folder.Read("FAVORITE\\ACLIPB4.DAT"), std::string("slow selection\0", 15));
+    // Another program that only looks at the clipboard a moment before a put leaves nothing to capture.
+    CopyText("looked at");
+    const int captures = folder.LogCount("GetRecentClip started");
+    other.Hold(false);
+    Send(WM_COMMAND, ID_RECENT_FIRST + 2);
+    PumpFor(300);
+    EXPECT_EQ(folder.LogCount("GetRecentClip started"), captures);
+    EXPECT_EQ(Item(ID_RECENT_FIRST) + " " + Item(ID_RECENT_FIRST + 1) + " " + Item(ID_RECENT_FIRST + 2),
+              "Ctl-1 'looked at ...' Ctl-2 'slow ...' Ctl-3 'held ...'");
 }
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it
@@ -428,19 +461,27 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
         EXPECT_EQ(balloons, told) << hotkey.id;
     }
     EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
-    // A clipboard too large for a favourite (the empty window in front copies nothing), and a favourite the disk does
-    // not take, are told too.
+    // A clipboard too large for a favourite (the empty window in front copies nothing), a copy its program renders too
+    // late (2.5 s for each form it promised, when asked) and a favourite the disk does not take are told too. The read
+    // given up asks for nothing more.
+    OtherProgram late;
     for (const auto& [content, balloon] : {
              std::pair<std::string, std::wstring>{std::string(250000, 'L'), L"The selection is too large for a favourite "
                                                                             L"(250,000 bytes or more). No favourite was "
                                                                             L"stored."},
+             {"late", L"The program the selection was copied from did not hand it over within 2 seconds. No favourite "
+                      L"was stored."},
              {"unwritable", L"The favourite could not be written to disk, so its slot keeps what it held. Clip.log "
                             L"says why."}}) {
         if (content == "unwritable") RemoveTree(folder.File("FAVORITE"));
-        ASSERT_TRUE(PutTextOnClipboard(content));
+        if (content == "late")
+            late.CopyPromising({{RichTextId(), "{\\rtf1 late}"}, {CF_TEXT, std::string("late\0", 5)}}, 2500);
+        else
+            ASSERT_TRUE(PutTextOnClipboard(content));
         Send(WM_HOTKEY, HOTKEY_SAVE_FAV + 2);
         EXPECT_EQ(taskbar.Balloons().back().text, balloon);
     }
+    EXPECT_EQ(late.Renders(), 1);
     DestroyWindow(front);
     // Clips that cannot be written are told too, a long folder by its end, as much as the balloon holds.
     const std::string deep(120, 'd');

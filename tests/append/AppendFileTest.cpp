@@ -5,16 +5,21 @@
 using AppendFileTest = ClipStoreTest;
 
 // The capture with the program's append step, as the main window runs it.
-TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAPastePutsTheFileAsItIs) {
+TEST_F(AppendFileTest, EachCapturedTextIsOneUtf8EntryWithEveryLineEndAsCrLfOnceAndAPastePutsItBackWhole) {
     CMenu menu;  // no menu: its items are not looked at here
     g_pAcceptedClipHook = AppendClipboardText;
+    const BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const std::string picture = std::string(reinterpret_cast<const char*>(&header), sizeof header) + std::string(16, 'p');
+    const std::string beside(260000, 'b');
     // What is captured, and the append mode then.
     const std::pair<std::vector<std::pair<UINT, std::string>>, int> captures[] = {
         {{{CF_TEXT, std::string("one\r\ntwo\nthree\n\0", 16)}}, 1},
         {{{CF_TEXT, std::string("\nlone CR\r stays\0", 16)}}, 1}, {{{CF_TEXT, std::string("mode off\0", 9)}}, 0},
-        // A rich text appends its plain part, a Unicode text its ANSI form.
+        // A rich text appends its plain part, a picture the text beside it however long; every character is kept.
         {{{g_nRichTextFormat, "{\\rtf1 Bold}"}, {CF_TEXT, std::string("plain part\0", 11)}}, 1},
-        {{{CF_UNICODETEXT, Utf16Bytes(L"Жук")}}, 1},
+        {{{CF_DIB, picture}, {CF_TEXT, beside + '\0'}}, 1},
+        {{{CF_UNICODETEXT, Utf16Bytes(L"Жук 日本 😀 é")}}, 1},
+        {{{CF_TEXT, std::string("caf\xE9\0", 5)}}, 1},
         {{{CF_TEXT, std::string(250000, 'x')}}, 1},  // too big to store
     };
     for (const auto& [formats, mode] : captures) {
@@ -22,22 +27,27 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneEntryWithEveryLineEndAsCrLfOnceAndAP
         ASSERT_TRUE(FillClipboard(formats));
         GetRecentClip(menu);
     }
-    const std::string appended = "one\r\ntwo\r\nthree\r\n\r\n\r\nlone CR\r stays\r\nplain part\r\n???\r\n";
+    const std::string appended = "one\r\ntwo\r\nthree\r\n\r\n\r\nlone CR\r stays\r\nplain part\r\n" + beside + "\r\n" +
+                                 u8"Жук 日本 😀 é\r\ncafé\r\n";
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
     // While another program holds the file open nothing is appended, and Clip.log tells why.
     FileHandle held = Hold("ClipAppends.txt");
-    SaveAppendClip("lost\0", 5);
+    SaveAppendClip(L"lost");
     held.Close();
     EXPECT_EQ(folder.Read("ClipAppends.txt"), appended);
     EXPECT_TRUE(LoggedInOrder({"Error open Appends file!"}));
 
-    // A paste puts the file as it is, up to 249999 bytes.
-    folder.Write("ClipAppends.txt", "an older\r\r\nentry\r\n");  // read as an earlier release wrote it
+    // An earlier release's file, in the ANSI code page, keeps its characters: a paste reads it so, and the first new
+    // entry turns it into UTF-8, whole.
+    folder.Write("ClipAppends.txt", "an older caf\xE9\r\r\nentry\r\n");
     EXPECT_EQ(PutAppendClip(), 0);
-    EXPECT_EQ(ClipboardBytes(CF_TEXT), std::string("an older\r\r\nentry\r\n\0", 19));
-    std::string large(300000, 'x');
-    large[249998] = 'y';
-    folder.Write("ClipAppends.txt", large);
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"an older café\r\r\nentry\r\n"));
+    SaveAppendClip(L"Жук 😀");
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), u8"an older café\r\r\nentry\r\nЖук 😀\r\n");
     EXPECT_EQ(PutAppendClip(), 0);
-    EXPECT_EQ(ClipboardText(), large.substr(0, 249999));
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"an older café\r\r\nentry\r\nЖук 😀\r\n"));
+    // A paste puts the file's first 249999 bytes, a character cut there left out whole.
+    folder.Write("ClipAppends.txt", std::string(249997, 'x') + u8"yé" + std::string(1000, 'z'));
+    EXPECT_EQ(PutAppendClip(), 0);
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(std::wstring(249997, L'x') + L'y'));
 }

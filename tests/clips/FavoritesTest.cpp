@@ -61,11 +61,12 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         // Text the code page holds is ANSI text; its caption is its first 20 bytes, trimmed.
         {.offered = {{CF_UNICODETEXT, Utf16Bytes(L"\tcafé abcdefghijklm nopq")}}, .type = CF_TEXT,
          .bytes = std::string("\tcaf\xE9 abcdefghijklm nopq\0", 25), .shown = L"Win-3 'café abcdefghijklm' ..."},
-        // An owner that puts both forms, its ANSI text first, keeps what only its Unicode text holds.
+        // An owner that puts both forms, its ANSI text first, is asked for its Unicode text alone, which keeps what
+        // only it holds; the ANSI text stored is made from it.
         {.offered = {{CF_TEXT, std::string("??\0", 3)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}}, .type = CF_UNICODETEXT,
          .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},
         {.offered = {{CF_TEXT, std::string("ok\0tail\0", 8)}, {CF_UNICODETEXT, Utf16Bytes(L"ok")}}, .type = CF_TEXT,
-         .bytes = std::string("ok\0tail\0", 8), .shown = L"Win-3 'ok' ..."},
+         .bytes = std::string("ok\0", 3), .shown = L"Win-3 'ok' ..."},
         // An owner's Unicode text is read wherever it lists it, its locale first or between its forms too.
         {.offered = {{CF_LOCALE, std::string("\x19\x04\0\0", 4)}, {CF_UNICODETEXT, Utf16Bytes(L"Жж")}},
          .type = CF_UNICODETEXT, .bytes = Utf16Bytes(L"Жж"), .shown = L"Win-3 'Жж' ..."},

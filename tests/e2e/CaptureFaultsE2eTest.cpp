@@ -16,14 +16,6 @@ void SetClipboardText(const char* text) {
     SetClipboardData(CF_TEXT, block);
 }
 
-// An owner that promises text and hangs when asked for it, until released.
-void PromiseTextUntilReleased(OtherProgram& owner) {
-    owner.copies = {{CF_TEXT, TextBlock("late text")}};
-    owner.promises = true;
-    owner.renderMs = INFINITE;
-    owner.Copy();
-}
-
 using CaptureFaultsE2e = E2eTest;
 
 // The texts of the recent clips on disk, oldest first, up to the first empty position.
@@ -60,8 +52,8 @@ TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
     // An owner that hangs instead of rendering is given up after two seconds.
     ASSERT_TRUE(CopyAndWaitForCapture("before", 4));
     {
-        OtherProgram owner;
-        PromiseTextUntilReleased(owner);
+        OtherProgram owner;  // promises text and hangs when asked for it, until released
+        owner.CopyPromising({{CF_TEXT, TextBlock("late text")}}, INFINITE);
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount(kTimedOut) == 1; }, kStepTimeoutMs));
         EXPECT_TRUE(HandledAllPostedAndRuns(program)) << "menus must answer while the owner still hangs";
         // The clipboard stays open while its owner is asked to render: a put fails and says so.
@@ -88,8 +80,8 @@ TEST_F(CaptureFaultsE2e, HungViewersAndOwnersAndAHeldClipboardHoldNothingUp) {
     // never inside it, so copies made while it is open are captured and the program's own put is not.
     const int captures = m_install.LogCount("GetRecentClip started");
     {
-        OtherProgram owner;
-        PromiseTextUntilReleased(owner);
+        OtherProgram owner;  // promises text and hangs when asked for it, until released
+        owner.CopyPromising({{CF_TEXT, TextBlock("late text")}}, INFINITE);
         ASSERT_TRUE(PumpUntil([&] { return m_install.LogCount("GetRecentClip started") > captures; }, kStepTimeoutMs));
         SendNotifyMessageA(program.MainWindow(), kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK);
         HWND about = WaitForDialog(program, kAboutTitle);

@@ -14,7 +14,7 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     ASSERT_TRUE(program.Ready());
     ASSERT_TRUE(CopyAndWaitForCapture("older clip", 1));
     ASSERT_TRUE(CopyAndWaitForCapture("newer clip", 2));
-    const std::wstring unicode = L"Привет, мир 😀";
+    const std::wstring unicode = L"Привет, мир 😀 日本 café";
     ASSERT_TRUE(FillClipboard({{CF_UNICODETEXT, Utf16Bytes(unicode)}}));
     ASSERT_TRUE(PumpUntil([&] { return m_install.Read(RecentFile(3)) == Utf16Bytes(unicode); }, kStepTimeoutMs));
     ASSERT_TRUE(ClearClipboard());
@@ -32,6 +32,9 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     PressKeys({'3'});
     SendKey(VK_CONTROL, true);
     EXPECT_TRUE(EditorShows(editor, unicode + L"newer clipolder clip"));
+    // Win+Insert pastes the append file: each copy, every character of it.
+    PressKeys({VK_LWIN, VK_INSERT});
+    EXPECT_TRUE(EditorShows(editor, unicode + L"newer clipolder clipolder clip\r\nnewer clip\r\n" + unicode + L"\r\n"));
 }
 
 // Copy n of a burst: text, or every third one rich text with its plain text beside it.

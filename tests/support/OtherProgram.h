@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/Pump.h"
@@ -39,16 +40,27 @@ public:
         m_thread.join();
         CloseHandle(m_release);
     }
-    OtherProgram(const OtherProgram&) = delete;
-    OtherProgram& operator=(const OtherProgram&) = delete;
 
     HWND Window() const { return m_window; }
-    // Copies, and returns once it has closed the clipboard. This thread answers no message meanwhile: a program on it
-    // hears of the copy when the test next answers its messages.
-    void Copy() { Ask(kCopy, false); }
+    // Copies, and returns once it has closed the clipboard. This thread answers the messages sent to it while the
+    // clipboard is emptied (its owner is told), none after: a program on it hears of the copy when the test next does.
+    void Copy() {
+        SendMessageA(m_window, kOpenAndEmpty, 0, 0);
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        PostMessageA(m_window, kFillAndClose, 0, reinterpret_cast<LPARAM>(done));
+        WaitForSingleObject(done, 5000);
+        CloseHandle(done);
+    }
+    // Copies, promising the formats: each is rendered when asked for, `lateMs` late.
+    void CopyPromising(std::vector<Format> formats, DWORD lateMs) {
+        copies = std::move(formats);
+        promises = true;
+        renderMs = lateMs;
+        Copy();
+    }
     // Holds the clipboard for 40 ms, having put "held" on it (`writes`) or only looked; returns once it holds it,
-    // answering this thread's messages meanwhile (its EmptyClipboard tells the owner that its content goes).
-    void Hold(bool writes) { Ask(writes ? kHoldWriting : kHoldLooking, true); }
+    // having answered this thread's messages meanwhile (its EmptyClipboard tells the owner that its content goes).
+    void Hold(bool writes) { SendMessageA(m_window, kHold, writes, 0); }
     // Joins the clipboard viewer chain, passing each notification on.
     void JoinViewerChain() { SendMessageA(m_window, kJoin, 0, 0); }
     // Stops answering until Release().
@@ -64,29 +76,27 @@ public:
     std::atomic<int> copyDelayMs{-1}, copyHoldMs{0};
 
 private:
-    static constexpr UINT kCopy = WM_APP + 1, kHoldWriting = WM_APP + 2, kHoldLooking = WM_APP + 3,
-                          kJoin = WM_APP + 4, kHang = WM_APP + 5;
+    static constexpr UINT kOpenAndEmpty = WM_APP, kFillAndClose = WM_APP + 1, kHold = WM_APP + 2, kJoin = WM_APP + 3,
+                          kHang = WM_APP + 4;
 
-    void Ask(UINT request, bool answering) {
-        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        PostMessageA(m_window, request, 0, reinterpret_cast<LPARAM>(done));
-        if (answering)
-            PumpUntil([done] { return WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }, 5000);
-        else
-            WaitForSingleObject(done, 5000);
-        CloseHandle(done);
-    }
     static HGLOBAL Block(const std::string& bytes) {
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
         std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
         GlobalUnlock(block);
         return block;
     }
+    // A reader that was given up on may still hold the clipboard a moment.
+    static void Open(HWND window) {
+        for (int attempt = 0; attempt < 300 && !OpenClipboard(window); ++attempt) Sleep(10);
+    }
+    void Fill() {
+        for (const Format& format : copies) SetClipboardData(format.id, promises ? nullptr : Block(format.bytes));
+    }
     void PutCopies(HWND window) {
-        OpenClipboard(window);
+        Open(window);
         EmptyClipboard();
         Sleep(copyHoldMs);
-        for (const Format& format : copies) SetClipboardData(format.id, promises ? nullptr : Block(format.bytes));
+        Fill();
         CloseClipboard();
     }
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,18 +113,22 @@ private:
             KillTimer(window, 1);
             self.PutCopies(window);
             return 0;
-        case kCopy:
-            self.PutCopies(window);
+        case kOpenAndEmpty:
+            Open(window);
+            EmptyClipboard();
+            return 0;
+        case kFillAndClose:
+            self.Fill();
+            CloseClipboard();
             SetEvent(reinterpret_cast<HANDLE>(lParam));
             return 0;
-        case kHoldWriting:
-        case kHoldLooking:
-            OpenClipboard(window);
-            if (message == kHoldWriting) {
+        case kHold:
+            Open(window);
+            if (wParam) {
                 EmptyClipboard();
                 SetClipboardData(CF_TEXT, Block(std::string("held\0", 5)));
             }
-            SetEvent(reinterpret_cast<HANDLE>(lParam));
+            ReplyMessage(0);
             Sleep(40);
             CloseClipboard();
             return 0;
