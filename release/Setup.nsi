@@ -252,6 +252,7 @@ Function HoldsOthersFiles
     ${OrIf} $2 == ".."
     ${OrIf} $2 == "Save.TMP"
     ${OrIf} $2 == "ClipAppends.txt"
+    ${OrIf} $2 == "ClipAppends.TMP"
     ${OrIf} $2 == "Clip.log"
     ${OrIf} $2 == "${SETUP_LOG}"
     ${OrIf} $2 == "Manual.doc"
@@ -573,6 +574,7 @@ Function un.DeleteClips
   Delete "$INSTDIR\Save.TMP"
   Delete "$INSTDIR\Save~*.TMP"
   Delete "$INSTDIR\ClipAppends.txt"
+  Delete "$INSTDIR\ClipAppends.TMP"
   Delete "$INSTDIR\RECENT\RECCLIP.TMP"
   Delete "$INSTDIR\RECENT\RECCLIP.OLD"
   ${For} $1 1 10
