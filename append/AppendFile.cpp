@@ -1,6 +1,6 @@
 #include "AppendFile.h"
 
-#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,10 +55,12 @@ bool IsAnsiFile(HANDLE file, std::string& ansi) {
         from = s_checked->size;
     std::string added;
     if (from == size || !ReadPart(file, from, size, added) || IsUtf8(added.data(), added.size())) return false;
-    return from == 0 ? (ansi = std::move(added), true) : ReadPart(file, 0, size, ansi);
+    if (from > 0) return ReadPart(file, 0, size, ansi);
+    ansi = std::move(added);
+    return true;
 }
 
-// Written beside the file and moved over it, as a data file is: a failure leaves it as it was.
+// The whole file in UTF-8, written beside it and moved over it as a data file is: a failure leaves it as it was.
 bool MakeUtf8(const std::string& ansi) {
     const std::string utf8 = Utf8Text(WideText(ansi.data(), ansi.size(), CP_ACP));
     return WriteClipFile(kAppendFileName, utf8.data(), utf8.size(), kOpenFailure);

@@ -167,7 +167,7 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     clip.hasText = true;
     clip.textBlockSize = lock.Size();
     const char* bytes = static_cast<const char*>(lock.Data());
-    clip.text = form == CF_UNICODETEXT ? UnicodeClipText(bytes, lock.Size(), lock.Size())
+    clip.text = form == CF_UNICODETEXT ? UnicodeClipText(bytes, lock.Size(), lock.Size() / sizeof(wchar_t))
                                        : WideText(bytes, strnlen(bytes, lock.Size()), CP_ACP);
 }
 

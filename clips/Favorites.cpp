@@ -67,6 +67,8 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
         WriteLog("No current project", 0);
         return 1;
     }
+    // One piece of clipboard work from the copy to the store: a session end inside it gives up all that is left.
+    ClipboardWork storing;
     const DWORD left = CopyAndWaitForChange(copySelection, kCopyWaitMs);
     ClipboardClip read;
     // A copier that opens the clipboard without a window may still hold it: read again while the wait lasts.
