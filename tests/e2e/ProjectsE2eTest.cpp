@@ -72,8 +72,10 @@ TEST_F(ProjectsE2e, FavouritesClipsSettingsAndProjectsAreKeptAcrossRestartsWhile
         SendMessageA(source.edit, EM_SETSEL, 0, -1);
         ASSERT_TRUE(source.TakeFocus());
         PressKeys({VK_CONTROL, VK_LWIN, '1'});
-        EXPECT_TRUE(PumpUntil([&] { return m_install.Ini("A", "CLIP1") == "0x1"; }, kStepTimeoutMs));
-        EXPECT_EQ(m_install.Read("FAVORITE\\ACLIPB1.DAT"), TextBlock("favourite text"));
+        // Its entry is written before its file takes its name.
+        EXPECT_TRUE(PumpUntil([&] { return m_install.Read("FAVORITE\\ACLIPB1.DAT") == TextBlock("favourite text"); },
+                              kStepTimeoutMs));
+        EXPECT_EQ(m_install.Ini("A", "CLIP1"), "0x1");
         // The copy made for the favourite is no recent clip.
         EXPECT_TRUE(HandledAllPostedAndRuns(program));
         EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP2"), "0x0");
