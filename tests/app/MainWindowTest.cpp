@@ -1,5 +1,7 @@
 #include "app/TamblinDlg.h"
 
+#include <psapi.h>
+
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -575,4 +577,14 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     EXPECT_EQ(g_nAboutBoxes, 0);
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    // Fifty more openings, each showing the banner, leave the working set where it was (a banner is some 125 KB).
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    for (int opening = 0; opening < 50; ++opening) {
+        ASSERT_TRUE(about.Create());
+        EXPECT_TRUE(SendDlgItemMessageW(about.m_hWnd, IDC_BANNER, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        about.DestroyWindow();
+    }
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.WorkingSetSize, before.WorkingSetSize + (2 << 20));
 }
