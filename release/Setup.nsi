@@ -253,6 +253,7 @@ Function HoldsOthersFiles
     ${OrIf} $2 == "Save.TMP"
     ${OrIf} $2 == "ClipAppends.txt"
     ${OrIf} $2 == "Clip.log"
+    ${OrIf} $2 == "Quorvex.lock"
     ${OrIf} $2 == "${SETUP_LOG}"
     ${OrIf} $2 == "Manual.doc"
     ${OrIf} $2 == "Manual.html"
@@ -546,6 +547,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Manual.doc"
   Delete "$INSTDIR\Manual.html"
   Delete "$INSTDIR\Clip.log"
+  ; The system deletes it when the program ends, killed or not; a power cut may leave it.
+  Delete "$INSTDIR\Quorvex.lock"
   Delete "$INSTDIR\${SETUP_LOG}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only empty folders go: whatever is left in them is the user's.
