@@ -254,11 +254,11 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     folder.Remove("RECENT\\RECCLIP4.DAT");
     Send(WM_ENDSESSION, FALSE);  // the session goes on
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP4.DAT"));
-    EXPECT_TRUE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    EXPECT_TRUE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
     Send(WM_ENDSESSION, TRUE);  // the process may be ended after this without another message
     EXPECT_EQ(folder.Read("RECENT\\RECCLIP4.DAT"), std::string("fourth\0", 7));
     Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
-    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {
         {WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}};
     for (const auto& [message, wParam, lParam] : requests) {
@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_TRUE(taskbar.Balloons().empty());
     // The retry, once a second, adds the icon, which then tells of the first start; then it stops.
     taskbar.RefuseAdds(false);
-    EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return NotifyShell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_EQ(taskbar.Balloons().size(), 1u);
     EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
     // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
@@ -412,9 +412,9 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     for (int p = 1; p <= 10; ++p)
         EXPECT_EQ(folder.Read("RECENT\\RECCLIP" + std::to_string(p) + ".DAT"),
                   (p == 1 ? std::string("captured") : "clip " + std::to_string(p)) + '\0') << p;
-    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
+    ASSERT_TRUE(NotifyShell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
-    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
 
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
     std::vector<std::string> taken;

@@ -38,8 +38,7 @@ const std::set<std::wstring> kInstalled = {L"Quorvex.exe", L"Manual.doc", L"Manu
 
 // The fixed file version of a file's version resource ("1.0.0.0").
 std::string Version(const std::wstring& file) {
-    DWORD unused = 0;
-    std::string info(GetFileVersionInfoSizeW(file.c_str(), &unused), '\0');
+    std::string info(GetFileVersionInfoSizeW(file.c_str(), nullptr), '\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;
     if (info.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
@@ -64,9 +63,7 @@ std::wstring UninstallValue(const wchar_t* name) {
 
 bool KeyExists(HKEY root, const wchar_t* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
 }
 
 const wchar_t kMakerPage[] = L"https://www.corvellan.example/";
@@ -88,8 +85,7 @@ std::wstring SetupLog(const ProgramFiles& installation) {
 struct Folder : ProgramFiles {
     explicit Folder(const std::wstring& path) { m_path = path; }
     void Holds(std::initializer_list<const char*> names) const {
-        for (const char* name : names) {
-            const std::string entry = name;
+        for (const std::string entry : names) {
             if (entry.back() == '\\')
                 CreateDirectoryW(File(entry).c_str(), nullptr);
             else
