@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "E2eFixture.h"
+#include "support/TrayIconShell.h"
 #include "support/WindowText.h"
 
 namespace {
@@ -380,7 +381,9 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
 }
 
 // Two setups at once would both install into one folder: the second ends at once, and the first,
-// cancelled, leaves nothing. With one copy installed, a setup into another folder installs a second
+// cancelled, leaves nothing. So does a setup run with administrator rights (on a taskbar whose process it may not
+// open: another account's), which would install for whoever gave them, and one another such setup keeps out of its
+// mutex. With one copy installed, a setup into another folder installs a second
 // copy beside it and says that the first stays: in its log when silent, on the folder page and in a
 // question otherwise. The finish page then shows the whole of its longer text about the copy that
 // runs elsewhere.
@@ -388,6 +391,17 @@ TEST_F(ReleaseE2e, ASecondSetupEndsAtOnceAndASecondFolderLeavesTheInstalledCopyA
     const std::wstring first = m_install.Path();
     const Installation second(L" Second", "");
     const char title[] = "Clipboard Quorvex Setup";
+    const Folder refusals(_wgetenv(L"TEMP"));  // where such a setup logs
+    refusals.Remove("Quorvex-Setup.log");
+    {
+        ClosedToAll otherAccount;
+        HANDLE elevatedSetup = CreateMutexW(&otherAccount.attributes, FALSE, L"Corvellan Clipboard Quorvex Setup");
+        EXPECT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first), 2));
+        CloseHandle(elevatedSetup);
+        const StandInTaskbar taskbar;
+        EXPECT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first), 2));
+    }
+    EXPECT_NE(SetupLog(refusals).find(L"Run this setup without administrator rights.\r\n"), std::wstring::npos);
     {
         Program wizardOnly(ToWide(Built().setup), "/D=" + ToAnsi(first));
         HWND wizard = WaitForDialog(wizardOnly, title, IDCANCEL);
