@@ -440,8 +440,10 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
 }
 
 // Windows drops the keys a program sends to a window run as administrator: the program sends none there, leaves a
-// pasted clip on the clipboard and stores no favourite, and says so once for each. A window whose process it may
-// not read counts as one run as administrator; one at its own level or lower gets the keys.
+// pasted clip on the clipboard and stores no favourite, and says so once for each, also when such a window comes to
+// the front while the keys wait. A window whose process it may open but whose token it may not read counts as one
+// run as administrator; one whose process it may not open at all (another account's), or at its own level or lower,
+// gets the keys.
 TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavouritesThatCannotBeStored) {
     StandInTaskbar taskbar;
     Start();
@@ -451,7 +453,8 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
                                nullptr);
     ASSERT_TRUE(PumpUntil([&] { return SetForegroundWindow(front) && GetForegroundWindow() == front; }, 3000));
     struct Hotkey {
-        std::optional<DWORD> foreground;  // its integrity level; none: as its process has it
+        std::optional<DWORD> foreground;  // its integrity level; none: as its process has it, which no one may open
+        std::optional<DWORD> later = {};  // the level of the window in front by the time the keys would go
         UINT id;
         bool keysSent;
         const wchar_t* told;  // the balloon it brings, if any
@@ -465,17 +468,23 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
     const DWORD system = SECURITY_MANDATORY_SYSTEM_RID, low = SECURITY_MANDATORY_LOW_RID;
     const UINT paste = HOTKEY_PASTE_RECENT + 1, save = HOTKEY_SAVE_FAV + 1;
     const Hotkey hotkeys[] = {
-        {.foreground = system, .id = paste, .keysSent = false, .told = pasteTold},
-        {.foreground = kUnreadableIntegrity, .id = paste, .keysSent = false, .told = nullptr},
-        {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = saveTold},
-        {.foreground = system, .id = save, .keysSent = false, .told = nullptr},
+        {.foreground = low, .later = system, .id = paste, .keysSent = false, .told = pasteTold},
+        {.foreground = low, .later = system, .id = save, .keysSent = false, .told = saveTold},
+        {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = nullptr},
         {.foreground = std::nullopt, .id = paste, .keysSent = true, .told = nullptr},
         {.foreground = low, .id = save, .keysSent = true, .told = nullptr}};
     std::vector<std::wstring> told = {taskbar.Balloons().at(0).text};  // the first start's
     for (const Hotkey& hotkey : hotkeys) {
         SetForegroundIntegrityForTests(hotkey.foreground);
+        const std::unique_ptr<ClosedToAll> otherAccount(hotkey.foreground ? nullptr : new ClosedToAll);
+        const char* keysWait = hotkey.id == paste ? "EmulCTRL_V1 started" : "EmulCTRL_C started";
+        std::thread comesToTheFront([&, before = folder.LogCount(keysWait)] {
+            if (hotkey.later && PumpUntil([&] { return folder.LogCount(keysWait) > before; }, 3000))
+                SetForegroundIntegrityForTests(hotkey.later);
+        });
         KeyboardRecorder recorder;
         Send(WM_HOTKEY, hotkey.id);
+        comesToTheFront.join();
         SetForegroundIntegrityForTests(std::nullopt);
         EXPECT_EQ(!recorder.Events().empty(), hotkey.keysSent) << hotkey.id;
         EXPECT_EQ(ClipboardText(), "for admin") << hotkey.id;
@@ -485,7 +494,7 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
         for (const TrayRequest& balloon : taskbar.Balloons()) balloons.push_back(balloon.text);
         EXPECT_EQ(balloons, told) << hotkey.id;
     }
-    EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
+    EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 3);
     // A clipboard too large for a favourite (the empty window in front copies nothing), and a favourite the disk does
     // not take, are told too.
     for (const auto& [content, balloon] : {
