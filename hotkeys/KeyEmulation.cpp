@@ -28,8 +28,8 @@ DWORD IntegrityLevel(HANDLE process) {
     return level;
 }
 
-// Windows lets a program open a process of its own account at a higher level this far; a process it may not
-// open at all is another account's, whose window at the same level takes the keys: it counts as no higher.
+// A program may open a process of its own account that runs at a higher level, though not read its token; a
+// process it may not open at all is another account's, whose window at the same level takes the keys.
 DWORD ForegroundIntegrityLevel(HWND foreground) {
     if (const std::uint64_t level = g_foregroundIntegrityForTests; level != kNoLevelForTests)
         return static_cast<DWORD>(level);
