@@ -38,7 +38,7 @@ BOOL CAboutDlg::OnInitDialog() {
         EndDialog(0);  // one about box at a time: the open one stays
         return TRUE;
     }
-    FitBannerToScale();
+    ShowBanner();
     CentreOnCursorScreen();
     return CDialog::OnInitDialog();
 }
@@ -63,14 +63,18 @@ void CAboutDlg::CentreOnCursorScreen() {
 }
 
 // The banner is drawn for its place at 96 dpi. On a scaled display the dialog grows with its
-// font but a bitmap keeps its pixels, so it is loaded again at the size of its place there.
-void CAboutDlg::FitBannerToScale() {
+// font but a bitmap keeps its pixels, so it is loaded at the size of its place there. The box
+// loads it, not its template: a picture control may not free an image it loaded itself (Wine's
+// does not), and each box would leave one behind.
+void CAboutDlg::ShowBanner() {
     HDC screen = GetDC(m_hWnd);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(m_hWnd, screen);
-    if (dpi == USER_DEFAULT_SCREEN_DPI) return;
     RECT place{kBannerPlace.left, kBannerPlace.top, kBannerPlace.right, kBannerPlace.bottom};
-    MapDialogRect(m_hWnd, &place);
+    if (dpi == USER_DEFAULT_SCREEN_DPI)
+        place = {};  // its natural size
+    else
+        MapDialogRect(m_hWnd, &place);
     m_banner.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BANNER),
                                                    IMAGE_BITMAP, place.right - place.left,
                                                    place.bottom - place.top, LR_DEFAULTCOLOR)));
@@ -101,6 +105,10 @@ void CAboutDlg::OnHelp(UINT) {
 
 MessageResult CAboutDlg::OnDestroy(WPARAM, LPARAM) {
     --g_nAboutBoxes;
+    // The control may have shown a copy of the banner (one with alpha, say), which it hands back here.
+    auto shown = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(m_hWnd, IDC_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (shown && shown != m_banner.get()) DeleteObject(shown);
+    m_banner.reset();
     return std::nullopt;
 }
 

@@ -24,12 +24,12 @@ private:
     void OnHelp(UINT);
     MessageResult OnDestroy(WPARAM, LPARAM);
     void OnBanner(UINT);
-    void FitBannerToScale();
+    void ShowBanner();
     void CentreOnCursorScreen();
 
     struct BitmapDeleter {
         void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
     };
-    // The banner loaded at the display's scale, if it was; the picture control shows it.
+    // The banner loaded at the display's scale while the box is open; the picture control shows it.
     std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter> m_banner;
 };

@@ -1,8 +1,8 @@
 #include "TamblinApp.h"
 
-#include <cwchar>
-
+#include "base/IniFile.h"
 #include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "framework/Handles.h"
 #include "framework/Prompts.h"
@@ -34,44 +34,38 @@ std::wstring OwnerImagePath(HWND window) {
     return path;
 }
 
-// The folder as the file system resolves it (a short name, a junction or a substituted drive leads
-// to the same folder), lower-cased; as given where it cannot be resolved.
-std::wstring ResolvedFolder(std::wstring folder) {
-    FileHandle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    wchar_t resolved[1024];
-    const DWORD length =
-        handle.IsValid() ? GetFinalPathNameByHandleW(handle.Get(), resolved, 1024, FILE_NAME_NORMALIZED) : 0;
-    if (length > 0 && length < 1024) folder.assign(resolved, length);
-    CharLowerBuffW(folder.data(), static_cast<DWORD>(folder.size()));
-    return folder;
-}
-
-// Every program started from one folder writes the same Save.ini, whatever its executable is called
-// and whoever started it in whichever session: a global object named after the folder marks the
-// folder's running instance. True when there is one already.
-bool FolderRunsAnInstance() {
-    std::wstring folder = ImagePath(GetCurrentProcess());
-    const std::wstring::size_type slash = folder.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return false;
-    folder = ResolvedFolder(folder.substr(0, slash));
-    // An object's name holds no backslash and at most MAX_PATH characters: the path goes in as its
-    // 64-bit FNV-1a hash.
-    unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : folder) hash = (hash ^ c) * 1099511628211ull;
-    wchar_t name[64];
-    std::swprintf(name, 64, L"Global\\Clipboard Quorvex %016llX", hash);
-    // Never closed, as the instance semaphore.
-    if (CreateSemaphoreW(nullptr, 1, 1, name)) return GetLastError() == ERROR_ALREADY_EXISTS;
-    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
-    // Another user's instance made it, for that user only; where it is missing, this program may not
-    // make global objects and runs without the mark.
-    HANDLE other = OpenSemaphoreW(SYNCHRONIZE, FALSE, name);
-    if (other) CloseHandle(other);
-    return other || GetLastError() == ERROR_ACCESS_DENIED;
-}
+const char kFolderClaim[] = "Quorvex.lock";
 
 }  // namespace
+
+// Every program started from one folder writes the same Save.ini, whatever its executable is called and
+// whichever account started it: the folder's running instance holds a file in it open without sharing,
+// which only someone who may write the folder can do. The system lets go of it when the process ends,
+// killed or not, and deletes it then.
+CTamblinApp::FolderClaim CTamblinApp::ClaimFolder() {
+    wchar_t path[MAX_PATH];
+    if (!ProgramPathW(path, kFolderClaim)) {
+        m_claimError = ERROR_FILENAME_EXCED_RANGE;
+        return FolderClaim::Unclaimable;
+    }
+    HANDLE claim = INVALID_HANDLE_VALUE;
+    // Access denied: the file of an instance that has just ended may not be deleted yet.
+    RetryWhileFileHeld([&] {
+        claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        return claim != INVALID_HANDLE_VALUE;
+    });
+    // A file that may not be deleted (made read-only, say) claims the folder as well while it is held.
+    if (claim == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+        claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    m_claimError = claim == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    m_folderClaim = std::make_unique<FileHandle>(claim);
+    if (m_folderClaim->IsValid()) return FolderClaim::Claimed;
+    // Held by an instance, or kept from this account by someone who may write the folder. Where this
+    // account cannot make the file, it cannot write Save.ini there either: it runs without the claim.
+    return m_claimError == ERROR_SHARING_VIOLATION || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES
+               ? FolderClaim::Held
+               : FolderClaim::Unclaimable;
+}
 
 BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM) {
     char title[260] = "";
@@ -94,7 +88,13 @@ BOOL CTamblinApp::InitInstance() {
         if (anotherRuns) EnumWindows(ExitEnumWindowsProc, 0);
         return FALSE;
     }
-    if (anotherRuns || FolderRunsAnInstance()) return FALSE;
+    if (anotherRuns) return FALSE;
+    const FolderClaim claim = ClaimFolder();
+    if (claim == FolderClaim::Held) {
+        WriteLogFormat(0, "Error 0x%X opening Quorvex.lock: another instance runs from this folder",
+                       static_cast<unsigned>(m_claimError));
+        return FALSE;
+    }
 
     if (!AfxOleInit()) {
         AfxMessageBox("Error OLE!", MB_OK | MB_ICONEXCLAMATION);
@@ -102,6 +102,9 @@ BOOL CTamblinApp::InitInstance() {
     }
     DeleteLog();
     WriteLog("BOOL CTamblinApp::InitInstance() started", 1);
+    if (claim == FolderClaim::Unclaimable)
+        WriteLogFormat(0, "Error 0x%X creating Quorvex.lock: nothing keeps another instance from this folder",
+                       static_cast<unsigned>(m_claimError));
 
     m_pMainDlg = std::make_unique<CTamblinDlg>();
     m_pMainWnd = m_pMainDlg.get();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/TamblinDlg.h"
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
 
 // The application: one running instance with its hidden main window, until Exit.
@@ -17,6 +18,15 @@ public:
     int RegisterHotKeys();
 
     std::unique_ptr<CTamblinDlg> m_pMainDlg;
+
+private:
+    // Claimed: this process holds the folder; Held: another instance does; Unclaimable: no one can
+    // make the claim's file here (an unwritable folder, a path too long).
+    enum class FolderClaim { Claimed, Held, Unclaimable };
+    FolderClaim ClaimFolder();
+
+    std::unique_ptr<FileHandle> m_folderClaim;  // held open for the life of the process
+    DWORD m_claimError = ERROR_SUCCESS;
 };
 
 // For each top-level window: posts Exit to the first "Clipboard Quorvex" window of this same

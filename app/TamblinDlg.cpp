@@ -311,7 +311,10 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
             RedrawMenuProject();
             LoadFavorite(TrayMenu());
         }
-        if (GetFavClip(id, EmulCTRL_C, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+        bool copied = true;
+        const SelectionCopy copy = [&copied](const auto& keysGo) { return copied = EmulCTRL_C(keysGo); };
+        if (GetFavClip(id, copy, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
+        if (!copied) Tell(Notice::SaveRefused, kSaveRefusedText, BalloonKind::Warning);
     } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
         WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
         if (PutFavClip(id) == 0)
@@ -341,10 +344,7 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
 }
 
 void CTamblinDlg::Paste() {
-    if (ForegroundTakesKeys())
-        EmulCTRL_V1();
-    else
-        Tell(Notice::PasteRefused, kPasteRefusedText, BalloonKind::Warning);
+    if (!ForegroundTakesKeys() || !EmulCTRL_V1()) Tell(Notice::PasteRefused, kPasteRefusedText, BalloonKind::Warning);
 }
 
 void CTamblinDlg::Tell(Notice notice, const std::wstring& text, BalloonKind kind) {

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Sync.h"
 
 namespace {
 
 const DWORD kHeldFileWaitMs = 100;
-const DWORD kChangeLockWaitMs = 1000;
 // Far beyond any Save.ini or Export.ini the program writes; a larger file is not read into memory.
 const LONGLONG kLargestIniFile = 64 * 1024 * 1024;
 
@@ -25,42 +25,12 @@ std::wstring CopyName(const wchar_t* file) {
     return Stem(file) + suffix;
 }
 
-// Held while one file is changed: a mutex every process of any session finds by the file's full
-// path, lower-cased (Windows paths ignore case), hashed into an object name.
-class ChangeLock {
-public:
-    explicit ChangeLock(const wchar_t* file) {
-        wchar_t full[MAX_PATH];
-        DWORD length = GetFullPathNameW(file, MAX_PATH, full, nullptr);
-        std::wstring path = length > 0 && length < MAX_PATH ? full : file;
-        CharLowerBuffW(&path[0], static_cast<DWORD>(path.size()));
-        unsigned long long hash = 14695981039346656037ull;  // FNV-1a
-        for (wchar_t c : path) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
-        wchar_t name[64];
-        std::swprintf(name, 64, L"Global\\Quorvex.IniChange.%016llX", hash);
-        m_mutex = CreateMutexW(nullptr, FALSE, name);
-        // One that another user's program made may only be opened to wait for it.
-        if (!m_mutex) m_mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
-        if (m_mutex) {
-            DWORD waited = WaitForSingleObject(m_mutex, kChangeLockWaitMs);
-            m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;  // abandoned: its writer ended
-        }
-    }
-    ~ChangeLock() {
-        if (m_owned) ReleaseMutex(m_mutex);
-        if (m_mutex) CloseHandle(m_mutex);
-    }
-    ChangeLock(const ChangeLock&) = delete;
-    ChangeLock& operator=(const ChangeLock&) = delete;
-
-    // False when another writer kept the file for too long. Without any lock to be had (another
-    // user's program made it and does not share it) changes go on: the copies' names still differ.
-    bool Usable() const { return m_owned || !m_mutex; }
-
-private:
-    HANDLE m_mutex = nullptr;
-    bool m_owned = false;
-};
+// One instance runs per folder (it claims the folder at start): only threads of this process change its
+// INI files, and they take turns.
+CCriticalSection& ChangeTurns() {
+    static CCriticalSection turns;
+    return turns;
+}
 
 // The copy starts as the file's bytes; with no file there is no copy, and the first write makes one.
 // Written afresh rather than copied, so it never carries the file's time (the private-profile calls
@@ -126,8 +96,7 @@ bool WriteIni(const wchar_t* file, const char* section, const char* key, const c
 }
 
 bool ChangeIni(const wchar_t* file, const std::function<bool(const wchar_t* copy)>& change) {
-    ChangeLock lock(file);
-    if (!lock.Usable()) return false;
+    CSingleLock turn(ChangeTurns());
     const std::wstring copy = CopyName(file);
     if (!StartCopy(file, copy.c_str()) || !change(copy.c_str())) {
         DeleteFileW(copy.c_str());
@@ -148,8 +117,7 @@ bool ChangeIni(const wchar_t* file, const std::function<bool(const wchar_t* copy
 
 void DiscardUnfinishedIniChange(const wchar_t* file) {
     // Taken in turn with the changes, so no copy that a running change still needs goes.
-    ChangeLock lock(file);
-    if (!lock.Usable()) return;
+    CSingleLock turn(ChangeTurns());
     const std::wstring stem = Stem(file);
     DeleteFileW((stem + L".TMP").c_str());  // the one name an earlier release used
     const std::wstring folder = stem.substr(0, stem.find_last_of(L'\\') + 1);

@@ -12,8 +12,9 @@
 // The private-profile calls rewrite the whole file on every write, so a kill or a power cut in the
 // middle would cut it short. A file is therefore never written in place: each change is made on a
 // copy beside it (the name with "~<process>.TMP" for its last four characters), flushed, and moved
-// over the file. Changes of one file take turns across processes, so no writer's copy replaces
-// another's change. The file's format and encoding are what the private-profile calls make of them.
+// over the file. The threads of the process take turns at changes, so no writer's copy replaces
+// another's change; one instance runs per folder, so no other process writes the file. The file's
+// format and encoding are what the private-profile calls make of them.
 
 // The value, at most 259 characters, or the fallback when the key is missing.
 std::string ReadIni(const wchar_t* file, const char* section, const char* key, const char* fallback);

@@ -482,11 +482,11 @@ bool IsOwnClipboardContent() { return s_ownSequence == GetClipboardSequenceNumbe
 
 void TakeClipboardContentAsOwn(DWORD sequence) { s_ownSequence = sequence; }
 
-DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs) {
+std::optional<DWORD> CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs) {
     // Injected keys may answer sent messages while the hooks see them: the copy's notification may come then.
     ClipboardWork waiting;
     DWORD before = GetClipboardSequenceNumber();
-    copy([&before] { before = GetClipboardSequenceNumber(); });
+    if (!copy([&before] { before = GetClipboardSequenceNumber(); })) return std::nullopt;
     // The number changes at the copier's EmptyClipboard; its content is whole once it has closed the clipboard.
     const DWORD start = GetTickCount();
     WaitAnsweringSentMessages(timeoutMs, nullptr, [before] {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,14 @@ bool IsOwnClipboardContent();
 // The content of that sequence number (the copy a favourite read) is the program's own.
 void TakeClipboardContentAsOwn(DWORD sequence);
 
-// Makes the program the user types in copy its selection, calling `keysGo` just before it sends the keys.
-using SelectionCopy = std::function<void(const std::function<void()>& keysGo)>;
+// Makes the program the user types in copy its selection, calling `keysGo` just before it sends the keys;
+// false when it sent none.
+using SelectionCopy = std::function<bool(const std::function<void()>& keysGo)>;
 
 // Runs `copy` and waits, answering the messages sent to this thread, until the clipboard holds content
-// written since the keys went and its writer has closed it, or the time is up. Returns the time left.
-DWORD CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs);
+// written since the keys went and its writer has closed it, or the time is up. Returns the time left;
+// nothing when no keys went.
+std::optional<DWORD> CopyAndWaitForChange(const SelectionCopy& copy, DWORD timeoutMs);
 
 // The main window: the clipboard is opened with it as owner, so that what the program puts there
 // stays there. Set once at start-up.

@@ -69,7 +69,10 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
     }
     // One piece of clipboard work from the copy to the store: a session end inside it gives up all that is left.
     ClipboardWork storing;
-    const DWORD left = CopyAndWaitForChange(copySelection, kCopyWaitMs);
+    const std::optional<DWORD> copied = CopyAndWaitForChange(copySelection, kCopyWaitMs);
+    // The window in front took no keys: the clipboard as it is would be no copy of its selection.
+    if (!copied) return 1;
+    const DWORD left = *copied;
     ClipboardClip read;
     // A copier that opens the clipboard without a window may still hold it: read again while the wait lasts.
     const DWORD start = GetTickCount();

@@ -19,8 +19,8 @@ extern std::function<void(FavoriteNotStored why)> g_FavoriteNotStoredHook;
 
 // Stores the selection as favourite (id - 0x100): runs `copySelection` (the injected Ctrl+C) and
 // reads the clipboard once it has changed, or after a second. What it read is the program's own
-// from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store or no project is
-// current, else 0.
+// from then on (IsOwnClipboardContent). 1 when the clipboard holds nothing to store, no project is
+// current or `copySelection` sent no keys (nothing is stored then), else 0.
 int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu);
 
 // Puts favourite (id - 0x200) on the clipboard. 0 when it is there, 1 when the slot is empty or

@@ -36,8 +36,9 @@ bool KeysFor(int number, bool recent, IndexKeys& keys) {
     return true;
 }
 
-// Unsigned hexadecimal with an optional 0x; stops at the first non-digit; no number gives 0.
-UINT ParseHex(const char* text) {
+}  // namespace
+
+UINT ParseClipType(const char* text) {
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
     UINT value = 0;
     for (; *text; ++text) {
@@ -55,8 +56,6 @@ UINT ParseHex(const char* text) {
     }
     return value;
 }
-
-}  // namespace
 
 bool SetClipType(int number, UINT type, const char* caption, bool recent) {
     WriteLog("SetClipType started", 0);
@@ -87,7 +86,7 @@ UINT GetClipType(int number, char* caption, bool recent) {
     wchar_t path[MAX_PATH];
     if (!KeysFor(number, recent, keys) || !ProgramPathW(path, "Save.ini")) return 0;
     if (caption) lstrcpynA(caption, ReadIni(path, keys.section, keys.captionKey, "").c_str(), kCaptionSize);
-    UINT type = ParseHex(ReadIni(path, keys.section, keys.typeKey, "0x0").c_str());
+    UINT type = ParseClipType(ReadIni(path, keys.section, keys.typeKey, "0x0").c_str());
     return type > 0xC000 ? g_nRichTextFormat : type;
 }
 

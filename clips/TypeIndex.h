@@ -14,6 +14,10 @@ bool SetClipType(int number, UINT type, const char* caption, bool recent);
 // A stored type above 0xC000 is a rich-text id of some run and reads as this run's rich-text id.
 UINT GetClipType(int number, char* caption, bool recent);
 
+// A stored type as Save.ini and Export.ini hold it ("0x%X"): unsigned hexadecimal with an optional 0x,
+// read up to the first character that is no hexadecimal digit; text that starts with none gives 0.
+UINT ParseClipType(const char* text);
+
 // One recent position's entry: a type of 0 marks a position past the list.
 struct RecentIndexEntry {
     UINT type = 0;

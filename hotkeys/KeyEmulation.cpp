@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "base/Log.h"
 
 namespace {
 
-std::optional<DWORD> g_foregroundIntegrityForTests;
+// A test may give the window in front another level while a paste waits for its keys to go.
+const std::uint64_t kNoLevelForTests = ~0ull;
+std::atomic<std::uint64_t> g_foregroundIntegrityForTests{kNoLevelForTests};
 
 // The integrity level of the process (its mandatory label's last part), or kUnreadableIntegrity.
 DWORD IntegrityLevel(HANDLE process) {
@@ -23,12 +28,15 @@ DWORD IntegrityLevel(HANDLE process) {
     return level;
 }
 
+// A program may open a process of its own account that runs at a higher level, though not read its token; a
+// process it may not open at all is another account's, whose window at the same level takes the keys.
 DWORD ForegroundIntegrityLevel(HWND foreground) {
-    if (g_foregroundIntegrityForTests) return *g_foregroundIntegrityForTests;
+    if (const std::uint64_t level = g_foregroundIntegrityForTests; level != kNoLevelForTests)
+        return static_cast<DWORD>(level);
     DWORD processId = 0;
     GetWindowThreadProcessId(foreground, &processId);
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return kUnreadableIntegrity;
+    if (!process) return SECURITY_MANDATORY_UNTRUSTED_RID;
     const DWORD level = IntegrityLevel(process);
     CloseHandle(process);
     return level;
@@ -49,9 +57,11 @@ void WaitForForeignModifiers() {
 
 // Ctrl down, key down, key up, Ctrl up, with the keys' scan codes. When the user already holds
 // Ctrl (Ctrl+1 then Ctrl+2 in one go), only the key is sent, so Ctrl stays down as the user holds it.
-void InjectControlChord(BYTE key, DWORD leadMs, DWORD trailMs, const std::function<void()>& keysGo = nullptr) {
+// The window in front may have changed since the hotkey: none are sent where Windows would drop them.
+bool InjectControlChord(BYTE key, DWORD leadMs, DWORD trailMs, const std::function<void()>& keysGo = nullptr) {
     Sleep(leadMs);
     WaitForForeignModifiers();
+    if (!ForegroundTakesKeys()) return false;
     if (keysGo) keysGo();
     const bool controlHeld = IsHeld(VK_CONTROL);
     const BYTE controlScan = static_cast<BYTE>(MapVirtualKeyA(VK_CONTROL, 0));
@@ -61,18 +71,19 @@ void InjectControlChord(BYTE key, DWORD leadMs, DWORD trailMs, const std::functi
     keybd_event(key, keyScan, KEYEVENTF_KEYUP, 0);
     if (!controlHeld) keybd_event(VK_CONTROL, controlScan, KEYEVENTF_KEYUP, 0);
     Sleep(trailMs);
+    return true;
 }
 
 }  // namespace
 
-void EmulCTRL_V1() {
+bool EmulCTRL_V1() {
     WriteLog("EmulCTRL_V1 started", 0);
-    InjectControlChord('V', 300, 150);
+    return InjectControlChord('V', 300, 150);
 }
 
-void EmulCTRL_C(const std::function<void()>& keysGo) {
+bool EmulCTRL_C(const std::function<void()>& keysGo) {
     WriteLog("EmulCTRL_C started", 0);
-    InjectControlChord('C', 450, 200, keysGo);
+    return InjectControlChord('C', 450, 200, keysGo);
 }
 
 bool ForegroundTakesKeys() {
@@ -82,4 +93,6 @@ bool ForegroundTakesKeys() {
     return false;
 }
 
-void SetForegroundIntegrityForTests(std::optional<DWORD> level) { g_foregroundIntegrityForTests = level; }
+void SetForegroundIntegrityForTests(std::optional<DWORD> level) {
+    g_foregroundIntegrityForTests = level ? *level : kNoLevelForTests;
+}

@@ -1,6 +1,5 @@
 #include "ProjectTransfer.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
@@ -12,6 +11,7 @@
 #include "clips/ClipRecord.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
+#include "clips/TypeIndex.h"
 #include "framework/Handles.h"
 #include "framework/Prompts.h"
 
@@ -27,24 +27,12 @@ void ReportIniFailure() {
     AfxMessageBox("Error export project INI file!", MB_OK | MB_ICONHAND);
 }
 
-// A stored format as "0x<hex>" (or bare hex digits), nothing after it; false for anything else.
-bool ParseFormat(const std::string& text, unsigned long& format) {
-    std::size_t start = text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0 ? 2 : 0;
-    std::size_t digits = text.size() - start;
-    if (digits == 0 || digits > 8) return false;
-    for (std::size_t i = start; i < text.size(); ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
-    format = std::stoul(text.substr(start), nullptr, 16);
-    return true;
-}
-
 // The format under which this run stores an imported favourite whose Export.ini value is `text`,
 // or 0 for an empty slot or one it never stores. Registered formats are rich text of the exporting
 // run and become this run's rich-text id. A bitmap handle (0x2) lives only in the session that made
 // it, so no release stored one: bytes under that type are no picture this program could put.
 UINT ImportedFormat(const std::string& text) {
-    unsigned long format = 0;
-    if (!ParseFormat(text, format)) return 0;
+    const UINT format = ParseClipType(text.c_str());
     if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_DIB || format == CF_ENHMETAFILE) return format;
     if (format > 0xC000 || (g_nRichTextFormat != 0 && format == g_nRichTextFormat)) return g_nRichTextFormat;
     return 0;

@@ -99,14 +99,58 @@ Var FinishRunText
   ${EndIf}
 !macroend
 
-; Ends this program at once when another setup or uninstall of the program runs.
+; Ends the setup or uninstall with exit code 2, saying why in a message box (unless silent) and in a log
+; of its own in the temporary folder: it has no folder of the program's to log in yet.
+!macro REFUSE ICON TEXT
+  FileOpen $0 "$TEMP\${SETUP_LOG}" a
+  FileSeek $0 0 END
+  FileWriteUTF16LE /BOM $0 "${TEXT}$\r$\n"
+  FileClose $0
+  MessageBox MB_OK|${ICON} "${TEXT}" /SD IDOK
+  SetErrorLevel 2
+  Quit
+!macroend
+
+; Ends this program at once when another setup or uninstall of the program runs. One run with
+; administrator rights made the mutex so that this one may not open it.
 !macro ONLY_ONE_SETUP_AT_A_TIME
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
   Pop $1
   ${If} $1 = 183 ; ERROR_ALREADY_EXISTS
-    MessageBox MB_OK|MB_ICONEXCLAMATION "A setup or an uninstall of ${PRODUCT} is already running.$\r$\n$\r$\nLet it finish first." /SD IDOK
-    SetErrorLevel 2
-    Quit
+  ${OrIf} $1 = 5 ; ERROR_ACCESS_DENIED
+    !insertmacro REFUSE MB_ICONEXCLAMATION "A setup or an uninstall of ${PRODUCT} is already running.$\r$\n$\r$\nLet it finish first."
+  ${EndIf}
+!macroend
+
+; A per-user installation never needs administrator rights. Run with them, the setup or uninstall works
+; in the profile of whoever gave them: a standard user who answers the prompt with an administrator's
+; password would install for that account. It ends when its token is elevated and the session's
+; taskbar runs without elevation or belongs to another account (its process may not be opened). Where
+; everything runs elevated (User Account Control off, Wine), or there is no taskbar, it goes on.
+!macro NOT_ELEVATED WHAT
+  StrCpy $2 0
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r0) i .r1' ; TOKEN_QUERY
+  ${If} $1 <> 0
+    System::Call 'advapi32::GetTokenInformation(p r0, i 20, *i .r2, i 4, *i .r1)' ; TokenElevation
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${EndIf}
+  System::Call 'user32::FindWindowW(w "Shell_TrayWnd", p 0) p .r3'
+  ${If} $2 <> 0
+  ${AndIf} $3 P<> 0
+    StrCpy $5 0
+    System::Call 'user32::GetWindowThreadProcessId(p r3, *i .r4)'
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r4) p .r3' ; PROCESS_QUERY_LIMITED_INFORMATION
+    ${If} $3 P<> 0
+      System::Call 'advapi32::OpenProcessToken(p r3, i 8, *p .r0) i .r1'
+      ${If} $1 <> 0
+        System::Call 'advapi32::GetTokenInformation(p r0, i 20, *i .r5, i 4, *i .r1)'
+        System::Call 'kernel32::CloseHandle(p r0)'
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p r3)'
+    ${EndIf}
+    ${If} $5 = 0
+      !insertmacro REFUSE MB_ICONSTOP "Run this ${WHAT} without administrator rights."
+    ${EndIf}
   ${EndIf}
 !macroend
 
@@ -149,6 +193,7 @@ FunctionEnd
 !insertmacro END_RUNNING_COPY "un."
 
 Function .onInit
+  !insertmacro NOT_ELEVATED setup
   !insertmacro ONLY_ONE_SETUP_AT_A_TIME
   Call TakeFolderArgument
   Call TidyFolder
@@ -198,9 +243,7 @@ Function TakeFolderArgument
   ${If} $3 == ""
   ${OrIf} $4 P<> 0
   ${OrIf} $5 <> 0
-    MessageBox MB_OK|MB_ICONSTOP "/D= needs the full path of a folder, as in /D=C:\Tools\${PRODUCT}, not $\"$3$\"." /SD IDOK
-    SetErrorLevel 2
-    Quit
+    !insertmacro REFUSE MB_ICONSTOP "/D= needs the full path of a folder, as in /D=C:\Tools\${PRODUCT}, not $\"$3$\"."
   ${EndIf}
   StrCpy $INSTDIR $3
 FunctionEnd
@@ -254,6 +297,7 @@ Function HoldsOthersFiles
     ${OrIf} $2 == "ClipAppends.txt"
     ${OrIf} $2 == "ClipAppends.TMP"
     ${OrIf} $2 == "Clip.log"
+    ${OrIf} $2 == "Quorvex.lock"
     ${OrIf} $2 == "${SETUP_LOG}"
     ${OrIf} $2 == "Manual.doc"
     ${OrIf} $2 == "Manual.html"
@@ -528,6 +572,7 @@ Function FinishRun
 FunctionEnd
 
 Function un.onInit
+  !insertmacro NOT_ELEVATED uninstall
   !insertmacro ONLY_ONE_SETUP_AT_A_TIME
 FunctionEnd
 
@@ -547,6 +592,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Manual.doc"
   Delete "$INSTDIR\Manual.html"
   Delete "$INSTDIR\Clip.log"
+  ; The system deletes it when the program ends, killed or not; a power cut may leave it.
+  Delete "$INSTDIR\Quorvex.lock"
   Delete "$INSTDIR\${SETUP_LOG}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only empty folders go: whatever is left in them is the user's.

@@ -1,5 +1,7 @@
 #include "app/TamblinDlg.h"
 
+#include <psapi.h>
+
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -200,7 +202,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
     folder.Remove("RECENT\\RECCLIP4.DAT");
     Send(WM_ENDSESSION, FALSE);  // the session goes on
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP4.DAT"));
-    EXPECT_TRUE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    EXPECT_TRUE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
     // The session ends (an installer's end ends the program too) while a capture waits on a program that renders its
     // copy 1.5 s late: the read is given up, and the clips are saved and the icon gone before WM_ENDSESSION returns,
     // after which the process may be ended without another message.
@@ -210,7 +212,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
         std::string atReturn;
         late.onRender = [&, window = dialog->m_hWnd](UINT) {
             SendMessageA(window, WM_ENDSESSION, TRUE, how);
-            atReturn = folder.Read("RECENT\\RECCLIP4.DAT") + (Shell(NIM_MODIFY, window) ? "|shown" : "") +
+            atReturn = folder.Read("RECENT\\RECCLIP4.DAT") + (NotifyShell(NIM_MODIFY, window) ? "|shown" : "") +
                        (IsWindow(window) ? "" : "|ended");
         };
         late.CopyPromising({{CF_TEXT, std::string("late\0", 5)}}, 1500);
@@ -218,7 +220,7 @@ TEST_F(MainWindowTest, CopiesAreKeptAndAppendedTheProgramsPutsAreNotAndItSavesWh
         EXPECT_EQ(atReturn, std::string("fourth\0", 7) + (how ? "|ended" : "")) << how;
         if (how) continue;
         Send(TaskbarCreatedMessage(), 0);  // nor does a restarted taskbar bring the icon back
-        EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
+        EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
     }
     EXPECT_FALSE(folder.Exists("RECENT\\RECCLIP5.DAT"));
     const std::tuple<UINT, WPARAM, LPARAM> requests[] = {{WM_COMMAND, ID_APP_EXIT, 0}, {WM_CLOSE, 0, 0}};
@@ -370,7 +372,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_TRUE(taskbar.Balloons().empty());
     // The retry, once a second, adds the icon, which then tells of the first start; then it stops.
     taskbar.RefuseAdds(false);
-    EXPECT_TRUE(PumpUntil([&] { return Shell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return NotifyShell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_EQ(taskbar.Balloons().size(), 1u);
     EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
     // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
@@ -387,9 +389,9 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     for (int p = 1; p <= 10; ++p)
         EXPECT_EQ(folder.Read("RECENT\\RECCLIP" + std::to_string(p) + ".DAT"),
                   (p == 1 ? std::string("captured") : "clip " + std::to_string(p)) + '\0') << p;
-    ASSERT_TRUE(Shell(NIM_DELETE, dialog->m_hWnd));
+    ASSERT_TRUE(NotifyShell(NIM_DELETE, dialog->m_hWnd));
     PumpFor(1500);
-    EXPECT_FALSE(Shell(NIM_MODIFY, dialog->m_hWnd));
+    EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
 
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
     std::vector<std::string> taken;
@@ -415,8 +417,10 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
 }
 
 // Windows drops the keys a program sends to a window run as administrator: the program sends none there, leaves a
-// pasted clip on the clipboard and stores no favourite, and says so once for each. A window whose process it may
-// not read counts as one run as administrator; one at its own level or lower gets the keys.
+// pasted clip on the clipboard and stores no favourite, and says so once for each, also when such a window comes to
+// the front while the keys wait. A window whose process it may open but whose token it may not read counts as one
+// run as administrator; one whose process it may not open at all (another account's), or at its own level or lower,
+// gets the keys.
 TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavouritesThatCannotBeStored) {
     StandInTaskbar taskbar;
     Start();
@@ -426,7 +430,8 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
                                nullptr);
     ASSERT_TRUE(PumpUntil([&] { return SetForegroundWindow(front) && GetForegroundWindow() == front; }, 3000));
     struct Hotkey {
-        std::optional<DWORD> foreground;  // its integrity level; none: as its process has it
+        std::optional<DWORD> foreground;  // its integrity level; none: as its process has it, which no one may open
+        std::optional<DWORD> later = {};  // the level of the window in front by the time the keys would go
         UINT id;
         bool keysSent;
         const wchar_t* told;  // the balloon it brings, if any
@@ -440,17 +445,23 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
     const DWORD system = SECURITY_MANDATORY_SYSTEM_RID, low = SECURITY_MANDATORY_LOW_RID;
     const UINT paste = HOTKEY_PASTE_RECENT + 1, save = HOTKEY_SAVE_FAV + 1;
     const Hotkey hotkeys[] = {
-        {.foreground = system, .id = paste, .keysSent = false, .told = pasteTold},
-        {.foreground = kUnreadableIntegrity, .id = paste, .keysSent = false, .told = nullptr},
-        {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = saveTold},
-        {.foreground = system, .id = save, .keysSent = false, .told = nullptr},
+        {.foreground = low, .later = system, .id = paste, .keysSent = false, .told = pasteTold},
+        {.foreground = low, .later = system, .id = save, .keysSent = false, .told = saveTold},
+        {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = nullptr},
         {.foreground = std::nullopt, .id = paste, .keysSent = true, .told = nullptr},
         {.foreground = low, .id = save, .keysSent = true, .told = nullptr}};
     std::vector<std::wstring> told = {taskbar.Balloons().at(0).text};  // the first start's
     for (const Hotkey& hotkey : hotkeys) {
         SetForegroundIntegrityForTests(hotkey.foreground);
+        const std::unique_ptr<ClosedToAll> otherAccount(hotkey.foreground ? nullptr : new ClosedToAll);
+        const char* keysWait = hotkey.id == paste ? "EmulCTRL_V1 started" : "EmulCTRL_C started";
+        std::thread comesToTheFront([&, before = folder.LogCount(keysWait)] {
+            if (hotkey.later && PumpUntil([&] { return folder.LogCount(keysWait) > before; }, 3000))
+                SetForegroundIntegrityForTests(hotkey.later);
+        });
         KeyboardRecorder recorder;
         Send(WM_HOTKEY, hotkey.id);
+        comesToTheFront.join();
         SetForegroundIntegrityForTests(std::nullopt);
         EXPECT_EQ(!recorder.Events().empty(), hotkey.keysSent) << hotkey.id;
         EXPECT_EQ(ClipboardText(), "for admin") << hotkey.id;
@@ -460,7 +471,7 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
         for (const TrayRequest& balloon : taskbar.Balloons()) balloons.push_back(balloon.text);
         EXPECT_EQ(balloons, told) << hotkey.id;
     }
-    EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 4);
+    EXPECT_EQ(folder.LogCount("No keys sent: the window in front runs at a higher integrity level"), 3);
     // A clipboard too large for a favourite (the empty window in front copies nothing), a copy its program renders too
     // late (2.5 s for each form it promised, when asked) and a favourite the disk does not take are told too. The read
     // given up asks for nothing more.
@@ -560,4 +571,14 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     EXPECT_EQ(g_nAboutBoxes, 0);
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    // Fifty more openings, each showing the banner, leave the working set where it was (a banner is some 125 KB).
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    for (int opening = 0; opening < 50; ++opening) {
+        ASSERT_TRUE(about.Create());
+        EXPECT_TRUE(SendDlgItemMessageW(about.m_hWnd, IDC_BANNER, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        about.DestroyWindow();
+    }
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.WorkingSetSize, before.WorkingSetSize + (2 << 20));
 }

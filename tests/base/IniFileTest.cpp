@@ -17,8 +17,7 @@ protected:
 TEST_F(IniFileTest, AChangeWaitsAMomentForAnotherProgramReadingTheFileAndLeavesItWholeWhenItCannotBeMade) {
     // How another program shares Save.ini, and how long it holds it, while it is changed.
     struct Holder {
-        DWORD sharing;
-        DWORD heldMs;
+        DWORD sharing, heldMs;
         bool changed;
     };
     const Holder holders[] = {
@@ -39,19 +38,17 @@ TEST_F(IniFileTest, AChangeWaitsAMomentForAnotherProgramReadingTheFileAndLeavesI
     folder.Write("Save.ini", std::string(2 << 20, ';'));
     EXPECT_TRUE(WriteIni(saveIni, "A", "NAME", "Large"));
     EXPECT_EQ(folder.Read("Save.ini").find(std::string(2 << 20, ';')), 0u);
-    {
-        FileHandle huge(CreateFileW(saveIni, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        LARGE_INTEGER size{};
-        size.QuadPart = (64 << 20) + 1;
-        ASSERT_TRUE(SetFilePointerEx(huge.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(huge.Get()));
-    }
+    FileHandle huge(CreateFileW(saveIni, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const LARGE_INTEGER size{.QuadPart = (64 << 20) + 1};
+    ASSERT_TRUE(SetFilePointerEx(huge.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(huge.Get()));
+    huge.Close();
     EXPECT_FALSE(WriteIni(saveIni, "A", "NAME", "Huge"));
     WIN32_FILE_ATTRIBUTE_DATA left{};
     ASSERT_TRUE(GetFileAttributesExW(saveIni, GetFileExInfoStandard, &left));
     EXPECT_EQ(left.nFileSizeLow, (64u << 20) + 1);
 }
 
-// Two programs started from one folder (two users of one machine, a renamed copy) write one Save.ini.
+// Two threads of the program write one Save.ini (one program runs from a folder: it claims the folder at start).
 TEST_F(IniFileTest, TwoWritersKeepEachOthersKeysAndAStartRemovesOnlyTheCopiesAKillLeftBehind) {
     auto key = [](int n) { return "KEY" + std::to_string(n); };
     auto writer = [&](const char* section) {

@@ -25,7 +25,7 @@ protected:
     }
     // Stores a selection as the save hotkey does, its copy putting what is offered (format, bytes) on the clipboard.
     int Save(int slot, const std::vector<std::pair<UINT, std::string>>& offered) {
-        return GetFavClip(0x100 + slot, [&](auto&) { EXPECT_TRUE(FillClipboard(offered)); }, menu);
+        return GetFavClip(0x100 + slot, [&](auto&) { return FillClipboard(offered) || (ADD_FAILURE(), true); }, menu);
     }
 
     CMenu menu;
@@ -97,7 +97,7 @@ TEST_F(FavoritesTest, EachKindIsStoredWithItsTypeAndCaptionShownAsRebuiltAndPutB
         EXPECT_EQ(ClipboardBytes(c.type), c.bytes);
     }
     CurrentPrj = 0;  // without a current project nothing is copied, stored or shown
-    EXPECT_EQ(GetFavClip(0x104, [](auto&) { ADD_FAILURE() << "the selection was copied"; }, menu), 1);
+    EXPECT_EQ(GetFavClip(0x104, [](auto&) { return ADD_FAILURE() << "the selection was copied", true; }, menu), 1);
     LoadFavorite(menu);
     EXPECT_EQ(Item(3), L"Win-3 <EMPTY>");
 }
@@ -131,7 +131,7 @@ TEST_F(FavoritesTest, ABlockOf250000BytesAFailedWriteOrAnEmptyClipboardStoreNoth
     // and the program's own from then on, no copy to capture.
     ASSERT_TRUE(PutTextOnClipboard("as it is"));
     EXPECT_FALSE(IsOwnClipboardContent());
-    EXPECT_EQ(GetFavClip(0x101, [](auto&) {}, menu), 0);
+    EXPECT_EQ(GetFavClip(0x101, [](auto&) { return true; }, menu), 0);
     EXPECT_EQ(folder.Read("FAVORITE\\BCLIPB1.DAT"), std::string("as it is\0", 9));
     EXPECT_TRUE(IsOwnClipboardContent());
     // An empty clipboard after a real change: nothing is stored.

@@ -136,12 +136,7 @@ public:
     }
     ~Installation() {
         // A program that was just terminated may still hold its executable open for a moment.
-        PumpUntil(
-            [this] {
-                RemoveTree(m_path);
-                return GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
-            },
-            3000);
+        PumpUntil([this] { return RemoveTree(m_path); }, 3000);
     }
     bool Ready() const { return m_ready; }
     std::wstring Exe() const { return File("Quorvex.exe"); }

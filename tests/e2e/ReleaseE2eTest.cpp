@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "E2eFixture.h"
+#include "support/TrayIconShell.h"
 #include "support/WindowText.h"
 
 namespace {
@@ -38,8 +39,7 @@ const std::set<std::wstring> kInstalled = {L"Quorvex.exe", L"Manual.doc", L"Manu
 
 // The fixed file version of a file's version resource ("1.0.0.0").
 std::string Version(const std::wstring& file) {
-    DWORD unused = 0;
-    std::string info(GetFileVersionInfoSizeW(file.c_str(), &unused), '\0');
+    std::string info(GetFileVersionInfoSizeW(file.c_str(), nullptr), '\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;
     if (info.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
@@ -64,9 +64,7 @@ std::wstring UninstallValue(const wchar_t* name) {
 
 bool KeyExists(HKEY root, const wchar_t* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExW(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
 }
 
 const wchar_t kMakerPage[] = L"https://www.corvellan.example/";
@@ -88,8 +86,7 @@ std::wstring SetupLog(const ProgramFiles& installation) {
 struct Folder : ProgramFiles {
     explicit Folder(const std::wstring& path) { m_path = path; }
     void Holds(std::initializer_list<const char*> names) const {
-        for (const char* name : names) {
-            const std::string entry = name;
+        for (const std::string entry : names) {
             if (entry.back() == '\\')
                 CreateDirectoryW(File(entry).c_str(), nullptr);
             else
@@ -384,7 +381,9 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
 }
 
 // Two setups at once would both install into one folder: the second ends at once, and the first,
-// cancelled, leaves nothing. With one copy installed, a setup into another folder installs a second
+// cancelled, leaves nothing. So does a setup run with administrator rights (on a taskbar whose process it may not
+// open: another account's), which would install for whoever gave them, and one another such setup keeps out of its
+// mutex. With one copy installed, a setup into another folder installs a second
 // copy beside it and says that the first stays: in its log when silent, on the folder page and in a
 // question otherwise. The finish page then shows the whole of its longer text about the copy that
 // runs elsewhere.
@@ -392,6 +391,17 @@ TEST_F(ReleaseE2e, ASecondSetupEndsAtOnceAndASecondFolderLeavesTheInstalledCopyA
     const std::wstring first = m_install.Path();
     const Installation second(L" Second", "");
     const char title[] = "Clipboard Quorvex Setup";
+    const Folder refusals(_wgetenv(L"TEMP"));  // where such a setup logs
+    refusals.Remove("Quorvex-Setup.log");
+    {
+        ClosedToAll otherAccount;
+        HANDLE elevatedSetup = CreateMutexW(&otherAccount.attributes, FALSE, L"Corvellan Clipboard Quorvex Setup");
+        EXPECT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first), 2));
+        CloseHandle(elevatedSetup);
+        const StandInTaskbar taskbar;
+        EXPECT_TRUE(RunToEnd(ToWide(Built().setup), "/S /D=" + ToAnsi(first), 2));
+    }
+    EXPECT_NE(SetupLog(refusals).find(L"Run this setup without administrator rights.\r\n"), std::wstring::npos);
     {
         Program wizardOnly(ToWide(Built().setup), "/D=" + ToAnsi(first));
         HWND wizard = WaitForDialog(wizardOnly, title, IDCANCEL);

@@ -1,5 +1,8 @@
 // One instance per installation folder: a second start is refused, and "-exit" ends the running instance of the
 // same installation and nothing else. (Windows ending it as Exit does is a component case.)
+#include <cwchar>
+#include <cwctype>
+
 #include "E2eFixture.h"
 
 namespace {
@@ -7,6 +10,18 @@ namespace {
 using SingleInstanceE2e = E2eTest;
 
 TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOwnInstallation) {
+    // The names in the global namespace by which an earlier release marked a folder's instance and locked its
+    // Save.ini, made first and held, as any other account on the machine could, keep the program from nothing: it
+    // starts, and stores its clips.
+    auto hashed = [](const std::wstring& text) {  // lower-cased, FNV-1a
+        unsigned long long hash = 14695981039346656037ull;
+        for (wchar_t c : text) hash = (hash ^ std::towlower(c)) * 1099511628211ull;
+        wchar_t digits[17];
+        return std::wstring(digits, std::swprintf(digits, 17, L"%016llX", hash));
+    };
+    // The folder as the file system resolves it differs here only in its prefix and case.
+    CreateSemaphoreW(nullptr, 1, 1, (L"Global\\Clipboard Quorvex " + hashed(L"\\\\?\\" + m_install.Path())).c_str());
+    CreateMutexW(nullptr, TRUE, (L"Global\\Quorvex.IniChange." + hashed(m_install.File("Save.ini"))).c_str());
     Program first(m_install);
     ASSERT_TRUE(first.Ready());
     ASSERT_TRUE(CopyAndWaitForCapture("saved at exit", 1));
@@ -30,6 +45,7 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOw
     ASSERT_TRUE(first.Running());
     EXPECT_EQ(saveIni(), saveIniOfFirst);
     EXPECT_EQ(m_install.Read("Clip.log").compare(0, logOfFirst.size(), logOfFirst), 0) << "a start restarted the log";
+    EXPECT_EQ(m_install.LogCount("Error 0x20 opening Quorvex.lock: another instance runs from this folder"), 1);
 
     // Another program's window with the very same title, found first, and a copy of the program in
     // another folder asking: neither ends the instance.
@@ -50,8 +66,11 @@ TEST_F(SingleInstanceE2e, AnotherStartIsRefusedAndExitEndsOnlyTheInstanceOfItsOw
     EXPECT_EQ(m_install.Read(RecentFile(1)), TextBlock("saved at exit"));
     EXPECT_EQ(m_install.Ini("RECENTS", "RECCLIP1"), "0x1");
 
-    // With nothing running the request ends at once and leaves nothing that keeps the next start out.
+    // With nothing running the request ends at once and leaves nothing that keeps the next start out; nor does an
+    // instance killed.
     EXPECT_TRUE(RunToEnd(m_install.Exe(), "-exit"));
+    Program(m_install).Kill();
+    EXPECT_FALSE(m_install.Exists("Quorvex.lock"));
     EXPECT_TRUE(Program(m_install).Ready());
 }
 

@@ -235,13 +235,13 @@ TEST_F(ProjectsTest, OnlyOrdinaryFolderNamesAreExported) {
 
 TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
     // An export of another installation. Slot 8 is named but its data file is missing. No release ever stored a
-    // bitmap handle (0x2): its bytes would be no picture.
+    // bitmap handle (0x2): its bytes would be no picture. Slot 3's type reads as Save.ini's types read, up to its text.
     const std::string work = "EXPORT\\Work\\", ini = work + "Export.ini";
     CreateDirectoryW(folder.File(work).c_str(), nullptr);
     for (const auto& [key, value] :
          {std::pair<const char*, std::string>{"NAME", std::string(40, 'n')}, {"CLIP1", "zz"}, {"CLIP2", "0x5"},
-          {"CLIP3", "0x1z"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')}, {"CLIP5", "0x2"}, {"CLIP6", "0xD"},
-          {"CLIP7", "0xC0A1"}, {"CLIP8", "0x1"}, {"CLIP10", "0x1"}})
+          {"CLIP3", "0x1 junk"}, {"CLIP4", "0x8"}, {"CAPTION4", std::string(40, 'c')}, {"CLIP5", "0x2"},
+          {"CLIP6", "0xD"}, {"CLIP7", "0xC0A1"}, {"CLIP8", "0x1"}, {"CLIP10", "0x1"}})
         folder.SetIni("EXP", key, value.c_str(), ini);
     for (int slot : {1, 2, 3, 4, 5, 6, 7, 9, 10}) folder.Write(work + "CLIPB" + std::to_string(slot) + ".DAT", "bytes");
     chosenFile = folder.File(ini);
@@ -253,11 +253,11 @@ TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
         SendDlgItemMessageA(dialog, IDCANCEL, BM_CLICK, 0, 0);
     });
     EXPECT_EQ(Listed(), "A:Alpha B:Beta* C:" + std::string(25, 'n') + " D:Delta");
-    EXPECT_EQ(Section("C"), "NAME=" + std::string(25, 'n') + "|CLIP4=0x8|CAPTION4=" + std::string(20, 'c') +
-                                "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
+    EXPECT_EQ(Section("C"), "NAME=" + std::string(25, 'n') + "|CLIP3=0x1|CAPTION3=|CLIP4=0x8|CAPTION4=" +
+                                std::string(20, 'c') + "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
                                 "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
     EXPECT_FALSE(folder.Exists("FAVORITE\\CCLIPB1.DAT") || folder.Exists("FAVORITE\\CCLIPB8.DAT"));
-    EXPECT_EQ(folder.LogCount("Error import file - "), 6);
+    EXPECT_EQ(folder.LogCount("Error import file - "), 5);
     // The tray menu shows an imported slot as the project's favourite.
     CurrentPrj = 'C';
     CMenu menu;
@@ -268,8 +268,8 @@ TEST_F(ProjectsTest, ImportTakesTheNextFreeLetterAndOnlyWhatAProjectCanHold) {
     folder.Write(work + "CLIPB4.DAT", std::string(250000, 'p'));
     folder.Write(work + "CLIPB10.DAT", std::string(249999, 't'));
     EXPECT_TRUE(ImportProject(chosenFile));
-    EXPECT_EQ(Section("E"), "NAME=" + std::string(25, 'n') + "|CLIP6=0xD|CAPTION6=|CLIP7=" + TypeValue(RichTextId()) +
-                                "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
+    EXPECT_EQ(Section("E"), "NAME=" + std::string(25, 'n') + "|CLIP3=0x1|CAPTION3=|CLIP6=0xD|CAPTION6=|CLIP7=" +
+                                TypeValue(RichTextId()) + "|CAPTION7=|CLIP10=0x1|CAPTION10=|");
     EXPECT_FALSE(folder.Exists("FAVORITE\\ECLIPB4.DAT"));
     EXPECT_EQ(folder.Read("FAVORITE\\ECLIPB10.DAT").size(), 249999u);
 

@@ -130,19 +130,19 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
         // The shell refuses an icon while it holds one of the same window and id, or while it restarts: the icon
         // comes at the next "TaskbarCreated", which the hook answers, with its tooltip cut to the 63
         // characters the short record carries.
-        ASSERT_TRUE(Shell(NIM_ADD, window.m_hWnd));
+        ASSERT_TRUE(NotifyShell(NIM_ADD, window.m_hWnd));
         ASSERT_FALSE(icon.Create(&window, IDR_TRAY_MENU, tip.c_str(), appIcon, kCallback));
         const HMENU firstMenu = icon.TrayMenu().GetSafeHmenu();
         ASSERT_TRUE(IsMenu(firstMenu));
-        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        ASSERT_TRUE(NotifyShell(NIM_DELETE, window.m_hWnd));
         EXPECT_EQ(SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0), 0);
-        EXPECT_TRUE(Shell(NIM_MODIFY, window.m_hWnd));
+        EXPECT_TRUE(NotifyShell(NIM_MODIFY, window.m_hWnd));
         EXPECT_EQ(icon.NotifyData().szTip, tip.substr(0, 63));
 
         // A retried Create starts from a fresh menu and leaves the one hook in place.
-        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        ASSERT_TRUE(NotifyShell(NIM_DELETE, window.m_hWnd));
         ASSERT_TRUE(icon.Create(&window, IDR_TRAY_MENU, tip.c_str(), appIcon, kCallback));
-        EXPECT_TRUE(Shell(NIM_MODIFY, window.m_hWnd));
+        EXPECT_TRUE(NotifyShell(NIM_MODIFY, window.m_hWnd));
         EXPECT_FALSE(IsMenu(firstMenu)) << "the menu of the refused attempt was left behind";
         ASSERT_NE(GetPropA(window.m_hWnd, "HookWnd_P"), nullptr);
         EXPECT_EQ(static_cast<CHookWnd*>(GetPropA(window.m_hWnd, "HookWnd_P"))->NextHook(), nullptr);
@@ -202,7 +202,7 @@ TEST(TrayNotifyIconTest, TheIconComesWhenTheShellTakesItAnswersItsOwnClicksWithI
         SetTrayIconRectForTests(nullptr);
     }
     // Destroyed, the icon leaves the shell and a window that lives on.
-    EXPECT_FALSE(Shell(NIM_MODIFY, window.m_hWnd));
+    EXPECT_FALSE(NotifyShell(NIM_MODIFY, window.m_hWnd));
     EXPECT_EQ(GetWindowLongPtrA(window.m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&NotifyWindowProc));
     DestroyWindow(window.m_hWnd);
 }
@@ -238,7 +238,7 @@ TEST(TrayNotifyIconTest, ABalloonWaitsForTheIconAndGoesOutOnceTheShellHoldsIt) {
         EXPECT_EQ(balloonsShown().size(), 3u);
 
         // The taskbar restarts: the icon is gone until "TaskbarCreated".
-        ASSERT_TRUE(Shell(NIM_DELETE, window.m_hWnd));
+        ASSERT_TRUE(NotifyShell(NIM_DELETE, window.m_hWnd));
         icon.ShowBalloon(L"Title", L"After the restart", BalloonKind::Info);
         EXPECT_EQ(balloonsShown().size(), 3u);
         SendMessageA(window.m_hWnd, TaskbarCreatedMessage(), 0, 0);

@@ -24,8 +24,7 @@ public:
             HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, record, GetModuleHandleA(nullptr), 0);
             m_threadId = GetCurrentThreadId();
             SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+            for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
             UnhookWindowsHookEx(hook);
         });
         WaitForSingleObject(ready, INFINITE);

@@ -46,8 +46,8 @@ inline bool ForEachEntry(const std::wstring& folder, const std::function<void(co
     return true;
 }
 
-// Everything in a folder, recursively removed.
-inline void RemoveTree(const std::wstring& path) {
+// Everything in a folder, recursively removed; true once the folder is gone.
+inline bool RemoveTree(const std::wstring& path) {
     ForEachEntry(path, [&path](const std::wstring& name, bool isFolder) {
         const std::wstring child = path + L"\\" + name;
         if (isFolder)
@@ -56,6 +56,7 @@ inline void RemoveTree(const std::wstring& path) {
             DeleteFileW(child.c_str());
     });
     RemoveDirectoryW(path.c_str());
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 // A fresh temporary folder named "<prefix>-<process>-<counter><suffix>", the suffix in any characters.

@@ -36,12 +36,29 @@ inline void SetRunValue(HKEY root, const std::string& command) {
     RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
 }
 
+// A security descriptor made from its text, as attributes for an object to be made; freed with the object.
+struct Security {
+    explicit Security(const char* text) {
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &attributes.lpSecurityDescriptor,
+                                                             nullptr);
+    }
+    ~Security() { LocalFree(attributes.lpSecurityDescriptor); }
+    void GuardThisProcess() const {
+        SetKernelObjectSecurity(GetCurrentProcess(), DACL_SECURITY_INFORMATION, attributes.lpSecurityDescriptor);
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+};
+
+// What another account's objects are to this one: closed. While it lives, no program may open this process, not
+// even to read its name or its token; and no one may open an object made with its attributes.
+struct ClosedToAll : Security {
+    ClosedToAll() : Security("D:(D;;GA;;;WD)") { GuardThisProcess(); }
+    ~ClosedToAll() { Security("D:(A;;GA;;;WD)").GuardThisProcess(); }
+};
+
 // Everyone may read the key and delete it whole, nothing more.
 inline void MakeReadOnly(HKEY key) {
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
-    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
-    LocalFree(readOnly);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, Security("D:P(A;;KRSD;;;WD)").attributes.lpSecurityDescriptor);
 }
 
 // A registry key under which the settings cannot be created: it is volatile, and Windows keeps

@@ -15,7 +15,7 @@
 
 // NIM_ADD puts an icon of the test's own under the window and the program's icon id; NIM_MODIFY with
 // nothing to change succeeds only for an icon the shell holds.
-inline bool Shell(DWORD action, HWND window) {
+inline bool NotifyShell(DWORD action, HWND window) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = window;
@@ -52,8 +52,7 @@ public:
                                        nullptr, nullptr, nullptr, nullptr);
             SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             SetEvent(ready);
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+            for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
             DestroyWindow(m_window);
         });
         WaitForSingleObject(ready, INFINITE);
