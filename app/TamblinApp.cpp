@@ -36,6 +36,13 @@ std::wstring OwnerImagePath(HWND window) {
 
 const char kFolderClaim[] = "Quorvex.lock";
 
+// False only where the file is known to be missing.
+bool FileMayExist(const wchar_t* path) {
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 // Every program started from one folder writes the same Save.ini, whatever its executable is called and
@@ -49,15 +56,20 @@ CTamblinApp::FolderClaim CTamblinApp::ClaimFolder() {
         return FolderClaim::Unclaimable;
     }
     HANDLE claim = INVALID_HANDLE_VALUE;
-    // Access denied: the file of an instance that has just ended may not be deleted yet.
-    RetryWhileFileHeld([&] {
+    auto create = [&] {
         claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         return claim != INVALID_HANDLE_VALUE;
-    });
+    };
+    // Access denied where the file is there: the file of an instance that has just ended may not be deleted yet.
+    // Where it is not, the folder may not be written, and waiting changes nothing.
+    m_claimError = create() ? ERROR_SUCCESS : GetLastError();
+    if (m_claimError == ERROR_ACCESS_DENIED && FileMayExist(path))
+        m_claimError = RetryWhileFileHeld(create) ? ERROR_SUCCESS : GetLastError();
     // A file that may not be deleted (made read-only, say) claims the folder as well while it is held.
-    if (claim == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+    if (m_claimError == ERROR_ACCESS_DENIED) {
         claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    m_claimError = claim == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (claim == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) m_claimError = GetLastError();
+    }
     m_folderClaim = std::make_unique<FileHandle>(claim);
     if (m_folderClaim->IsValid()) return FolderClaim::Claimed;
     // Held by an instance, or kept from this account by someone who may write the folder. Where this

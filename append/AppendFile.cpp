@@ -1,5 +1,6 @@
 #include "AppendFile.h"
 
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <optional>
@@ -41,8 +42,21 @@ bool ReadPart(HANDLE file, ULONGLONG from, ULONGLONG to, std::string& bytes) {
            ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
 }
 
-// True, with the whole file in `ansi`, when the file is not UTF-8: an earlier release's, or one written by hand.
-bool IsAnsiFile(HANDLE file, std::string& ansi) {
+// The file's text, a line at a time: a line that is UTF-8 is read so, any other in the ANSI code page (an earlier
+// release's file, a line added by hand or by an earlier release), so that no line is ever read in the other's way.
+std::wstring FileText(const char* bytes, std::size_t count) {
+    std::wstring text;
+    for (std::size_t start = 0; start < count;) {
+        const void* lineEnd = std::memchr(bytes + start, '\n', count - start);
+        const std::size_t end = lineEnd ? static_cast<const char*>(lineEnd) - bytes + 1 : count;
+        text += WideText(bytes + start, end - start, IsUtf8(bytes + start, end - start) ? CP_UTF8 : CP_ACP);
+        start = end;
+    }
+    return text;
+}
+
+// True, with the whole file in `bytes`, when a line of it is not UTF-8.
+bool HoldsAnsiLines(HANDLE file, std::string& bytes) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info)) return false;
     const ULONGLONG size = SizeOf(info);
@@ -55,14 +69,14 @@ bool IsAnsiFile(HANDLE file, std::string& ansi) {
         from = s_checked->size;
     std::string added;
     if (from == size || !ReadPart(file, from, size, added) || IsUtf8(added.data(), added.size())) return false;
-    if (from > 0) return ReadPart(file, 0, size, ansi);
-    ansi = std::move(added);
+    if (from > 0) return ReadPart(file, 0, size, bytes);
+    bytes = std::move(added);
     return true;
 }
 
 // The whole file in UTF-8, written beside it and moved over it as a data file is: a failure leaves it as it was.
-bool MakeUtf8(const std::string& ansi) {
-    const std::string utf8 = Utf8Text(WideText(ansi.data(), ansi.size(), CP_ACP));
+bool MakeUtf8(const std::string& bytes) {
+    const std::string utf8 = Utf8Text(FileText(bytes.data(), bytes.size()));
     return WriteClipFile(kAppendFileName, utf8.data(), utf8.size(), kOpenFailure);
 }
 
@@ -75,8 +89,7 @@ void RememberChecked(HANDLE file) {
         s_checked.reset();
 }
 
-// Another instance may append at the same moment: an append-only handle and one write per entry keep every entry
-// whole.
+// An append-only handle and one write per entry keep every entry whole, whoever else writes the file meanwhile.
 HANDLE OpenAppendFile() {
     wchar_t path[MAX_PATH];
     return ProgramPathW(path, kAppendFileName)
@@ -105,10 +118,10 @@ void SaveAppendClip(const std::wstring& text) {
             WriteLog(kOpenFailure, 0);
             return;
         }
-        std::string ansi;
-        if (!madeUtf8 && IsAnsiFile(file.Get(), ansi)) {
+        std::string held;
+        if (!madeUtf8 && HoldsAnsiLines(file.Get(), held)) {
             file.Close();
-            if (!MakeUtf8(ansi)) return;
+            if (!MakeUtf8(held)) return;
             madeUtf8 = true;
             continue;
         }
@@ -129,7 +142,8 @@ void AppendClipboardText(const ClipboardClip& read) {
     // A text clip is its own plain text; any other clip brings the text the clipboard offered with it.
     const bool textClip = read.format == CF_TEXT || read.format == CF_UNICODETEXT;
     if (!textClip && !read.hasText) return;
-    WriteLogFormat(0, "Rich text GlobalSize = %d", static_cast<int>(textClip ? read.blockSize : read.textBlockSize));
+    WriteLogFormat(0, "Rich text GlobalSize = %d",
+                   static_cast<int>(read.format == CF_TEXT ? read.blockSize : read.textBlockSize));
     SaveAppendClip(ClipboardPlainText(read));
 }
 
@@ -141,17 +155,18 @@ int PutAppendClip() {
         WriteLog("Clipboard CLIP_APPEND_FILE clip empty", 0);
         return 1;
     }
-    // What the read cuts off at its bound is left out a whole character at a time.
-    const std::size_t read = static_cast<std::size_t>(count);
-    const bool cut = read == kMaxClipFileRead;
-    const std::size_t whole = cut ? WholeUtf8Length(bytes.get(), read) : read;
-    std::wstring text;
-    if (IsUtf8(bytes.get(), whole)) {
-        text = WideText(bytes.get(), whole, CP_UTF8);
-    } else {
-        const std::string ansi = cut ? AnsiPrefix(std::string(bytes.get(), read), read) : std::string(bytes.get(), read);
-        text = WideText(ansi.data(), ansi.size(), CP_ACP);
+    // What the read cuts off at its bound is left out a whole character at a time, as its line is encoded.
+    std::size_t whole = static_cast<std::size_t>(count);
+    if (whole == kMaxClipFileRead) {
+        const char* read = bytes.get();
+        std::size_t lineStart = whole;
+        while (lineStart > 0 && read[lineStart - 1] != '\n') --lineStart;
+        const std::size_t utf8 = WholeUtf8Length(read, whole);
+        whole = IsUtf8(read + lineStart, utf8 - lineStart)
+                    ? utf8
+                    : lineStart + AnsiPrefix(std::string(read + lineStart, whole - lineStart), whole - lineStart).size();
     }
+    const std::wstring text = FileText(bytes.get(), whole);
     return PutClipAndLog(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) ? 0 : 1;
 }
 

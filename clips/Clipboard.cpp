@@ -151,6 +151,7 @@ bool TakeUnicodeText(ClipboardClip& clip) {
     }
     clip.format = CF_UNICODETEXT;
     clip.blockSize = (text.size() + 1) * sizeof(wchar_t);
+    clip.textBlockSize = ansi.size() + 1;  // as ANSI text, the size the log names
     if (clip.blockSize < kClipBufferSize) {
         const char* begin = reinterpret_cast<const char*>(text.c_str());
         clip.bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
@@ -165,10 +166,17 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
     GlobalLockGuard lock(GetClipboardData(form));
     if (!lock.Data()) return;
     clip.hasText = true;
-    clip.textBlockSize = lock.Size();
     const char* bytes = static_cast<const char*>(lock.Data());
-    clip.text = form == CF_UNICODETEXT ? UnicodeClipText(bytes, lock.Size(), lock.Size() / sizeof(wchar_t))
-                                       : WideText(bytes, strnlen(bytes, lock.Size()), CP_ACP);
+    if (form == CF_TEXT) {
+        clip.textBlockSize = lock.Size();
+        clip.text = WideText(bytes, strnlen(bytes, lock.Size()), CP_ACP);
+        return;
+    }
+    clip.text = UnicodeClipText(bytes, lock.Size(), lock.Size() / sizeof(wchar_t));
+    // The size the log names is that of the text as ANSI text, as the clipboard would hand it over.
+    const int units = static_cast<int>(clip.text.size());
+    clip.textBlockSize = (units ? WideCharToMultiByte(CP_ACP, 0, clip.text.data(), units, nullptr, 0, nullptr, nullptr)
+                                : 0) + 1;
 }
 
 // What a read asks of the clipboard once open: an owner may render each format asked for slowly, so

@@ -52,7 +52,7 @@ struct ClipboardClip {
     std::size_t blockSize = 0;    // the size of the clipboard's block for that format
     std::vector<char> bytes;      // the block's bytes; left empty when blockSize is 0 or too large to store
     bool hasText = false;         // beside a clip of another format, the clipboard offered plain text
-    std::size_t textBlockSize = 0;
+    std::size_t textBlockSize = 0;  // the plain text's size as ANSI text (its CF_TEXT block), which the log names
     std::wstring text;            // that text up to its NUL, whole: a rich text's caption, the append file's entry
     DWORD sequence = 0;           // the clipboard's sequence number as it was read
 };

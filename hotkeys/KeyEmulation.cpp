@@ -28,15 +28,23 @@ DWORD IntegrityLevel(HANDLE process) {
     return level;
 }
 
-// A program may open a process of its own account that runs at a higher level, though not read its token; a
-// process it may not open at all is another account's, whose window at the same level takes the keys.
+// Windows keeps a program's messages, as its keys, from a window of a higher level: a message of the program's own,
+// which any other window ignores, is refused with access denied there.
+bool WindowRefusesMessages(HWND window) {
+    static const UINT probe = RegisterWindowMessageW(L"Clipboard Quorvex keys check");
+    return probe != 0 && !PostMessageW(window, probe, 0, 0) && GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// A program may open a process of its own account that runs at a higher level, though not read its token. A process
+// it may not open at all is another account's: at the same level (run as another user) its window takes the keys,
+// at a higher one (run as administrator with an administrator's password) it refuses them as it refuses messages.
 DWORD ForegroundIntegrityLevel(HWND foreground) {
     if (const std::uint64_t level = g_foregroundIntegrityForTests; level != kNoLevelForTests)
         return static_cast<DWORD>(level);
     DWORD processId = 0;
     GetWindowThreadProcessId(foreground, &processId);
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return SECURITY_MANDATORY_UNTRUSTED_RID;
+    if (!process) return WindowRefusesMessages(foreground) ? kUnreadableIntegrity : SECURITY_MANDATORY_UNTRUSTED_RID;
     const DWORD level = IntegrityLevel(process);
     CloseHandle(process);
     return level;

@@ -17,8 +17,9 @@ bool EmulCTRL_C(const std::function<void()>& keysGo);
 
 // Windows drops, without a word, the keys a program sends to a window of a process with a higher
 // integrity level than its own (one run as administrator). False, and logged, when the foreground
-// window is such a one: a process whose token may not be read counts as higher, one that may not be
-// opened at all (another account's) does not. True without a foreground window.
+// window is such a one: a process whose token may not be read counts as higher; one that may not be
+// opened at all (another account's) counts as higher only when its window refuses the program's
+// messages too. True without a foreground window.
 bool ForegroundTakesKeys();
 
 // What a token that may not be read counts as: higher than any level.

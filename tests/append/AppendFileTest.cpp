@@ -46,6 +46,13 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneUtf8EntryWithEveryLineEndAsCrLfOnceA
     EXPECT_EQ(folder.Read("ClipAppends.txt"), u8"an older café\r\r\nentry\r\nЖук 😀\r\n");
     EXPECT_EQ(PutAppendClip(), 0);
     EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"an older café\r\r\nentry\r\nЖук 😀\r\n"));
+    // A line an earlier release adds later is read in the ANSI code page, and made UTF-8 alone: the lines around it
+    // are read and kept as they are.
+    folder.Write("ClipAppends.txt", folder.Read("ClipAppends.txt") + "th\xE9\r\n");
+    EXPECT_EQ(PutAppendClip(), 0);
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(L"an older café\r\r\nentry\r\nЖук 😀\r\nthé\r\n"));
+    SaveAppendClip(L"new");
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), u8"an older café\r\r\nentry\r\nЖук 😀\r\nthé\r\nnew\r\n");
     // A paste puts the file's first 249999 bytes, a character cut there left out whole.
     folder.Write("ClipAppends.txt", std::string(249997, 'x') + u8"yé" + std::string(1000, 'z'));
     EXPECT_EQ(PutAppendClip(), 0);

@@ -341,8 +341,8 @@ TEST_F(ReleaseE2e, TouchesOnlyWhatIsTheProgramsInAFolderThatHoldsOtherFiles) {
 
     // The clips as the program makes them, and the user's own files among them.
     installation.Holds({"Save.ini", "Save.TMP", "Save~1F4.TMP", "ClipAppends.txt", "ClipAppends.TMP", "Clip.log",
-                        "RECENT\\RECCLIP1.DAT", "RECENT\\RECCLIP10.DAT", "RECENT\\RECCLIP2.TMP", "RECENT\\RECCLIP.OLD",
-                        "FAVORITE\\ACLIPB1.DAT", "FAVORITE\\ZCLIPB10.TMP", "EXPORT\\Work\\",
+                        "Quorvex.lock", "RECENT\\RECCLIP1.DAT", "RECENT\\RECCLIP10.DAT", "RECENT\\RECCLIP2.TMP",
+                        "RECENT\\RECCLIP.OLD", "FAVORITE\\ACLIPB1.DAT", "FAVORITE\\ZCLIPB10.TMP", "EXPORT\\Work\\",
                         "EXPORT\\Work\\Export.ini", "EXPORT\\Work\\Export~2A.TMP", "EXPORT\\Work\\CLIPB1.DAT", "EXPORT\\Done\\",
                         "EXPORT\\Done\\Export.ini"});
     const std::set<std::wstring> usersOwn = {
