@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/TamblinDlg.h"
 #include "framework/WinApp.h"
@@ -17,6 +18,7 @@ public:
     int RegisterHotKeys();
 
     std::unique_ptr<CTamblinDlg> m_pMainDlg;
+    std::optional<HeldElsewhere> m_keysHeldElsewhere;  // what kept the last registration from a group's keys
 };
 
 // For each top-level window: posts Exit to the first "Clipboard Quorvex" window of this same
