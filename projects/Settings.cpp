@@ -110,19 +110,6 @@ LONG ReadSetting(const wchar_t* name, int& value) {
     return status;
 }
 
-// A text value is read from the first root that holds it, readable or not.
-LONG ReadSettingText(const wchar_t* name, std::string& text) {
-    LONG status = ERROR_FILE_NOT_FOUND;
-    std::wstring read;
-    for (HKEY root : {SettingsRoot(), OtherRoot()}) {
-        status = RegistryKey::Open(root, kProgramKey, KEY_READ).ReadString(name, read);
-        if (status != ERROR_FILE_NOT_FOUND) break;
-    }
-    // The names are ASCII: any other character makes the value one that names no set.
-    for (wchar_t c : read) text += c < 0x80 ? static_cast<char>(c) : '?';
-    return status;
-}
-
 bool HoldsRunValue(HKEY root) {
     return RegGetValueW(root, kRunKey, kRunValue, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
@@ -232,12 +219,20 @@ LONG SetAppendMode(int& appendMode, int mode) {
 KeySets ReadKeySets() {
     KeySets sets = DefaultKeySets();
     std::array<std::string, kHotkeyGroupCount> stored;  // the values the sets came from
+    // A value is read from the first root that holds it, readable or not.
+    const RegistryKey keys[] = {RegistryKey::Open(SettingsRoot(), kProgramKey, KEY_READ),
+                                RegistryKey::Open(OtherRoot(), kProgramKey, KEY_READ)};
     for (const HotkeyGroupRow& row : HotkeyGroups()) {
         const std::size_t i = static_cast<std::size_t>(row.group);
         const std::wstring name = WideText(row.registryValue);
-        std::string text;
-        const LONG status = ReadSettingText(name.c_str(), text);
+        std::wstring read;
+        LONG status = ERROR_FILE_NOT_FOUND;
+        for (const RegistryKey& key : keys)
+            if ((status = key.ReadString(name.c_str(), read)) != ERROR_FILE_NOT_FOUND) break;
         if (status == ERROR_FILE_NOT_FOUND) continue;
+        // The names are ASCII: any other character makes the value one that names no set.
+        std::string text;
+        for (wchar_t c : read) text += c < 0x80 ? static_cast<char>(c) : '?';
         const std::string keys = KeySetText(row.defaults);
         const std::optional<KeySet> set = status == ERROR_SUCCESS ? ParseKeySet(text) : std::nullopt;
         if (status != ERROR_SUCCESS)
