@@ -72,11 +72,10 @@ KeySets CKeysDlg::Chosen() const {
 void CKeysDlg::Show(const KeySets& sets) {
     for (const HotkeyGroupRow& row : HotkeyGroups()) {
         HWND list = GetDlgItem(m_hWnd, ListOf(row.group));
-        const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
-        for (LRESULT item = 0; item < count; ++item)
-            if (static_cast<KeySet>(SendMessageA(list, CB_GETITEMDATA, item, 0)) ==
-                sets[static_cast<std::size_t>(row.group)])
-                SendMessageA(list, CB_SETCURSEL, item, 0);
+        const std::string text = KeySetText(sets[static_cast<std::size_t>(row.group)]);
+        const LRESULT item =
+            SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(list, CB_SETCURSEL, item, 0);
     }
     SayWhatCtrlAltIs();
 }

@@ -116,7 +116,7 @@ BOOL CTamblinApp::InitInstance() {
     if (RegisterHotKeys() != 0) {
         AfxMessageBox("Error initialize HOT Keys!", MB_OK | MB_ICONERROR);
         // Other keys may be chosen there and then; without, the program ends as it always has.
-        return m_pMainDlg->ChooseKeys(*m_keysHeldElsewhere);
+        return m_pMainDlg->ChooseKeys(m_keysHeldElsewhere);
     }
     return TRUE;
 }

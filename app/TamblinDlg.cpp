@@ -2,8 +2,6 @@
 
 #include <wtsapi32.h>
 
-#include <cstdio>
-
 #include "app/AboutDlg.h"
 #include "app/KeysDlg.h"
 #include "append/AppendFile.h"
@@ -441,19 +439,17 @@ std::optional<HeldElsewhere> CTamblinDlg::ChangeKeys(const KeySets& chosen) {
     return std::nullopt;
 }
 
-bool CTamblinDlg::ChooseKeys(const HeldElsewhere& held) {
+bool CTamblinDlg::ChooseKeys(const std::optional<HeldElsewhere>& held) {
     CKeysDlg keys([this](const KeySets& chosen) { return ChangeKeys(chosen); }, held);
     return keys.DoModal(m_hWnd) == IDOK;
 }
 
 void CTamblinDlg::OnKeys(UINT) {
     // Asked again while it is open (the tray still answers), the open dialog comes forward.
-    if (HWND open = CKeysDlg::OpenDialog()) {
+    if (HWND open = CKeysDlg::OpenDialog())
         SetForegroundWindow(open);
-        return;
-    }
-    CKeysDlg keys([this](const KeySets& chosen) { return ChangeKeys(chosen); });
-    keys.DoModal(m_hWnd);
+    else
+        ChooseKeys(std::nullopt);
 }
 
 void CTamblinDlg::RedrawKeyNames() {

@@ -42,9 +42,9 @@ public:
     // Moves the hotkeys to the chosen sets, keeps them in the registry and names them in the menus; or
     // returns what another program holds, and nothing changes.
     std::optional<HeldElsewhere> ChangeKeys(const KeySets& chosen);
-    // The Keys dialog for a start that another program's keys stopped, that group marked: true once the
-    // hotkeys are all registered, false when the person cancels.
-    bool ChooseKeys(const HeldElsewhere& held);
+    // The Keys dialog; for a start that another program's keys stopped, that group marked. True once the
+    // chosen keys are registered, false when the person cancels.
+    bool ChooseKeys(const std::optional<HeldElsewhere>& held);
 
     static const MessageTable<CTamblinDlg>& Messages();
 

@@ -141,13 +141,6 @@ std::optional<HeldElsewhere> StartHook(HWND window, HotkeyKeyboardHook& hook) {
     return held;
 }
 
-bool SameHotkeys(const std::vector<HookedHotkey>& a, const std::vector<HookedHotkey>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].id != b[i].id || a[i].modifiers != b[i].modifiers || a[i].key != b[i].key) return false;
-    return true;
-}
-
 }  // namespace
 
 bool TakeProjectHotKey(HWND window, char letter) {
@@ -202,7 +195,6 @@ std::optional<HeldElsewhere> ChangeHotKeys(HWND window, HotkeyKeyboardHook& hook
         }
     }
 
-    const std::vector<HookedHotkey> servedBefore = g_served;
     std::vector<HotkeyGroup> changing;
     for (HotkeyGroup group : kFixedGroups)
         if (changes(group)) changing.push_back(group);
@@ -219,11 +211,9 @@ std::optional<HeldElsewhere> ChangeHotKeys(HWND window, HotkeyKeyboardHook& hook
             held = refused;
         }
     }
-    if (!SameHotkeys(servedBefore, g_served) || !hook.Running()) {
-        std::optional<HeldElsewhere> hookHeld = StartHook(window, hook);
-        if (!held) held = hookHeld;
-    }
-    return held;
+    // The hook serves the combinations refused now.
+    std::optional<HeldElsewhere> hookHeld = StartHook(window, hook);
+    return held ? held : hookHeld;
 }
 
 std::vector<HookedHotkey> HotkeysServedByTheHook() { return g_served; }

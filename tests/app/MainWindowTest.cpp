@@ -523,6 +523,14 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEndsUnlessOtherKey
     EXPECT_TRUE(ActOnDialogs({{"Keys", [](HWND keys) {
                                    EXPECT_EQ(TextOf(GetDlgItem(keys, IDC_KEYS_HELD)), L"Another program holds Ctrl+5.");
                                    EXPECT_EQ(GetFocus(), GetDlgItem(keys, IDC_KEYS_LIST_FIRST));
+                                   // The marked row's label is red, the others as usual.
+                                   HDC dc = GetDC(keys);
+                                   for (int row : {0, 1}) {
+                                       SendMessageA(keys, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                    reinterpret_cast<LPARAM>(GetDlgItem(keys, 1080 + row)));
+                                       EXPECT_EQ(GetTextColor(dc), row ? GetSysColor(COLOR_WINDOWTEXT) : 0xC0u);
+                                   }
+                                   ReleaseDC(keys, dc);
                                    SendDlgItemMessageA(keys, IDCANCEL, BM_CLICK, 0, 0);
                                }}},
                              [] { EXPECT_FALSE(CTamblinApp().InitInstance()); }));
