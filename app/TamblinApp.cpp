@@ -130,7 +130,8 @@ BOOL CTamblinApp::InitInstance() {
     m_pMainDlg->JoinClipboardChain();
     if (RegisterHotKeys() != 0) {
         AfxMessageBox("Error initialize HOT Keys!", MB_OK | MB_ICONERROR);
-        return FALSE;
+        // Other keys may be chosen there and then; without, the program ends as it always has.
+        return m_pMainDlg->ChooseKeys(m_keysHeldElsewhere);
     }
     return TRUE;
 }
@@ -143,8 +144,6 @@ int CTamblinApp::ExitInstance() {
 }
 
 int CTamblinApp::RegisterHotKeys() {
-    std::vector<std::string> taken;
-    const int result = RegisterFixedHotKeys(m_pMainDlg->m_hWnd, m_pMainDlg->m_KeyboardHook, taken);
-    m_pMainDlg->TellHotkeysTaken(taken);
-    return result;
+    m_keysHeldElsewhere = m_pMainDlg->TakeFixedHotKeys();
+    return m_keysHeldElsewhere ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/TamblinDlg.h"
 #include "framework/Handles.h"
@@ -18,6 +19,7 @@ public:
     int RegisterHotKeys();
 
     std::unique_ptr<CTamblinDlg> m_pMainDlg;
+    std::optional<HeldElsewhere> m_keysHeldElsewhere;  // what kept the last registration from a group's keys
 
 private:
     // Claimed: this process holds the folder; Held: another instance does; Unclaimable: no one can

@@ -2,11 +2,12 @@
 
 #include <wtsapi32.h>
 
-#include <cstdio>
-
 #include "app/AboutDlg.h"
+#include "app/KeysDlg.h"
 #include "append/AppendFile.h"
+#include "base/IniFile.h"
 #include "base/Log.h"
+#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/Favorites.h"
@@ -29,9 +30,6 @@ const UINT_PTR kTrayRetryTimer = 1;
 const UINT kTrayIconRetryMs = 1000;
 const int kTrayIconRetries = 99;
 
-const wchar_t kFirstStartText[] =
-    L"Clipboard Quorvex is running. Ctrl+1 \u2026 Ctrl+0 paste the recent clips, Ctrl+Win+1 \u2026 Ctrl+Win+0 "
-    L"store the selection as a favourite. Right-click its icon in the notification area for the menu.";
 const wchar_t kPasteRefusedText[] =
     L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from pasting into it. "
     L"The clip is on the clipboard: press Ctrl+V.";
@@ -72,6 +70,47 @@ void CALLBACK RetrySessionNotifications(HWND window, UINT, UINT_PTR timer, DWORD
     if (registered) WriteLog("Registered for session notifications", 0);
     if (registered || ++s_sessionRetries >= kSessionRetries) KillTimer(window, timer);
 }
+
+// "Ctrl+1 \u2026 Ctrl+0": a digit group's ten keys as its set in force names them.
+std::wstring DigitKeys(HotkeyGroup group) {
+    const KeySet set = KeysInForce(group);
+    return WideText(PressedKeys(set, '1').c_str()) + L" \u2026 " + WideText(PressedKeys(set, '0').c_str());
+}
+
+// What a first start says, with the keys in force; a group that is off goes unnamed.
+std::wstring FirstStartText() {
+    std::wstring keys;
+    if (KeysInForce(HotkeyGroup::RecentPaste) != kKeysOff)
+        keys = DigitKeys(HotkeyGroup::RecentPaste) + L" paste the recent clips";
+    if (KeysInForce(HotkeyGroup::FavoriteStore) != kKeysOff)
+        keys += (keys.empty() ? L"" : L", ") + DigitKeys(HotkeyGroup::FavoriteStore) +
+                L" store the selection as a favourite";
+    return L"Clipboard Quorvex is running." + (keys.empty() ? L"" : L" " + keys + L".") +
+           L" Right-click its icon in the notification area for the menu.";
+}
+
+// The combinations the keyboard hook serves, a group's ten as "Win+1 \u2026 Win+0", others one by one.
+std::wstring ServedKeysText(const std::vector<HookedHotkey>& served) {
+    std::wstring text;
+    for (const HotkeyGroupRow& row : HotkeyGroups()) {
+        std::vector<HookedHotkey> group;
+        for (const HookedHotkey& hotkey : served)
+            if (GroupOfId(hotkey.id) == row.group) group.push_back(hotkey);
+        if (group.empty()) continue;
+        if (!text.empty()) text += L", ";
+        if (group.size() == kHotkeySlots) {
+            text += DigitKeys(row.group);
+            continue;
+        }
+        for (std::size_t i = 0; i < group.size(); ++i)
+            text += (i ? L", " : L"") + WideText(PressedKeys(group[i].modifiers, group[i].key).c_str());
+    }
+    return text;
+}
+
+// Save.ini remembers which combinations the installation's user was told the hook took from other programs.
+const char kKeysSection[] = "KEYS";
+const char kTakenOverKey[] = "TAKEN_OVER";
 
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -119,6 +158,7 @@ const MessageTable<CTamblinDlg>& CTamblinDlg::Messages() {
         OnCommand(ID_RUN_AT_STARTUP, &CTamblinDlg::OnRunAtStartup),
         OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, &CTamblinDlg::OnPasteFavorite),
         OnCommand(ID_PROJECTS, &CTamblinDlg::OnProjects),
+        OnCommand(ID_KEYS, &CTamblinDlg::OnKeys),
     };
     return table;
 }
@@ -174,8 +214,9 @@ BOOL CTamblinDlg::OnInitDialog() {
         WriteLogFormat(0, "Error 0x%X registering for session notifications", static_cast<unsigned>(GetLastError()));
         SetTimer(m_hWnd, kSessionRetryTimer, kSessionRetryMs, RetrySessionNotifications);
     }
+    SetKeySetsInForce(ReadKeySets());
     // No start before this one has stored the settings: the user has not seen the program yet.
-    if (!SettingsStored()) Tell(Notice::FirstStart, kFirstStartText, BalloonKind::Info);
+    if (!SettingsStored()) Tell(Notice::FirstStart, FirstStartText(), BalloonKind::Info);
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
@@ -195,6 +236,7 @@ BOOL CTamblinDlg::OnInitDialog() {
     LoadProjects(m_hWnd);
     RedrawMenuProject();
     UpdateMenuState();
+    RedrawMenuAppend();
     LoadFavorite(TrayMenu());
     LoadRecentClips();
     RedrawMenuRecent(TrayMenu());
@@ -362,15 +404,65 @@ void CTamblinDlg::OnRecentClipsNotStored(std::wstring folder) {
          BalloonKind::Warning);
 }
 
-void CTamblinDlg::TellHotkeysTaken(const std::vector<std::string>& combinations) {
-    if (combinations.empty()) return;
-    std::string names;
-    for (const std::string& combination : combinations) names += (names.empty() ? "" : ", ") + combination;
-    const std::wstring them = combinations.size() == 1 ? L"it" : L"them";
+std::optional<HeldElsewhere> CTamblinDlg::TakeFixedHotKeys() {
+    const std::optional<HeldElsewhere> held = RegisterFixedHotKeys(m_hWnd, m_KeyboardHook);
+    if (!held) {
+        TellHotkeysTakenOver();
+        return held;
+    }
     Tell(Notice::HotkeysTaken,
-         L"Another program holds " + WideText(names.c_str()) + L": Clipboard Quorvex cannot work without " + them +
-             L" and ends. Close that program, then start Clipboard Quorvex again.",
+         L"Another program holds " + WideText(held->keys.c_str()) +
+             L". Choose other keys for Clipboard Quorvex in its Keys dialog, or close that program and start "
+             L"Clipboard Quorvex again.",
          BalloonKind::Warning);
+    return held;
+}
+
+// Where the hook serves combinations that another program holds (the taskbar of Windows 10 and 11, as a
+// rule), that program no longer gets them: the user is told once which, and how to give them back.
+void CTamblinDlg::TellHotkeysTakenOver() {
+    const std::vector<HookedHotkey> served = HotkeysServedByTheHook();
+    wchar_t saveIni[MAX_PATH];
+    if (served.empty() || !ProgramPathW(saveIni, "Save.ini")) return;
+    const std::wstring names = ServedKeysText(served);
+    if (ReadIni(saveIni, kKeysSection, kTakenOverKey, "") == AnsiText(names.c_str())) return;
+    const std::wstring them = served.size() == 1 ? L"it" : L"them";
+    Tell(Notice::HotkeysTakenOver,
+         L"Clipboard Quorvex took " + names + L" from the program that held " + them +
+             L" (on Windows 10 and 11, the taskbar). \"Keys...\" in its menu gives " + them + L" back.",
+         BalloonKind::Info);
+    WriteIni(saveIni, kKeysSection, kTakenOverKey, AnsiText(names.c_str()).c_str());
+}
+
+std::optional<HeldElsewhere> CTamblinDlg::ChangeKeys(const KeySets& chosen) {
+    std::string letters;
+    for (const PRJ_STR& project : ProjectList) letters += project.letter;
+    const KeySets before = KeySetsInForce();
+    if (std::optional<HeldElsewhere> held = ChangeHotKeys(m_hWnd, m_KeyboardHook, chosen, letters)) return held;
+    StoreKeySets(chosen, before);
+    RedrawKeyNames();
+    TellHotkeysTakenOver();
+    return std::nullopt;
+}
+
+bool CTamblinDlg::ChooseKeys(const std::optional<HeldElsewhere>& held) {
+    CKeysDlg keys([this](const KeySets& chosen) { return ChangeKeys(chosen); }, held);
+    return keys.DoModal(m_hWnd) == IDOK;
+}
+
+void CTamblinDlg::OnKeys(UINT) {
+    // Asked again while it is open (the tray still answers), the open dialog comes forward.
+    if (HWND open = CKeysDlg::OpenDialog())
+        SetForegroundWindow(open);
+    else
+        ChooseKeys(std::nullopt);
+}
+
+void CTamblinDlg::RedrawKeyNames() {
+    RedrawMenuRecent(TrayMenu());
+    LoadFavorite(TrayMenu());
+    RedrawMenuProject();
+    RedrawMenuAppend();
 }
 
 void CTamblinDlg::OnExit(UINT) { DestroyWindow(); }
@@ -490,7 +582,16 @@ void CTamblinDlg::RedrawMenuProject() {
     const int current = GetCurrentPrjIndex();
     if (current < 0) return;
     const PRJ_STR& project = ProjectList[current];
-    char text[64];
-    std::snprintf(text, sizeof text, "Ctl-Win-%c <%s>", project.letter, project.name);
-    TrayMenu().ModifyMenu(ID_CURRENT_PROJECT, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_CURRENT_PROJECT, text);
+    const std::string text =
+        KeyCaption(HotkeyGroup::Project, std::string(1, project.letter)) + " <" + project.name + ">";
+    TrayMenu().ModifyMenu(ID_CURRENT_PROJECT, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_CURRENT_PROJECT, text.c_str());
+}
+
+void CTamblinDlg::RedrawMenuAppend() {
+    // Without keys an item says only what it does.
+    const bool off = KeysInForce(HotkeyGroup::AppendFile) == kKeysOff;
+    const std::string paste = off ? "<Insert>" : KeyCaption(HotkeyGroup::AppendFile, "Ins", " - ") + " <Insert>";
+    const std::string remove = off ? "<Delete>" : KeyCaption(HotkeyGroup::AppendFile, "Del", " - ") + " <Delete>";
+    TrayMenu().ModifyMenu(ID_APPEND_PASTE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_APPEND_PASTE, paste.c_str());
+    TrayMenu().ModifyMenu(ID_APPEND_DELETE, MF_BYCOMMAND | MF_STRING, ID_APPEND_DELETE, remove.c_str());
 }

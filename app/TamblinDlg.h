@@ -8,6 +8,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
+#include "hotkeys/Hotkeys.h"
 #include "hotkeys/KeyboardHook.h"
 #include "shell/TrayNotifyIcon.h"
 
@@ -32,8 +33,18 @@ public:
     void UpdateMenuState();
     // Shows the current project on its tray item; no project current leaves the item as it is.
     void RedrawMenuProject();
-    // Says which fixed combinations ("Ctrl+5") another program holds, so that the program cannot start.
-    void TellHotkeysTaken(const std::vector<std::string>& combinations);
+    // Names the append file's keys on the Appends items.
+    void RedrawMenuAppend();
+    // Registers the fixed hotkeys as a start does. A group that another program keeps from its keys is
+    // told in a balloon and returned; combinations the keyboard hook takes from other programs are told once
+    // per installation.
+    std::optional<HeldElsewhere> TakeFixedHotKeys();
+    // Moves the hotkeys to the chosen sets, keeps them in the registry and names them in the menus; or
+    // returns what another program holds, and nothing changes.
+    std::optional<HeldElsewhere> ChangeKeys(const KeySets& chosen);
+    // The Keys dialog; for a start that another program's keys stopped, that group marked. True once the
+    // chosen keys are registered, false when the person cancels.
+    bool ChooseKeys(const std::optional<HeldElsewhere>& held);
 
     static const MessageTable<CTamblinDlg>& Messages();
 
@@ -59,6 +70,7 @@ private:
         FavoriteNotWritten,
         FavoriteTooLate,
         HotkeysTaken,
+        HotkeysTakenOver,
         Count
     };
     void Tell(Notice notice, const std::wstring& text, BalloonKind kind);
@@ -99,6 +111,9 @@ private:
     std::optional<DWORD> m_joinSequence;  // the clipboard's number when the window joined the viewer chain
     void OnPasteFavorite(UINT command);
     void OnProjects(UINT);
+    void OnKeys(UINT);
+    void TellHotkeysTakenOver();
+    void RedrawKeyNames();
 
     int m_trayRetries = 0;  // icon attempts made by the retry timer
     std::bitset<static_cast<std::size_t>(Notice::Count)> m_told;

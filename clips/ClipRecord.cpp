@@ -117,9 +117,9 @@ std::string AnsiCodePageText(const std::wstring& text, bool& unchanged) {
     return ansi;
 }
 
-std::wstring ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
+std::wstring ClipMenuCaption(const std::string& slotName, UINT type, const char* text, std::size_t textSize,
                              const char* caption, CaptionStyle style) {
-    const std::wstring head = WideText(prefix) + L"-" + std::to_wstring(slot);
+    const std::wstring head = WideText(slotName.c_str());
     auto quoted = [&](const std::wstring& shown) {
         return style == CaptionStyle::FavoriteRebuilt ? head + L" '" + shown + L"' ..." : head + L" '" + shown + L" ...'";
     };

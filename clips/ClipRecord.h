@@ -43,8 +43,8 @@ std::string AnsiCodePageText(const std::wstring& text, bool& unchanged);
 // Where a caption is shown; the kinds differ in how text and unknown types read.
 enum class CaptionStyle { RecentItem, FavoriteSaved, FavoriteRebuilt };
 
-// The tray-menu text of the clip in a slot, e.g. "Ctl-1 'Hello ...'" or "Win-3 <PICTURE>"; wide,
-// since a Unicode text clip shows its own characters. `text` is the clip's bytes for text clips,
-// `caption` the stored caption for rich text.
-std::wstring ClipMenuCaption(const char* prefix, int slot, UINT type, const char* text, std::size_t textSize,
-                            const char* caption, CaptionStyle style);
+// The tray-menu text of the clip in a slot, named as its hotkey names it ("Ctl-1"): e.g. "Ctl-1 'Hello ...'"
+// or "Win-3 <PICTURE>"; wide, since a Unicode text clip shows its own characters. `text` is the clip's bytes
+// for text clips, `caption` the stored caption for rich text.
+std::wstring ClipMenuCaption(const std::string& slotName, UINT type, const char* text, std::size_t textSize,
+                             const char* caption, CaptionStyle style);

@@ -11,6 +11,7 @@
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/TypeIndex.h"
+#include "hotkeys/HotkeyGroups.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,6 +19,12 @@ namespace {
 const UINT kSaveHotkeyBase = 0x100;
 const UINT kPasteHotkeyBase = 0x200;
 const int kFavoriteSlots = 10;
+// A text favourite whose file cannot be read shows under a prefix of its own, which no set of keys is
+// named by: it tells the slot from one never saved.
+const std::string kUnreadablePrefix = "Ctrl-";
+
+// Slot n as the keys that paste it name it: "Win-3".
+std::string SlotName(int slot) { return KeyCaption(HotkeyGroup::FavoritePaste, std::to_string(slot)); }
 
 void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
     UINT item = ID_FAVORITE_FIRST + slot - 1;
@@ -111,7 +118,7 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
         return 0;
     }
     SetFavoriteItem(menu, slot,
-                    ClipMenuCaption("Win", slot, read.format, read.bytes.data(), read.bytes.size(), caption,
+                    ClipMenuCaption(SlotName(slot), read.format, read.bytes.data(), read.bytes.size(), caption,
                                     CaptionStyle::FavoriteSaved));
     return 0;
 }
@@ -159,8 +166,9 @@ void LoadFavorite(CMenu& menu) {
         if (type == CF_TEXT || type == CF_UNICODETEXT)
             count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
         SetFavoriteItem(menu, slot,
-                        count < 0 ? ClipMenuCaption("Ctrl", slot, 0, nullptr, 0, nullptr, CaptionStyle::FavoriteRebuilt)
-                                  : ClipMenuCaption("Win", slot, type, bytes.get(), static_cast<std::size_t>(count),
+                        count < 0 ? ClipMenuCaption(kUnreadablePrefix + std::to_string(slot), 0, nullptr, 0, nullptr,
+                                                    CaptionStyle::FavoriteRebuilt)
+                                  : ClipMenuCaption(SlotName(slot), type, bytes.get(), static_cast<std::size_t>(count),
                                                     caption, CaptionStyle::FavoriteRebuilt));
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -10,6 +11,7 @@
 #include "clips/DataFiles.h"
 #include "clips/Favorites.h"
 #include "clips/TypeIndex.h"
+#include "hotkeys/HotkeyGroups.h"
 #include "res/resource.h"
 
 std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
@@ -443,9 +445,10 @@ void RedrawMenuRecent(CMenu& menu) {
     WriteLog("RedrawMenuRecent started", 0);
     for (int slot = 1; slot <= static_cast<int>(kRecentClipCount); ++slot) {
         const CLIP_STR* clip = ClipInSlot(slot);
-        std::wstring caption = clip ? ClipMenuCaption("Ctl", slot, clip->type, clip->buf, clip->size, clip->caption,
-                                                      CaptionStyle::RecentItem)
-                                    : ClipMenuCaption("Ctl", slot, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);
+        const std::string name = KeyCaption(HotkeyGroup::RecentPaste, std::to_string(slot));
+        std::wstring caption =
+            clip ? ClipMenuCaption(name, clip->type, clip->buf, clip->size, clip->caption, CaptionStyle::RecentItem)
+                 : ClipMenuCaption(name, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);
         UINT id = ID_RECENT_FIRST + slot - 1;
         menu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING, id, caption);
     }

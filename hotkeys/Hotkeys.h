@@ -5,35 +5,43 @@
 #include <string>
 #include <vector>
 
+#include "hotkeys/HotkeyGroups.h"
 #include "hotkeys/KeyboardHook.h"
-
-// Hotkey ids: a group base plus the slot 1 to 10 (slot 10 is the key 0), or plus the project letter.
-constexpr UINT HOTKEY_SAVE_FAV = 0x100;      // Ctrl+Win+digit: store the selection as a favourite
-constexpr UINT HOTKEY_PASTE_FAV = 0x200;     // Win+digit: paste a favourite
-constexpr UINT HOTKEY_PASTE_RECENT = 0x300;  // Ctrl+digit: paste a recent clip
-constexpr UINT HOTKEY_PROJECT = 0x500;       // Ctrl+Win+letter: select a project
-constexpr UINT HOTKEY_WIN_INS = 0x600;       // Win+Insert: paste the append file
-constexpr UINT HOTKEY_WIN_DEL = 0x601;       // Win+Delete: delete the append file
-constexpr UINT kHotkeySlots = 10;
 
 // True when the id is one of the ten ids of a digit group.
 inline bool InHotkeyGroup(UINT id, UINT base) { return id > base && id <= base + kHotkeySlots; }
 
-// Takes Ctrl+Win+letter on the window for the letter's project, anew where the window holds it already; false when
-// another program holds it.
+// A group that another program keeps from its set, and the combinations it holds, as the user presses them
+// ("Ctrl+5"; several joined by ", ").
+struct HeldElsewhere {
+    HotkeyGroup group;
+    std::string keys;
+};
+
+// Takes the letter's project combination (the project group's set in force) on the window, anew where the
+// window holds it already. False, and logged, when another program holds it; true while the group is off.
 bool TakeProjectHotKey(HWND window, char letter);
 // Gives the letter's combination back; false when the window did not hold it.
 bool ReleaseProjectHotKey(HWND window, char letter);
 
-// Registers the 32 fixed hotkeys on the window, in their fixed order, none repeating while held,
-// and starts `hook` where it serves a combination or the system repeats held hotkeys. A favourite
-// combination (Ctrl+Win+digit, Win+digit) that another program holds is logged by its slot and
-// served by the hook instead; one line names all such. Returns 0,
-// or 1 at the first other combination that another program holds (logged by its name; those
-// before it stay registered) or when the hook is needed for a refused combination and cannot start.
-// `taken` receives the combinations that another program holds and the program cannot serve, as the
-// user presses them ("Ctrl+5", "Win+Insert").
-int RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook, std::vector<std::string>& taken);
+// Registers the fixed groups' hotkeys on the window with their sets in force, in their fixed order
+// (favourite store, favourite paste, recent paste, Insert and Delete), none repeating while held, and starts
+// `hook` where it serves a combination or the system repeats held hotkeys. A digit combination with Win
+// that another program (the shell, as a rule) holds is logged by its slot and served by the hook instead;
+// one line names all such. Stops at the first other combination another program holds (logged by its
+// name; those before it stay registered), or where the hook is needed and cannot start: returns its group.
+std::optional<HeldElsewhere> RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook);
+
+// Moves the hotkeys to the chosen sets (the digit groups' differ from one another), the project group's
+// for the projects of the letters given. Each new combination is tried before the old ones are let go: where
+// another program holds one, nothing changes and it is returned. A digit combination with Win counts as
+// free (the hook serves it), and so does a letter with Win (that project goes without, as at a start). A
+// group a stopped start left unregistered is registered afresh; the hook is started as at a start.
+std::optional<HeldElsewhere> ChangeHotKeys(HWND window, HotkeyKeyboardHook& hook, const KeySets& chosen,
+                                           const std::string& projectLetters);
+
+// The combinations the keyboard hook serves because another program holds them, in registration order.
+std::vector<HookedHotkey> HotkeysServedByTheHook();
 
 // Whether the system keeps held hotkeys from repeating, as the tests want it; nullopt: as it does.
 void SetHotkeyRepeatsDroppedForTests(std::optional<bool> dropped);

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hotkeys/HotkeyGroups.h"
+
 namespace {
 
 // An unassigned key: its press between Win down and Win up keeps the shell from opening Start.
@@ -37,11 +39,21 @@ void SendMaskKey() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+KeySet SetOf(const HeldModifiers& held) {
+    return (held.win ? MOD_WIN : 0) | (held.control ? MOD_CONTROL : 0) | (held.alt ? MOD_ALT : 0) |
+           (held.shift ? MOD_SHIFT : 0);
+}
+
 bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
-    if (held.alt || held.shift || !(held.win || held.control)) return false;
-    if (vk >= '0' && vk <= '9') return true;
-    if (vk == VK_INSERT || vk == VK_DELETE) return held.win && !held.control;
-    return held.win && held.control && ServesProjectLetter(vk);
+    const KeySet set = SetOf(held);
+    if (set == kKeysOff) return false;
+    if (vk >= '0' && vk <= '9') {
+        for (const HotkeyGroupRow& row : HotkeyGroups())
+            if (row.digits && KeysInForce(row.group) == set) return true;
+        return false;
+    }
+    if (vk == VK_INSERT || vk == VK_DELETE) return KeysInForce(HotkeyGroup::AppendFile) == set;
+    return KeysInForce(HotkeyGroup::Project) == set && ServesProjectLetter(vk);
 }
 
 }  // namespace
@@ -67,10 +79,10 @@ KeyVerdict HotkeyKeyMatcher::OnKey(DWORD vk, KeyStroke stroke, const HeldModifie
     if (stroke == KeyStroke::Repeat) return IsProgramCombination(vk, held) ? KeyVerdict::Swallow : KeyVerdict::PassOn;
     if (m_servedUnderWin[vk]) return KeyVerdict::Swallow;  // auto-repeat of a served key
     m_swallowed[vk] = false;  // a new press, whatever became of the last one's key-up
-    if (!held.win || held.alt || held.shift) return KeyVerdict::PassOn;
-    const UINT modifiers = MOD_WIN | (held.control ? MOD_CONTROL : 0);
+    const KeySet set = SetOf(held);
+    if (!(set & MOD_WIN)) return KeyVerdict::PassOn;
     for (const HookedHotkey& hotkey : m_served) {
-        if (hotkey.key == vk && hotkey.modifiers == modifiers) {
+        if (hotkey.key == vk && hotkey.modifiers == set) {
             m_swallowed[vk] = true;
             m_servedUnderWin[vk] = true;
             served = hotkey;

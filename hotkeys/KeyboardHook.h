@@ -4,11 +4,11 @@
 #include <bitset>
 #include <vector>
 
-// A favourite combination (Win+digit or Ctrl+Win+digit) that another program, usually the
-// Windows shell, holds, so RegisterHotKey refused it.
+// A digit combination with Win (Win+digit, Ctrl+Win+digit as the favourite keys are by default) that
+// another program, usually the Windows shell, holds, so RegisterHotKey refused it.
 struct HookedHotkey {
     UINT id;         // the WM_HOTKEY id it stands for
-    UINT modifiers;  // MOD_WIN, or MOD_CONTROL | MOD_WIN
+    UINT modifiers;  // MOD_WIN with any of MOD_CONTROL, MOD_ALT, MOD_SHIFT
     UINT key;        // '0' to '9'
 };
 
@@ -28,11 +28,11 @@ struct HeldModifiers {
 };
 
 // Decides, one key event at a time, what the program's keyboard hook does with it:
-// - the key-down of a served combination (the digit with Win held, Ctrl held exactly as the
-//   combination says, no Alt, no Shift) is swallowed and posted as its hotkey, its key-up too;
-// - an auto-repeat of any of the program's combinations (a digit with Ctrl and/or Win, Insert or
-//   Delete with Win, a project's letter with Ctrl+Win; never with Alt or Shift) is swallowed, so a
-//   held hotkey acts once, also where RegisterHotKey's no-repeat flag is not honoured (Wine);
+// - the key-down of a served combination (the digit with exactly the modifiers it says held) is
+//   swallowed and posted as its hotkey, its key-up too;
+// - an auto-repeat of any of the program's combinations (under the sets in force: a digit with a digit
+//   group's set, Insert or Delete with the append keys', a project's letter with the project keys') is
+//   swallowed, so a held hotkey acts once, also where RegisterHotKey's no-repeat flag is not honoured (Wine);
 // - every other event passes on.
 class HotkeyKeyMatcher {
 public:

@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
 #include "framework/Prompts.h"
+#include "hotkeys/HotkeyGroups.h"
 #include "projects/ProjectTransfer.h"
 #include "projects/Projects.h"
 #include "res/resource.h"
@@ -51,9 +52,9 @@ void CProject::RedrawProjectList() {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (std::size_t i = 0; i < ProjectList.size(); ++i) {
         const PRJ_STR& project = ProjectList[i];
-        char entry[64];
-        std::snprintf(entry, sizeof entry, "  Ctl-Win-%c\t<%s>", project.letter, project.name);
-        LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        const std::string entry =
+            "  " + KeyCaption(HotkeyGroup::Project, std::string(1, project.letter)) + "\t<" + project.name + ">";
+        LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
         SendMessageA(list, LB_SETITEMDATA, index, static_cast<LPARAM>(project.letter));
         // Entries sort in letter order, so a list position is a position in ProjectList.
         if (project.selected) SendMessageA(list, LB_SETCURSEL, i, 0);
@@ -148,9 +149,8 @@ BOOL CNewPrj::OnInitDialog() {
         EndDialog(0);
         return TRUE;
     }
-    char hotkey[32];
-    std::snprintf(hotkey, sizeof hotkey, "Ctl - Win - %c", m_letter);
-    SetDlgItemTextA(m_hWnd, IDC_NEW_PROJECT_HOTKEY, hotkey);
+    SetDlgItemTextA(m_hWnd, IDC_NEW_PROJECT_HOTKEY,
+                    KeyCaption(HotkeyGroup::Project, std::string(1, m_letter), " - ").c_str());
     SendDlgItemMessageA(m_hWnd, IDC_NEW_PROJECT_NAME, EM_LIMITTEXT, kNewNameLength, 0);
     return TRUE;
 }

@@ -54,7 +54,7 @@ void LoadProjects(HWND hotkeyWindow) {
         AnsiPrefix(name, kProjectNameLength).copy(project.name, kProjectNameLength);
         project.selected = letter == wanted ? 1 : 0;
         if (project.selected) CurrentPrj = letter;
-        if (!TakeProjectHotKey(hotkeyWindow, letter)) WriteLogFormat(0, "Can't register Ctl-Win-%c !", letter);
+        TakeProjectHotKey(hotkeyWindow, letter);  // a combination another program holds is logged
         ProjectList.push_back(project);
     }
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 // A project is a lettered set of ten favourites. Its letter names its Save.ini section, its
-// favourite files and its hotkey Ctrl+Win+letter; Save.ini is the only place projects are kept.
+// favourite files and its hotkey (Ctrl+Win+letter by default); Save.ini is the only place projects are kept.
 constexpr std::size_t kProjectNameLength = 26;  // a longer NAME (a hand edit) is cut to this
 constexpr int kFavoriteSlots = 10;  // one per digit key
 
@@ -49,7 +49,7 @@ bool DeleteProjectSection(char letter);
 // project of the letter left are removed first. False when Save.ini could not be written.
 bool StartProject(char letter, const char* name);
 
-// Releases the letter's Ctrl+Win+letter hotkey (logged when that fails).
+// Releases the letter's hotkey (logged when that fails).
 void UnregisterProjectHotKey(HWND hotkeyWindow, char letter);
 
 // An installation without any project gets project A, "Default", made current, so that the first

@@ -1,8 +1,10 @@
 #include "Settings.h"
 
+#include <array>
 #include <string>
 
 #include "base/Log.h"
+#include "framework/TextConversion.h"
 
 namespace {
 
@@ -60,6 +62,15 @@ public:
         if (m_status != ERROR_SUCCESS) return m_status;
         DWORD data = static_cast<DWORD>(value);
         return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    }
+    // A REG_SZ value; one of another type cannot be read.
+    LONG ReadString(const wchar_t* name, std::wstring& text) const {
+        if (m_status != ERROR_SUCCESS) return m_status;
+        wchar_t read[256];
+        DWORD size = sizeof read;
+        LONG status = RegGetValueW(m_key, nullptr, name, RRF_RT_REG_SZ, nullptr, read, &size);
+        if (status == ERROR_SUCCESS) text = read;
+        return status;
     }
     LONG WriteString(const wchar_t* name, const std::wstring& text) const {
         if (m_status != ERROR_SUCCESS) return m_status;
@@ -141,9 +152,9 @@ HKEY SettingsRoot() {
 void SetSettingsRootForTests(HKEY root) { g_root = root; }
 
 bool SettingsStored() {
-    for (HKEY root : {SettingsRoot(), OtherRoot()})
-        if (RegistryKey::Open(root, kProgramKey, KEY_READ).Status() == ERROR_SUCCESS) return true;
-    return false;
+    int value = 0;
+    return ReadSetting(kRunAtStartupValue, value) == ERROR_SUCCESS ||
+           ReadSetting(kAppendModeValue, value) == ERROR_SUCCESS;
 }
 
 LONG RegisterAppStartup(int* runAtStartup, int enable, int& appendMode) {
@@ -203,4 +214,65 @@ LONG SetAppendMode(int& appendMode, int mode) {
     if (status != ERROR_SUCCESS) LogStatus("Error 0x%X set registry value", status);
     appendMode = mode;
     return status;
+}
+
+KeySets ReadKeySets() {
+    KeySets sets = DefaultKeySets();
+    std::array<std::string, kHotkeyGroupCount> stored;  // the values the sets came from
+    // A value is read from the first root that holds it, readable or not.
+    const RegistryKey keys[] = {RegistryKey::Open(SettingsRoot(), kProgramKey, KEY_READ),
+                                RegistryKey::Open(OtherRoot(), kProgramKey, KEY_READ)};
+    for (const HotkeyGroupRow& row : HotkeyGroups()) {
+        const std::size_t i = static_cast<std::size_t>(row.group);
+        const std::wstring name = WideText(row.registryValue);
+        std::wstring read;
+        LONG status = ERROR_FILE_NOT_FOUND;
+        for (const RegistryKey& key : keys)
+            if ((status = key.ReadString(name.c_str(), read)) != ERROR_FILE_NOT_FOUND) break;
+        if (status == ERROR_FILE_NOT_FOUND) continue;
+        // The names are ASCII: any other character makes the value one that names no set.
+        std::string text;
+        for (wchar_t c : read) text += c < 0x80 ? static_cast<char>(c) : '?';
+        const std::string keys = KeySetText(row.defaults);
+        const std::optional<KeySet> set = status == ERROR_SUCCESS ? ParseKeySet(text) : std::nullopt;
+        if (status != ERROR_SUCCESS)
+            WriteLogFormat(0, "Error 0x%X reading registry value %s: keys %s used",
+                           static_cast<unsigned>(status), row.registryValue, keys.c_str());
+        else if (!set)
+            WriteLogFormat(0, "Registry value %s = \"%s\" names no usable keys: keys %s used",
+                           row.registryValue, text.c_str(), keys.c_str());
+        if (!set) continue;
+        sets[i] = *set;
+        stored[i] = text;
+    }
+    // A digit group whose value gives it another's set takes its default, until none shares one: the
+    // defaults differ from one another.
+    for (bool reset = true; reset;) {
+        reset = false;
+        for (HotkeyGroup group : ClashingDigitGroups(sets)) {
+            const std::size_t i = static_cast<std::size_t>(group);
+            if (stored[i].empty()) continue;
+            WriteLogFormat(
+                0, "Registry value %s = \"%s\" takes another group's digits: keys %s used",
+                RowOf(group).registryValue, stored[i].c_str(), KeySetText(RowOf(group).defaults).c_str());
+            sets[i] = RowOf(group).defaults;
+            stored[i].clear();
+            reset = true;
+        }
+    }
+    return sets;
+}
+
+LONG StoreKeySets(const KeySets& sets, const KeySets& before) {
+    RegistryKey program = RegistryKey::Create(kProgramKey);
+    LONG failed = ERROR_SUCCESS;
+    for (const HotkeyGroupRow& row : HotkeyGroups()) {
+        const std::size_t i = static_cast<std::size_t>(row.group);
+        if (sets[i] == before[i]) continue;
+        LONG status = program.WriteString(WideText(row.registryValue).c_str(), WideText(KeySetText(sets[i]).c_str()));
+        if (status == ERROR_SUCCESS) continue;
+        LogStatus("Error 0x%X set registry value", status);
+        failed = status;
+    }
+    return failed;
 }

@@ -10,6 +10,7 @@
 #define IDD_NEW_PROJECT 102
 #define IDD_MAIN_WINDOW 103
 #define IDD_PROJECTS 107
+#define IDD_KEYS 108
 #define IDR_MAINFRAME 128
 #define IDR_TRAY_MENU 131
 #define IDB_BANNER 134
@@ -32,6 +33,13 @@
 #define IDC_PROJECT_EXPORT 1055
 #define IDC_PROJECT_IMPORT 1056
 
+// Keys dialog controls: the rows' lists and labels in the order of the hotkey groups
+#define IDC_KEYS_LIST_FIRST 1070
+#define IDC_KEYS_LABEL_FIRST 1080
+#define IDC_KEYS_DEFAULTS 1090
+#define IDC_KEYS_HELD 1091
+#define IDC_KEYS_ALTGR 1092
+
 // System-menu command of the about box
 #define IDM_ABOUTBOX 0x0010
 
@@ -49,3 +57,4 @@
 #define ID_APPEND_PASTE 32846
 #define ID_APPEND_DELETE 32847
 #define ID_APPEND_MODE 32848
+#define ID_KEYS 32849

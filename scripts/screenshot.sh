@@ -5,16 +5,20 @@
 #   scripts/screenshot.sh [out.png]      default: $QUORVEX_BUILD/screenshots/tray-menu.png
 #
 # QUORVEX_BUILD is the build folder (default build/): its dist/ is the program that is shown. The
-# menu is that of a first start (no Save.ini yet: the project item reads "Ctl - A [Roses] ");
+# menu is that of a first start (no Save.ini yet: the project item reads "Ctl - A [Roses] "), with
+# the registry settings of an earlier one (no first start's balloon covers the menu);
 # beside out.png the script also writes <out>-before.png, the desktop just before the right click:
 # the open menu covers the icon (Wine keeps a menu that would leave the screen inside it), so that
 # picture shows the icon. <out>-about.png shows the about box opened by a double click on the
 # icon. A second start with two projects (A "Default" and B "Work") shows <out>-projects.png,
-# "List of Projects" opened from the menu.
+# "List of Projects" opened from the menu, then <out>-keys.png, the Keys dialog opened from the menu
+# with the default keys, and <out>-keys-altgr.png, the same with Ctrl+Alt chosen for the recent
+# clips (its note on AltGr showing; the dialog is cancelled).
 #
-# <out>-alone.png, <out>-projects-alone.png and <out>-about-alone.png show the menu, the list and
-# the about box without the desktop around them: docs/TrayMenu.png and docs/ProjectList.png, the
-# manual's pictures, are copies of the first two.
+# <out>-alone.png, <out>-projects-alone.png, <out>-keys-alone.png and <out>-about-alone.png show the
+# menu, the list, the Keys dialog and the about box without the desktop around them:
+# docs/TrayMenu.png, docs/ProjectList.png and docs/KeysDialog.png, the manual's pictures, are copies
+# of the first three.
 #
 # The pictures are taken in a Wine prefix of their own (wineprefix-screenshots-96dpi/ in the build
 # folder) that holds Wine's own fonts, which have the metrics of Windows' (MS Sans Serif, Tahoma,
@@ -98,6 +102,9 @@ exe_win="Z:${work//\//\\}\\Quorvex.exe"
 projects="${out%.png}-projects.png"
 menu_alone="${out%.png}-alone.png"
 projects_alone="${out%.png}-projects-alone.png"
+keys="${out%.png}-keys.png"
+keys_alone="${out%.png}-keys-alone.png"
+keys_altgr="${out%.png}-keys-altgr.png"
 about="${out%.png}-about.png"
 about_alone="${out%.png}-about-alone.png"
 
@@ -242,6 +249,10 @@ end_copy() {
 }
 
 # --- a first start: the icon, its menu and the about box -------------------------------------------
+# The settings as an earlier start of the program left them: the first start's balloon would cover the menu.
+for value in RunAtStartup AppendMode; do
+    wine reg add 'HKCU\Software\CORVELLAN' /v "$value" /t REG_DWORD /d 1 /f >/dev/null 2>&1 </dev/null || true
+done
 start_copy
 stable_capture "$before"
 
@@ -280,4 +291,19 @@ capture_new_window "$projects_alone"
 say "wrote $projects and $projects_alone"
 xdotool key Escape
 poll 10 window_closed || say "the project list did not close"
+
+# --- the same start: "Keys..." from the menu, the item after Projects... -------------------------
+shown_before=$(visible_children)
+xdotool mousemove --window "$desk" "$ix" "$iy" click 3
+poll 20 window_appeared || die "no popup menu appeared for Keys..."
+xdotool key Down Down Down Down Return  # About, the project label, Projects..., Keys...
+sleep 0.5
+poll 20 window_appeared || die "\"Keys\" did not appear"
+stable_capture "$keys"
+capture_new_window "$keys_alone"
+xdotool key Down  # the first row's list has the focus: the next set, Ctrl+Alt
+stable_capture "$keys_altgr"
+say "wrote $keys, $keys_alone and $keys_altgr"
+xdotool key Escape
+poll 10 window_closed || say "the Keys dialog did not close"
 end_copy

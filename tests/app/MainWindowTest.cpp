@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/AboutDlg.h"
+#include "app/KeysDlg.h"
 #include "app/TamblinApp.h"
 #include "append/AppendFile.h"
 #include "framework/Prompts.h"
@@ -394,8 +395,7 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
 
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
-    std::vector<std::string> taken;
-    EXPECT_EQ(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook, taken), 0);
+    EXPECT_FALSE(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook));
     int served = 0;
     for (const auto& [message, event] : {std::pair<UINT, WPARAM>{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
                                          {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}}) {
@@ -506,8 +506,9 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
                                                   L". Clipboard Quorvex keeps them until it ends.");
 }
 
-// A start while another program holds a fixed combination says which, and so under the executable's name, and ends.
-TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
+// A start while another program holds a fixed combination says which, and so under the executable's name, then
+// offers the Keys dialog with that group marked; cancelled, the start ends.
+TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEndsUnlessOtherKeysAreChosen) {
     StandInTaskbar taskbar;
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, '5'));
     std::string said;
@@ -515,18 +516,104 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEnds) {
         said += prompt.caption + ": " + prompt.text;
         return IDOK;
     });
-    EXPECT_FALSE(CTamblinApp().InitInstance());
+    EXPECT_TRUE(ActOnDialogs({{"Keys", [](HWND keys) {
+                                   EXPECT_EQ(TextOf(GetDlgItem(keys, IDC_KEYS_HELD)), L"Another program holds Ctrl+5.");
+                                   EXPECT_EQ(GetFocus(), GetDlgItem(keys, IDC_KEYS_LIST_FIRST));
+                                   // The marked row's label is red, the others as usual.
+                                   HDC dc = GetDC(keys);
+                                   for (int row : {0, 1}) {
+                                       SendMessageA(keys, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                    reinterpret_cast<LPARAM>(GetDlgItem(keys, 1080 + row)));
+                                       EXPECT_EQ(GetTextColor(dc), row ? GetSysColor(COLOR_WINDOWTEXT) : 0xC0u);
+                                   }
+                                   ReleaseDC(keys, dc);
+                                   SendDlgItemMessageA(keys, IDCANCEL, BM_CLICK, 0, 0);
+                               }}},
+                             [] { EXPECT_FALSE(CTamblinApp().InitInstance()); }));
     AfxSetPromptResponder(nullptr);
     UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(said, "component_tests: Error initialize HOT Keys!");
     ASSERT_FALSE(taskbar.Balloons().empty());
     EXPECT_EQ(taskbar.Balloons().back().text,
-              L"Another program holds Ctrl+5: Clipboard Quorvex cannot work without it and ends. Close that program, "
-              L"then start Clipboard Quorvex again.");
+              L"Another program holds Ctrl+5. Choose other keys for Clipboard Quorvex in its Keys dialog, or close "
+              L"that program and start Clipboard Quorvex again.");
+}
+
+// "Keys..." opens the Keys dialog on the sets in force. OK with keys another program holds names them and changes
+// nothing, and so do two rows of digits with one set; Defaults shows the defaults; Cancel changes nothing. OK with free
+// keys moves the hotkeys, keeps them in the registry and names them in the menus: a group that is off shows its slot
+// or letter without keys. Win keys that the keyboard hook takes from another program are told once per installation.
+TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenusNameTheKeysInForce) {
+    StandInTaskbar taskbar;
+    folder.SetIni("A", "NAME", "Alpha");
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));                // as the taskbar holds it
+    ASSERT_TRUE(RegisterHotKey(nullptr, 2, MOD_CONTROL | MOD_ALT, '5'));  // another program
+    Start();
+    EXPECT_FALSE(dialog->TakeFixedHotKeys());
+    const std::wstring tookWin2 = L"Clipboard Quorvex took Win+2 from the program that held it (on Windows 10 and 11, "
+                                  L"the taskbar). \"Keys...\" in its menu gives it back.";
+    EXPECT_EQ(taskbar.Balloons().back().text, tookWin2);
+    EXPECT_EQ(Item(ID_APPEND_PASTE) + "|" + Item(ID_APPEND_DELETE), "Win - Ins <Insert>|Win - Del <Delete>");
+    auto choose = [](HWND keys, HotkeyGroup group, const char* set) {
+        HWND list = GetDlgItem(keys, IDC_KEYS_LIST_FIRST + static_cast<int>(group));
+        SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(set));
+        SendMessageA(keys, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    };
+    auto says = [](HWND keys, int note) { return TextOf(GetDlgItem(keys, note)); };
+    auto press = [](HWND keys, int button) { SendDlgItemMessageA(keys, button, BM_CLICK, 0, 0); };
+    auto keysDialog = [this](std::function<void(HWND)> act) {
+        return ActOnDialogs({{"Keys", std::move(act)}}, [this] { Send(WM_COMMAND, ID_KEYS); });
+    };
+    EXPECT_TRUE(keysDialog([&](HWND keys) {
+        std::vector<int> order;  // the tab order: the rows, OK, Cancel, Defaults
+        for (HWND at = GetDlgItem(keys, IDC_KEYS_LIST_FIRST); order.size() < 8; at = GetNextDlgTabItem(keys, at, FALSE))
+            order.push_back(GetDlgCtrlID(at));
+        EXPECT_EQ(order, (std::vector<int>{1070, 1071, 1072, 1073, 1074, IDOK, IDCANCEL, IDC_KEYS_DEFAULTS}));
+        choose(keys, HotkeyGroup::RecentPaste, "Ctrl+Alt");
+        EXPECT_EQ(says(keys, IDC_KEYS_ALTGR).rfind(L"Ctrl+Alt is AltGr on many keyboards", 0), 0u);
+        press(keys, IDOK);
+        EXPECT_EQ(says(keys, IDC_KEYS_HELD), L"Another program holds Ctrl+Alt+5.");
+        choose(keys, HotkeyGroup::RecentPaste, "Win");
+        press(keys, IDOK);
+        EXPECT_EQ(says(keys, IDC_KEYS_HELD), L"Two rows would take the digits with Win: give each its own keys.");
+        press(keys, IDC_KEYS_DEFAULTS);
+        EXPECT_EQ(says(keys, IDC_KEYS_HELD) + says(keys, IDC_KEYS_ALTGR), L"");
+        EXPECT_EQ(TextOf(GetDlgItem(keys, IDC_KEYS_LIST_FIRST)), L"Ctrl");
+        choose(keys, HotkeyGroup::Project, "Off");
+        press(keys, IDCANCEL);
+    }));
+    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, '1'));
+    EXPECT_EQ(Item(ID_RECENT_FIRST) + "|" + Item(ID_CURRENT_PROJECT), "Ctl-1 <EMPTY>|Ctl-Win-A <Alpha>");
+    EXPECT_TRUE(keysDialog([&](HWND keys) {
+        for (auto [group, set] : {std::pair{HotkeyGroup::RecentPaste, "Ctrl+Shift"},
+                                  {HotkeyGroup::FavoritePaste, "Off"}, {HotkeyGroup::Project, "Alt+Shift+Win"},
+                                  {HotkeyGroup::AppendFile, "Off"}})
+            choose(keys, group, set);
+        press(keys, IDOK);
+    }));
+    EXPECT_EQ(Item(ID_RECENT_FIRST) + "|" + Item(ID_FAVORITE_FIRST) + "|" + Item(ID_CURRENT_PROJECT) + "|" +
+                  Item(ID_APPEND_PASTE) + "|" + Item(ID_APPEND_DELETE),
+              "Ctl-Shf-1 <EMPTY>|1 <EMPTY>|Alt-Shf-Win-A <Alpha>|<Insert>|<Delete>");
+    for (auto [modifiers, key, taken] : {std::tuple{UINT{MOD_CONTROL}, UINT{'1'}, false},
+                                         {MOD_CONTROL | MOD_SHIFT, '1', true}, {MOD_WIN, '1', false},
+                                         {MOD_ALT | MOD_SHIFT | MOD_WIN, 'A', true}, {MOD_WIN, VK_INSERT, false}})
+        EXPECT_EQ(HotkeyTaken(modifiers, key), taken) << modifiers << " " << key;
+    EXPECT_EQ(SettingText(SettingsRoot(), "RecentKeys") + SettingText(SettingsRoot(), "FavoriteStoreKeys"),
+              "Ctrl+Shift<missing>");
+    // The next start pastes favourites with Win again, the taskbar still holding Win+2: nothing more is said.
+    RegDeleteKeyValueA(SettingsRoot(), kSettingsKey, "FavoritePasteKeys");
+    dialog->DestroyWindow();
+    Start();
+    EXPECT_FALSE(dialog->TakeFixedHotKeys());
+    const std::vector<TrayRequest> balloons = taskbar.Balloons();
+    EXPECT_EQ(std::count_if(balloons.begin(), balloons.end(), [&](const auto& told) { return told.text == tookWin2; }),
+              1);
+    for (int id : {1, 2}) UnregisterHotKey(nullptr, id);
 }
 
 // The about box opens in the middle of the screen with the mouse pointer, not in its corner, and shows each of its
-// texts whole: no control covers another, and every text fits its control in the dialog's font.
+// texts whole: no control covers another, and every text fits its control in the dialog's font. So does the Keys
+// dialog, with all its notes.
 TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     struct : CWinApp {
         BOOL InitInstance() override { return TRUE; }
@@ -544,23 +631,26 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     EXPECT_NEAR(box.left + box.right, screen.rcWork.left + screen.rcWork.right, 1);
     EXPECT_NEAR(box.top + box.bottom, screen.rcWork.top + screen.rcWork.bottom, 1);
 
-    std::vector<std::pair<std::string, RECT>> placed;
-    for (HWND control = GetWindow(about.m_hWnd, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-        char kind[16] = "", text[256] = "";
-        GetClassNameA(control, kind, sizeof kind);
-        const bool staticText =
-            lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) <= SS_RIGHT;
-        if (staticText || lstrcmpiA(kind, "Button") == 0) GetWindowTextA(control, text, sizeof text);
-        const std::string name = std::to_string(GetDlgCtrlID(control)) + " " + kind + " \"" + text + "\"";
-        RECT place{}, common{};
-        GetWindowRect(control, &place);
-        for (const auto& [other, otherPlace] : placed)
-            EXPECT_FALSE(IntersectRect(&common, &place, &otherPlace)) << name << " covers " << other;
-        placed.emplace_back(name, place);
-        // A static text, wrapped as the control wraps it, must fit the control.
-        if (!staticText) continue;
-        EXPECT_TRUE(ShowsAllItsText(control)) << name;
-    }
+    auto everyTextWhole = [](HWND dialog) {
+        std::vector<std::pair<std::string, RECT>> placed;
+        for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            char kind[16] = "", text[256] = "";
+            GetClassNameA(control, kind, sizeof kind);
+            const bool staticText =
+                lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) <= SS_RIGHT;
+            if (staticText || lstrcmpiA(kind, "Button") == 0) GetWindowTextA(control, text, sizeof text);
+            const std::string name = std::to_string(GetDlgCtrlID(control)) + " " + kind + " \"" + text + "\"";
+            RECT place{}, common{};
+            GetWindowRect(control, &place);
+            for (const auto& [other, otherPlace] : placed)
+                EXPECT_FALSE(IntersectRect(&common, &place, &otherPlace)) << name << " covers " << other;
+            placed.emplace_back(name, place);
+            // A static text, wrapped as the control wraps it, must fit the control.
+            if (!staticText) continue;
+            EXPECT_TRUE(ShowsAllItsText(control)) << name;
+        }
+    };
+    everyTextWhole(about.m_hWnd);
     // The message loop hands the box's keys (Tab, Enter, Escape) to it, and nothing else.
     MSG forTheBox{GetWindow(about.m_hWnd, GW_CHILD), WM_KEYDOWN, VK_TAB, 0, 0, {}}, forAnother = forTheBox;
     forAnother.hwnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -569,6 +659,16 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     DestroyWindow(forAnother.hwnd);
     about.DestroyWindow();
     EXPECT_EQ(g_nAboutBoxes, 0);
+    // The Keys dialog with both its notes: the longest set in force holds Ctrl+Alt, and another program holds it.
+    KeySets sets = DefaultKeySets();
+    sets[static_cast<std::size_t>(HotkeyGroup::RecentPaste)] = MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_WIN;
+    SetKeySetsInForce(sets);
+    CKeysDlg keys([](const KeySets&) -> std::optional<HeldElsewhere> { return std::nullopt; },
+                  HeldElsewhere{HotkeyGroup::RecentPaste, "Ctrl+Alt+Shift+Win+5"});
+    ASSERT_TRUE(keys.Create());
+    everyTextWhole(keys.m_hWnd);
+    keys.DestroyWindow();
+    SetKeySetsInForce(DefaultKeySets());
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     // Fifty more openings, each showing the banner, leave the working set where it was (a banner is some 125 KB).

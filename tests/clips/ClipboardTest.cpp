@@ -34,7 +34,7 @@ TEST_F(ClipboardTest, PicturesAreReadAsBytesAndPutBackAsTheSameBytes) {
         ASSERT_EQ(ReadClipboardClip(withText), ClipboardRead::Done);
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(read.format, format);
-        EXPECT_EQ(ClipMenuCaption("Ctl", 1, format, read.bytes.data(), read.bytes.size(), "", CaptionStyle::RecentItem),
+        EXPECT_EQ(ClipMenuCaption("Ctl-1", format, read.bytes.data(), read.bytes.size(), "", CaptionStyle::RecentItem),
                   L"Ctl-1 <PICTURE>");
         ASSERT_EQ(SetClipboardClip(read.format, read.bytes.data(), read.bytes.size()), ClipboardWrite::Done);
         ASSERT_EQ(ReadClipboardClip(again), ClipboardRead::Done);

@@ -286,7 +286,7 @@ TEST(CodePage, CaptionsAreCutBetweenCharacters) {
                                       {std::wstring(25, L'z'), std::wstring(20, L'z')}}) {
         const std::optional<std::string> ansi = HeldInAnsi(text);
         if (!ansi) continue;
-        EXPECT_EQ(ClipMenuCaption("Ctl", 1, CF_TEXT, ansi->c_str(), ansi->size() + 1, nullptr, CaptionStyle::RecentItem),
+        EXPECT_EQ(ClipMenuCaption("Ctl-1", CF_TEXT, ansi->c_str(), ansi->size() + 1, nullptr, CaptionStyle::RecentItem),
                   L"Ctl-1 '" + shown + L" ...'");
         EXPECT_EQ(WideText(std::make_unique<CLIP_STR>(0xC0F3, "{\\rtf1 x}", ansi->c_str(), 10)->caption), shown);
     }

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "E2eFixture.h"
+#include "support/WindowText.h"
 
 namespace {
 
@@ -35,6 +36,47 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
     // Win+Insert pastes the append file: each copy, every character of it.
     PressKeys({VK_LWIN, VK_INSERT});
     EXPECT_TRUE(EditorShows(editor, unicode + L"newer clipolder clipolder clip\r\nnewer clip\r\n" + unicode + L"\r\n"));
+}
+
+// Keys a person or an administrator chose: recent clips pasted with Ctrl+Alt leave Ctrl+digit to other programs, and
+// favourites pasted by no key leave Win+digit while the menu still puts them. A start that finds Ctrl+5 held
+// elsewhere says so, then offers the Keys dialog, where Ctrl+Alt for the recent clips lets the program run.
+TEST_F(RecentClipsE2e, ChosenKeysPasteAndLeaveTheDefaultsFreeAndAStartFindingOneHeldOffersOthers) {
+    SetSettingText(HKEY_LOCAL_MACHINE, "RecentKeys", "Ctrl+Alt");
+    SetSettingText(HKEY_LOCAL_MACHINE, "FavoritePasteKeys", "Off");
+    for (const auto& [key, value] : {std::pair{"NAME", "Work"}, {"CLIP1", "0x1"}}) m_install.SetIni("A", key, value);
+    m_install.Write("FAVORITE\\ACLIPB1.DAT", TextBlock("favourite"));
+    {
+        Program program(m_install);
+        ASSERT_TRUE(program.Ready());
+        ASSERT_TRUE(CopyAndWaitForCapture("older", 1));
+        ASSERT_TRUE(CopyAndWaitForCapture("newer", 2));
+        EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, VK_MENU, '2'}, L"older"));
+        for (char digit = '0'; digit <= '9'; ++digit)
+            EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, digit) || HotkeyTaken(MOD_WIN, digit)) << digit;
+        PostMessageA(program.MainWindow(), WM_COMMAND, 32802, 0);  // Favorites item 1
+        EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "favourite"; }, kStepTimeoutMs));
+    }
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKey, "RecentKeys");
+    CountingWindow other("Quorvex e2e other program");
+    ASSERT_TRUE(RegisterHotKey(other.handle, 1, MOD_CONTROL, '5'));
+    Program program(m_install);
+    ASSERT_TRUE(program.Ready());
+    HWND box = WaitForDialog(program, "Quorvex");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(FindWindowExA(box, nullptr, "Static", "Error initialize HOT Keys!"), nullptr);
+    ASSERT_TRUE(CloseWith(box, IDOK));
+    HWND keys = WaitForDialog(program, "Keys");
+    ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(keys, 1091)), L"Another program holds Ctrl+5.");
+    SendDlgItemMessageA(keys, 1070, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Ctrl+Alt"));
+    ASSERT_TRUE(CloseWith(keys, IDOK));
+    EXPECT_TRUE(HandledAllPostedAndRuns(program));
+    int position = 3;
+    for (const char* text : {"third", "fourth", "fifth"}) ASSERT_TRUE(CopyAndWaitForCapture(text, position++));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, VK_MENU, '5'}, L"older"));
+    EXPECT_EQ(other.Received(), 0);
+    EXPECT_EQ(SettingText(HKEY_LOCAL_MACHINE, "RecentKeys"), "Ctrl+Alt");
 }
 
 // Copy n of a burst: text, or every third one rich text with its plain text beside it.

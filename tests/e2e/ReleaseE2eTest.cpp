@@ -292,7 +292,8 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, '1'}, ToWide(kClip)));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
-    // installation is, while the program runs.
+    // installation is, while the program runs. Keys chosen for it are settings like the others.
+    SetSettingText(HKEY_CURRENT_USER, "RecentKeys", "Ctrl+Alt");
     {
         const Installation outside(L"", "");
         ASSERT_TRUE(CopyFileW(m_install.File("uninstall.exe").c_str(), outside.File("uninstall.exe").c_str(), FALSE));

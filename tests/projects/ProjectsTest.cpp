@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
+#include "support/Pump.h"
 
 // Projects A "Alpha", B "Beta" (current) and D "Delta" in Save.ini, a window that holds the project
 // hotkeys (released with it), and the prompts: message box texts gathered in `said`, each answered
@@ -46,21 +47,11 @@ protected:
         return ToAnsi(std::wstring(text, size));
     }
     // Runs the project list in its modal loop: `onList` acts on it once it shows, `onNew` on a New
-    // Project dialog it opens. Each is taken before it acts: an action that opens a dialog returns
-    // only when that closes, and the nested loop's timer ticks run the other.
+    // Project dialog it opens.
     void Run(std::function<void(HWND)> onList, std::function<void(HWND)> onNew = nullptr) {
-        static std::function<void(HWND)> pending[2];
-        pending[0] = std::move(onList);
-        pending[1] = std::move(onNew);
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-            for (int i : {0, 1}) {
-                HWND dialog = FindWindowA("#32770", i == 0 ? "List of Projects" : "New Project");
-                if (pending[i] && dialog && IsWindowVisible(dialog)) std::exchange(pending[i], nullptr)(dialog);
-            }
-        });
-        CProject(window).DoModal();
-        KillTimer(nullptr, timer);
-        EXPECT_FALSE(pending[0]) << "the list did not show";
+        EXPECT_TRUE(ActOnDialogs({{"List of Projects", std::move(onList)}, {"New Project", std::move(onNew)}},
+                                 [this] { CProject(window).DoModal(); }))
+            << "the list did not show";
     }
 
     HWND window = nullptr;
@@ -95,6 +86,10 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         const char* said;
         std::wstring listed;
         bool cStoredMeanwhile = false;  // while New is open, a favourite (Ctrl+Win+digit) makes the letter it offers
+        // The keys that select a project, and how the list and New Project name them.
+        KeySet projectKeys = MOD_CONTROL | MOD_WIN;
+        const char* entry = "  Ctl-Win-D\t<Delta>";
+        const char* label = "Ctl - Win - C";
     } cases[] = {
         {0, IDCANCEL, IDOK, L"", "", L"A:Alpha B:Beta* D:Delta"},  // Close after highlighting another entry
         {0, IDC_PROJECT_DELETE, IDOK, L"", "Can't remove default project 'A'!|", L"A:Alpha B:Beta* D:Delta"},
@@ -112,6 +107,10 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
          L"A:Alpha B:Beta* C:abcdefghijklmnopqrstuvwxy D:Delta"},
         {0, IDC_PROJECT_NEW, IDOK, std::wstring(25, L'表'), "",
          L"A:Alpha B:Beta* C:" + std::wstring(12, L'表') + L" D:Delta"},
+        {0, IDC_PROJECT_NEW, IDOK, L"Work", "", L"A:Alpha B:Beta* C:Work D:Delta", false, MOD_CONTROL | MOD_ALT,
+         "  Ctl-Alt-D\t<Delta>", "Ctl - Alt - C"},
+        {0, IDC_PROJECT_NEW, IDOK, L"Work", "", L"A:Alpha B:Beta* C:Work D:Delta", false, kKeysOff, "  D\t<Delta>",
+         "C"},
         {2, IDC_PROJECT_EXPORT, IDOK, L"",
          "Export completed successfully!\nProject <Delta> stored in EXPORT directory.|", L"A:Alpha B:Beta* D:Delta"},
         {2, IDOK, IDOK, L"", "", L"A:Alpha B:Beta D:Delta*"},
@@ -124,12 +123,15 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         folder.Write("FAVORITE\\CCLIPB2.DAT", "left by a deleted C");
         said.clear();
         answer = c.answer;
+        KeySets sets = DefaultKeySets();
+        sets[static_cast<std::size_t>(HotkeyGroup::Project)] = c.projectKeys;
+        SetKeySetsInForce(sets);
         LRESULT entries = 0;
         Run(
             [&](HWND dialog) {
                 char entry[64] = "";
                 SendDlgItemMessageA(dialog, IDC_PROJECT_LIST, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(entry));
-                EXPECT_STREQ(entry, "  Ctl-Win-D\t<Delta>");
+                EXPECT_STREQ(entry, c.entry);
                 SendDlgItemMessageA(dialog, IDC_PROJECT_LIST, LB_SETCURSEL, c.highlighted, 0);
                 SendDlgItemMessageA(dialog, c.button, BM_CLICK, 0, 0);
                 entries = SendDlgItemMessageA(dialog, IDC_PROJECT_LIST, LB_GETCOUNT, 0, 0);
@@ -138,7 +140,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
             [&](HWND dialog) {
                 char hotkey[32] = "";
                 GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, hotkey, sizeof hotkey);
-                EXPECT_STREQ(hotkey, "Ctl - Win - C");
+                EXPECT_STREQ(hotkey, c.label);
                 // Typed or pasted: the box takes no more than a name holds.
                 SendDlgItemMessageW(dialog, IDC_NEW_PROJECT_NAME, EM_REPLACESEL, FALSE,
                                     reinterpret_cast<LPARAM>(c.typed.c_str()));
@@ -153,7 +155,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         EXPECT_EQ(ToWide(Listed()), c.listed);
         EXPECT_EQ(entries, static_cast<LRESULT>(ProjectList.size())) << "the list shows every project";
         EXPECT_EQ(said, c.said);
-        EXPECT_EQ(HotkeyTaken(MOD_CONTROL | MOD_WIN, 'D'), FindProject('D') != nullptr);
+        EXPECT_EQ(HotkeyTaken(c.projectKeys, 'D'), c.projectKeys != kKeysOff && FindProject('D') != nullptr);
         EXPECT_EQ(folder.Ini("CURRENT_PRJ", "PRJ"), std::string(1, CurrentPrj));
         EXPECT_EQ(folder.Exists("FAVORITE\\CCLIPB2.DAT"), !FindProject('C') || c.cStoredMeanwhile)
             << "a new C starts without clips";

@@ -70,3 +70,61 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
     EXPECT_EQ(SettingsRoot(), HKEY_CURRENT_USER);
     SetSettingsRootForTests(nullptr);
 }
+
+// The keys kept beside the settings: each value is read from the first root that holds it, without regard to case or
+// blanks; one that cannot be read, names no set a group may take, or gives a digit group another's set is its group's
+// default, logged once. A change is stored under this run's root, only for the groups it changes.
+TEST_F(SettingsTest, KeysAreReadFromEitherRootAndAValueThatIsNoSetIsTheDefaultLoggedOnce) {
+    const struct {
+        std::vector<std::pair<const char*, const char*>> machine, user;  // REG_SZ values under either root
+        std::string read;  // the five sets, in the order of the groups
+        std::vector<std::string> logged = {};
+    } cases[] = {
+        {.machine = {}, .user = {}, .read = "Ctrl Ctrl+Win Win Ctrl+Win Win"},
+        {.machine = {{"RecentKeys", " ctrl + ALT "}, {"FavoritePasteKeys", "off"}, {"AppendKeys", "Alt+Shift+Win"}},
+         .user = {}, .read = "Ctrl+Alt Ctrl+Win Off Ctrl+Win Alt+Shift+Win"},
+        // This run's root first; a value that cannot be used there is not looked for under the other.
+        {.machine = {{"ProjectKeys", "Alt"}, {"RecentKeys", "Alt"}},
+         .user = {{"ProjectKeys", "Ctrl+Shift"}, {"RecentKeys", "Shift"}}, .read = "Ctrl Ctrl+Win Win Ctrl+Shift Win",
+         .logged = {"Registry value RecentKeys = \"Shift\" names no usable keys: keys Ctrl used"}},
+        {.machine = {}, .user = {{"FavoriteStoreKeys", "Win+Ctrl"}, {"AppendKeys", "Ctrl+Ctrl"}, {"ProjectKeys", ""}},
+         .read = "Ctrl Ctrl+Win Win Ctrl+Win Win",
+         .logged = {"Registry value FavoriteStoreKeys = \"Win+Ctrl\" names no usable keys: keys Ctrl+Win used",
+                    "Registry value ProjectKeys = \"\" names no usable keys: keys Ctrl+Win used",
+                    "Registry value AppendKeys = \"Ctrl+Ctrl\" names no usable keys: keys Win used"}},
+        // The digit groups differ: a value that gives one another's set goes; two that swap them are kept.
+        {.machine = {}, .user = {{"RecentKeys", "Win"}}, .read = "Ctrl Ctrl+Win Win Ctrl+Win Win",
+         .logged = {"Registry value RecentKeys = \"Win\" takes another group's digits: keys Ctrl used"}},
+        {.machine = {}, .user = {{"RecentKeys", "Win"}, {"FavoritePasteKeys", "Ctrl"}},
+         .read = "Win Ctrl+Win Ctrl Ctrl+Win Win"},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(row++);
+        CleanProgramSettings fresh;
+        DeleteLog();
+        SetSettingsRootForTests(HKEY_CURRENT_USER);
+        for (const auto& [name, value] : c.machine) SetSettingText(HKEY_LOCAL_MACHINE, name, value);
+        for (const auto& [name, value] : c.user) SetSettingText(HKEY_CURRENT_USER, name, value);
+        std::string read;
+        for (KeySet set : ReadKeySets()) read += (read.empty() ? "" : " ") + KeySetText(set);
+        EXPECT_EQ(read, c.read);
+        EXPECT_EQ(folder.LogLines(), c.logged);
+    }
+    CleanProgramSettings fresh;
+    DeleteLog();
+    // A value of another type cannot be read. A key that an administrator made to hold keys only is no run's
+    // settings: the first start still stores them.
+    SetSettingValue(HKEY_LOCAL_MACHINE, "RecentKeys", 1);
+    EXPECT_EQ(ReadKeySets(), DefaultKeySets());
+    EXPECT_EQ(folder.LogLines(),
+              std::vector<std::string>{"Error 0x65E reading registry value RecentKeys: keys Ctrl used"});
+    EXPECT_FALSE(SettingsStored());
+    KeySets chosen = DefaultKeySets();
+    chosen[static_cast<std::size_t>(HotkeyGroup::AppendFile)] = kKeysOff;
+    EXPECT_EQ(StoreKeySets(chosen, DefaultKeySets()), ERROR_SUCCESS);
+    EXPECT_EQ(ReadKeySets(), chosen);
+    EXPECT_EQ(SettingText(HKEY_CURRENT_USER, "AppendKeys") + SettingText(HKEY_CURRENT_USER, "RecentKeys"),
+              "Off<missing>");
+    SetSettingsRootForTests(nullptr);
+}

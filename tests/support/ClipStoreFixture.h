@@ -15,6 +15,7 @@
 #include "clips/DataFiles.h"           // IWYU pragma: export
 #include "clips/RecentClips.h"         // IWYU pragma: export
 #include "framework/Handles.h"         // IWYU pragma: export
+#include "hotkeys/HotkeyGroups.h"       // IWYU pragma: export
 #include "support/ClipboardFixture.h"  // IWYU pragma: export
 #include "support/ProgramFiles.h"      // IWYU pragma: export
 
@@ -42,6 +43,7 @@ protected:
         g_pAcceptedClipHook = nullptr;
         g_RecentClipNotStoredHook = [this](const std::wstring& folder) { toldNotStored.push_back(folder); };
         CurrentPrj = 0;
+        SetKeySetsInForce(DefaultKeySets());
         // As at a start in an empty folder; the log begins after it.
         LoadRecentClips();
         DeleteLog();

@@ -23,6 +23,18 @@ inline void SetSettingValue(HKEY root, const char* name, DWORD value) {
     RegSetKeyValueA(root, kSettingsKey, name, REG_DWORD, &value, sizeof value);
 }
 
+// A REG_SZ value of the settings key; "<missing>" when absent.
+inline std::string SettingText(HKEY root, const char* name) {
+    char text[64] = "";
+    DWORD size = sizeof text;
+    const LONG status = RegGetValueA(root, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? text : "<missing>";
+}
+
+inline void SetSettingText(HKEY root, const char* name, const std::string& text) {
+    RegSetKeyValueA(root, kSettingsKey, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
 // The Run value; "<missing>" when absent.
 inline std::wstring RunValue(HKEY root) {
     wchar_t text[2 * MAX_PATH] = L"";
