@@ -1,5 +1,7 @@
 #include "TamblinApp.h"
 
+#include <sddl.h>
+
 #include "base/IniFile.h"
 #include "base/Log.h"
 #include "base/ProgramFolder.h"
@@ -43,40 +45,62 @@ bool FileMayExist(const wchar_t* path) {
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
+// Only the account that makes the claim's file may open it: another account that may read the folder can then
+// neither hold the file nor lock it.
+std::wstring ThisAccountOnly() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
+    alignas(TOKEN_USER) BYTE user[256];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    const bool read = GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+                      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    CloseHandle(token);
+    if (!read) return L"";
+    const std::wstring descriptor = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+    LocalFree(sid);
+    return descriptor;
+}
+
 }  // namespace
 
 // Every program started from one folder writes the same Save.ini, whatever its executable is called and
-// whichever account started it: the folder's running instance holds a file in it open without sharing,
-// which only someone who may write the folder can do. The system lets go of it when the process ends,
-// killed or not, and deletes it then.
+// whichever account started it: the folder's running instance locks a file in it, which only someone who may
+// write the folder can make. The lock goes when the process ends, killed or not; a program that merely reads the
+// file (a virus scanner, an indexer) never holds it.
 CTamblinApp::FolderClaim CTamblinApp::ClaimFolder() {
-    wchar_t path[MAX_PATH];
-    if (!ProgramPathW(path, kFolderClaim)) {
+    if (!ProgramPathW(m_claimPath, kFolderClaim)) {
         m_claimError = ERROR_FILENAME_EXCED_RANGE;
         return FolderClaim::Unclaimable;
     }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::wstring accountOnly = ThisAccountOnly();
+    if (!accountOnly.empty())
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(accountOnly.c_str(), SDDL_REVISION_1, &descriptor,
+                                                             nullptr);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     HANDLE claim = INVALID_HANDLE_VALUE;
-    auto create = [&] {
-        claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        return claim != INVALID_HANDLE_VALUE;
-    };
-    // Access denied where the file is there: the file of an instance that has just ended may not be deleted yet.
-    // Where it is not, the folder may not be written, and waiting changes nothing.
-    m_claimError = create() ? ERROR_SUCCESS : GetLastError();
-    if (m_claimError == ERROR_ACCESS_DENIED && FileMayExist(path))
-        m_claimError = RetryWhileFileHeld(create) ? ERROR_SUCCESS : GetLastError();
-    // A file that may not be deleted (made read-only, say) claims the folder as well while it is held.
-    if (m_claimError == ERROR_ACCESS_DENIED) {
-        claim = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (claim == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) m_claimError = GetLastError();
-    }
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    RetryWhileFileHeld([&] {
+        claim = CreateFileW(m_claimPath, GENERIC_READ, sharing, &attributes, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN,
+                            nullptr);
+        // A file that may not be opened stays so: only one held without sharing (a backup) is waited for.
+        return claim != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION;
+    });
+    m_claimError = claim == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (descriptor) LocalFree(descriptor);
     m_folderClaim = std::make_unique<FileHandle>(claim);
-    if (m_folderClaim->IsValid()) return FolderClaim::Claimed;
-    // Held by an instance, or kept from this account by someone who may write the folder. Where this
-    // account cannot make the file, it cannot write Save.ini there either: it runs without the claim.
-    return m_claimError == ERROR_SHARING_VIOLATION || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES
-               ? FolderClaim::Held
-               : FolderClaim::Unclaimable;
+    if (m_folderClaim->IsValid()) {
+        OVERLAPPED whole{};
+        if (LockFileEx(claim, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole))
+            return FolderClaim::Claimed;
+        m_claimError = GetLastError();
+        m_folderClaim->Close();
+        return FolderClaim::Held;
+    }
+    // A file there that this account may not open is another account's claim, made by someone who may write the
+    // folder. Where this account cannot make the file, it cannot write Save.ini there either: it runs unclaimed.
+    return FileMayExist(m_claimPath) ? FolderClaim::Held : FolderClaim::Unclaimable;
 }
 
 BOOL CALLBACK ExitEnumWindowsProc(HWND window, LPARAM) {
@@ -140,6 +164,11 @@ int CTamblinApp::ExitInstance() {
     WriteLog("APP ExitInstance", 0);
     m_pMainDlg.reset();
     EndClipboardReader();
+    // Deleted while still locked, so that no start in between takes the file that goes.
+    if (m_folderClaim && m_folderClaim->IsValid()) {
+        DeleteFileW(m_claimPath);
+        m_folderClaim->Close();
+    }
     return CWinApp::ExitInstance();
 }
 

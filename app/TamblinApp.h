@@ -27,7 +27,8 @@ private:
     enum class FolderClaim { Claimed, Held, Unclaimable };
     FolderClaim ClaimFolder();
 
-    std::unique_ptr<FileHandle> m_folderClaim;  // held open for the life of the process
+    std::unique_ptr<FileHandle> m_folderClaim;  // locked for the life of the process
+    wchar_t m_claimPath[MAX_PATH] = L"";
     DWORD m_claimError = ERROR_SUCCESS;
 };
 

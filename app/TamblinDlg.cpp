@@ -271,6 +271,8 @@ BOOL CTamblinDlg::DestroyWindow() {
     // Clips that cannot be written now are not kept: the program ends, and the log says so.
     g_RecentClipNotStoredHook = nullptr;
     SaveRecentClips();
+    // The tray menu, open when an installer ends the program, would outlive its window and keep the process.
+    EndMenu();
     return CDialog::DestroyWindow();
 }
 

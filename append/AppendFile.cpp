@@ -19,6 +19,8 @@ int AppendMode = 1;
 namespace {
 const char kAppendFileName[] = "ClipAppends.txt";
 const char kOpenFailure[] = "Error open Appends file!";
+const char kUtf16Mark[] = "\xFF\xFE";
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // The file as this run last left it, UTF-8 throughout. It only grows: while the same file is found, unchanged or
 // longer, only what was added since (by another program, or by hand) is looked at, never the whole file again.
@@ -45,6 +47,16 @@ bool ReadPart(HANDLE file, ULONGLONG from, ULONGLONG to, std::string& bytes) {
 // The file's text, a line at a time: a line that is UTF-8 is read so, any other in the ANSI code page (an earlier
 // release's file, a line added by hand or by an earlier release), so that no line is ever read in the other's way.
 std::wstring FileText(const char* bytes, std::size_t count) {
+    // Saved by an editor as "Unicode", the file is UTF-16 after its byte order mark; a UTF-8 one's mark is no text.
+    if (count >= 2 && std::memcmp(bytes, kUtf16Mark, 2) == 0) {
+        std::wstring text((count - 2) / sizeof(wchar_t), L'\0');
+        std::memcpy(&text[0], bytes + 2, text.size() * sizeof(wchar_t));
+        return text;
+    }
+    if (count >= 3 && std::memcmp(bytes, kUtf8Mark, 3) == 0) {
+        bytes += 3;
+        count -= 3;
+    }
     std::wstring text;
     for (std::size_t start = 0; start < count;) {
         const void* lineEnd = std::memchr(bytes + start, '\n', count - start);
@@ -53,6 +65,20 @@ std::wstring FileText(const char* bytes, std::size_t count) {
         start = end;
     }
     return text;
+}
+
+// How many of the bytes a read cut at its bound end on a whole character, as the file or its last line is encoded.
+std::size_t WholeCharacters(const char* bytes, std::size_t count) {
+    if (count >= 2 && std::memcmp(bytes, kUtf16Mark, 2) == 0) {
+        std::size_t whole = count & ~std::size_t{1};
+        const auto last = static_cast<unsigned char>(bytes[whole - 1]);
+        return last >= 0xD8 && last <= 0xDB ? whole - 2 : whole;  // the first half of a surrogate pair
+    }
+    std::size_t lineStart = count;
+    while (lineStart > 0 && bytes[lineStart - 1] != '\n') --lineStart;
+    const std::size_t utf8 = WholeUtf8Length(bytes, count);
+    if (IsUtf8(bytes + lineStart, utf8 - lineStart)) return utf8;
+    return lineStart + AnsiPrefix(std::string(bytes + lineStart, count - lineStart), count - lineStart).size();
 }
 
 // True, with the whole file in `bytes`, when a line of it is not UTF-8.
@@ -155,18 +181,8 @@ int PutAppendClip() {
         WriteLog("Clipboard CLIP_APPEND_FILE clip empty", 0);
         return 1;
     }
-    // What the read cuts off at its bound is left out a whole character at a time, as its line is encoded.
-    std::size_t whole = static_cast<std::size_t>(count);
-    if (whole == kMaxClipFileRead) {
-        const char* read = bytes.get();
-        std::size_t lineStart = whole;
-        while (lineStart > 0 && read[lineStart - 1] != '\n') --lineStart;
-        const std::size_t utf8 = WholeUtf8Length(read, whole);
-        whole = IsUtf8(read + lineStart, utf8 - lineStart)
-                    ? utf8
-                    : lineStart + AnsiPrefix(std::string(read + lineStart, whole - lineStart), whole - lineStart).size();
-    }
-    const std::wstring text = FileText(bytes.get(), whole);
+    const std::size_t read = static_cast<std::size_t>(count);
+    const std::wstring text = FileText(bytes.get(), read == kMaxClipFileRead ? WholeCharacters(bytes.get(), read) : read);
     return PutClipAndLog(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) ? 0 : 1;
 }
 

@@ -73,6 +73,13 @@ bool CopyMetafileBits(HENHMETAFILE metafile, std::size_t& blockSize, std::vector
     return true;
 }
 
+// Every put of the program carries this format beside the clip: a start that finds it on the clipboard finds what
+// the last run put there (a recent clip, a favourite, the append file), which is no copy of the user's.
+UINT ProgramsPutMark() {
+    static const UINT mark = RegisterClipboardFormatW(L"Clipboard Quorvex put");
+    return mark;
+}
+
 // Marks with which password managers and other programs keep their content out of clipboard
 // histories: the first and last by being present, CanIncludeInClipboardHistory by a DWORD 0.
 bool IsMarkedPrivate() {
@@ -187,6 +194,7 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
 ClipboardRead ReadOpened(UINT richText, bool textBesidePicture, const std::atomic<bool>& givenUp,
                          ClipboardClip& clip) {
     if (IsMarkedPrivate()) return ClipboardRead::Excluded;
+    clip.programsPut = ProgramsPutMark() != 0 && IsClipboardFormatAvailable(ProgramsPutMark());
     UINT offered = 0;
     while ((offered = EnumClipboardFormats(offered)) != 0 && !IsAcceptedFormat(offered, richText)) {
     }
@@ -537,6 +545,8 @@ ClipboardWrite SetClipboardClip(UINT format, const void* bytes, std::size_t coun
     if (!IsPuttableClipType(format)) return ClipboardWrite::UnknownType;
     std::vector<ClipboardData> data = PrepareClip(format, bytes, count);
     if (data.empty()) return ClipboardWrite::Damaged;
+    const char mark = 0;
+    if (ProgramsPutMark()) data.push_back(GlobalData(ProgramsPutMark(), &mark, sizeof mark));
     for (const ClipboardData& one : data)
         if (!one.IsReady()) return ClipboardWrite::NoMemory;
 

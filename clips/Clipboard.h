@@ -55,6 +55,7 @@ struct ClipboardClip {
     std::size_t textBlockSize = 0;  // the plain text's size as ANSI text (its CF_TEXT block), which the log names
     std::wstring text;            // that text up to its NUL, whole: a rich text's caption, the append file's entry
     DWORD sequence = 0;           // the clipboard's sequence number as it was read
+    bool programsPut = false;     // what a put of the program (this run's or an earlier one's) left there
 };
 
 // The plain text of what a read found, whole: a text clip's own, or the text offered beside a clip of another format.

@@ -362,7 +362,7 @@ int GetRecentClip(CMenu& menu, bool joiningChain) {
         WriteLogFormat(0, "GlobalSize = %d  TYPE = %d", static_cast<int>(read.blockSize), static_cast<int>(read.format));
         if (read.bytes.empty()) {
             WriteLog("Buf Size too large", 0);
-        } else if (joiningChain && HoldsAStoredClip(read)) {
+        } else if (joiningChain && (read.programsPut || HoldsAStoredClip(read))) {
             // A start finds the clipboard as the last run left it: holding a clip it captured or put there.
             WriteLog("Clipboard holds a stored clip", 0);
         } else {

@@ -54,7 +54,9 @@ std::size_t WholeUtf8Length(const char* bytes, std::size_t count) {
 std::string AnsiPrefix(const std::string& text, std::size_t maxBytes) {
     const char* start = text.c_str();
     const char* end = start;
-    for (const char* next = CharNextA(end); next != end && static_cast<std::size_t>(next - start) <= maxBytes;
+    // A lead byte that ends the text lacks its trail byte (the text was cut there): it is no character.
+    for (const char* next = CharNextA(end); next != end && static_cast<std::size_t>(next - start) <= maxBytes &&
+                                            !(next == end + 1 && IsDBCSLeadByte(static_cast<BYTE>(*end)));
          next = CharNextA(end))
         end = next;
     return std::string(start, end);

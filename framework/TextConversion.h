@@ -18,5 +18,5 @@ bool IsUtf8(const char* bytes, std::size_t count);
 std::size_t WholeUtf8Length(const char* bytes, std::size_t count);
 
 // The longest start of an ANSI text that fits in maxBytes and ends between two characters, so a
-// cut never keeps half of a double-byte character.
+// cut never keeps half of a double-byte character (nor a lead byte that ends the text).
 std::string AnsiPrefix(const std::string& text, std::size_t maxBytes);

@@ -32,9 +32,13 @@ int CWinApp::Run() {
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) break;
         AfxGetCurrentMessage() = msg;
-        if (AfxPreTranslateDialogMessage(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (!AfxPreTranslateDialogMessage(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        // The main window may go inside a loop of its own (a menu's, a dialog's) that takes the quit message
+        // for itself: without it the process would stay, with no window and no icon.
+        if (!m_pMainWnd) return m_exitCode = 0;
     }
     m_exitCode = got == 0 ? static_cast<int>(msg.wParam) : -1;
     return m_exitCode;

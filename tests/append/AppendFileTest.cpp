@@ -57,4 +57,11 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneUtf8EntryWithEveryLineEndAsCrLfOnceA
     folder.Write("ClipAppends.txt", std::string(249997, 'x') + u8"yé" + std::string(1000, 'z'));
     EXPECT_EQ(PutAppendClip(), 0);
     EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(std::wstring(249997, L'x') + L'y'));
+    // Saved by an editor as "Unicode", the file is read as UTF-16, and the next entry makes it UTF-8.
+    const std::string utf16 = Utf16Bytes(L"Жук\r\n");
+    folder.Write("ClipAppends.txt", "\xFF\xFE" + utf16.substr(0, utf16.size() - 2));
+    EXPECT_EQ(PutAppendClip(), 0);
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), utf16);
+    SaveAppendClip(L"x");
+    EXPECT_EQ(folder.Read("ClipAppends.txt"), u8"Жук\r\nx\r\n");
 }

@@ -289,5 +289,7 @@ TEST(CodePage, CaptionsAreCutBetweenCharacters) {
         EXPECT_EQ(ClipMenuCaption("Ctl-1", CF_TEXT, ansi->c_str(), ansi->size() + 1, nullptr, CaptionStyle::RecentItem),
                   L"Ctl-1 '" + shown + L" ...'");
         EXPECT_EQ(WideText(std::make_unique<CLIP_STR>(0xC0F3, "{\\rtf1 x}", ansi->c_str(), 10)->caption), shown);
+        // So does a text cut after 20 bytes (a file read up to its bound), before a lead byte that ends it.
+        EXPECT_EQ(AnsiPrefix(ansi->substr(0, 20), 30), HeldInAnsi(shown));
     }
 }
