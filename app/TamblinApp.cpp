@@ -137,6 +137,7 @@ BOOL CTamblinApp::InitInstance() {
         return FALSE;
     }
     DeleteLog();
+    LogKeptOpen log;  // the start writes some ninety lines, most of them in the rich-text lookup
     WriteLog("BOOL CTamblinApp::InitInstance() started", 1);
     if (claim == FolderClaim::Unclaimable)
         WriteLogFormat(0, "Error 0x%X creating Quorvex.lock: nothing keeps another instance from this folder",

@@ -82,17 +82,15 @@ UINT ProgramsPutMark() {
 
 // Marks with which password managers and other programs keep their content out of clipboard
 // histories: the first and last by being present, CanIncludeInClipboardHistory by a DWORD 0.
-bool IsMarkedPrivate() {
-    static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
-    if ((exclude && IsClipboardFormatAvailable(exclude)) || (viewerIgnore && IsClipboardFormatAvailable(viewerIgnore)))
-        return true;
-    if (!history || !IsClipboardFormatAvailable(history)) return false;
-    GlobalLockGuard lock(GetClipboardData(history));
-    DWORD allowed = 1;
-    if (lock.Data() && lock.Size() >= sizeof allowed) std::memcpy(&allowed, lock.Data(), sizeof allowed);
-    return allowed == 0;
+struct PrivacyMarks {
+    UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+};
+
+const PrivacyMarks& Marks() {
+    static const PrivacyMarks marks;
+    return marks;
 }
 
 // The text forms its owner put. The clipboard lists the owner's formats in the order put and then
@@ -107,20 +105,48 @@ struct OwnersText {
     bool PutUnicode() const { return unicodeBeforeLocale || (unicode && !ansi); }
 };
 
-OwnersText OwnersTextForms() {
+// What the clipboard offers, from one walk over the formats it lists (each step a call to the system,
+// which asks no owner to render anything).
+struct Offer {
+    bool markedPrivate = false;  // by a mark present
+    bool historyMark = false;    // CanIncludeInClipboardHistory listed: its value tells
+    UINT first = 0;              // the first format listed that the program stores; 0: none
     OwnersText owners;
+    bool programsPut = false;    // the mark of the program's puts
+};
+
+Offer WhatIsOffered(UINT richText) {
+    const PrivacyMarks& marks = Marks();
+    const UINT putMark = ProgramsPutMark();
+    Offer offer;
     bool pastLocale = false;
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        if (!offer.first && IsAcceptedFormat(format, richText)) offer.first = format;
         if (format == CF_LOCALE) {
             pastLocale = true;
         } else if (format == CF_TEXT && !pastLocale) {
-            owners.ansi = true;
+            offer.owners.ansi = true;
         } else if (format == CF_UNICODETEXT) {
-            owners.unicode = true;
-            owners.unicodeBeforeLocale = !pastLocale;
+            offer.owners.unicode = true;
+            offer.owners.unicodeBeforeLocale = !pastLocale;
+        } else if (format == marks.exclude || format == marks.viewerIgnore) {
+            offer.markedPrivate = true;
+        } else if (format == marks.history) {
+            offer.historyMark = true;
+        } else if (format == putMark) {
+            offer.programsPut = true;
         }
     }
-    return owners;
+    return offer;
+}
+
+bool IsMarkedPrivate(const Offer& offer) {
+    if (offer.markedPrivate) return true;
+    if (!offer.historyMark) return false;
+    GlobalLockGuard lock(GetClipboardData(Marks().history));
+    DWORD allowed = 1;
+    if (lock.Data() && lock.Size() >= sizeof allowed) std::memcpy(&allowed, lock.Data(), sizeof allowed);
+    return allowed == 0;
 }
 
 // The UTF-16 units of the clipboard's Unicode text, up to its NUL or its block's end. A text of
@@ -130,6 +156,24 @@ std::size_t UnicodeTextUnits(const GlobalLockGuard& lock) {
     return wcsnlen(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
 }
 const std::size_t kTooManyUnits = kClipBufferSize - 1;
+
+// Whether the text, up to its NUL, is ASCII without a '?'.
+bool IsPlainAscii(const std::vector<char>& text) {
+    for (char c : text) {
+        if (c == '\0') return true;
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '?') return false;
+    }
+    return true;
+}
+
+// Whether the Unicode text is the ANSI text's characters, every one of them ASCII, which each code page holds as
+// it is: told without copying either.
+bool IsTheSameAsciiText(const wchar_t* units, std::size_t count, const std::vector<char>& ansi) {
+    if ((ansi.empty() ? 0 : strnlen(ansi.data(), ansi.size())) != count) return false;
+    for (std::size_t i = 0; i < count; ++i)
+        if (units[i] >= 0x80 || units[i] != static_cast<wchar_t>(ansi[i])) return false;
+    return true;
+}
 
 // A text clip of the clipboard's Unicode text. Text that the ANSI code page holds unchanged is an ANSI
 // text clip: the owner's own ANSI bytes when `clip` holds them already, else that text made here.
@@ -145,6 +189,8 @@ bool TakeUnicodeText(ClipboardClip& clip) {
         clip.bytes.clear();
         return true;
     }
+    if (clip.format == CF_TEXT && IsTheSameAsciiText(static_cast<const wchar_t*>(lock.Data()), units, clip.bytes))
+        return true;
     const std::wstring text = UnicodeClipText(lock.Data(), lock.Size(), units);
     bool unchanged = true;
     std::string ansi = AnsiCodePageText(text, unchanged);
@@ -193,22 +239,22 @@ void TakeText(const OwnersText& owners, ClipboardClip& clip) {
 // nothing more.
 ClipboardRead ReadOpened(UINT richText, bool textBesidePicture, const std::atomic<bool>& givenUp,
                          ClipboardClip& clip) {
-    if (IsMarkedPrivate()) return ClipboardRead::Excluded;
-    clip.programsPut = ProgramsPutMark() != 0 && IsClipboardFormatAvailable(ProgramsPutMark());
-    UINT offered = 0;
-    while ((offered = EnumClipboardFormats(offered)) != 0 && !IsAcceptedFormat(offered, richText)) {
-    }
+    const Offer offer = WhatIsOffered(richText);
+    if (IsMarkedPrivate(offer)) return ClipboardRead::Excluded;
+    clip.programsPut = offer.programsPut;
+    const UINT offered = offer.first;
     if (offered == 0) return ClipboardRead::Empty;
     if (givenUp) return ClipboardRead::TimedOut;
 
-    const OwnersText owners = OwnersTextForms();
+    const OwnersText& owners = offer.owners;
     if (offered == CF_TEXT) {
         if (owners.PutUnicode()) return TakeUnicodeText(clip) ? ClipboardRead::Done : ClipboardRead::NotDelivered;
         clip.format = CF_TEXT;
         if (!CopyGlobalBlock(GetClipboardData(CF_TEXT), clip.blockSize, clip.bytes)) return ClipboardRead::NotDelivered;
         // The Unicode text the clipboard converts from it (by the locale's code page, which may hold more than
-        // the program's) costs the owner no render, unless the owner put it too.
-        if (owners.unicode && !givenUp) TakeUnicodeText(clip);
+        // the program's) costs the owner no render, unless the owner put it too. Plain ASCII reads alike in every
+        // code page, unless a '?' stands for a character the ANSI text lost.
+        if (owners.unicode && !givenUp && !IsPlainAscii(clip.bytes)) TakeUnicodeText(clip);
         return ClipboardRead::Done;
     }
     bool delivered;

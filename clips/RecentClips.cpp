@@ -328,6 +328,7 @@ void StoreWhatTheDiskLacks() {
 }  // namespace
 
 int GetRecentClip(CMenu& menu, bool joiningChain) {
+    LogKeptOpen log;
     WriteLog("GetRecentClip started", 0);
     ClipboardWork capturing;
     const DWORD sequence = GetClipboardSequenceNumber();

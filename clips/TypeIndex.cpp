@@ -85,8 +85,10 @@ UINT GetClipType(int number, char* caption, bool recent) {
     IndexKeys keys;
     wchar_t path[MAX_PATH];
     if (!KeysFor(number, recent, keys) || !ProgramPathW(path, "Save.ini")) return 0;
-    if (caption) lstrcpynA(caption, ReadIni(path, keys.section, keys.captionKey, "").c_str(), kCaptionSize);
     UINT type = ParseClipType(ReadIni(path, keys.section, keys.typeKey, "0x0").c_str());
+    // An empty entry has no caption: its read, which costs an opening of Save.ini, is left out.
+    if (caption && type != 0)
+        lstrcpynA(caption, ReadIni(path, keys.section, keys.captionKey, "").c_str(), kCaptionSize);
     return type > 0xC000 ? g_nRichTextFormat : type;
 }
 

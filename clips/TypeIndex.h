@@ -10,7 +10,8 @@
 // False (logged "Error save INI!") when Save.ini could not be written.
 bool SetClipType(int number, UINT type, const char* caption, bool recent);
 
-// Reads the type (0 when missing or not a number) and, if `caption` is given (50 bytes), the caption.
+// Reads the type (0 when missing or not a number) and, if `caption` is given (50 bytes), the caption; an empty
+// entry's caption is empty.
 // A stored type above 0xC000 is a rich-text id of some run and reads as this run's rich-text id.
 UINT GetClipType(int number, char* caption, bool recent);
 

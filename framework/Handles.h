@@ -12,9 +12,10 @@ public:
 
     bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
     HANDLE Get() const { return m_h; }
-    void Close() {
+    void Close() { Reset(INVALID_HANDLE_VALUE); }
+    void Reset(HANDLE h) {
         if (IsValid()) CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
+        m_h = h;
     }
 
 private:

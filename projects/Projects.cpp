@@ -1,6 +1,10 @@
 #include "Projects.h"
 
+#include <array>
+#include <cwchar>
+#include <cwctype>
 #include <string>
+#include <vector>
 
 #include "base/CurrentProject.h"
 #include "base/IniFile.h"
@@ -27,6 +31,26 @@ bool WriteSaveIni(const char* section, const char* key, const char* value) {
     return ProgramPathW(path, "Save.ini") && WriteIni(path, section, key, value);
 }
 
+// The letters whose section Save.ini holds (a section's name matches whatever its case), from one read of the
+// section names rather than one read a letter, each of which costs an opening of the file; every letter where
+// the names could not be read whole.
+std::array<bool, 26> LettersWithASection() {
+    std::array<bool, 26> present;
+    present.fill(true);
+    wchar_t path[MAX_PATH];
+    std::vector<wchar_t> names(4096);
+    const DWORD length = ProgramPathW(path, "Save.ini")
+                             ? GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), path)
+                             : 0;
+    if (length == 0 || length >= names.size() - 2) return present;
+    present.fill(false);
+    for (const wchar_t* name = names.data(); *name; name += std::wcslen(name) + 1) {
+        const wchar_t letter = std::towupper(name[0]);
+        if (name[1] == L'\0' && letter >= L'A' && letter <= L'Z') present[letter - L'A'] = true;
+    }
+    return present;
+}
+
 }  // namespace
 
 void DiscardUnfinishedSaveIniChange() {
@@ -44,7 +68,9 @@ void LoadProjects(HWND hotkeyWindow) {
     if (current.empty()) WriteLog("Error GetPrivateProfileString 'CURRENT_PRJ'", 0);
     const char wanted = current.empty() ? 0 : current[0];
 
+    const std::array<bool, 26> sections = LettersWithASection();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (!sections[letter - 'A']) continue;  // no section: no project
         std::string name = ReadSaveIni(SectionOf(letter).c_str(), "NAME", kNoProject);
         if (name.empty()) WriteLog("Error GetPrivateProfileString 'NAME'", 0);
         if (name == kNoProject) continue;
