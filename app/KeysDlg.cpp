@@ -11,7 +11,7 @@ const wchar_t kCtrlAltIsAltGr[] =
     L"Ctrl+Alt is AltGr on many keyboards: on a German layout AltGr+7 \u2026 0 type { [ ] }, and Polish and "
     L"Czech type letters with it.";
 const wchar_t kProjectsNotCtrl[] =
-    L"The projects can't take Ctrl alone: Clipboard Quorvex presses Ctrl+C and Ctrl+V itself to copy and paste.";
+    L"Ctrl+C and Ctrl+V are the keys Clipboard Quorvex presses to copy and paste: the projects can't take Ctrl alone.";
 const COLORREF kMarkColour = RGB(192, 0, 0);
 
 int ListOf(HotkeyGroup group) { return IDC_KEYS_LIST_FIRST + static_cast<int>(Index(group)); }

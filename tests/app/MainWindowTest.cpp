@@ -601,8 +601,8 @@ TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenu
         choose(keys, HotkeyGroup::Project, "Ctrl");
         press(keys, IDOK);
         EXPECT_EQ(says(keys, IDC_KEYS_HELD),
-                  L"The projects can't take Ctrl alone: Clipboard Quorvex presses Ctrl+C and Ctrl+V itself to copy and "
-                  L"paste.");
+                  L"Ctrl+C and Ctrl+V are the keys Clipboard Quorvex presses to copy and paste: the projects can't take "
+                  L"Ctrl alone.");
         EXPECT_TRUE(ShowsAllItsText(GetDlgItem(keys, IDC_KEYS_HELD)));
         press(keys, IDC_KEYS_DEFAULTS);
         EXPECT_EQ(says(keys, IDC_KEYS_HELD) + says(keys, IDC_KEYS_ALTGR), L"");
