@@ -60,8 +60,7 @@ std::optional<KeySet> ParseKeySet(const std::string& text);
 // Whether the set would give the group Ctrl+C or Ctrl+V, which the program presses itself to copy and paste: the
 // project letters with Ctrl alone. No group may take such a set.
 bool TakesInjectedKeys(HotkeyGroup group, KeySet set);
-// Every set a group may take (the project group but Ctrl), in the order the Keys dialog lists them: "Ctrl", "Ctrl+Alt",
-// ... "Win", "Off".
+// Every set but Shift alone, in the order the Keys dialog lists them: "Ctrl", "Ctrl+Alt", ... "Win", "Off".
 std::vector<KeySet> OfferedKeySets();
 // The digit groups whose set another digit group has too.
 std::vector<HotkeyGroup> ClashingDigitGroups(const KeySets& sets);
