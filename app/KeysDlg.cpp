@@ -10,12 +10,18 @@ namespace {
 const wchar_t kCtrlAltIsAltGr[] =
     L"Ctrl+Alt is AltGr on many keyboards: on a German layout AltGr+7 \u2026 0 type { [ ] }, and Polish and "
     L"Czech type letters with it.";
+const wchar_t kProjectsNotCtrl[] =
+    L"Ctrl+C and Ctrl+V are the keys Clipboard Quorvex presses to copy and paste: the projects can't take Ctrl alone.";
 const COLORREF kMarkColour = RGB(192, 0, 0);
 
-int ListOf(HotkeyGroup group) { return IDC_KEYS_LIST_FIRST + static_cast<int>(group); }
-int LabelOf(HotkeyGroup group) { return IDC_KEYS_LABEL_FIRST + static_cast<int>(group); }
+int ListOf(HotkeyGroup group) { return IDC_KEYS_LIST_FIRST + static_cast<int>(Index(group)); }
+int LabelOf(HotkeyGroup group) { return IDC_KEYS_LABEL_FIRST + static_cast<int>(Index(group)); }
 
 }  // namespace
+
+std::wstring AnotherProgramHolds(const HeldElsewhere& held) {
+    return L"Another program holds " + WideText(held.keys.c_str()) + L".";
+}
 
 CKeysDlg::CKeysDlg(Change change, std::optional<HeldElsewhere> held)
     : CDialog(IDD_KEYS), m_change(std::move(change)), m_held(std::move(held)) {}
@@ -44,8 +50,8 @@ MessageResult CKeysDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
 BOOL CKeysDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     s_open = this;
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        HWND list = GetDlgItem(m_hWnd, ListOf(row.group));
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        HWND list = GetDlgItem(m_hWnd, ListOf(group));
         for (KeySet set : OfferedKeySets()) {
             const LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(KeySetText(set).c_str()));
             SendMessageA(list, CB_SETITEMDATA, item, static_cast<LPARAM>(set));
@@ -53,26 +59,24 @@ BOOL CKeysDlg::OnInitDialog() {
     }
     Show(KeySetsInForce());
     if (!m_held) return TRUE;
-    Mark(m_held->group, L"Another program holds " + WideText(m_held->keys.c_str()) + L".");
+    Mark(m_held->group, AnotherProgramHolds(*m_held));
     return FALSE;  // the focus is on the marked row's list
 }
 
 KeySets CKeysDlg::Chosen() const {
     KeySets sets = KeySetsInForce();
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        HWND list = GetDlgItem(m_hWnd, ListOf(row.group));
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        HWND list = GetDlgItem(m_hWnd, ListOf(group));
         const LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
-        if (item != CB_ERR)
-            sets[static_cast<std::size_t>(row.group)] =
-                static_cast<KeySet>(SendMessageA(list, CB_GETITEMDATA, item, 0));
+        if (item != CB_ERR) sets[Index(group)] = static_cast<KeySet>(SendMessageA(list, CB_GETITEMDATA, item, 0));
     }
     return sets;
 }
 
 void CKeysDlg::Show(const KeySets& sets) {
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        HWND list = GetDlgItem(m_hWnd, ListOf(row.group));
-        const std::string text = KeySetText(sets[static_cast<std::size_t>(row.group)]);
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        HWND list = GetDlgItem(m_hWnd, ListOf(group));
+        const std::string text = KeySetText(sets[Index(group)]);
         const LRESULT item =
             SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageA(list, CB_SETCURSEL, item, 0);
@@ -106,13 +110,17 @@ void CKeysDlg::OnOK(UINT) {
     const KeySets chosen = Chosen();
     const std::vector<HotkeyGroup> clashing = ClashingDigitGroups(chosen);
     if (!clashing.empty()) {
-        const std::string keys = KeySetText(chosen[static_cast<std::size_t>(clashing.front())]);
+        const std::string keys = KeySetText(chosen[Index(clashing.front())]);
         Mark(clashing.back(),
              L"Two rows would take the digits with " + WideText(keys.c_str()) + L": give each its own keys.");
         return;
     }
+    if (TakesInjectedKeys(HotkeyGroup::Project, chosen[Index(HotkeyGroup::Project)])) {
+        Mark(HotkeyGroup::Project, kProjectsNotCtrl);
+        return;
+    }
     if (const std::optional<HeldElsewhere> held = m_change(chosen)) {
-        Mark(held->group, L"Another program holds " + WideText(held->keys.c_str()) + L".");
+        Mark(held->group, AnotherProgramHolds(*held));
         return;
     }
     EndDialog(IDOK);

@@ -7,10 +7,14 @@
 #include "framework/Dialog.h"
 #include "hotkeys/Hotkeys.h"
 
+// "Another program holds Ctrl+5.": what keeps a group from its keys, as the dialog and the balloon of a start say it.
+std::wstring AnotherProgramHolds(const HeldElsewhere& held);
+
 // "Keys": one row per hotkey group, each a list of the sets the group may take ("Ctrl", "Ctrl+Alt", ...
 // "Win", "Off"), showing the sets in force, with OK, Cancel and Defaults. OK hands the chosen sets to
 // `change`, which moves the hotkeys or names a combination another program holds: the dialog then says
-// so, marks the group and stays open. Cancel changes nothing.
+// so, marks the group and stays open; so it does for two digit rows with one set, and for projects with Ctrl
+// alone. Cancel changes nothing.
 class CKeysDlg : public CDialog {
 public:
     using Change = std::function<std::optional<HeldElsewhere>(const KeySets& chosen)>;

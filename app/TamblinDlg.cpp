@@ -5,9 +5,7 @@
 #include "app/AboutDlg.h"
 #include "app/KeysDlg.h"
 #include "append/AppendFile.h"
-#include "base/IniFile.h"
 #include "base/Log.h"
-#include "base/ProgramFolder.h"
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/Favorites.h"
@@ -43,6 +41,7 @@ const wchar_t kSaveRefusedText[] =
     L"The window in front runs as administrator, and Windows keeps Clipboard Quorvex from copying its "
     L"selection. No favourite was stored.";
 // A balloon holds 255 characters: a longer folder is shown by its end.
+const std::size_t kBalloonLength = 255;
 const std::size_t kFolderShown = 150;
 
 const UINT WM_CLIPBOARD_CHANGE_PENDING = WM_APP + 1;
@@ -77,40 +76,40 @@ std::wstring DigitKeys(HotkeyGroup group) {
     return WideText(PressedKeys(set, '1').c_str()) + L" \u2026 " + WideText(PressedKeys(set, '0').c_str());
 }
 
-// What a first start says, with the keys in force; a group that is off goes unnamed.
-std::wstring FirstStartText() {
+// What a first start says, with the keys in force (a group that is off goes unnamed), and the combinations that the
+// keyboard hook took from another program, if any (`them` names them): one balloon, which holds 255 characters.
+std::wstring FirstStartText(const std::wstring& taken, const std::wstring& them) {
     std::wstring keys;
     if (KeysInForce(HotkeyGroup::RecentPaste) != kKeysOff)
         keys = DigitKeys(HotkeyGroup::RecentPaste) + L" paste the recent clips";
     if (KeysInForce(HotkeyGroup::FavoriteStore) != kKeysOff)
         keys += (keys.empty() ? L"" : L", ") + DigitKeys(HotkeyGroup::FavoriteStore) +
                 L" store the selection as a favourite";
-    return L"Clipboard Quorvex is running." + (keys.empty() ? L"" : L" " + keys + L".") +
-           L" Right-click its icon in the notification area for the menu.";
+    const std::wstring running = L"Clipboard Quorvex is running.", said = keys.empty() ? L"" : L" " + keys + L".";
+    if (taken.empty()) return running + said + L" Right-click its icon in the notification area for the menu.";
+    const std::wstring took =
+        L" It took " + taken + L" from another program: right-click its icon, and \"Keys...\" gives " + them + L" back.";
+    return (running + said + took).size() <= kBalloonLength ? running + said + took : running + took;
 }
 
 // The combinations the keyboard hook serves, a group's ten as "Win+1 \u2026 Win+0", others one by one.
 std::wstring ServedKeysText(const std::vector<HookedHotkey>& served) {
     std::wstring text;
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        std::vector<HookedHotkey> group;
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        std::vector<HookedHotkey> ofGroup;
         for (const HookedHotkey& hotkey : served)
-            if (GroupOfId(hotkey.id) == row.group) group.push_back(hotkey);
-        if (group.empty()) continue;
+            if (GroupOfId(hotkey.id) == group) ofGroup.push_back(hotkey);
+        if (ofGroup.empty()) continue;
         if (!text.empty()) text += L", ";
-        if (group.size() == kHotkeySlots) {
-            text += DigitKeys(row.group);
+        if (ofGroup.size() == kHotkeySlots) {
+            text += DigitKeys(group);
             continue;
         }
-        for (std::size_t i = 0; i < group.size(); ++i)
-            text += (i ? L", " : L"") + WideText(PressedKeys(group[i].modifiers, group[i].key).c_str());
+        for (std::size_t i = 0; i < ofGroup.size(); ++i)
+            text += (i ? L", " : L"") + WideText(PressedKeys(ofGroup[i].modifiers, ofGroup[i].key).c_str());
     }
     return text;
 }
-
-// Save.ini remembers which combinations the installation's user was told the hook took from other programs.
-const char kKeysSection[] = "KEYS";
-const char kTakenOverKey[] = "TAKEN_OVER";
 
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -118,6 +117,11 @@ HICON LoadAppIcon(int widthMetric, int heightMetric) {
                                          LR_DEFAULTCOLOR));
 }
 }  // namespace
+
+void NameClipSlotsByTheirKeys() {
+    g_pRecentSlotName = [](int slot) { return KeyCaption(HotkeyGroup::RecentPaste, std::to_string(slot)); };
+    g_pFavoriteSlotName = [](int slot) { return KeyCaption(HotkeyGroup::FavoritePaste, std::to_string(slot)); };
+}
 
 CTamblinDlg::CTamblinDlg()
     : CDialog(IDD_MAIN_WINDOW),
@@ -215,20 +219,25 @@ BOOL CTamblinDlg::OnInitDialog() {
         SetTimer(m_hWnd, kSessionRetryTimer, kSessionRetryMs, RetrySessionNotifications);
     }
     SetKeySetsInForce(ReadKeySets());
-    // No start before this one has stored the settings: the user has not seen the program yet.
-    if (!SettingsStored()) Tell(Notice::FirstStart, FirstStartText(), BalloonKind::Info);
+    // No start before this one has stored the settings: the user has not seen the program yet. It is told once the
+    // keys are in force.
+    m_firstStart = !SettingsStored();
     m_bRunAtStartup = 0;
     RegisterAppStartup(&m_bRunAtStartup, 0, AppendMode);
     g_pAcceptedClipHook = AppendClipboardText;
+    NameClipSlotsByTheirKeys();
     g_RecentClipNotStoredHook = [this](const std::wstring& folder) { OnRecentClipsNotStored(folder); };
     g_FavoriteNotStoredHook = [this](FavoriteNotStored why) {
         switch (why) {
         case FavoriteNotStored::TooLarge:
-            return Tell(Notice::FavoriteTooLarge, kFavoriteTooLargeText, BalloonKind::Warning);
+            Tell(Notice::FavoriteTooLarge, kFavoriteTooLargeText, BalloonKind::Warning);
+            break;
         case FavoriteNotStored::NotWritten:
-            return Tell(Notice::FavoriteNotWritten, kFavoriteNotWrittenText, BalloonKind::Warning);
+            Tell(Notice::FavoriteNotWritten, kFavoriteNotWrittenText, BalloonKind::Warning);
+            break;
         case FavoriteNotStored::TooLate:
-            return Tell(Notice::FavoriteTooLate, kFavoriteTooLateText, BalloonKind::Warning);
+            Tell(Notice::FavoriteTooLate, kFavoriteTooLateText, BalloonKind::Warning);
+            break;
         }
     };
     g_CaptureBeforePutHook = [this] { TakeClipboardChange(); };
@@ -343,9 +352,13 @@ MessageResult CTamblinDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
 }
 
 MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
-    UINT id = static_cast<UINT>(wParam);
-    if (InHotkeyGroup(id, HOTKEY_SAVE_FAV)) {
-        WriteLogFormat(0, "Called hotkey SaveFav-%d", static_cast<int>(id - HOTKEY_SAVE_FAV));
+    const UINT id = static_cast<UINT>(wParam);
+    const std::optional<HotkeyGroup> group = GroupOfId(id);
+    if (!group) return 0;
+    const UINT n = id - RowOf(*group).idBase;  // the slot, or the project's letter
+    switch (*group) {
+    case HotkeyGroup::FavoriteStore: {
+        WriteLogFormat(0, "Called hotkey SaveFav-%d", static_cast<int>(n));
         if (!ForegroundTakesKeys()) {
             Tell(Notice::SaveRefused, kSaveRefusedText, BalloonKind::Warning);
             return 0;
@@ -359,30 +372,37 @@ MessageResult CTamblinDlg::OnHotKey(WPARAM wParam, LPARAM) {
         const SelectionCopy copy = [&copied](const auto& keysGo) { return copied = EmulCTRL_C(keysGo); };
         if (GetFavClip(id, copy, TrayMenu()) != 0) WriteLog("Error returned from GetFavClip()", 0);
         if (!copied) Tell(Notice::SaveRefused, kSaveRefusedText, BalloonKind::Warning);
-    } else if (InHotkeyGroup(id, HOTKEY_PASTE_FAV)) {
-        WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(id - HOTKEY_PASTE_FAV));
+        break;
+    }
+    case HotkeyGroup::FavoritePaste:
+        WriteLogFormat(0, "Called hotkey PasteFav-%d", static_cast<int>(n));
         if (PutFavClip(id) == 0)
             Paste();
         else
             WriteLog("Error returned from PutFavClip()", 0);
-    } else if (InHotkeyGroup(id, HOTKEY_PASTE_RECENT)) {
-        WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(id - HOTKEY_PASTE_RECENT));
+        break;
+    case HotkeyGroup::RecentPaste:
+        WriteLogFormat(0, "Called hotkey RecentPaste-%d", static_cast<int>(n));
         if (PutRecentClip(id) == 0) Paste();
-    } else if (id == HOTKEY_WIN_INS) {
+        break;
+    case HotkeyGroup::AppendFile:
+        if (id == HOTKEY_WIN_DEL) {
+            WriteLog("Called hotkey select Win-Del", 0);
+            DeleteAppendFile();
+            break;
+        }
         WriteLog("Called hotkey select Win-Ins", 0);
         if (PutAppendClip() == 0)
             Paste();
         else
             WriteLog("Error returned from PutAppendClip()", 0);
-    } else if (id == HOTKEY_WIN_DEL) {
-        WriteLog("Called hotkey select Win-Del", 0);
-        DeleteAppendFile();
-    } else if (id >= HOTKEY_PROJECT + 'A' && id <= HOTKEY_PROJECT + 'Z') {
-        const char letter = static_cast<char>(id - HOTKEY_PROJECT);
-        SelectProject(letter);
+        break;
+    case HotkeyGroup::Project:
+        SelectProject(static_cast<char>(n));
         LoadFavorite(TrayMenu());
         RedrawMenuProject();
-        WriteLogFormat(0, "Called hotkey select Project Ctl-Win-%c", letter);
+        WriteLogFormat(0, "Called hotkey select Project Ctl-Win-%c", static_cast<char>(n));
+        break;
     }
     return 0;
 }
@@ -391,12 +411,13 @@ void CTamblinDlg::Paste() {
     if (!ForegroundTakesKeys() || !EmulCTRL_V1()) Tell(Notice::PasteRefused, kPasteRefusedText, BalloonKind::Warning);
 }
 
-void CTamblinDlg::Tell(Notice notice, const std::wstring& text, BalloonKind kind) {
+bool CTamblinDlg::Tell(Notice notice, const std::wstring& text, BalloonKind kind) {
     const auto cause = static_cast<std::size_t>(notice);
-    if (m_told[cause]) return;
+    if (m_told[cause]) return false;
     m_told[cause] = true;
     WriteLog(("Balloon: " + AnsiText(text.c_str())).c_str(), 0);
     m_TrayIcon.ShowBalloon(WideText(kMainWindowTitle), text, kind);
+    return true;
 }
 
 void CTamblinDlg::OnRecentClipsNotStored(std::wstring folder) {
@@ -409,31 +430,37 @@ void CTamblinDlg::OnRecentClipsNotStored(std::wstring folder) {
 std::optional<HeldElsewhere> CTamblinDlg::TakeFixedHotKeys() {
     const std::optional<HeldElsewhere> held = RegisterFixedHotKeys(m_hWnd, m_KeyboardHook);
     if (!held) {
-        TellHotkeysTakenOver();
+        TellKeysInForce();
         return held;
     }
     Tell(Notice::HotkeysTaken,
-         L"Another program holds " + WideText(held->keys.c_str()) +
-             L". Choose other keys for Clipboard Quorvex in its Keys dialog, or close that program and start "
+         AnotherProgramHolds(*held) +
+             L" Choose other keys for Clipboard Quorvex in its Keys dialog, or close that program and start "
              L"Clipboard Quorvex again.",
          BalloonKind::Warning);
     return held;
 }
 
-// Where the hook serves combinations that another program holds (the taskbar of Windows 10 and 11, as a
-// rule), that program no longer gets them: the user is told once which, and how to give them back.
-void CTamblinDlg::TellHotkeysTakenOver() {
+// Once the keys are in force, a first start says so. Where the hook serves combinations that another program holds
+// (the taskbar of Windows 10 and 11, as a rule), that program no longer gets them: the user is told once per
+// installation which, and how to give them back, at a first start in the same balloon. Only what was shown counts
+// as told.
+void CTamblinDlg::TellKeysInForce() {
     const std::vector<HookedHotkey> served = HotkeysServedByTheHook();
-    wchar_t saveIni[MAX_PATH];
-    if (served.empty() || !ProgramPathW(saveIni, "Save.ini")) return;
-    const std::wstring names = ServedKeysText(served);
-    if (ReadIni(saveIni, kKeysSection, kTakenOverKey, "") == AnsiText(names.c_str())) return;
+    std::wstring taken = ServedKeysText(served);
+    if (ReadKeysTakenOver() == AnsiText(taken.c_str())) taken.clear();
     const std::wstring them = served.size() == 1 ? L"it" : L"them";
-    Tell(Notice::HotkeysTakenOver,
-         L"Clipboard Quorvex took " + names + L" from the program that held " + them +
-             L" (on Windows 10 and 11, the taskbar). \"Keys...\" in its menu gives " + them + L" back.",
-         BalloonKind::Info);
-    WriteIni(saveIni, kKeysSection, kTakenOverKey, AnsiText(names.c_str()).c_str());
+    bool told = false;
+    if (m_firstStart) {
+        m_firstStart = false;
+        told = Tell(Notice::FirstStart, FirstStartText(taken, them), BalloonKind::Info);
+    } else if (!taken.empty()) {
+        told = Tell(Notice::HotkeysTakenOver,
+                    L"Clipboard Quorvex took " + taken + L" from the program that held " + them +
+                        L" (on Windows 10 and 11, the taskbar). \"Keys...\" in its menu gives " + them + L" back.",
+                    BalloonKind::Info);
+    }
+    if (told && !taken.empty()) WriteKeysTakenOver(AnsiText(taken.c_str()));
 }
 
 std::optional<HeldElsewhere> CTamblinDlg::ChangeKeys(const KeySets& chosen) {
@@ -443,7 +470,7 @@ std::optional<HeldElsewhere> CTamblinDlg::ChangeKeys(const KeySets& chosen) {
     if (std::optional<HeldElsewhere> held = ChangeHotKeys(m_hWnd, m_KeyboardHook, chosen, letters)) return held;
     StoreKeySets(chosen, before);
     RedrawKeyNames();
-    TellHotkeysTakenOver();
+    TellKeysInForce();
     return std::nullopt;
 }
 

@@ -15,6 +15,9 @@
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
 extern const char kMainWindowTitle[];  // "Clipboard Quorvex": what a "-exit" run looks for
 
+// The clips' captions name each slot by the keys in force that paste it.
+void NameClipSlotsByTheirKeys();
+
 // The hidden main window: it owns the tray icon and receives clipboard changes, hotkeys and
 // menu commands. Destroying it ends the program.
 class CTamblinDlg : public CDialog {
@@ -36,8 +39,8 @@ public:
     // Names the append file's keys on the Appends items.
     void RedrawMenuAppend();
     // Registers the fixed hotkeys as a start does. A group that another program keeps from its keys is
-    // told in a balloon and returned; combinations the keyboard hook takes from other programs are told once
-    // per installation.
+    // told in a balloon and returned; else a first start is told, and the combinations the keyboard hook takes
+    // from other programs, once per installation.
     std::optional<HeldElsewhere> TakeFixedHotKeys();
     // Moves the hotkeys to the chosen sets, keeps them in the registry and names them in the menus; or
     // returns what another program holds, and nothing changes.
@@ -73,7 +76,8 @@ private:
         HotkeysTakenOver,
         Count
     };
-    void Tell(Notice notice, const std::wstring& text, BalloonKind kind);
+    // False when the cause was told already this run.
+    bool Tell(Notice notice, const std::wstring& text, BalloonKind kind);
     void OnRecentClipsNotStored(std::wstring folder);
     // Pastes the clip just put on the clipboard into the window in front, where Windows lets it.
     void Paste();
@@ -112,9 +116,10 @@ private:
     void OnPasteFavorite(UINT command);
     void OnProjects(UINT);
     void OnKeys(UINT);
-    void TellHotkeysTakenOver();
+    void TellKeysInForce();
     void RedrawKeyNames();
 
     int m_trayRetries = 0;  // icon attempts made by the retry timer
+    bool m_firstStart = false;  // no start before this one stored the settings, and it has not been told yet
     std::bitset<static_cast<std::size_t>(Notice::Count)> m_told;
 };

@@ -117,6 +117,11 @@ std::string AnsiCodePageText(const std::wstring& text, bool& unchanged) {
     return ansi;
 }
 
+SlotKeysName g_pRecentSlotName = nullptr;
+SlotKeysName g_pFavoriteSlotName = nullptr;
+
+std::string SlotName(SlotKeysName name, int slot) { return name ? name(slot) : std::to_string(slot); }
+
 std::wstring ClipMenuCaption(const std::string& slotName, UINT type, const char* text, std::size_t textSize,
                              const char* caption, CaptionStyle style) {
     const std::wstring head = WideText(slotName.c_str());

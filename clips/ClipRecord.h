@@ -43,6 +43,13 @@ std::string AnsiCodePageText(const std::wstring& text, bool& unchanged);
 // Where a caption is shown; the kinds differ in how text and unknown types read.
 enum class CaptionStyle { RecentItem, FavoriteSaved, FavoriteRebuilt };
 
+// How the menus name the keys of slot 1 to 10 ("Ctl-1", "Win-3"): the app names them by the keys in force. Without
+// a name a slot shows its number alone, as under keys that are off.
+using SlotKeysName = std::string (*)(int slot);
+extern SlotKeysName g_pRecentSlotName;    // the keys that paste a recent clip
+extern SlotKeysName g_pFavoriteSlotName;  // the keys that paste a favourite
+std::string SlotName(SlotKeysName name, int slot);
+
 // The tray-menu text of the clip in a slot, named as its hotkey names it ("Ctl-1"): e.g. "Ctl-1 'Hello ...'"
 // or "Win-3 <PICTURE>"; wide, since a Unicode text clip shows its own characters. `text` is the clip's bytes
 // for text clips, `caption` the stored caption for rich text.

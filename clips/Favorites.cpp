@@ -11,7 +11,6 @@
 #include "clips/Clipboard.h"
 #include "clips/DataFiles.h"
 #include "clips/TypeIndex.h"
-#include "hotkeys/HotkeyGroups.h"
 #include "res/resource.h"
 
 namespace {
@@ -22,9 +21,6 @@ const int kFavoriteSlots = 10;
 // A text favourite whose file cannot be read shows under a prefix of its own, which no set of keys is
 // named by: it tells the slot from one never saved.
 const std::string kUnreadablePrefix = "Ctrl-";
-
-// Slot n as the keys that paste it name it: "Win-3".
-std::string SlotName(int slot) { return KeyCaption(HotkeyGroup::FavoritePaste, std::to_string(slot)); }
 
 void SetFavoriteItem(CMenu& menu, int slot, const std::wstring& caption) {
     UINT item = ID_FAVORITE_FIRST + slot - 1;
@@ -118,8 +114,8 @@ int GetFavClip(UINT id, const SelectionCopy& copySelection, CMenu& menu) {
         return 0;
     }
     SetFavoriteItem(menu, slot,
-                    ClipMenuCaption(SlotName(slot), read.format, read.bytes.data(), read.bytes.size(), caption,
-                                    CaptionStyle::FavoriteSaved));
+                    ClipMenuCaption(SlotName(g_pFavoriteSlotName, slot), read.format, read.bytes.data(),
+                                    read.bytes.size(), caption, CaptionStyle::FavoriteSaved));
     return 0;
 }
 
@@ -165,10 +161,11 @@ void LoadFavorite(CMenu& menu) {
         // a prefix of its own that tells it from a slot never saved.
         if (type == CF_TEXT || type == CF_UNICODETEXT)
             count = ReadClipFile(FavoriteClipFileName(CurrentPrj, slot), bytes.get(), OpenMode::ExistingOnly);
+        const std::size_t size = static_cast<std::size_t>(count);
         SetFavoriteItem(menu, slot,
                         count < 0 ? ClipMenuCaption(kUnreadablePrefix + std::to_string(slot), 0, nullptr, 0, nullptr,
                                                     CaptionStyle::FavoriteRebuilt)
-                                  : ClipMenuCaption(SlotName(slot), type, bytes.get(), static_cast<std::size_t>(count),
+                                  : ClipMenuCaption(SlotName(g_pFavoriteSlotName, slot), type, bytes.get(), size,
                                                     caption, CaptionStyle::FavoriteRebuilt));
     }
 }

@@ -11,7 +11,6 @@
 #include "clips/DataFiles.h"
 #include "clips/Favorites.h"
 #include "clips/TypeIndex.h"
-#include "hotkeys/HotkeyGroups.h"
 #include "res/resource.h"
 
 std::vector<std::unique_ptr<CLIP_STR>> RecentClip;
@@ -446,7 +445,7 @@ void RedrawMenuRecent(CMenu& menu) {
     WriteLog("RedrawMenuRecent started", 0);
     for (int slot = 1; slot <= static_cast<int>(kRecentClipCount); ++slot) {
         const CLIP_STR* clip = ClipInSlot(slot);
-        const std::string name = KeyCaption(HotkeyGroup::RecentPaste, std::to_string(slot));
+        const std::string name = SlotName(g_pRecentSlotName, slot);
         std::wstring caption =
             clip ? ClipMenuCaption(name, clip->type, clip->buf, clip->size, clip->caption, CaptionStyle::RecentItem)
                  : ClipMenuCaption(name, 0, nullptr, 0, nullptr, CaptionStyle::RecentItem);

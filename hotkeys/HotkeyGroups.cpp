@@ -6,12 +6,13 @@
 
 namespace {
 
+// Indexed by HotkeyGroup.
 constexpr std::array<HotkeyGroupRow, kHotkeyGroupCount> kGroups = {{
-    {HotkeyGroup::RecentPaste, "RecentKeys", MOD_CONTROL, HOTKEY_PASTE_RECENT, true},
-    {HotkeyGroup::FavoriteStore, "FavoriteStoreKeys", MOD_CONTROL | MOD_WIN, HOTKEY_SAVE_FAV, true},
-    {HotkeyGroup::FavoritePaste, "FavoritePasteKeys", MOD_WIN, HOTKEY_PASTE_FAV, true},
-    {HotkeyGroup::Project, "ProjectKeys", MOD_CONTROL | MOD_WIN, HOTKEY_PROJECT, false},
-    {HotkeyGroup::AppendFile, "AppendKeys", MOD_WIN, HOTKEY_WIN_INS, false},
+    {"RecentKeys", MOD_CONTROL, HOTKEY_PASTE_RECENT, true},
+    {"FavoriteStoreKeys", MOD_CONTROL | MOD_WIN, HOTKEY_SAVE_FAV, true},
+    {"FavoritePasteKeys", MOD_WIN, HOTKEY_PASTE_FAV, true},
+    {"ProjectKeys", MOD_CONTROL | MOD_WIN, HOTKEY_PROJECT, false},
+    {"AppendKeys", MOD_WIN, HOTKEY_WIN_INS, false},
 }};
 
 std::atomic<KeySet> g_inForce[kHotkeyGroupCount] = {kGroups[0].defaults, kGroups[1].defaults, kGroups[2].defaults,
@@ -52,25 +53,32 @@ std::vector<int> Ranks(KeySet set) {
 
 }  // namespace
 
-const std::array<HotkeyGroupRow, kHotkeyGroupCount>& HotkeyGroups() { return kGroups; }
+std::array<HotkeyGroup, kHotkeyGroupCount> AllHotkeyGroups() {
+    std::array<HotkeyGroup, kHotkeyGroupCount> groups{};
+    for (std::size_t i = 0; i < kHotkeyGroupCount; ++i) groups[i] = static_cast<HotkeyGroup>(i);
+    return groups;
+}
+
+const HotkeyGroupRow& RowOf(HotkeyGroup group) { return kGroups[Index(group)]; }
 
 std::optional<HotkeyGroup> GroupOfId(UINT id) {
-    for (const HotkeyGroupRow& row : kGroups) {
-        const bool in = row.digits                          ? id > row.idBase && id <= row.idBase + kHotkeySlots
-                        : row.group == HotkeyGroup::Project ? id >= row.idBase + 'A' && id <= row.idBase + 'Z'
-                                                            : id == HOTKEY_WIN_INS || id == HOTKEY_WIN_DEL;
-        if (in) return row.group;
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        const UINT base = RowOf(group).idBase;
+        const bool in = RowOf(group).digits            ? id > base && id <= base + kHotkeySlots
+                        : group == HotkeyGroup::Project ? id >= base + 'A' && id <= base + 'Z'
+                                                        : id == HOTKEY_WIN_INS || id == HOTKEY_WIN_DEL;
+        if (in) return group;
     }
     return std::nullopt;
 }
 
 KeySets DefaultKeySets() {
     KeySets sets{};
-    for (const HotkeyGroupRow& row : kGroups) sets[static_cast<std::size_t>(row.group)] = row.defaults;
+    for (HotkeyGroup group : AllHotkeyGroups()) sets[Index(group)] = RowOf(group).defaults;
     return sets;
 }
 
-KeySet KeysInForce(HotkeyGroup group) { return g_inForce[static_cast<std::size_t>(group)]; }
+KeySet KeysInForce(HotkeyGroup group) { return g_inForce[Index(group)]; }
 
 KeySets KeySetsInForce() {
     KeySets sets{};
@@ -106,6 +114,8 @@ std::optional<KeySet> ParseKeySet(const std::string& text) {
     return set;
 }
 
+bool TakesInjectedKeys(HotkeyGroup group, KeySet set) { return group == HotkeyGroup::Project && set == MOD_CONTROL; }
+
 std::vector<KeySet> OfferedKeySets() {
     std::vector<KeySet> sets;
     for (KeySet set = 1; set <= (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN); ++set)
@@ -123,12 +133,12 @@ std::vector<KeySet> OfferedKeySets() {
 
 std::vector<HotkeyGroup> ClashingDigitGroups(const KeySets& sets) {
     std::vector<HotkeyGroup> clashing;
-    for (const HotkeyGroupRow& row : kGroups) {
-        const KeySet set = sets[static_cast<std::size_t>(row.group)];
-        if (!row.digits || set == kKeysOff) continue;
-        for (const HotkeyGroupRow& other : kGroups)
-            if (other.digits && other.group != row.group && sets[static_cast<std::size_t>(other.group)] == set) {
-                clashing.push_back(row.group);
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        const KeySet set = sets[Index(group)];
+        if (!RowOf(group).digits || set == kKeysOff) continue;
+        for (HotkeyGroup other : AllHotkeyGroups())
+            if (RowOf(other).digits && other != group && sets[Index(other)] == set) {
+                clashing.push_back(group);
                 break;
             }
     }

@@ -20,9 +20,12 @@ constexpr UINT HOTKEY_WIN_INS = 0x600;       // paste the append file
 constexpr UINT HOTKEY_WIN_DEL = 0x601;       // delete the append file
 constexpr UINT kHotkeySlots = 10;
 
-// In the order a person sees them in the Keys dialog.
+// In the order a person sees them in the Keys dialog; a group's place there is its index in every table of groups.
 enum class HotkeyGroup { RecentPaste, FavoriteStore, FavoritePaste, Project, AppendFile };
 constexpr std::size_t kHotkeyGroupCount = 5;
+constexpr std::size_t Index(HotkeyGroup group) { return static_cast<std::size_t>(group); }
+// Every group, in that order.
+std::array<HotkeyGroup, kHotkeyGroupCount> AllHotkeyGroups();
 
 // A set of modifiers as RegisterHotKey takes them (MOD_CONTROL, MOD_ALT, MOD_SHIFT, MOD_WIN); kKeysOff:
 // the group's hotkeys are not registered.
@@ -32,15 +35,13 @@ constexpr KeySet kKeysOff = 0;
 using KeySets = std::array<KeySet, kHotkeyGroupCount>;
 
 struct HotkeyGroupRow {
-    HotkeyGroup group;
     const char* registryValue;  // the REG_SZ value beside the other settings that keeps the set
     KeySet defaults;
     UINT idBase;  // the ids are the base plus the slot, the letter, or 0 and 1 for Insert and Delete
     bool digits;  // keys 1 to 9 and 0; the three digit groups must differ from one another
 };
 
-const std::array<HotkeyGroupRow, kHotkeyGroupCount>& HotkeyGroups();
-inline const HotkeyGroupRow& RowOf(HotkeyGroup group) { return HotkeyGroups()[static_cast<std::size_t>(group)]; }
+const HotkeyGroupRow& RowOf(HotkeyGroup group);
 
 // The group an id belongs to, if any.
 std::optional<HotkeyGroup> GroupOfId(UINT id);
@@ -56,7 +57,10 @@ std::string KeySetText(KeySet set);
 // The set such a text names, read without regard to case or blanks; nothing where the text names no
 // set a group may take (Shift alone, an unknown or misplaced name, nothing at all).
 std::optional<KeySet> ParseKeySet(const std::string& text);
-// Every set a group may take, in the order the Keys dialog lists them: "Ctrl", "Ctrl+Alt", ... "Win", "Off".
+// Whether the set would give the group Ctrl+C or Ctrl+V, which the program presses itself to copy and paste: the
+// project letters with Ctrl alone. No group may take such a set.
+bool TakesInjectedKeys(HotkeyGroup group, KeySet set);
+// Every set but Shift alone, in the order the Keys dialog lists them: "Ctrl", "Ctrl+Alt", ... "Win", "Off".
 std::vector<KeySet> OfferedKeySets();
 // The digit groups whose set another digit group has too.
 std::vector<HotkeyGroup> ClashingDigitGroups(const KeySets& sets);

@@ -16,10 +16,16 @@ constexpr HotkeyGroup kFixedGroups[] = {HotkeyGroup::FavoriteStore, HotkeyGroup:
 // Tries a combination before the program lets go of what it holds.
 constexpr int kTrialId = 0xBFFF;
 
-std::bitset<kHotkeyGroupCount> g_held;  // fixed groups the window holds with their set in force
+// A combination that a window of the program holds.
+struct Taken {
+    HWND window;
+    UINT id;
+    KeySet set;
+    UINT key;
+};
+std::vector<Taken> g_taken;
+std::bitset<kHotkeyGroupCount> g_held;  // fixed groups whose every combination is taken or served with their set
 std::vector<HookedHotkey> g_served;     // their combinations that the hook serves instead
-
-std::size_t Index(HotkeyGroup group) { return static_cast<std::size_t>(group); }
 
 // RegisterHotKey's no-repeat flag keeps a held hotkey from firing again on Windows; Wine ignores it.
 bool SystemDropsHotkeyRepeats() {
@@ -30,12 +36,24 @@ bool SystemDropsHotkeyRepeats() {
 // The key of slot 1 to 9 is its digit; slot 10 is the key 0.
 UINT DigitKey(UINT slot) { return slot == kHotkeySlots ? '0' : '0' + slot; }
 
-// A held key fires its hotkey once, not again with every auto-repeat.
-bool Register(HWND window, int id, KeySet set, UINT key) {
-    return RegisterHotKey(window, id, set | MOD_NOREPEAT, key) != FALSE;
+// Registers the combination on the window and keeps account of it (windows gone take theirs with them).
+bool Take(HWND window, UINT id, KeySet set, UINT key, UINT flags) {
+    g_taken.erase(
+        std::remove_if(g_taken.begin(), g_taken.end(), [](const Taken& taken) { return !IsWindow(taken.window); }),
+        g_taken.end());
+    if (!RegisterHotKey(window, static_cast<int>(id), set | flags, key)) return false;
+    g_taken.push_back({window, id, set, key});
+    return true;
 }
 
-int ProjectHotkeyId(char letter) { return static_cast<int>(HOTKEY_PROJECT + static_cast<unsigned char>(letter)); }
+bool Release(HWND window, UINT id) {
+    g_taken.erase(std::remove_if(g_taken.begin(), g_taken.end(),
+                                 [&](const Taken& taken) { return taken.window == window && taken.id == id; }),
+                  g_taken.end());
+    return UnregisterHotKey(window, static_cast<int>(id)) != FALSE;
+}
+
+UINT ProjectHotkeyId(char letter) { return HOTKEY_PROJECT + static_cast<unsigned char>(letter); }
 
 struct GroupKey {
     UINT id;
@@ -48,22 +66,16 @@ std::vector<GroupKey> KeysOf(HotkeyGroup group, const std::string& projectLetter
     if (RowOf(group).digits) {
         for (UINT slot = 1; slot <= kHotkeySlots; ++slot) keys.push_back({RowOf(group).idBase + slot, DigitKey(slot)});
     } else if (group == HotkeyGroup::Project) {
-        for (char letter : projectLetters) keys.push_back({static_cast<UINT>(ProjectHotkeyId(letter)), UINT(letter)});
+        for (char letter : projectLetters) keys.push_back({ProjectHotkeyId(letter), UINT(letter)});
     } else {
         keys = {{HOTKEY_WIN_INS, VK_INSERT}, {HOTKEY_WIN_DEL, VK_DELETE}};
     }
     return keys;
 }
 
-// What a combination that another program holds means for its group: the keyboard hook serves a digit
-// combination with Win in its stead; a letter with Win leaves its project without a key, as the shell's
-// own Ctrl+Win letters always have; any other keeps the group from its set.
-enum class Refusal { Served, Tolerated, Held };
-Refusal RefusalOf(HotkeyGroup group, KeySet set) {
-    if (!(set & MOD_WIN)) return Refusal::Held;
-    if (RowOf(group).digits) return Refusal::Served;
-    return group == HotkeyGroup::Project ? Refusal::Tolerated : Refusal::Held;
-}
+// The keyboard hook serves a digit combination with Win that another program holds; any other such combination
+// keeps its group from the set.
+bool HookServes(HotkeyGroup group, KeySet set) { return RowOf(group).digits && (set & MOD_WIN); }
 
 // The log names a refused combination as it always has, whatever the set.
 void LogRefused(HotkeyGroup group, const GroupKey& key) {
@@ -91,9 +103,10 @@ std::optional<HeldElsewhere> TakeGroup(HWND window, HotkeyGroup group) {
     const KeySet set = KeysInForce(group);
     if (set != kKeysOff) {
         for (const GroupKey& key : KeysOf(group, "")) {
-            if (Register(window, static_cast<int>(key.id), set, key.key)) continue;
+            // A held key fires its hotkey once, not again with every auto-repeat.
+            if (Take(window, key.id, set, key.key, MOD_NOREPEAT)) continue;
             LogRefused(group, key);
-            if (RefusalOf(group, set) != Refusal::Served) return HeldElsewhere{group, PressedKeys(set, key.key)};
+            if (!HookServes(group, set)) return HeldElsewhere{group, PressedKeys(set, key.key)};
             g_served.push_back({key.id, set, key.key});
         }
     }
@@ -106,7 +119,7 @@ void ReleaseGroup(HWND window, HotkeyGroup group, const std::string& projectLett
         if (group == HotkeyGroup::Project)
             ReleaseProjectHotKey(window, static_cast<char>(key.key));
         else
-            UnregisterHotKey(window, static_cast<int>(key.id));
+            Release(window, key.id);
     }
     g_served.erase(std::remove_if(g_served.begin(), g_served.end(),
                                   [group](const HookedHotkey& hotkey) { return GroupOfId(hotkey.id) == group; }),
@@ -141,57 +154,81 @@ std::optional<HeldElsewhere> StartHook(HWND window, HotkeyKeyboardHook& hook) {
     return held;
 }
 
+// Takes every project's combination; the first that another program holds, if any.
+std::optional<HeldElsewhere> TakeProjects(HWND window, const std::string& letters) {
+    std::optional<HeldElsewhere> held;
+    for (char letter : letters)
+        if (!TakeProjectHotKey(window, letter) && !held)
+            held = HeldElsewhere{HotkeyGroup::Project, PressedKeys(KeysInForce(HotkeyGroup::Project), UINT(letter))};
+    return held;
+}
+
+// Lets the groups' combinations go and takes them anew with the sets; what kept one from its set, if anything.
+std::optional<HeldElsewhere> MoveGroups(HWND window, HotkeyKeyboardHook& hook, const std::vector<HotkeyGroup>& groups,
+                                        const KeySets& sets, const std::string& projectLetters) {
+    for (HotkeyGroup group : groups) ReleaseGroup(window, group, projectLetters);
+    SetKeySetsInForce(sets);
+    std::optional<HeldElsewhere> held;
+    for (HotkeyGroup group : groups) {
+        std::optional<HeldElsewhere> refused =
+            group == HotkeyGroup::Project ? TakeProjects(window, projectLetters) : TakeGroup(window, group);
+        if (!held) held = refused;
+    }
+    std::optional<HeldElsewhere> hookHeld = StartHook(window, hook);
+    return held ? held : hookHeld;
+}
+
 }  // namespace
 
 bool TakeProjectHotKey(HWND window, char letter) {
     // A reload of the projects finds the window holding the combination since the last load.
-    UnregisterHotKey(window, ProjectHotkeyId(letter));
+    Release(window, ProjectHotkeyId(letter));
     const KeySet set = KeysInForce(HotkeyGroup::Project);
-    const bool taken = set == kKeysOff || RegisterHotKey(window, ProjectHotkeyId(letter), set, UINT(letter)) != FALSE;
+    const bool taken = set == kKeysOff || Take(window, ProjectHotkeyId(letter), set, UINT(letter), 0);
     ServeProjectLetter(letter, taken && set != kKeysOff);
-    if (!taken) LogRefused(HotkeyGroup::Project, {static_cast<UINT>(ProjectHotkeyId(letter)), UINT(letter)});
+    if (!taken) LogRefused(HotkeyGroup::Project, {ProjectHotkeyId(letter), UINT(letter)});
     return taken;
 }
 
 bool ReleaseProjectHotKey(HWND window, char letter) {
     ServeProjectLetter(letter, false);
-    return UnregisterHotKey(window, ProjectHotkeyId(letter)) != FALSE;
+    return Release(window, ProjectHotkeyId(letter));
 }
 
 std::optional<HeldElsewhere> RegisterFixedHotKeys(HWND window, HotkeyKeyboardHook& hook) {
     g_held.reset();
     g_served.clear();
+    std::optional<HeldElsewhere> held;
     for (HotkeyGroup group : kFixedGroups)
-        if (std::optional<HeldElsewhere> held = TakeGroup(window, group)) return held;
-    return StartHook(window, hook);
+        if ((held = TakeGroup(window, group))) break;
+    // While the person chooses other keys after a stop, the hook serves what it may as after any start.
+    std::optional<HeldElsewhere> hookHeld = StartHook(window, hook);
+    return held ? held : hookHeld;
 }
 
 std::optional<HeldElsewhere> ChangeHotKeys(HWND window, HotkeyKeyboardHook& hook, const KeySets& chosen,
                                            const std::string& projectLetters) {
-    const KeySets now = KeySetsInForce();
+    const KeySets before = KeySetsInForce();
     auto changes = [&](HotkeyGroup group) {
-        return chosen[Index(group)] != now[Index(group)] || (group != HotkeyGroup::Project && !g_held[Index(group)]);
+        return chosen[Index(group)] != before[Index(group)] || (group != HotkeyGroup::Project && !g_held[Index(group)]);
     };
-    // The window lets its own combinations go before it takes the new ones.
-    auto windowHolds = [&](KeySet set, UINT key) {
-        for (const HotkeyGroupRow& row : HotkeyGroups()) {
-            if (now[Index(row.group)] != set || (row.group != HotkeyGroup::Project && !g_held[Index(row.group)]))
-                continue;
-            for (const GroupKey& held : KeysOf(row.group, projectLetters))
-                if (held.key == key) return true;
-        }
-        return false;
+    // What the window holds for a group that changes is let go before the new combinations are taken.
+    auto freedByTheChange = [&](KeySet set, UINT key) {
+        return std::any_of(g_taken.begin(), g_taken.end(), [&](const Taken& taken) {
+            const std::optional<HotkeyGroup> group = GroupOfId(taken.id);
+            return taken.window == window && taken.set == set && taken.key == key && group && changes(*group);
+        });
     };
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        const KeySet set = chosen[Index(row.group)];
-        if (!changes(row.group) || set == kKeysOff) continue;
-        for (const GroupKey& key : KeysOf(row.group, projectLetters)) {
-            if (windowHolds(set, key.key)) continue;
-            if (Register(window, kTrialId, set, key.key)) {
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        const KeySet set = chosen[Index(group)];
+        if (!changes(group) || set == kKeysOff) continue;
+        for (const GroupKey& key : KeysOf(group, projectLetters)) {
+            if (freedByTheChange(set, key.key)) continue;
+            if (RegisterHotKey(window, kTrialId, set | MOD_NOREPEAT, key.key)) {
                 UnregisterHotKey(window, kTrialId);
                 continue;
             }
-            if (RefusalOf(row.group, set) == Refusal::Held) return HeldElsewhere{row.group, PressedKeys(set, key.key)};
+            if (!HookServes(group, set)) return HeldElsewhere{group, PressedKeys(set, key.key)};
         }
     }
 
@@ -199,21 +236,11 @@ std::optional<HeldElsewhere> ChangeHotKeys(HWND window, HotkeyKeyboardHook& hook
     for (HotkeyGroup group : kFixedGroups)
         if (changes(group)) changing.push_back(group);
     if (changes(HotkeyGroup::Project)) changing.push_back(HotkeyGroup::Project);
-    for (HotkeyGroup group : changing) ReleaseGroup(window, group, projectLetters);
-    SetKeySetsInForce(chosen);
-    // Another program may take a combination in the moment between the trial and now: that group stays
-    // unregistered until the next change.
-    std::optional<HeldElsewhere> held;
-    for (HotkeyGroup group : changing) {
-        if (group == HotkeyGroup::Project) {
-            for (char letter : projectLetters) TakeProjectHotKey(window, letter);
-        } else if (std::optional<HeldElsewhere> refused = TakeGroup(window, group); refused && !held) {
-            held = refused;
-        }
-    }
-    // The hook serves the combinations refused now.
-    std::optional<HeldElsewhere> hookHeld = StartHook(window, hook);
-    return held ? held : hookHeld;
+    // Another program may take a combination in the moment since its trial, or the hook may not start: then the
+    // old keys come back, and what the dialog says stays true.
+    std::optional<HeldElsewhere> held = MoveGroups(window, hook, changing, chosen, projectLetters);
+    if (held) MoveGroups(window, hook, changing, before, projectLetters);
+    return held;
 }
 
 std::vector<HookedHotkey> HotkeysServedByTheHook() { return g_served; }

@@ -18,6 +18,7 @@ const SIZE_T kStackReservation = 256 * 1024;
 HotkeyKeyboardHook* g_activeHook = nullptr;  // the hook procedure has no context of its own
 HotkeyKeyMatcher* g_activeMatcher = nullptr;
 std::atomic<std::uint32_t> g_servedProjectLetters{0};  // bit n: the letter 'A' + n; read on the hook's thread
+bool g_refusedForTests = false;
 
 bool ServesProjectLetter(DWORD vk) { return vk >= 'A' && vk <= 'Z' && (g_servedProjectLetters >> (vk - 'A')) & 1; }
 
@@ -48,8 +49,8 @@ bool IsProgramCombination(DWORD vk, const HeldModifiers& held) {
     const KeySet set = SetOf(held);
     if (set == kKeysOff) return false;
     if (vk >= '0' && vk <= '9') {
-        for (const HotkeyGroupRow& row : HotkeyGroups())
-            if (row.digits && KeysInForce(row.group) == set) return true;
+        for (HotkeyGroup group : AllHotkeyGroups())
+            if (RowOf(group).digits && KeysInForce(group) == set) return true;
         return false;
     }
     if (vk == VK_INSERT || vk == VK_DELETE) return KeysInForce(HotkeyGroup::AppendFile) == set;
@@ -99,8 +100,11 @@ struct HotkeyKeyboardHook::Starting {
     bool installed;
 };
 
+void RefuseKeyboardHookForTests(bool refused) { g_refusedForTests = refused; }
+
 bool HotkeyKeyboardHook::Start(HWND target, std::vector<HookedHotkey> served) {
     Stop();
+    if (g_refusedForTests) return false;
     m_target = target;
     m_served = std::move(served);
     Starting starting{this, CreateEventA(nullptr, TRUE, FALSE, nullptr), false};

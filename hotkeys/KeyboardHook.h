@@ -49,6 +49,9 @@ private:
     std::bitset<256> m_servedUnderWin;
 };
 
+// Tests have Windows refuse the hook, as it may (true), or let it be installed again.
+void RefuseKeyboardHookForTests(bool refused);
+
 // The program's low-level keyboard hook, on a thread of its own that does nothing but pump its
 // messages: Windows drops a low-level hook that answers late, and the main thread sleeps while it
 // injects keys. A served combination posts WM_HOTKEY to the target window.

@@ -137,6 +137,10 @@ void UnregisterProjectHotKey(HWND hotkeyWindow, char letter) {
         WriteLogFormat(0, "Can't Unregister key for project - '%c' !", letter);
 }
 
+std::string ReadKeysTakenOver() { return ReadSaveIni("KEYS", "TAKEN_OVER", ""); }
+
+bool WriteKeysTakenOver(const std::string& keys) { return WriteSaveIni("KEYS", "TAKEN_OVER", keys.c_str()); }
+
 void CreateDefaultProject(HWND hotkeyWindow) {
     if (!ProjectList.empty()) return;
     if (!WriteProjectName('A', "Default")) WriteLog("Error save INI!", 0);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // A project is a lettered set of ten favourites. Its letter names its Save.ini section, its
@@ -51,6 +52,11 @@ bool StartProject(char letter, const char* name);
 
 // Releases the letter's hotkey (logged when that fails).
 void UnregisterProjectHotKey(HWND hotkeyWindow, char letter);
+
+// Save.ini [KEYS] TAKEN_OVER: the combinations the keyboard hook took from other programs that the installation's
+// user was last told of ("Win+1 \u2026 Win+0" in the ANSI code page); empty before any.
+std::string ReadKeysTakenOver();
+bool WriteKeysTakenOver(const std::string& keys);
 
 // An installation without any project gets project A, "Default", made current, so that the first
 // stored favourite has a project to live in. Does nothing while any project exists.

@@ -220,37 +220,38 @@ KeySets ReadKeySets() {
     KeySets sets = DefaultKeySets();
     std::array<std::string, kHotkeyGroupCount> stored;  // the values the sets came from
     // A value is read from the first root that holds it, readable or not.
-    const RegistryKey keys[] = {RegistryKey::Open(SettingsRoot(), kProgramKey, KEY_READ),
-                                RegistryKey::Open(OtherRoot(), kProgramKey, KEY_READ)};
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        const std::size_t i = static_cast<std::size_t>(row.group);
+    const RegistryKey programKeys[] = {RegistryKey::Open(SettingsRoot(), kProgramKey, KEY_READ),
+                                       RegistryKey::Open(OtherRoot(), kProgramKey, KEY_READ)};
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        const HotkeyGroupRow& row = RowOf(group);
         const std::wstring name = WideText(row.registryValue);
         std::wstring read;
         LONG status = ERROR_FILE_NOT_FOUND;
-        for (const RegistryKey& key : keys)
+        for (const RegistryKey& key : programKeys)
             if ((status = key.ReadString(name.c_str(), read)) != ERROR_FILE_NOT_FOUND) break;
         if (status == ERROR_FILE_NOT_FOUND) continue;
         // The names are ASCII: any other character makes the value one that names no set.
         std::string text;
         for (wchar_t c : read) text += c < 0x80 ? static_cast<char>(c) : '?';
-        const std::string keys = KeySetText(row.defaults);
-        const std::optional<KeySet> set = status == ERROR_SUCCESS ? ParseKeySet(text) : std::nullopt;
+        const std::string defaults = KeySetText(row.defaults);
+        std::optional<KeySet> set = status == ERROR_SUCCESS ? ParseKeySet(text) : std::nullopt;
+        if (set && TakesInjectedKeys(group, *set)) set.reset();
         if (status != ERROR_SUCCESS)
             WriteLogFormat(0, "Error 0x%X reading registry value %s: keys %s used",
-                           static_cast<unsigned>(status), row.registryValue, keys.c_str());
+                           static_cast<unsigned>(status), row.registryValue, defaults.c_str());
         else if (!set)
             WriteLogFormat(0, "Registry value %s = \"%s\" names no usable keys: keys %s used",
-                           row.registryValue, text.c_str(), keys.c_str());
+                           row.registryValue, text.c_str(), defaults.c_str());
         if (!set) continue;
-        sets[i] = *set;
-        stored[i] = text;
+        sets[Index(group)] = *set;
+        stored[Index(group)] = text;
     }
     // A digit group whose value gives it another's set takes its default, until none shares one: the
     // defaults differ from one another.
     for (bool reset = true; reset;) {
         reset = false;
         for (HotkeyGroup group : ClashingDigitGroups(sets)) {
-            const std::size_t i = static_cast<std::size_t>(group);
+            const std::size_t i = Index(group);
             if (stored[i].empty()) continue;
             WriteLogFormat(
                 0, "Registry value %s = \"%s\" takes another group's digits: keys %s used",
@@ -266,10 +267,11 @@ KeySets ReadKeySets() {
 LONG StoreKeySets(const KeySets& sets, const KeySets& before) {
     RegistryKey program = RegistryKey::Create(kProgramKey);
     LONG failed = ERROR_SUCCESS;
-    for (const HotkeyGroupRow& row : HotkeyGroups()) {
-        const std::size_t i = static_cast<std::size_t>(row.group);
+    for (HotkeyGroup group : AllHotkeyGroups()) {
+        const std::size_t i = Index(group);
         if (sets[i] == before[i]) continue;
-        LONG status = program.WriteString(WideText(row.registryValue).c_str(), WideText(KeySetText(sets[i]).c_str()));
+        LONG status =
+            program.WriteString(WideText(RowOf(group).registryValue).c_str(), WideText(KeySetText(sets[i]).c_str()));
         if (status == ERROR_SUCCESS) continue;
         LogStatus("Error 0x%X set registry value", status);
         failed = status;

@@ -36,8 +36,8 @@ LONG SetAppendMode(int& appendMode, int mode);
 
 // The hotkey groups' sets, each kept as a REG_SZ value beside the others (RecentKeys, FavoriteStoreKeys,
 // FavoritePasteKeys, ProjectKeys, AppendKeys) and read from the first root that holds it. A missing value
-// gives the group's default; so does one that cannot be read or names no set the group may take, and one
-// that gives a digit group the set of another: each such value is logged.
+// gives the group's default; so does one that cannot be read or names no set the group may take (Shift alone;
+// Ctrl alone for the projects), and one that gives a digit group the set of another: each such value is logged.
 KeySets ReadKeySets();
 
 // Stores the sets that differ from `before` under this run's root. The status of a write that failed, or 0.

@@ -13,7 +13,10 @@
 # icon. A second start with two projects (A "Default" and B "Work") shows <out>-projects.png,
 # "List of Projects" opened from the menu, then <out>-keys.png, the Keys dialog opened from the menu
 # with the default keys, and <out>-keys-altgr.png, the same with Ctrl+Alt chosen for the recent
-# clips (its note on AltGr showing; the dialog is cancelled).
+# clips (its note on AltGr showing; the dialog is cancelled). A third start, with the project keys
+# Ctrl+Alt+Shift+Win and projects A to V but M, shows <out>-new-project-M.png and, once M is made,
+# <out>-new-project-W.png: the "New Project" dialog alone, its key's label naming the longest set with
+# the widest letters.
 #
 # <out>-alone.png, <out>-projects-alone.png, <out>-keys-alone.png and <out>-about-alone.png show the
 # menu, the list, the Keys dialog and the about box without the desktop around them:
@@ -306,4 +309,33 @@ stable_capture "$keys_altgr"
 say "wrote $keys, $keys_alone and $keys_altgr"
 xdotool key Escape
 poll 10 window_closed || say "the Keys dialog did not close"
+end_copy
+
+# --- a start with the longest set for the projects: "New" from the list offers M, then W -------------
+{
+    printf '[CURRENT_PRJ]\r\nPRJ=A\r\n'
+    for letter in {A..L} {N..V}; do printf '[%s]\r\nNAME=%s\r\n' "$letter" "$letter"; done
+} >"$work/Save.ini"
+wine reg add 'HKCU\Software\CORVELLAN' /v ProjectKeys /d Ctrl+Alt+Shift+Win /f >/dev/null 2>&1 </dev/null || true
+start_copy
+for letter in M W; do
+    shown_before=$(visible_children)
+    desktop_alone=$shown_before
+    xdotool mousemove --window "$desk" "$ix" "$iy" click 3
+    poll 20 window_appeared || die "no popup menu appeared for Projects..."
+    xdotool key Down Down Down Return  # About, the project label, Projects...
+    sleep 0.5
+    poll 20 window_appeared || die "\"List of Projects\" did not appear"
+    shown_before=$(visible_children)
+    xdotool key alt+n
+    poll 20 window_appeared || die "\"New Project\" did not appear"
+    sleep 0.5
+    capture_new_window "${out%.png}-new-project-$letter.png"
+    say "wrote ${out%.png}-new-project-$letter.png"
+    xdotool type "Project $letter"
+    xdotool key Return  # OK: the project is made, and the list shows again
+    sleep 0.5
+    xdotool key Escape
+    poll 10 eval '[ "$(visible_children)" = "$desktop_alone" ]' || say "the project list did not close"
+done
 end_copy

@@ -367,12 +367,15 @@ TEST_F(MainWindowTest, WhatOtherProgramsDoMeanwhileNeitherMakesThePutsCopiesNorR
 
 // As on today's Windows. Without a taskbar yet the program captures and answers at once, and adds its icon when it
 // can; then the first start says where the program is. Where the shell holds Win+digit, as on Windows 10 and 11, the
-// program's keyboard hook serves the combination. Windows removes a low-level hook that answers late without a word;
-// the hook is installed anew, so first in the chain again, when the session is unlocked or the machine resumes.
+// program's keyboard hook serves the combination, and the first start says so in the same balloon. Windows removes a
+// low-level hook that answers late without a word; the hook is installed anew, so first in the chain again, when the
+// session is unlocked or the machine resumes.
 TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheKeysTheShellHoldsAfterUnlockOrResume) {
     StandInTaskbar taskbar;
     taskbar.RefuseAdds(true);
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
     Start();
+    EXPECT_FALSE(dialog->TakeFixedHotKeys());
     CopyText("captured");
     // A hotkey or menu item beyond the list is answered, and puts and pastes nothing.
     Send(WM_HOTKEY, HOTKEY_PASTE_RECENT + 4);
@@ -384,7 +387,10 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     taskbar.RefuseAdds(false);
     EXPECT_TRUE(PumpUntil([&] { return NotifyShell(NIM_MODIFY, dialog->m_hWnd); }, 3000));
     ASSERT_EQ(taskbar.Balloons().size(), 1u);
-    EXPECT_EQ(taskbar.Balloons()[0].text.rfind(L"Clipboard Quorvex is running.", 0), 0u);
+    EXPECT_EQ(taskbar.Balloons()[0].text,
+              L"Clipboard Quorvex is running. Ctrl+1 \u2026 Ctrl+0 paste the recent clips, Ctrl+Win+1 \u2026 "
+              L"Ctrl+Win+0 store the selection as a favourite. It took Win+2 from another program: right-click its "
+              L"icon, and \"Keys...\" gives it back.");
     // A copy made while the taskbar takes the balloon of a capture whose shift failed is captured after that
     // capture, never inside its shift: until the disk takes the clips, every stored file stays in its place.
     for (int n = 2; n <= 10; ++n) CopyText("clip " + std::to_string(n));
@@ -403,8 +409,6 @@ TEST_F(MainWindowTest, WithoutATaskbarItAddsTheIconWhenItCanAndTheHookServesTheK
     PumpFor(1500);
     EXPECT_FALSE(NotifyShell(NIM_MODIFY, dialog->m_hWnd));
 
-    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));  // as the shell holds it
-    EXPECT_FALSE(RegisterFixedHotKeys(dialog->m_hWnd, dialog->m_KeyboardHook));
     int served = 0;
     for (const auto& [message, event] : {std::pair<UINT, WPARAM>{WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
                                          {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}}) {
@@ -459,7 +463,7 @@ TEST_F(MainWindowTest, TheUserIsToldOnceOfKeysWindowsDropsAndOfClipsAndFavourite
         {.foreground = kUnreadableIntegrity, .id = save, .keysSent = false, .told = nullptr},
         {.foreground = std::nullopt, .id = paste, .keysSent = true, .told = nullptr},
         {.foreground = low, .id = save, .keysSent = true, .told = nullptr}};
-    std::vector<std::wstring> told = {taskbar.Balloons().at(0).text};  // the first start's
+    std::vector<std::wstring> told;
     for (const Hotkey& hotkey : hotkeys) {
         SetForegroundIntegrityForTests(hotkey.foreground);
         const std::unique_ptr<ClosedToAll> otherAccount(hotkey.foreground ? nullptr : new ClosedToAll);
@@ -548,21 +552,29 @@ TEST_F(MainWindowTest, AStartRefusedAFixedCombinationSaysSoAndEndsUnlessOtherKey
               L"that program and start Clipboard Quorvex again.");
 }
 
-// "Keys..." opens the Keys dialog on the sets in force. OK with keys another program holds names them and changes
-// nothing, and so do two rows of digits with one set; Defaults shows the defaults; Cancel changes nothing. OK with free
-// keys moves the hotkeys, keeps them in the registry and names them in the menus: a group that is off shows its slot
-// or letter without keys. Win keys that the keyboard hook takes from another program are told once per installation.
+// "Keys...", after "Projects..." in the menu, opens the Keys dialog on the sets in force. OK with keys another program
+// holds names them and changes nothing, and so do two rows of digits with one set and the projects with Ctrl alone;
+// Defaults shows the defaults; Cancel changes nothing. OK with free keys moves the hotkeys, keeps them in the registry
+// and names them in the menus: a group that is off shows its slot or letter without keys. Win keys that the keyboard
+// hook takes from another program are told once per installation; a takeover not shown (a second in a run) is told at
+// the next start.
 TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenusNameTheKeysInForce) {
     StandInTaskbar taskbar;
     folder.SetIni("A", "NAME", "Alpha");
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, '2'));                // as the taskbar holds it
-    ASSERT_TRUE(RegisterHotKey(nullptr, 2, MOD_CONTROL | MOD_ALT, '5'));  // another program
+    ASSERT_TRUE(RegisterHotKey(nullptr, 2, MOD_CONTROL | MOD_ALT, '5'));  // other programs
+    ASSERT_TRUE(RegisterHotKey(nullptr, 3, MOD_ALT | MOD_WIN, '3'));
     Start();
     EXPECT_FALSE(dialog->TakeFixedHotKeys());
-    const std::wstring tookWin2 = L"Clipboard Quorvex took Win+2 from the program that held it (on Windows 10 and 11, "
-                                  L"the taskbar). \"Keys...\" in its menu gives it back.";
-    EXPECT_EQ(taskbar.Balloons().back().text, tookWin2);
+    auto took = [](const std::wstring& keys) {
+        return L"Clipboard Quorvex took " + keys + L" from the program that held it (on Windows 10 and 11, the "
+                                                   L"taskbar). \"Keys...\" in its menu gives it back.";
+    };
     EXPECT_EQ(Item(ID_APPEND_PASTE) + "|" + Item(ID_APPEND_DELETE), "Win - Ins <Insert>|Win - Del <Delete>");
+    const HMENU popup = dialog->TrayMenu().GetSubMenu(0);
+    int projects = 0;
+    while (projects < GetMenuItemCount(popup) && GetMenuItemID(popup, projects) != ID_PROJECTS) ++projects;
+    EXPECT_EQ(GetMenuItemID(popup, projects + 1), static_cast<UINT>(ID_KEYS));
     auto choose = [](HWND keys, HotkeyGroup group, const char* set) {
         HWND list = GetDlgItem(keys, IDC_KEYS_LIST_FIRST + static_cast<int>(group));
         SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(set));
@@ -574,10 +586,10 @@ TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenu
         return ActOnDialogs({{"Keys", std::move(act)}}, [this] { Send(WM_COMMAND, ID_KEYS); });
     };
     EXPECT_TRUE(keysDialog([&](HWND keys) {
-        std::vector<int> order;  // the tab order: the rows, OK, Cancel, Defaults
+        std::vector<int> order;  // the tab order: the rows, then the buttons from left to right
         for (HWND at = GetDlgItem(keys, IDC_KEYS_LIST_FIRST); order.size() < 8; at = GetNextDlgTabItem(keys, at, FALSE))
             order.push_back(GetDlgCtrlID(at));
-        EXPECT_EQ(order, (std::vector<int>{1070, 1071, 1072, 1073, 1074, IDOK, IDCANCEL, IDC_KEYS_DEFAULTS}));
+        EXPECT_EQ(order, (std::vector<int>{1070, 1071, 1072, 1073, 1074, IDC_KEYS_DEFAULTS, IDOK, IDCANCEL}));
         choose(keys, HotkeyGroup::RecentPaste, "Ctrl+Alt");
         EXPECT_EQ(says(keys, IDC_KEYS_ALTGR).rfind(L"Ctrl+Alt is AltGr on many keyboards", 0), 0u);
         press(keys, IDOK);
@@ -585,6 +597,13 @@ TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenu
         choose(keys, HotkeyGroup::RecentPaste, "Win");
         press(keys, IDOK);
         EXPECT_EQ(says(keys, IDC_KEYS_HELD), L"Two rows would take the digits with Win: give each its own keys.");
+        choose(keys, HotkeyGroup::RecentPaste, "Ctrl+Alt+Shift");
+        choose(keys, HotkeyGroup::Project, "Ctrl");
+        press(keys, IDOK);
+        EXPECT_EQ(says(keys, IDC_KEYS_HELD),
+                  L"Ctrl+C and Ctrl+V are the keys Clipboard Quorvex presses to copy and paste: the projects can't take "
+                  L"Ctrl alone.");
+        EXPECT_TRUE(ShowsAllItsText(GetDlgItem(keys, IDC_KEYS_HELD)));
         press(keys, IDC_KEYS_DEFAULTS);
         EXPECT_EQ(says(keys, IDC_KEYS_HELD) + says(keys, IDC_KEYS_ALTGR), L"");
         EXPECT_EQ(TextOf(GetDlgItem(keys, IDC_KEYS_LIST_FIRST)), L"Ctrl");
@@ -609,15 +628,16 @@ TEST_F(MainWindowTest, TheKeysDialogMovesTheHotkeysOrSaysWhatKeepsThemAndTheMenu
         EXPECT_EQ(HotkeyTaken(modifiers, key), taken) << modifiers << " " << key;
     EXPECT_EQ(SettingText(SettingsRoot(), "RecentKeys") + SettingText(SettingsRoot(), "FavoriteStoreKeys"),
               "Ctrl+Shift<missing>");
-    // The next start pastes favourites with Win again, the taskbar still holding Win+2: nothing more is said.
-    RegDeleteKeyValueA(SettingsRoot(), kSettingsKey, "FavoritePasteKeys");
+    // Favourites pasted with Alt+Win, then with Win again: the hook takes Alt+Win+3, then Win+2, a second takeover in
+    // the run, which goes untold until the next start.
+    for (const char* set : {"Alt+Win", "Win"})
+        EXPECT_TRUE(keysDialog([&](HWND keys) { choose(keys, HotkeyGroup::FavoritePaste, set), press(keys, IDOK); }));
+    EXPECT_EQ(taskbar.Balloons().back().text, took(L"Alt+Win+3"));
     dialog->DestroyWindow();
     Start();
     EXPECT_FALSE(dialog->TakeFixedHotKeys());
-    const std::vector<TrayRequest> balloons = taskbar.Balloons();
-    EXPECT_EQ(std::count_if(balloons.begin(), balloons.end(), [&](const auto& told) { return told.text == tookWin2; }),
-              1);
-    for (int id : {1, 2}) UnregisterHotKey(nullptr, id);
+    EXPECT_EQ(taskbar.Balloons().back().text, took(L"Win+2"));
+    for (int id : {1, 2, 3}) UnregisterHotKey(nullptr, id);
 }
 
 // The about box opens in the middle of the screen with the mouse pointer, not in its corner, and shows each of its
@@ -670,7 +690,7 @@ TEST(AboutBoxTest, OpensInTheMiddleOfThePointersScreenWithEveryTextWhole) {
     EXPECT_EQ(g_nAboutBoxes, 0);
     // The Keys dialog with both its notes: the longest set in force holds Ctrl+Alt, and another program holds it.
     KeySets sets = DefaultKeySets();
-    sets[static_cast<std::size_t>(HotkeyGroup::RecentPaste)] = MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_WIN;
+    sets[Index(HotkeyGroup::RecentPaste)] = MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_WIN;
     SetKeySetsInForce(sets);
     CKeysDlg keys([](const KeySets&) -> std::optional<HeldElsewhere> { return std::nullopt; },
                   HeldElsewhere{HotkeyGroup::RecentPaste, "Ctrl+Alt+Shift+Win+5"});

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "E2eFixture.h"
+#include "support/TrayIconShell.h"
 #include "support/WindowText.h"
 
 namespace {
@@ -39,16 +40,22 @@ TEST_F(RecentClipsE2e, CopiesInAnotherProgramBecomeRecentClipsThatCtrlDigitPaste
 }
 
 // Keys a person or an administrator chose: recent clips pasted with Ctrl+Alt leave Ctrl+digit to other programs, and
-// favourites pasted by no key leave Win+digit while the menu still puts them. A start that finds Ctrl+5 held
-// elsewhere says so, then offers the Keys dialog, where Ctrl+Alt for the recent clips lets the program run.
+// favourites stored and pasted by no key leave Win+digit while the menu still puts them; the first start names the
+// keys in force. A start that finds Ctrl+5 held elsewhere says so, then offers the Keys dialog, where OK names Ctrl+5
+// again while it is held, and Ctrl+Alt for the recent clips lets the program run.
 TEST_F(RecentClipsE2e, ChosenKeysPasteAndLeaveTheDefaultsFreeAndAStartFindingOneHeldOffersOthers) {
+    StandInTaskbar taskbar;
     SetSettingText(HKEY_LOCAL_MACHINE, "RecentKeys", "Ctrl+Alt");
-    SetSettingText(HKEY_LOCAL_MACHINE, "FavoritePasteKeys", "Off");
+    for (const char* off : {"FavoriteStoreKeys", "FavoritePasteKeys"}) SetSettingText(HKEY_LOCAL_MACHINE, off, "Off");
     for (const auto& [key, value] : {std::pair{"NAME", "Work"}, {"CLIP1", "0x1"}}) m_install.SetIni("A", key, value);
     m_install.Write("FAVORITE\\ACLIPB1.DAT", TextBlock("favourite"));
     {
         Program program(m_install);
         ASSERT_TRUE(program.Ready());
+        ASSERT_TRUE(PumpUntil([&] { return !taskbar.Balloons(program.MainWindow()).empty(); }, kStepTimeoutMs));
+        EXPECT_EQ(taskbar.Balloons(program.MainWindow())[0].text,
+                  L"Clipboard Quorvex is running. Ctrl+Alt+1 \u2026 Ctrl+Alt+0 paste the recent clips. Right-click its "
+                  L"icon in the notification area for the menu.");
         ASSERT_TRUE(CopyAndWaitForCapture("older", 1));
         ASSERT_TRUE(CopyAndWaitForCapture("newer", 2));
         EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, VK_MENU, '2'}, L"older"));
@@ -68,6 +75,8 @@ TEST_F(RecentClipsE2e, ChosenKeysPasteAndLeaveTheDefaultsFreeAndAStartFindingOne
     ASSERT_TRUE(CloseWith(box, IDOK));
     HWND keys = WaitForDialog(program, "Keys");
     ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(keys, 1091)), L"Another program holds Ctrl+5.");
+    ClickButton(keys, IDOK);  // what the program holds itself from the start is no other program's
     EXPECT_EQ(TextOf(GetDlgItem(keys, 1091)), L"Another program holds Ctrl+5.");
     SendDlgItemMessageA(keys, 1070, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Ctrl+Alt"));
     ASSERT_TRUE(CloseWith(keys, IDOK));

@@ -283,17 +283,17 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     // program (a spoilt manual shows the replacement), keeps what the user made and starts the
     // program again.
     m_install.Write("Manual.doc", "spoilt");
+    SetSettingText(HKEY_CURRENT_USER, "RecentKeys", "Ctrl+Alt");  // keys chosen are settings like the others
     ASSERT_TRUE(runSetup());
     EXPECT_FALSE(program.Running()) << "the setup program returned while the old copy still ran";
     EXPECT_EQ(m_install.Read("Manual.doc").substr(0, 6), "{\\rtf1");
     keepsTheClips();
     Program upgraded(m_install, Program::StartedBy::Elsewhere);
     ASSERT_TRUE(upgraded.Ready()) << "the upgrade left the program ended";
-    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, '1'}, ToWide(kClip)));
+    EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, VK_MENU, '1'}, ToWide(kClip)));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
-    // installation is, while the program runs. Keys chosen for it are settings like the others.
-    SetSettingText(HKEY_CURRENT_USER, "RecentKeys", "Ctrl+Alt");
+    // installation is, while the program runs.
     {
         const Installation outside(L"", "");
         ASSERT_TRUE(CopyFileW(m_install.File("uninstall.exe").c_str(), outside.File("uninstall.exe").c_str(), FALSE));

@@ -8,6 +8,7 @@
 #include "support/ClipStoreFixture.h"
 #include "support/KeyboardRecorder.h"
 #include "support/Pump.h"
+#include "support/WindowText.h"
 
 // Projects A "Alpha", B "Beta" (current) and D "Delta" in Save.ini, a window that holds the project
 // hotkeys (released with it), and the prompts: message box texts gathered in `said`, each answered
@@ -124,7 +125,7 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
         said.clear();
         answer = c.answer;
         KeySets sets = DefaultKeySets();
-        sets[static_cast<std::size_t>(HotkeyGroup::Project)] = c.projectKeys;
+        sets[Index(HotkeyGroup::Project)] = c.projectKeys;
         SetKeySetsInForce(sets);
         LRESULT entries = 0;
         Run(
@@ -141,6 +142,9 @@ TEST_F(ProjectsTest, TheListDeletesCreatesAndSelectsProjects) {
                 char hotkey[32] = "";
                 GetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, hotkey, sizeof hotkey);
                 EXPECT_STREQ(hotkey, c.label);
+                // The label has room for the longest set with the widest letter.
+                SetDlgItemTextA(dialog, IDC_NEW_PROJECT_HOTKEY, "Ctl - Alt - Shf - Win - W");
+                EXPECT_TRUE(ShowsAllItsText(GetDlgItem(dialog, IDC_NEW_PROJECT_HOTKEY)));
                 // Typed or pasted: the box takes no more than a name holds.
                 SendDlgItemMessageW(dialog, IDC_NEW_PROJECT_NAME, EM_REPLACESEL, FALSE,
                                     reinterpret_cast<LPARAM>(c.typed.c_str()));

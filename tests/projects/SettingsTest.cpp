@@ -72,8 +72,8 @@ TEST_F(SettingsTest, EachStartReadsWhatEitherRootHoldsAndEachSwitchChangesItUnde
 }
 
 // The keys kept beside the settings: each value is read from the first root that holds it, without regard to case or
-// blanks; one that cannot be read, names no set a group may take, or gives a digit group another's set is its group's
-// default, logged once. A change is stored under this run's root, only for the groups it changes.
+// blanks; one that cannot be read, names no set its group may take, or gives a digit group another's set is its
+// group's default, logged once. A change is stored under this run's root, only for the groups it changes.
 TEST_F(SettingsTest, KeysAreReadFromEitherRootAndAValueThatIsNoSetIsTheDefaultLoggedOnce) {
     const struct {
         std::vector<std::pair<const char*, const char*>> machine, user;  // REG_SZ values under either root
@@ -93,8 +93,11 @@ TEST_F(SettingsTest, KeysAreReadFromEitherRootAndAValueThatIsNoSetIsTheDefaultLo
                     "Registry value ProjectKeys = \"\" names no usable keys: keys Ctrl+Win used",
                     "Registry value AppendKeys = \"Ctrl+Ctrl\" names no usable keys: keys Win used"}},
         // The digit groups differ: a value that gives one another's set goes; two that swap them are kept.
-        {.machine = {}, .user = {{"RecentKeys", "Win"}}, .read = "Ctrl Ctrl+Win Win Ctrl+Win Win",
-         .logged = {"Registry value RecentKeys = \"Win\" takes another group's digits: keys Ctrl used"}},
+        // The projects with Ctrl alone would take the Ctrl+C and Ctrl+V the program presses.
+        {.machine = {}, .user = {{"RecentKeys", "Win"}, {"ProjectKeys", "Ctrl"}},
+         .read = "Ctrl Ctrl+Win Win Ctrl+Win Win",
+         .logged = {"Registry value ProjectKeys = \"Ctrl\" names no usable keys: keys Ctrl+Win used",
+                    "Registry value RecentKeys = \"Win\" takes another group's digits: keys Ctrl used"}},
         {.machine = {}, .user = {{"RecentKeys", "Win"}, {"FavoritePasteKeys", "Ctrl"}},
          .read = "Win Ctrl+Win Ctrl Ctrl+Win Win"},
     };
@@ -121,7 +124,7 @@ TEST_F(SettingsTest, KeysAreReadFromEitherRootAndAValueThatIsNoSetIsTheDefaultLo
               std::vector<std::string>{"Error 0x65E reading registry value RecentKeys: keys Ctrl used"});
     EXPECT_FALSE(SettingsStored());
     KeySets chosen = DefaultKeySets();
-    chosen[static_cast<std::size_t>(HotkeyGroup::AppendFile)] = kKeysOff;
+    chosen[Index(HotkeyGroup::AppendFile)] = kKeysOff;
     EXPECT_EQ(StoreKeySets(chosen, DefaultKeySets()), ERROR_SUCCESS);
     EXPECT_EQ(ReadKeySets(), chosen);
     EXPECT_EQ(SettingText(HKEY_CURRENT_USER, "AppendKeys") + SettingText(HKEY_CURRENT_USER, "RecentKeys"),

@@ -8,6 +8,7 @@
 
 // What the tests on this fixture set and read comes with it: the program state it resets, the program folder and
 // the clipboard helpers.
+#include "app/TamblinDlg.h"           // IWYU pragma: export
 #include "base/CurrentProject.h"       // IWYU pragma: export
 #include "base/Log.h"                  // IWYU pragma: export
 #include "base/ProgramFolder.h"        // IWYU pragma: export
@@ -44,6 +45,7 @@ protected:
         g_RecentClipNotStoredHook = [this](const std::wstring& folder) { toldNotStored.push_back(folder); };
         CurrentPrj = 0;
         SetKeySetsInForce(DefaultKeySets());
+        NameClipSlotsByTheirKeys();
         // As at a start in an empty folder; the log begins after it.
         LoadRecentClips();
         DeleteLog();
