@@ -54,9 +54,9 @@ TEST_F(AppendFileTest, EachCapturedTextIsOneUtf8EntryWithEveryLineEndAsCrLfOnceA
     SaveAppendClip(L"new");
     EXPECT_EQ(folder.Read("ClipAppends.txt"), u8"an older café\r\r\nentry\r\nЖук 😀\r\nthé\r\nnew\r\n");
     // A paste puts the file's first 249999 bytes, a character cut there left out whole.
-    folder.Write("ClipAppends.txt", std::string(249997, 'x') + u8"yé" + std::string(1000, 'z'));
+    folder.Write("ClipAppends.txt", std::string(249996, 'x') + u8"yéé" + std::string(1000, 'z'));
     EXPECT_EQ(PutAppendClip(), 0);
-    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(std::wstring(249997, L'x') + L'y'));
+    EXPECT_EQ(ClipboardBytes(CF_UNICODETEXT), Utf16Bytes(std::wstring(249996, L'x') + L"yé"));
     // Saved by an editor as "Unicode", the file is read as UTF-16, and the next entry makes it UTF-8.
     const std::string utf16 = Utf16Bytes(L"Жук\r\n");
     folder.Write("ClipAppends.txt", "\xFF\xFE" + utf16.substr(0, utf16.size() - 2));

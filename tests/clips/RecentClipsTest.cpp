@@ -94,6 +94,10 @@ TEST_F(RecentClipsTest, ClipsTakeTheNextPositionsOnceEachWithTheirBytesCaptionsA
     ASSERT_TRUE(ClearClipboard());
     EXPECT_EQ(PutRecentClip(0x301), 0);
     EXPECT_EQ(ClipboardBytes(g_nRichTextFormat), "{\\rtf1 Bold}");
+    // Clips their entries call pictures (edited by hand) are not put, and the caller hears so: no paste follows.
+    for (int p = 1; p <= 10; ++p) folder.SetIni("RECENTS", ("RECCLIP" + std::to_string(p)).c_str(), "0x8");
+    LoadRecentClips();
+    EXPECT_NE(PutRecentClip(0x301), 0);
 
     // Clear all empties the index but leaves the files.
     ClearRecentClips(menu);
