@@ -289,7 +289,7 @@ TEST_F(ReleaseE2e, InstallsUpgradesOverTheRunningCopyAndUninstallsLeavingOnlyThe
     EXPECT_EQ(m_install.Read("Manual.doc").substr(0, 6), "{\\rtf1");
     keepsTheClips();
     Program upgraded(m_install, Program::StartedBy::Elsewhere);
-    ASSERT_TRUE(upgraded.Ready()) << "the upgrade left the program ended";
+    ASSERT_TRUE(upgraded.Ready()) << "the upgrade left the program ended; its log:\n" << ToAnsi(SetupLog(m_install));
     EXPECT_TRUE(KeysPasteIntoAnEditor({VK_CONTROL, VK_MENU, '1'}, ToWide(kClip)));
 
     // Uninstalled as Windows does it: a copy of the uninstaller outside the folder, told where the
