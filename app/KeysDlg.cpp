@@ -133,6 +133,8 @@ void CKeysDlg::OnDefaults(UINT) {
 
 MessageResult CKeysDlg::OnListChanged(WPARAM wParam, LPARAM) {
     if (HIWORD(wParam) != CBN_SELCHANGE) return std::nullopt;
+    // Another set for the marked row: what kept it from its keys no longer holds.
+    if (m_marked && static_cast<int>(LOWORD(wParam)) == ListOf(*m_marked)) Unmark();
     SayWhatCtrlAltIs();
     return 0;
 }

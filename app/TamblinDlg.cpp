@@ -1,6 +1,7 @@
 #include "TamblinDlg.h"
 
 #include <wtsapi32.h>
+#include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/KeysDlg.h"
@@ -109,6 +110,22 @@ std::wstring ServedKeysText(const std::vector<HookedHotkey>& served) {
             text += (i ? L", " : L"") + WideText(PressedKeys(ofGroup[i].modifiers, ofGroup[i].key).c_str());
     }
     return text;
+}
+
+// Every combination the hook serves, each named whole, as Save.ini keeps those the user was told of: "Ctrl+Win+7,
+// Win+3".
+std::string ServedKeysList(const std::vector<HookedHotkey>& served) {
+    std::string list;
+    for (const HookedHotkey& hotkey : served)
+        list += (list.empty() ? "" : ", ") + PressedKeys(hotkey.modifiers, hotkey.key);
+    return list;
+}
+
+bool AllTold(const std::vector<HookedHotkey>& served, const std::string& told) {
+    const std::string list = ", " + told + ", ";
+    return std::all_of(served.begin(), served.end(), [&](const HookedHotkey& hotkey) {
+        return list.find(", " + PressedKeys(hotkey.modifiers, hotkey.key) + ", ") != std::string::npos;
+    });
 }
 
 HICON LoadAppIcon(int widthMetric, int heightMetric) {
@@ -444,11 +461,10 @@ std::optional<HeldElsewhere> CTamblinDlg::TakeFixedHotKeys() {
 // Once the keys are in force, a first start says so. Where the hook serves combinations that another program holds
 // (the taskbar of Windows 10 and 11, as a rule), that program no longer gets them: the user is told once per
 // installation which, and how to give them back, at a first start in the same balloon. Only what was shown counts
-// as told.
+// as told; fewer of the combinations told before tell nothing new.
 void CTamblinDlg::TellKeysInForce() {
     const std::vector<HookedHotkey> served = HotkeysServedByTheHook();
-    std::wstring taken = ServedKeysText(served);
-    if (ReadKeysTakenOver() == AnsiText(taken.c_str())) taken.clear();
+    const std::wstring taken = AllTold(served, ReadKeysTakenOver()) ? L"" : ServedKeysText(served);
     const std::wstring them = served.size() == 1 ? L"it" : L"them";
     bool told = false;
     if (m_firstStart) {
@@ -460,7 +476,7 @@ void CTamblinDlg::TellKeysInForce() {
                         L" (on Windows 10 and 11, the taskbar). \"Keys...\" in its menu gives " + them + L" back.",
                     BalloonKind::Info);
     }
-    if (told && !taken.empty()) WriteKeysTakenOver(AnsiText(taken.c_str()));
+    if (told && !taken.empty()) WriteKeysTakenOver(ServedKeysList(served));
 }
 
 std::optional<HeldElsewhere> CTamblinDlg::ChangeKeys(const KeySets& chosen) {
