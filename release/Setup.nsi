@@ -54,6 +54,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MAKER}"
 !include FileFunc.nsh
 
 Var EndedCopy      ; 1 once the running copy of this installation was ended
+Var ShellElevated  ; 1 when this run and the session's taskbar both have administrator rights
 Var OtherCopy      ; the executable of a copy that runs from another folder, for the finish page
 Var FolderNote     ; why the folder is another than the one asked for, for the log
 Var InstalledFolder  ; the folder of the installation the uninstall entry names, "" when none
@@ -151,6 +152,7 @@ Var FinishRunText
     ${If} $5 = 0
       !insertmacro REFUSE MB_ICONSTOP "Run this ${WHAT} without administrator rights."
     ${EndIf}
+    StrCpy $ShellElevated 1
   ${EndIf}
 !macroend
 
@@ -429,13 +431,16 @@ SectionEnd
 ; Starts the installed program with the rights of the user who is logged on. The shell starts it,
 ; not this setup: a setup run as administrator would hand the program its elevated token, with
 ; which it keeps its settings and Run value under HKEY_LOCAL_MACHINE and gets no tray callbacks.
-; Where no shell takes the request, a setup with the user's own rights starts it itself.
+; Where no shell takes the request (under Wine the desktop ends a moment after its last program), a
+; setup with the user's own rights starts it itself, and so does one whose taskbar has administrator
+; rights too: the program gets no more than the shell would give it.
 Function StartProgram
   !insertmacro Say "Starting ${PRODUCT}"
   Call ShellStartProgram
   ${If} $0 <> 0
     System::Call 'shell32::IsUserAnAdmin() i .r1'
     ${If} $1 = 0
+    ${OrIf} $ShellElevated = 1
       Exec '"$INSTDIR\${EXE}"'
     ${Else}
       !insertmacro Say "No shell could start ${PRODUCT} without administrator rights: start it from the Start menu"
